@@ -1,0 +1,85 @@
+// The terminal companion's subcommands and the conventions they share:
+// every plumbing subcommand prints exactly one JSON object and exits 0, also
+// when the operation reports an error; a usage error prints to stderr and
+// exits 2.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "common/ports.h"
+
+namespace cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+// Thrown for a usage error; main prints the message and exits 2.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Arguments after the subcommand name, already turned into Latin-1.
+using Args = std::vector<std::string>;
+
+struct Command {
+  std::string name;
+  std::string synopsis;  // for the usage text, e.g. "parse-page FILE"
+  std::function<int(const Args&)> run;
+};
+
+// Registration from a static object in each cmd_*.cpp.
+struct Register {
+  explicit Register(Command c);
+};
+
+const std::map<std::string, Command>& Commands();
+
+// Options of the form --name VALUE (and flags --name), positionals in order.
+struct ParsedArgs {
+  std::vector<std::string> positional;
+  std::map<std::string, std::string> options;
+  bool Has(const std::string& name) const { return options.count(name) != 0; }
+  std::optional<std::string> Get(const std::string& name) const;
+  // The option as an int; UsageError when it is no number.
+  std::optional<int> GetInt(const std::string& name) const;
+};
+
+// Splits args by the known option names (with value) and flags (without);
+// anything else starting with "--" is a usage error, as is a wrong number of
+// positionals.
+ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOptions,
+                     const std::vector<std::string>& flags, std::size_t minPositional,
+                     std::size_t maxPositional);
+
+// Reads a whole file as bytes; false when it cannot be read.
+bool ReadFileBytes(const std::string& path, std::string& out);
+
+// Collects message boxes as lines for "messages"; Confirm answers Yes.
+class RecordingMessages : public sky::IMessagePort {
+ public:
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
+  void ShowError(const std::string& text) override { messages.push_back(text); }
+  bool Confirm(const std::string& text) override {
+    messages.push_back(text);
+    return true;
+  }
+  void Beep() override {}
+  std::vector<std::string> messages;
+};
+
+// Message boxes as lines on stderr, for the user commands.
+class StderrMessages : public sky::IMessagePort {
+ public:
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  bool Confirm(const std::string& text) override;
+  void Beep() override {}
+};
+
+}  // namespace cli

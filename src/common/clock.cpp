@@ -1,0 +1,24 @@
+#include "common/clock.h"
+
+#include <ctime>
+
+namespace sky {
+
+LocalDate SystemClock::Today() const {
+  const std::time_t t = std::time(nullptr);
+  std::tm tm{};
+  localtime_r(&t, &tm);
+  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday};
+}
+
+std::int64_t SystemClock::MonotonicMs() const {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+IClock& DefaultClock() {
+  static SystemClock clock;
+  return clock;
+}
+
+}  // namespace sky

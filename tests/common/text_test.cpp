@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include "common/text.h"
+
+using namespace sky;
+
+TEST(Text, CutFollowsTheCountRules) {
+  EXPECT_EQ(Cut("abcdef", 2, 3), "bcd");
+  EXPECT_EQ(Cut("abcdef", 5, 10), "ef");   // stops at the end
+  EXPECT_EQ(Cut("abcdef", 7, 1), "");      // start past the end
+  EXPECT_EQ(Cut("abcdef", 1, 0), "");
+  EXPECT_EQ(Cut("abcdef", 1, -4), "");     // a missing end key gives a negative count
+  EXPECT_EQ(Cut("abcdef", 0, 2), "ab");
+  EXPECT_EQ(Cut("", 1, 5), "");
+}
+
+TEST(Text, TrimRemovesEveryControlAndBlank) {
+  EXPECT_EQ(Trim(std::string("\x01 \t a b\r\n\x1F ", 12)), "a b");
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_EQ(Trim("\xB0x\xA0"), "\xB0x\xA0");  // high bytes are not blanks
+}
+
+TEST(Text, PosFindsFirstCaseSensitiveOccurrence) {
+  EXPECT_EQ(Pos("b", "abcb"), 2u);
+  EXPECT_EQ(Pos("B", "abcb"), 0u);
+  EXPECT_EQ(Pos("", "abc"), 0u);
+  EXPECT_EQ(PosFrom("b", "abcb", 3), 4u);
+  EXPECT_EQ(PosFrom("b", "abcb", 5), 0u);
+}
+
+TEST(Text, IntegerConversionIsStrict) {
+  int v = 0;
+  EXPECT_TRUE(TryStrToInt("8080", v));
+  EXPECT_EQ(v, 8080);
+  EXPECT_TRUE(TryStrToInt("-12", v));
+  EXPECT_EQ(v, -12);
+  EXPECT_TRUE(TryStrToInt("$00FF0000", v));
+  EXPECT_EQ(v, 0xFF0000);
+  EXPECT_FALSE(TryStrToInt("", v));
+  EXPECT_FALSE(TryStrToInt(" 8", v));
+  EXPECT_FALSE(TryStrToInt("8a", v));
+  EXPECT_FALSE(TryStrToInt("99999999999", v));
+}
+
+TEST(Text, Latin1RoundTripsThroughUtf8) {
+  std::string all;
+  for (int c = 1; c < 256; ++c) all.push_back(static_cast<char>(c));
+  std::string back;
+  ASSERT_TRUE(Utf8ToLatin1(Latin1ToUtf8(all), back));
+  EXPECT_EQ(back, all);
+  EXPECT_FALSE(Utf8ToLatin1("\xE2\x82\xAC", back));  // the euro sign is beyond U+00FF
+}
