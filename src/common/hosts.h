@@ -1,0 +1,21 @@
+// Every outside server the program talks to, in one place. Requests always
+// name these hosts; a proxy set in the preferences reroutes all of them (the
+// bundled sample server answers as such a proxy).
+#pragma once
+
+namespace sky::hosts {
+
+// Conditions pages and the forecast service's root page.
+inline constexpr const char* kWeatherUnderground = "www.wunderground.com";
+// State text products under "/iwin/".
+inline constexpr const char* kIwin = "iwin.nws.noaa.gov";
+// Census ranking texts, look-ups and the population clocks.
+inline constexpr const char* kCensus = "www.census.gov";
+// The maker's server: version file and once-per-run count file.
+inline constexpr const char* kMaker = "www.corvantis.com";
+
+// "http://" + host, the form the request addresses are built on.
+inline constexpr const char* kWeatherUndergroundUrl = "http://www.wunderground.com/";
+inline constexpr const char* kMakerUrl = "http://www.corvantis.com";
+
+}  // namespace sky::hosts
