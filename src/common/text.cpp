@@ -84,7 +84,7 @@ bool TryStrToInt(std::string_view s, int& out) {
   if (base == 16) {
     // Hexadecimal texts name a 32-bit pattern, as colour values do.
     const auto u = static_cast<unsigned int>(v);
-    out = neg ? -static_cast<int>(u) : static_cast<int>(u);
+    out = static_cast<int>(neg ? 0u - u : u);  // wraps as a 32-bit pattern, never overflows
     return true;
   }
   if (neg) {
