@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "common/text.h"
 
 using namespace sky;
@@ -36,6 +38,8 @@ TEST(Text, IntegerConversionIsStrict) {
   EXPECT_EQ(v, -12);
   EXPECT_TRUE(TryStrToInt("$00FF0000", v));
   EXPECT_EQ(v, 0xFF0000);
+  EXPECT_TRUE(TryStrToInt("-$80000000", v));  // the lowest 32-bit pattern, no overflow
+  EXPECT_EQ(v, INT_MIN);
   EXPECT_FALSE(TryStrToInt("", v));
   EXPECT_FALSE(TryStrToInt(" 8", v));
   EXPECT_FALSE(TryStrToInt("8a", v));
