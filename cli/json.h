@@ -29,6 +29,7 @@ class Json {
   // Shorthands for a key followed by a value.
   Json& Field(std::string_view key, std::string_view latin1) { return Key(key).String(latin1); }
   Json& Field(std::string_view key, const char* latin1) { return Key(key).String(latin1); }
+  Json& Field(std::string_view key, const std::string& latin1) { return Key(key).String(latin1); }
   Json& Field(std::string_view key, const std::optional<std::string>& v) { return Key(key).OptString(v); }
   Json& Field(std::string_view key, std::int64_t v) { return Key(key).Int(v); }
   Json& Field(std::string_view key, int v) { return Key(key).Int(v); }
