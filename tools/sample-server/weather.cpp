@@ -159,7 +159,7 @@ Observation Observe(const Place& place, std::int64_t now) {
 
   const double inches = 29.70 + rng.Between(0, 70) / 100.0;
   char pressure[48];
-  std::snprintf(pressure, sizeof pressure, "%.2f in / %ld hPa", inches, std::lround(inches * 33.8639));
+  std::snprintf(pressure, sizeof pressure, "%.2f", inches);
   o.pressure = pressure;
 
   // Sky and visibility go together; wet skies only when the humidity allows.
@@ -204,6 +204,7 @@ Observation Observe(const Place& place, std::int64_t now) {
   static const char* const phases[] = {"New Moon",       "Waxing Crescent", "First Quarter", "Waxing Gibbous",
                                        "Full Moon",      "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
   o.moon_phase = phases[static_cast<int>(std::floor(age / synodic * 8 + 0.5)) % 8];
+  o.moon_picture = "moon" + std::to_string(static_cast<int>(age) % 30) + ".gif";
   o.moon_illuminated = static_cast<int>(std::lround(50 * (1 - std::cos(2 * kPi * age / synodic))));
   const double moonrise = noon - 6.0 + age * 50.47 / 60.0;  // about 50 minutes later each day
   o.moonrise = ClockText(moonrise, zone);
