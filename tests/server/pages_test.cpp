@@ -295,6 +295,34 @@ TEST_F(PagesTest, WeatherIsPlausibleForPlaceAndSeason) {
   EXPECT_GT(hot_pages, 0);
 }
 
+std::vector<std::string> ForecastPeriods(const std::string& page) {
+  std::vector<std::string> periods;
+  std::size_t at = page.find("<!-- forecast -->");
+  while ((at = page.find("<tr><td><font", at)) != std::string::npos) {
+    at = page.find("<b>", at);
+    std::size_t end = page.find("</b><br>", at);
+    if (at == std::string::npos || end == std::string::npos) break;
+    periods.push_back(page.substr(at + 3, end - at - 3));
+    at = end;
+  }
+  return periods;
+}
+
+TEST_F(PagesTest, ForecastPeriodsFollowTheLocalClock) {
+  // 2026-12-07 is a Monday; Austin keeps Central time, 6 hours behind UTC.
+  const std::string path = "/US/TX/Austin.html";
+  EXPECT_EQ(ForecastPeriods(GetConditions(*router_, path, "", kWinterNoon).body),
+            (std::vector<std::string>{"Today", "Tonight", "Tuesday", "Tuesday Night", "Wednesday", "Wednesday Night"}));
+  EXPECT_EQ(ForecastPeriods(GetConditions(*router_, path, "", kWinterNoon + 10 * 3600).body),
+            (std::vector<std::string>{"Tonight", "Tuesday", "Tuesday Night", "Wednesday", "Wednesday Night", "Thursday"}));
+  // Observed a few minutes before the hour, in local time; summer time in July.
+  ParsedConditionsPage winter = Parse(GetConditions(*router_, path, "", kWinterNoon).body, "winter");
+  EXPECT_TRUE(winter.Record.ObservedAt->starts_with("5:5")) << *winter.Record.ObservedAt;
+  EXPECT_TRUE(winter.Record.ObservedAt->ends_with(" AM CST")) << *winter.Record.ObservedAt;
+  ParsedConditionsPage summer = Parse(GetConditions(*router_, path, "", kSummerNoon).body, "summer");
+  EXPECT_TRUE(summer.Record.ObservedAt->ends_with(" AM CDT")) << *summer.Record.ObservedAt;
+}
+
 TEST_F(PagesTest, MakerServerHasVersionAndCountFiles) {
   Reply version = Get(*router_, hosts::kMaker, "/assets/skyglassvs.txt");
   EXPECT_EQ(version.status, 200);

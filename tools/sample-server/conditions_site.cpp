@@ -19,6 +19,35 @@ std::string Temperature(int f, int c) {
   return "<b>" + std::to_string(f) + "</b>&#176;F / <b>" + std::to_string(c) + "</b>&#176;C";
 }
 
+std::string Blanked(std::string text) {
+  for (char& c : text) {
+    if (c == '_') c = ' ';
+  }
+  return text;
+}
+
+// Navigation and the state list stand between the title and "Updated:",
+// where the program reads nothing; they give the page the size and look of
+// the real one.
+std::string Navigation() {
+  std::string nav = "<table width=\"100%\" border=\"0\" cellpadding=\"3\" cellspacing=\"0\" bgcolor=\"#336699\">\n<tr>\n";
+  static const char* const links[][2] = {{"/", "Home"},           {"/US/", "US Forecasts"}, {"/global/", "World Forecasts"},
+                                         {"/radar/", "Radar"},     {"/satellite/", "Satellite"},
+                                         {"/severe/", "Severe Weather"}, {"/help/", "Help"}};
+  for (const auto& link : links) {
+    nav += std::string("<td align=\"center\">") + kFont + "<a href=\"" + link[0] + "\"><font color=\"#FFFFFF\">" +
+           link[1] + "</font></a></font></td>\n";
+  }
+  nav += "</tr>\n</table>\n";
+  nav += "<form action=\"/cgi-bin/findweather/state\" method=\"get\">\n";
+  nav += std::string(kFont) + "<b>Browse by state</b><br>\n<select name=\"state\">\n";
+  for (const auto& [code, name] : Places::Get().States()) {
+    nav += "<option value=\"" + code + "\">" + name + "</option>\n";
+  }
+  nav += "</select>\n<input type=\"submit\" value=\"Go\"></font>\n</form>\n";
+  return nav;
+}
+
 std::optional<std::string> QueryValue(const std::string& query, std::string_view name) {
   std::size_t start = 0;
   while (start <= query.size()) {
@@ -104,9 +133,11 @@ std::string ConditionsPage(const Place& place, const Observation& o) {
   std::string page;
   page += "<html>\n<head>\n<title>The Weather Underground: " + place.title + " Weather</title>\n";
   page += "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=iso-8859-1\">\n</head>\n";
+  const std::string shown_name = EscapeHtml(Blanked(place.title));
   page += "<body bgcolor=\"#FFFFFF\" text=\"#000000\">\n";
+  page += Navigation();
   page += "<table width=\"100%\" border=\"0\" cellpadding=\"2\" cellspacing=\"0\">\n";
-  page += "<tr><td><font face=\"Arial,Helvetica\" size=\"+1\"><b>" + EscapeHtml(place.title) + "</b></font></td></tr>\n";
+  page += "<tr><td><font face=\"Arial,Helvetica\" size=\"+1\"><b>" + shown_name + "</b></font></td></tr>\n";
   page += "</table>\n";
   page += std::string(kFont) + "Updated: <b>" + o.observed + "</b></font>\n";
   page += "<!-- observations table -->\n";
@@ -125,6 +156,14 @@ std::string ConditionsPage(const Place& place, const Observation& o) {
   page += Row("Moon Phase", "<img src=\"/graphics/moon/" + o.moon_picture + "\" width=\"30\" height=\"30\" alt=\"" +
                                 o.moon_phase + "\"><br>" + o.moon_phase + ", " + std::to_string(o.moon_illuminated) +
                                 "% of the Moon is Illuminated");
+  page += "</table>\n";
+  // After the table the program reads nothing.
+  page += "<!-- forecast -->\n<table border=\"0\" cellpadding=\"3\" cellspacing=\"0\" width=\"100%\">\n";
+  page += "<tr><td bgcolor=\"#336699\"><font face=\"Arial,Helvetica\" color=\"#FFFFFF\"><b>Forecast for " + shown_name +
+          "</b></font></td></tr>\n";
+  for (const auto& [period, text] : o.forecast) {
+    page += std::string("<tr><td>") + kFont + "<b>" + period + "</b><br>" + text + "</font></td></tr>\n";
+  }
   page += "</table>\n";
   page += "<p>" + std::string(kFont) + "Copyright &copy; The Weather Underground, Inc.</font></p>\n</body>\n</html>\n";
   return page;

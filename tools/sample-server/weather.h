@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "places.h"
 
@@ -25,6 +27,8 @@ struct Observation {
   std::string moon_phase;                          // "Waxing Gibbous"
   std::string moon_picture;                        // "moon18.gif", by the moon's age in days
   int moon_illuminated = 0;                        // percent
+  // Half-day periods from now: ("Tonight", "Clear. Lows around 15. West winds 5 to 10 mph.")
+  std::vector<std::pair<std::string, std::string>> forecast;
 };
 
 Observation Observe(const Place& place, std::int64_t now);
