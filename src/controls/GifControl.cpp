@@ -23,8 +23,10 @@ TGifControl::TGifControl(QWidget* parent) : QWidget(parent), timer_(new TTimerEx
 }
 
 TGifControl::~TGifControl() {
-  // Stop the timer before the animation state goes away under it.
+  // Stop the timer and cut it loose before the animation state goes away;
+  // the timer itself is deleted with the other children afterwards.
   timer_->SetEnabled(false);
+  timer_->SetOnTimer(nullptr);
   anim_.onChanging = anim_.onChange = anim_.onWrap = anim_.onRepaint = nullptr;
 }
 
