@@ -261,8 +261,11 @@ const QImage& TGifControl::Picture() {
 void TGifControl::paintEvent(QPaintEvent* /*event*/) {
   const bool opaqueNow = ComputeOpaque();
   if (opaqueNow != opaqueFlag_) {
+    // Qt decides before the paint whether the parent draws behind us, so a
+    // change takes full effect with the next paint.
     opaqueFlag_ = opaqueNow;
     setAttribute(Qt::WA_OpaquePaintEvent, opaqueNow);
+    update();
   }
   QPainter p(this);
   if (opaque_) p.fillRect(rect(), color_);

@@ -36,7 +36,8 @@ class TTimerEx : public QObject {
   TThreadPriority ThreadPriority() const { return priority_; }
   void SetThreadPriority(TThreadPriority p);
   // With ThreadSafe the tick runs in the timer thread itself instead of
-  // being queued to the thread that owns the timer.
+  // being queued to the thread that owns the timer; the handler must then
+  // do its own locking, and the properties should not change meanwhile.
   bool ThreadSafe() const { return threadSafe_.load(); }
   void SetThreadSafe(bool v) { threadSafe_ = v; }
   const TNotifyEvent& OnTimer() const { return onTimer_; }

@@ -36,6 +36,8 @@ struct Reference {
   int frames = 0;
   std::vector<Bytes> indices;
   std::vector<std::pair<int, int>> sizes;
+  std::vector<GraphicsControlBlock> controls;
+  std::vector<std::vector<GifColor>> tables;
 };
 
 Reference DecodeWithGiflib(const Bytes& bytes) {
@@ -52,6 +54,14 @@ Reference DecodeWithGiflib(const Bytes& bytes) {
       const std::size_t n = static_cast<std::size_t>(s.ImageDesc.Width) * s.ImageDesc.Height;
       ref.indices.emplace_back(s.RasterBits, s.RasterBits + n);
       ref.sizes.emplace_back(s.ImageDesc.Width, s.ImageDesc.Height);
+      GraphicsControlBlock gcb{};
+      DGifSavedExtensionToGCB(gif, i, &gcb);
+      ref.controls.push_back(gcb);
+      const ColorMapObject* map = s.ImageDesc.ColorMap ? s.ImageDesc.ColorMap : gif->SColorMap;
+      std::vector<GifColor> table;
+      for (int c = 0; map && c < map->ColorCount; ++c)
+        table.push_back({map->Colors[c].Red, map->Colors[c].Green, map->Colors[c].Blue});
+      ref.tables.push_back(std::move(table));
     }
   }
   DGifCloseFile(gif, &err);
@@ -72,6 +82,20 @@ void ExpectSameAsGiflib(const Bytes& bytes, const std::string& name) {
     const auto diff = std::mismatch(f.indices.begin(), f.indices.end(), want.begin());
     EXPECT_TRUE(diff.first == f.indices.end())
         << name << " frame " << i + 1 << " differs at pixel " << (diff.first - f.indices.begin());
+
+    const GraphicsControlBlock& gcb = ref.controls[i];
+    EXPECT_EQ(f.delayMs, gcb.DelayTime * 10) << name;
+    const int disposal = gcb.DisposalMode;
+    EXPECT_EQ(f.disposal, disposal == 0 || disposal == 1 || disposal == 3 ? disposal : 2) << name;
+    if (ours.image.version == TGifVersion::gvGIF89a) {
+      EXPECT_EQ(f.transparent, gcb.TransparentColor != NO_TRANSPARENT_COLOR) << name;
+      if (f.transparent) {
+        EXPECT_EQ(f.transparentIndex, gcb.TransparentColor) << name;
+      }
+    } else {
+      EXPECT_FALSE(f.transparent) << name;
+    }
+    EXPECT_EQ(f.colorTable, ref.tables[i]) << name << " frame " << i + 1;
   }
 }
 
