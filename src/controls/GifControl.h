@@ -49,9 +49,9 @@ class TGifControl : public QWidget {
 
   // Form data "Data": a 32-bit little-endian length and the GIF bytes;
   // empty when no bytes are held.
-  std::vector<std::uint8_t> WriteData() const;
+  virtual std::vector<std::uint8_t> WriteData() const;
   // Takes a "Data" block and loads it. False for a short block or bad GIF.
-  bool ReadData(std::span<const std::uint8_t> block);
+  virtual bool ReadData(std::span<const std::uint8_t> block);
   // The GIF bytes held (those last loaded).
   const std::vector<std::uint8_t>& Data() const { return stored_; }
 

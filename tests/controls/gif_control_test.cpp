@@ -75,6 +75,19 @@ TEST(GifControl, DefaultsAndFailures) {
   EXPECT_TRUE(c.Data().empty());
   c.SetCurrentFrame(1);
   EXPECT_EQ(c.Status(), kGifBadFrameNumber);
+
+  // The progress handler can stop a load.
+  int calls = 0;
+  c.OnProgress = [&](TGifControl* sender, long long done, long long total, int percent, bool& keep) {
+    EXPECT_EQ(sender, &c);
+    EXPECT_LE(done, total);
+    EXPECT_EQ(percent, static_cast<int>(done * 100 / total));
+    keep = ++calls < 2;
+  };
+  EXPECT_FALSE(c.LoadFromStream(Picture()));
+  EXPECT_EQ(c.Status(), kGifStopped);
+  c.OnProgress = nullptr;
+  EXPECT_TRUE(c.LoadFromStream(Picture()));
 }
 
 TEST(GifControl, PaintsTheFirstFrameAndAutoSizes) {
