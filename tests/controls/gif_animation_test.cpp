@@ -23,7 +23,7 @@ constexpr std::uint32_t kBlack = 0xFF000000u;
 // Frame 1 fills 4x4 with colour 1; frame 2 (transparent index 0) draws a
 // 2x2 square of colour 2 at (1,1) with a see-through corner.
 Bytes TwoFrames(int disposal2, const char* version = "GIF89a") {
-  ImageSpec f2;
+  FrameDef f2;
   f2.left = 1;
   f2.top = 1;
   f2.width = 2;
@@ -96,7 +96,7 @@ TEST(GifComposition, DisposalToBackgroundAndToPrevious) {
 }
 
 TEST(GifComposition, TransparentFirstFrameLeavesTheMaskOpen) {
-  ImageSpec f;
+  FrameDef f;
   f.width = 2;
   f.height = 1;
   f.pixels = {4, 0};

@@ -80,7 +80,7 @@ inline std::vector<sky::GifColor> TestPalette(int bits) {
   return p;
 }
 
-struct ImageSpec {
+struct FrameDef {
   int left = 0, top = 0, width = 0, height = 0;
   Bytes pixels;           // top row first, not interlaced
   bool interlaced = false;
@@ -125,7 +125,7 @@ class GifBuilder {
     b.push_back(0);
     return *this;
   }
-  GifBuilder& Image(const ImageSpec& s) {
+  GifBuilder& Image(const FrameDef& s) {
     b.push_back(0x2C);
     U16(s.left);
     U16(s.top);
@@ -158,7 +158,7 @@ class GifBuilder {
   }
   // A frame of one colour.
   GifBuilder& Solid(int left, int top, int w, int h, int index) {
-    ImageSpec s;
+    FrameDef s;
     s.left = left;
     s.top = top;
     s.width = w;

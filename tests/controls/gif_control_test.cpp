@@ -43,7 +43,7 @@ bool WaitFor(F done, int ms = 5000) {
 }
 
 Bytes Picture() {
-  ImageSpec s;
+  FrameDef s;
   s.width = 30;
   s.height = 20;
   s.pixels.assign(30 * 20, 5);

@@ -16,7 +16,7 @@ TEST(GifDecoder, RoundTripsPixelsForEveryCodeSize) {
     const int colours = 1 << bits;
     // Large enough for the code table to fill up and be cleared several times.
     const Bytes pixels = Pattern(211, 97, colours, static_cast<unsigned>(bits));
-    ImageSpec s;
+    FrameDef s;
     s.width = 211;
     s.height = 97;
     s.pixels = pixels;
@@ -40,10 +40,10 @@ TEST(GifDecoder, LongRunsAndWideCodes) {
     p = static_cast<std::uint8_t>(s >> 24);
   }
   for (const Bytes* px : {&flat, &noise}) {
-    ImageSpec spec;
-    spec.width = spec.height = 300;
-    spec.pixels = *px;
-    const GifDecodeResult r = Decode(GifBuilder().Header("GIF87a", 300, 300).Image(spec).Trailer().b);
+    FrameDef def;
+    def.width = def.height = 300;
+    def.pixels = *px;
+    const GifDecodeResult r = Decode(GifBuilder().Header("GIF87a", 300, 300).Image(def).Trailer().b);
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.image.frames[0].indices, *px);
   }
@@ -53,7 +53,7 @@ TEST(GifDecoder, InterlacedRowsComeOutInPictureOrder) {
   EXPECT_EQ(GifInterlacedRowOrder(10), (std::vector<int>{0, 8, 4, 2, 6, 1, 3, 5, 7, 9}));
   EXPECT_EQ(GifInterlacedRowOrder(1), (std::vector<int>{0}));
   for (int h : {1, 2, 3, 5, 8, 9, 17, 64}) {
-    ImageSpec s;
+    FrameDef s;
     s.width = 13;
     s.height = h;
     s.interlaced = true;
@@ -67,7 +67,7 @@ TEST(GifDecoder, InterlacedRowsComeOutInPictureOrder) {
 }
 
 TEST(GifDecoder, ReadsHeaderTablesAndExtensions) {
-  ImageSpec local;
+  FrameDef local;
   local.left = 2;
   local.top = 3;
   local.width = 4;
@@ -171,7 +171,7 @@ TEST(GifDecoder, KeepsAtMost256FramesAndHonoursFirstImageOnly) {
 TEST(GifDecoder, ProgressReportsAndCanStop) {
   GifBuilder g;
   g.Header("GIF89a", 400, 400);
-  ImageSpec big;
+  FrameDef big;
   big.width = big.height = 400;
   big.pixels = Pattern(400, 400, 256);
   g.Image(big).Solid(0, 0, 4, 4, 3).Trailer();

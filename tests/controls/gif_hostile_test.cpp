@@ -13,7 +13,7 @@ using namespace giftest;
 namespace {
 
 Bytes GoodFile() {
-  ImageSpec s;
+  FrameDef s;
   s.width = 40;
   s.height = 30;
   s.interlaced = true;

@@ -132,7 +132,7 @@ TEST(GifReference, MadeFilesMatchGiflib) {
     GifBuilder g;
     g.Header("GIF89a", 97, 61, bits == 8 ? 0 : bits).Netscape(0);
     for (int i = 0; i < 3; ++i) {
-      ImageSpec s;
+      FrameDef s;
       s.left = i * 7;
       s.top = i * 3;
       s.width = 97 - i * 7;
