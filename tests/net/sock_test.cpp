@@ -1,7 +1,14 @@
 // The socket component on its own, and the terminal commands over it.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <cstdio>
+#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -146,6 +153,70 @@ TEST(Cli, RequestAndGetPrintJson) {
   EXPECT_NE(out.find("\"exception\": {\"class\": \"ESockError\", \"message\": \"Connection Failed\"}"),
             std::string::npos)
       << out;
+}
+
+}  // namespace
+
+namespace {
+
+// A listening socket whose backlog is full and never accepted: a further
+// connection attempt gets no answer at all.
+struct FullBacklog {
+  int listener = -1;
+  std::vector<int> fillers;
+  int port = 0;
+  FullBacklog() {
+    listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(listener, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    ::listen(listener, 0);
+    socklen_t len = sizeof a;
+    ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    for (int i = 0; i < 4; ++i) {
+      int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+      ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+      fillers.push_back(fd);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  ~FullBacklog() {
+    for (int fd : fillers) ::close(fd);
+    ::close(listener);
+  }
+};
+
+TEST(SockClient, ConnectionThatNeverCompletesTimesOutOrIsCanceled) {
+  FullBacklog b;
+  THttpClient c;
+  std::vector<std::string> ev;
+  c.OnConnect = [&](TSockClient*) { ev.push_back("Connect"); };
+  c.OnConnectionFailed = [&](TSockClient*) { ev.push_back("ConnectionFailed"); };
+  c.TimeOut = 300;
+  std::string url = "http://127.0.0.1:" + std::to_string(b.port) + "/";
+  try {
+    c.Get(url);
+    GTEST_SKIP() << "the system completed the connection despite the full backlog";
+  } catch (const ESockError& e) {
+    EXPECT_EQ(e.Message(), "Connection Timed Out");
+  }
+  EXPECT_EQ(ev, (std::vector<std::string>{"ConnectionFailed"}));
+
+  c.TimeOut = 0;
+  int passes = 0;
+  SetMessagePumpHook([&] {
+    if (++passes == 50) c.Abort();
+  });
+  try {
+    c.Get(url);
+    ADD_FAILURE() << "connected";
+  } catch (const ESockError& e) {
+    EXPECT_EQ(e.Message(), "Connection Canceled");
+  }
+  SetMessagePumpHook(nullptr);
+  EXPECT_FALSE(c.Connected());
 }
 
 }  // namespace
