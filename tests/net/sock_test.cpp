@@ -81,6 +81,14 @@ TEST(SockClient, TransactionAndAlreadyConnected) {
   }
   c.Disconnect();
   EXPECT_FALSE(c.Connected());
+
+  c.Port = 65536 + s.port();  // would wrap round to the server's port
+  try {
+    c.Connect();
+    FAIL();
+  } catch (const ESockError& e) {
+    EXPECT_EQ(e.Message(), "10022:Invalid argument");
+  }
 }
 
 TEST(SockClient, PutSendsAFileWithProgress) {
