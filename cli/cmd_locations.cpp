@@ -211,7 +211,9 @@ int Conditions(const cli::Args& args) {
     j.EndObject();
     j.Print();
   } else if (ok) {
-    std::string out = place + "\n";
+    // The page's own name of the place reads best ("Austin, Texas" for a zip).
+    const std::string& title = logic.State().LocationTitle;
+    std::string out = (title.empty() ? place : title) + "\n";
     std::string header = window.Label(sky::ValueLabel::Conditions);
     if (!header.empty()) out += header + "\n";
     out += "\n";
