@@ -2,16 +2,11 @@
 // text goes straight into the standard error box.
 #pragma once
 
-#include <stdexcept>
+#include "common/exceptions.h"
 #include <string>
 #include <string_view>
 
 namespace sky {
-
-// A text that is no valid number where one is expected.
-struct EConvertError : std::runtime_error {
-  using std::runtime_error::runtime_error;
-};
 
 // The whole text as a 32-bit integer: leading blanks, an optional sign, then
 // decimal digits, or "$" (also "0x") and hexadecimal digits. Hexadecimal texts

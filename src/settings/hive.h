@@ -29,14 +29,17 @@
 #include <cstdint>
 #include <functional>
 #include <stdexcept>
+
+#include "common/exceptions.h"
 #include <string>
 #include <vector>
 
 namespace sky {
 
 // A settings operation that failed; what() is the message for the user.
-struct ESettingsError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+class ESettingsError : public Exception {
+ public:
+  using Exception::Exception;
 };
 
 namespace hive {
