@@ -1,0 +1,53 @@
+// Program start: the windows in their order of creation with the please-wait
+// gauge advancing after each, and the wiring of the main window to the core.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/refresh_cycle.h"
+
+namespace sky::ui {
+
+class TForm1;
+class TfrmPleaseWait;
+class TfrmAbout;
+class TfrmPref;
+class TfrmImage;
+class TfrmForecast;
+class TfrmLocation;
+
+struct ProgramOptions {
+  RefreshIntervals intervals;
+  // Called after each start-up step with the window just created and the
+  // gauge's value (tests record the order).
+  std::function<void(const std::string& window, int gauge)> onStep;
+};
+
+struct Program;  // the core state and the wiring behind the windows
+
+struct Windows {
+  TForm1* Form1 = nullptr;
+  TfrmPleaseWait* frmPleaseWait = nullptr;
+  TfrmAbout* frmAbout = nullptr;
+  TfrmPref* frmPref = nullptr;
+  TfrmImage* frmImage = nullptr;
+  TfrmForecast* frmForecast = nullptr;
+  TfrmLocation* frmLocation = nullptr;
+  std::shared_ptr<Program> program;
+
+  Windows() = default;
+  Windows(Windows&&) = default;
+  Windows& operator=(Windows&&) = default;
+  ~Windows();
+};
+
+// Creates every window in the start-up order (the main window first, hidden
+// until Show). The caller owns the result; the main window is not yet shown.
+Windows CreateWindows(const ProgramOptions& options);
+
+// The whole program: application, windows, message loop.
+int RunProgram(int argc, char** argv);
+
+}  // namespace sky::ui
