@@ -1,0 +1,324 @@
+#include "app/main_logic.h"
+
+#include <exception>
+
+#include "common/hosts.h"
+#include "common/text.h"
+#include "conditions/derived.h"
+#include "conditions/fetch.h"
+#include "conditions/htmlp.h"
+#include "net/HttpClient.h"
+
+namespace sky {
+
+namespace {
+
+// Stands in for a message port the caller did not give.
+class SilentMessages : public IMessagePort {
+ public:
+  void ShowMessage(const std::string&) override {}
+  void ShowError(const std::string&) override {}
+  bool Confirm(const std::string&) override { return false; }
+  void Beep() override {}
+};
+SilentMessages gSilentMessages;
+
+constexpr ValueLabel kValueLabels[] = {
+    ValueLabel::Sky,     ValueLabel::Temp,     ValueLabel::Humid,     ValueLabel::Press,
+    ValueLabel::Wind,    ValueLabel::Visible,  ValueLabel::Sunrise,   ValueLabel::Sunset,
+    ValueLabel::MoonRise, ValueLabel::MoonSet, ValueLabel::WindChill, ValueLabel::HeatIndex};
+
+const char* CommandWord(CmdType cmd) {
+  switch (cmd) {
+    case CmdType::CmdGet: return "Get";
+    case CmdType::CmdOptions: return "Options";
+    case CmdType::CmdHead: return "Head";
+    case CmdType::CmdPost: return "Post";
+    case CmdType::CmdPut: return "Put";
+    case CmdType::CmdPatch: return "Patch";
+    case CmdType::CmdCopy: return "Copy";
+    case CmdType::CmdMove: return "Move";
+    case CmdType::CmdDelete: return "Delete";
+    case CmdType::CmdLink: return "Link";
+    case CmdType::CmdUnLink: return "UnLink";
+    case CmdType::CmdTrace: return "Trace";
+    case CmdType::CmdWrapped: return "Wrapped";
+  }
+  return "";
+}
+
+}  // namespace
+
+MainLogic::MainLogic(THttpClient& client, MainPorts ports)
+    : client_(&client),
+      ports_(ports),
+      presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
+  BindEvents();
+}
+
+MainLogic::MainLogic(MainPorts ports)
+    : ownClient_(std::make_unique<THttpClient>()),
+      client_(ownClient_.get()),
+      ports_(ports),
+      presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
+  BindEvents();
+}
+
+MainLogic::~MainLogic() {
+  // The client may outlive this object: leave no handler pointing here.
+  THttpClient& c = *client_;
+  c.OnAboutToSend = nullptr;
+  c.OnHostResolved = nullptr;
+  c.OnConnect = nullptr;
+  c.OnDisconnect = nullptr;
+  c.OnInvalidHost = nullptr;
+  c.OnConnectionFailed = nullptr;
+  c.OnRedirect = nullptr;
+  c.OnAuthenticationNeeded = nullptr;
+  c.OnPacketSent = nullptr;
+  c.OnStatus = nullptr;
+  c.OnPacketRecvd = nullptr;
+  c.OnSuccess = nullptr;
+  c.OnFailure = nullptr;
+}
+
+void MainLogic::BindEvents() {
+  THttpClient& c = *client_;
+  c.OnAboutToSend = [this](TSockClient*) { HttpClient1AboutToSend(); };
+  c.OnHostResolved = [this](TSockClient*) { HttpClient1HostResolved(); };
+  c.OnConnect = [this](TSockClient*) { HttpClient1Connect(); };
+  c.OnDisconnect = [this](TSockClient*) { HttpClient1Disconnect(); };
+  c.OnInvalidHost = [this](bool& handled) { HttpClient1InvalidHost(handled); };
+  c.OnConnectionFailed = [this](TSockClient*) { HttpClient1ConnectionFailed(); };
+  c.OnRedirect = [this](bool& handled) { HttpClient1Redirect(handled); };
+  c.OnAuthenticationNeeded = [this](TSockClient*) { HttpClient1AuthenticationNeeded(); };
+  c.OnPacketSent = [this](TSockClient*) { HttpClient1PacketSent(); };
+  c.OnStatus = [this](TSockClient*, const std::string& s) { HttpClient1Status(s); };
+  c.OnPacketRecvd = [this](TSockClient*) { HttpClient1PacketRecvd(); };
+  c.OnSuccess = [this](CmdType cmd) { HttpClient1Success(cmd); };
+  c.OnFailure = [this](CmdType cmd) { HttpClient1Failure(cmd); };
+}
+
+// ---------------------------------------------------------------- ports
+
+IMessagePort& MainLogic::Messages() {
+  return ports_.messages ? *ports_.messages : static_cast<IMessagePort&>(gSilentMessages);
+}
+
+void MainLogic::SetStatus(const std::string& text) {
+  if (ports_.status) ports_.status->SetStatus(text);
+}
+
+void MainLogic::RoutedStatus(const std::string& text) {
+  if (!state_.RetrievalKind.empty()) {
+    if (ports_.forecastStatus) ports_.forecastStatus->SetStatus(text);
+    return;
+  }
+  SetStatus(text);
+}
+
+void MainLogic::Repaint() {
+  if (ports_.window) ports_.window->Repaint();
+}
+
+void MainLogic::SetLabel(ValueLabel label, const std::string& text) {
+  if (ports_.window) ports_.window->SetLabel(label, text);
+}
+
+std::string MainLogic::Label(ValueLabel label) const {
+  return ports_.window ? ports_.window->Label(label) : std::string();
+}
+
+// ---------------------------------------------------------------- fetch
+
+void MainLogic::FetchPreStep() {
+  THttpClient& c = *client_;
+  if (state_.CountRequested != "Y") {
+    state_.CountRequested = "Y";
+    c.TimeOut = 12000;
+    c.InputFileMode = false;
+    c.OutputFileMode = false;
+    c.ReportLevel = 0;
+    c.HeaderInfo.Referer = kReferer;
+    try {
+      c.Get(std::string(hosts::kMakerUrl) + "/assets/SkyglassCount.txt");
+    } catch (const std::exception&) {
+      // The count is the maker's business, not the user's: an unreachable
+      // maker's server must not cost the user the conditions. Only an abort
+      // the user asked for ends the fetch.
+      if (abortRequested_) throw;
+    }
+    c.Body.clear();
+  }
+  state_.SuccessFlag.clear();
+  c.TimeOut = 90000;
+  c.ReportLevel = 2;
+}
+
+FetchOutcome MainLogic::Get_the_Stats() {
+  abortRequested_ = false;
+  try {
+    FetchPreStep();
+    if (state_.RemoveMode == "y") {
+      RebuildPresets();
+      state_.RemoveMode.clear();
+      return FetchOutcome::Removed;
+    }
+    CurrentLocation& loc = state_.Location;
+    ReadRequest(state_.RequestText, loc);
+
+    THttpClient& c = *client_;
+    c.TimeOut = 60000;
+    c.InputFileMode = false;
+    c.OutputFileMode = false;
+    c.ReportLevel = 4;
+
+    std::optional<std::string> path = ConditionsPath(loc, Messages());
+    if (!path) return FetchOutcome::Stopped;
+
+    c.HeaderInfo.Referer = kReferer;
+    c.Get(hosts::kWeatherUndergroundUrl + *path);
+    std::string page = c.Body;
+    SetStatus("Connection process complete...");
+    Repaint();
+
+    FetchOutcome outcome = FetchOutcome::Failed;
+    if (state_.SuccessFlag == "Y") {
+      ParseAndShow(page);
+      ComputeHeatIndex();
+      ComputeWindChill();
+      outcome = FetchOutcome::Shown;
+    } else {
+      SetStatus("Error retrieving data...");
+    }
+    state_.SuccessFlag.clear();
+    state_.RequestText.clear();
+
+    SetStatus("Processing moon phase image...");
+    if (ports_.moon) ports_.moon->UpdateMoonPhase();
+    SetStatus(kThankYou);
+    return outcome;
+  } catch (const std::exception& e) {
+    Messages().ShowError(e.what());
+    return FetchOutcome::Error;
+  }
+}
+
+void MainLogic::ParseAndShow(const std::string& page) {
+  SetStatus("...parsing data...");
+  Repaint();
+  for (ValueLabel l : kValueLabels) SetLabel(l, "");
+
+  ParsedConditionsPage parsed = ParseConditionsPage(page, Messages());
+  const ConditionsRecord& r = parsed.Record;
+  SetLabel(ValueLabel::Sky, r.Sky);
+  SetLabel(ValueLabel::Temp, r.Temperature);
+  SetLabel(ValueLabel::Humid, r.Humidity);
+  SetLabel(ValueLabel::Press, r.Pressure);
+  SetLabel(ValueLabel::Wind, r.Wind);
+  SetLabel(ValueLabel::Visible, r.Visibility);
+  SetLabel(ValueLabel::Sunrise, r.Sunrise);
+  SetLabel(ValueLabel::Sunset, r.Sunset);
+  SetLabel(ValueLabel::MoonRise, r.MoonRise);
+  SetLabel(ValueLabel::MoonSet, r.MoonSet);
+  SetLabel(ValueLabel::HeatIndex, r.HeatIndex);
+  if (r.ObservedAt) SetLabel(ValueLabel::Conditions, "Conditions at " + *r.ObservedAt);
+  if (parsed.PageLocationName) state_.LocationTitle = *parsed.PageLocationName;
+
+  if (r.TrayTip && r.SkyIcon && ports_.tray) {
+    ports_.tray->SetHint(*r.TrayTip);
+    ports_.tray->SetActive(true);
+    ports_.tray->SetIconIndex(*r.SkyIcon);
+    ports_.tray->SetActive(true);
+  }
+
+  SetStatus(kThankYou);
+  presets_.AddPreset(state_.SilentFlag == "y", state_.Location, state_.LocationTitle);
+  if (ports_.window) {
+    if (state_.RequestText.size() >= 2)
+      ports_.window->SetCaption(kCaptionPrefix + state_.RequestText);
+    else
+      ports_.window->SetCaption(kCaptionPrefix + state_.Location.LocationName);
+  }
+}
+
+void MainLogic::ComputeHeatIndex() {
+  SetLabel(ValueLabel::HeatIndex,
+           ::sky::ComputeHeatIndex(Label(ValueLabel::Temp), Label(ValueLabel::Humid),
+                                   Label(ValueLabel::HeatIndex)));
+}
+
+void MainLogic::ComputeWindChill() {
+  SetLabel(ValueLabel::WindChill,
+           ::sky::ComputeWindChill(Label(ValueLabel::Temp), Label(ValueLabel::Wind)));
+}
+
+void MainLogic::mnuAbortconnectionClick() {
+  abortRequested_ = true;
+  client_->Abort();
+  SetStatus("Connection Aborted...");
+  Repaint();
+}
+
+// ---------------------------------------------------------------- presets
+
+FetchOutcome MainLogic::PresetItemClick(const std::string& caption) {
+  state_.RequestText = caption;
+  return Get_the_Stats();
+}
+
+void MainLogic::mnuRemoveaspecificlocation1Click() {
+  if (presets_.ConfirmRemove()) state_.RemoveMode = "y";
+}
+
+void MainLogic::mnuSortlocations1Click() {
+  state_.RemoveMode.clear();
+  RebuildPresets();
+}
+
+void MainLogic::RebuildPresets() {
+  presets_.RebuildPresets(state_.RemoveMode == "y", state_.RequestText);
+}
+
+// ---------------------------------------------------------------- events
+
+void MainLogic::HttpClient1AboutToSend() { RoutedStatus("Sending request..."); }
+void MainLogic::HttpClient1HostResolved() { RoutedStatus("Host resolved..."); }
+void MainLogic::HttpClient1Connect() { RoutedStatus("Connected..."); }
+void MainLogic::HttpClient1Disconnect() { RoutedStatus("Disconnected..."); }
+void MainLogic::HttpClient1InvalidHost(bool&) { RoutedStatus("Invalid host..."); }
+void MainLogic::HttpClient1ConnectionFailed() { RoutedStatus("Connection Failed..."); }
+void MainLogic::HttpClient1Redirect(bool&) { RoutedStatus("Redirected..."); }
+void MainLogic::HttpClient1AuthenticationNeeded() { RoutedStatus("Authentication needed..."); }
+void MainLogic::HttpClient1PacketSent() { SetStatus("Packet sent..."); }
+
+void MainLogic::HttpClient1Status(const std::string& status) {
+  RoutedStatus("Status = " + status);
+  if (client_->StatusCode() == 404) SetStatus("Object Not Found");
+}
+
+void MainLogic::HttpClient1PacketRecvd() {
+  const THttpClient& c = *client_;
+  if (c.TotalBytes() > 0)
+    RoutedStatus(std::to_string(c.ReceivedBytes()) + " of " + std::to_string(c.TotalBytes()) +
+                 " bytes retrieved");
+  else
+    RoutedStatus(std::to_string(c.ReceivedBytes()) + " bytes retrieved...");
+}
+
+void MainLogic::HttpClient1Success(CmdType cmd) {
+  RoutedStatus(SuccessText(cmd));
+  state_.SuccessFlag = "Y";
+}
+
+void MainLogic::HttpClient1Failure(CmdType cmd) { SetStatus(FailureText(cmd)); }
+
+std::string MainLogic::SuccessText(CmdType cmd) {
+  return std::string(CommandWord(cmd)) + " Succeeded";
+}
+
+std::string MainLogic::FailureText(CmdType cmd) {
+  return std::string(CommandWord(cmd)) + " Failed";
+}
+
+}  // namespace sky

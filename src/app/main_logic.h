@@ -1,0 +1,122 @@
+// The main window's logic without the window: the program-wide texts of the
+// current fetch, the conditions fetch with its status texts, the display of a
+// parsed page, the derived values and the presets. The Qt main window owns one
+// instance and implements the ports; tests and the terminal companion run
+// their own instances with recorders, so several can live side by side.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/main_ports.h"
+#include "locations/Unit_location.h"
+#include "locations/presets.h"
+
+namespace sky {
+
+class THttpClient;
+enum class CmdType : unsigned char;
+
+// Texts of the main window shown by the fetch.
+inline constexpr const char* kThankYou = "Thank you for using Skyglass...";
+inline constexpr const char* kReferer = "Skyglass by Corvantis";
+inline constexpr const char* kCaptionPrefix = "Skyglass - ";
+
+// Everything program-wide that the main window keeps as plain texts.
+struct MainState {
+  std::string RequestText;     // the LocationName to fetch
+  std::string SuccessFlag;     // "Y" after the client reported success
+  std::string SilentFlag;      // "y" during the start-up fetch and timed refreshes
+  std::string RemoveMode;      // "y" after "Remove a specific location" was confirmed
+  std::string CountRequested;  // "Y" once the count file was asked for in this run
+  std::string RetrievalKind;   // the forecast window's; not empty: status texts go there
+  CurrentLocation Location;
+  std::string LocationTitle;   // location title of the last parsed page
+};
+
+// How one call of Get_the_Stats ended.
+enum class FetchOutcome {
+  Removed,   // remove mode: the preset was removed, nothing fetched
+  Stopped,   // the place could not be turned into an address; nothing requested
+  Failed,    // the request ended without success ("Error retrieving data...")
+  Shown,     // the page was parsed and shown
+  Error,     // an exception ended the fetch (shown in the standard error box)
+};
+
+class MainLogic {
+ public:
+  // Uses `client` for every request and binds its events to the handlers
+  // below (the handlers stay bound for the life of this object).
+  MainLogic(THttpClient& client, MainPorts ports);
+  // Owns a client of its own.
+  explicit MainLogic(MainPorts ports);
+  ~MainLogic();
+  MainLogic(const MainLogic&) = delete;
+  MainLogic& operator=(const MainLogic&) = delete;
+
+  MainState& State() { return state_; }
+  const MainState& State() const { return state_; }
+  THttpClient& HttpClient1() { return *client_; }
+  Presets& PresetList() { return presets_; }
+
+  // ---- the conditions fetch of RequestText
+  FetchOutcome Get_the_Stats();
+  // The first step of every fetch: the count file once per run, then the
+  // client's time-out and report level, and the success flag cleared.
+  void FetchPreStep();
+  // Parse-and-show of one page (the labels, tray, preset and caption).
+  void ParseAndShow(const std::string& page);
+  // The derived values from the texts now in the labels.
+  void ComputeHeatIndex();
+  void ComputeWindChill();
+  // "Abort GetStats connection". The pause after it (which keeps the status
+  // text visible) is left to the window.
+  void mnuAbortconnectionClick();
+
+  // ---- presets and the Get Stats menu
+  void LoadPresetMenu() { presets_.LoadPresetMenu(); }
+  // A preset item: its caption becomes RequestText, then the fetch.
+  FetchOutcome PresetItemClick(const std::string& caption);
+  void mnuClearlocationsClick() { presets_.ClearPresets(); }
+  void mnuRemoveaspecificlocation1Click();
+  void mnuSortlocations1Click();
+  // Remove mode's step of the fetch and "Sort locations".
+  void RebuildPresets();
+
+  // ---- handlers of the client's events
+  void HttpClient1AboutToSend();
+  void HttpClient1HostResolved();
+  void HttpClient1Connect();
+  void HttpClient1Disconnect();
+  void HttpClient1InvalidHost(bool& Handled);
+  void HttpClient1ConnectionFailed();
+  void HttpClient1Redirect(bool& Handled);
+  void HttpClient1AuthenticationNeeded();
+  void HttpClient1PacketSent();
+  void HttpClient1Status(const std::string& status);
+  void HttpClient1PacketRecvd();
+  void HttpClient1Success(CmdType cmd);
+  void HttpClient1Failure(CmdType cmd);
+
+  // The texts of a command's outcome ("Get Succeeded" / "Get Failed").
+  static std::string SuccessText(CmdType cmd);
+  static std::string FailureText(CmdType cmd);
+
+ private:
+  void BindEvents();
+  void SetStatus(const std::string& text);      // the main status line
+  void RoutedStatus(const std::string& text);   // the forecast bar while a kind is set
+  void Repaint();
+  void SetLabel(ValueLabel label, const std::string& text);
+  std::string Label(ValueLabel label) const;
+  IMessagePort& Messages();
+
+  std::unique_ptr<THttpClient> ownClient_;
+  THttpClient* client_;
+  MainPorts ports_;
+  MainState state_;
+  Presets presets_;
+  bool abortRequested_ = false;
+};
+
+}  // namespace sky

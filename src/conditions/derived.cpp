@@ -1,0 +1,79 @@
+#include "conditions/derived.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "common/text.h"
+
+namespace sky {
+
+namespace {
+
+std::string RoundedDegreesText(double rounded) {
+  if (rounded == 0) rounded = 0;  // no "-0"
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.0f", rounded);
+  return std::string(buf) + kDegree + " F";
+}
+
+}  // namespace
+
+double RoundHalfEven(double x) {
+  const double f = std::floor(x);
+  const double diff = x - f;
+  if (diff < 0.5) return f;
+  if (diff > 0.5) return f + 1;
+  return std::fmod(f, 2.0) == 0 ? f : f + 1;
+}
+
+int ReadLabelNumber(std::string_view labelText) {
+  const std::string t = Trim(labelText);
+  const std::string head = Cut(t, 1, !t.empty() && t[0] == '\'' ? 2 : 3);
+  std::size_t i = 0;
+  while (i < head.size() && head[i] == ' ') ++i;
+  bool negative = false;
+  if (i < head.size() && (head[i] == '+' || head[i] == '-')) negative = head[i++] == '-';
+  int n = 0;
+  for (; i < head.size() && head[i] >= '0' && head[i] <= '9'; ++i) n = n * 10 + (head[i] - '0');
+  return negative ? -n : n;
+}
+
+std::string DegreesFText(long long degrees) { return RoundedDegreesText(static_cast<double>(degrees)); }
+
+std::string ComputeHeatIndex(std::string_view temperatureText, std::string_view humidityText,
+                             std::string_view currentHeatIndexText) {
+  if (currentHeatIndexText.size() >= 2 && currentHeatIndexText != kNA) return std::string(currentHeatIndexText);
+  const double t = ReadLabelNumber(temperatureText);
+  double hi = 0;
+  if (t >= 55) {
+    const double rh = std::clamp<double>(ReadLabelNumber(humidityText), 0, 100);
+    hi = -42.379 + 2.04901523 * t + 10.14333127 * rh - 0.22475541 * t * rh - 0.00683783 * t * t -
+         0.05481717 * rh * rh + 0.00122874 * t * t * rh + 0.00085282 * t * rh * rh -
+         0.00000199 * t * t * rh * rh;
+    if (hi < 0) hi = 0;
+  }
+  return RoundedDegreesText(RoundHalfEven(hi));
+}
+
+std::string ComputeWindChill(std::string_view temperatureText, std::string_view windText) {
+  const int t = ReadLabelNumber(temperatureText);
+  auto digitsIn = [windText](std::size_t count) {
+    std::string d;
+    for (char ch : windText.substr(0, std::min(count, windText.size())))
+      if (ch >= '0' && ch <= '9') d.push_back(ch);
+    return d;
+  };
+  std::string digits = digitsIn(9);
+  if (digits.empty()) digits = digitsIn(14);
+  if (digits.empty()) return kNA;
+  // Up to fourteen joined digits: read as a double, which holds them exactly,
+  // so no speed can overflow.
+  double v = 0;
+  for (char ch : digits) v = v * 10 + (ch - '0');
+  if (v < 5) return DegreesFText(static_cast<long long>(t));
+  const double wc = 91.4 - (0.474677 - 0.020425 * v + 0.303107 * std::sqrt(v)) * (91.4 - t);
+  return RoundedDegreesText(RoundHalfEven(wc));
+}
+
+}  // namespace sky

@@ -1,0 +1,78 @@
+// Runs the terminal companion and checks its JSON text, which other tools
+// read as a contract.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+namespace {
+
+struct CliRun {
+  int exitCode = -1;
+  std::string out;
+};
+
+CliRun RunCli(const std::string& args) {
+  CliRun r;
+  const std::string cmd = std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli " + args + " 2>/dev/null";
+  FILE* p = popen(cmd.c_str(), "r");
+  if (p == nullptr) return r;
+  char buf[4096];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int status = pclose(p);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return r;
+}
+
+std::string TempFile(const std::string& name, const std::string& bytes) {
+  const std::string path = ::testing::TempDir() + name;
+  std::ofstream(path, std::ios::binary) << bytes;
+  return path;
+}
+
+}  // namespace
+
+TEST(ConditionsCli, ParsePagePrintsTheRecord) {
+  const CliRun r = RunCli("parse-page " SKYGLASS_SOURCE_DIR "/tools/sample-pages/conditions.html");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out,
+            "{\"messages\": [], \"PageLocationName\": \"Madison, Wisconsin\", \"record\": "
+            "{\"ObservedAt\": \"10:53 AM CST\", \"Temperature\": \"28\xC2\xB0" "F / -2\xC2\xB0" "C \", "
+            "\"HeatIndex\": \"n/a\", \"Humidity\": \"78% \", \"Wind\": \"NW at 12 mph \", "
+            "\"Pressure\": \"30.12 in \", \"Sky\": \"Mostly Cloudy\", \"Visibility\": \"10 miles\", "
+            "\"Sunrise\": \" 7:16 AM CST \", \"Sunset\": \" 4:22 PM CST \", \"MoonRise\": \" 9:48 PM CST \", "
+            "\"MoonSet\": \" 11:37 AM CST \", \"TrayTip\": \"Mostly Cloudy && 28\xC2\xB0" "F / -2\xC2\xB0" "C \", "
+            "\"SkyIcon\": 3}}\n");
+}
+
+TEST(ConditionsCli, ParsePageReportsMessagesAndUnsetFields) {
+  const CliRun r = RunCli("parse-page " + TempFile("no_title.html", "<html>nothing here</html>"));
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out,
+            "{\"messages\": [\"Error (P1) occurred parsing data.  Please try again in a few minutes.\", "
+            "\"Error (P2) occurred parsing data.  Please try again in a few minutes.\"], "
+            "\"PageLocationName\": null, \"record\": {\"ObservedAt\": null, \"Temperature\": \"\", "
+            "\"HeatIndex\": \"\", \"Humidity\": \"\", \"Wind\": \"\", \"Pressure\": \"\", \"Sky\": \"\", "
+            "\"Visibility\": \"\", \"Sunrise\": \"\", \"Sunset\": \"\", \"MoonRise\": \"\", \"MoonSet\": \"\", "
+            "\"TrayTip\": null, \"SkyIcon\": null}}\n");
+}
+
+TEST(ConditionsCli, UsageErrors) {
+  EXPECT_EQ(RunCli("parse-page").exitCode, 2);
+  EXPECT_EQ(RunCli("parse-page /nonexistent/page.html").exitCode, 2);
+  EXPECT_EQ(RunCli("parse-page " + ::testing::TempDir()).exitCode, 2);
+  EXPECT_EQ(RunCli("derive --speed 5").exitCode, 2);
+}
+
+TEST(ConditionsCli, DeriveComputesBothValues) {
+  CliRun r = RunCli("derive --temp '90' --humidity '70% ' --wind 'NW at 10 mph'");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "{\"HeatIndex\": \"106\xC2\xB0 F\", \"WindChill\": \"90\xC2\xB0 F\"}\n");
+  r = RunCli("derive");
+  EXPECT_EQ(r.out, "{\"HeatIndex\": \"0\xC2\xB0 F\", \"WindChill\": \"n/a\"}\n");
+  r = RunCli("derive --temp 90 --heat-index ' 95\xC2\xB0" "F'");
+  EXPECT_EQ(r.out, "{\"HeatIndex\": \" 95\xC2\xB0" "F\", \"WindChill\": \"n/a\"}\n");
+}
