@@ -1,0 +1,200 @@
+// Network client subcommands: "request" (the request a Get would send, no
+// network), "get" (one real Get with its events) and the user command
+// "fetch" (download a URL like a small curl).
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "cli.h"
+#include "common/text.h"
+#include "json.h"
+#include "net/HttpClient.h"
+
+#if __has_include("settings/ini_proc.h")
+#include "settings/ini_proc.h"
+#define SKYGLASS_CLI_HAVE_SETTINGS 1
+#endif
+
+namespace {
+
+using cli::Args;
+using cli::Json;
+
+int RunRequest(const Args& args) {
+  auto p = cli::ParseArgs(args,
+                          {"previous-host", "port", "proxy", "proxy-port", "referer", "user-agent", "from", "cookie",
+                           "user", "password"},
+                          {}, 1, 1);
+  sky::THttpClient c;
+  if (auto v = p.Get("previous-host")) c.Host = *v;
+  if (auto v = p.GetInt("port")) c.Port = *v;
+  if (auto v = p.Get("proxy")) c.Proxy = *v;
+  if (auto v = p.GetInt("proxy-port")) c.ProxyPort = *v;
+  if (auto v = p.Get("referer")) c.HeaderInfo.Referer = *v;
+  if (auto v = p.Get("user-agent")) c.HeaderInfo.LocalProgram = *v;
+  if (auto v = p.Get("from")) c.HeaderInfo.LocalMailAddress = *v;
+  if (auto v = p.Get("cookie")) c.HeaderInfo.Cookie = *v;
+  if (auto v = p.Get("user")) c.HeaderInfo.UserId = *v;
+  if (auto v = p.Get("password")) c.HeaderInfo.Password = *v;
+  Json j;
+  j.BeginObject();
+  try {
+    c.PrepareRequest(sky::CmdGet, p.positional[0]);
+    j.Key("host").String(c.Host).Field("port", c.Port).Key("path").String(c.Path()).Key("url").String(c.URL());
+    j.Key("request").String(c.RequestText());
+  } catch (const sky::Exception& e) {
+    j.Key("error").String(e.Message());
+  }
+  j.EndObject().Print();
+  return cli::kExitOk;
+}
+
+const char* ClassOf(const std::exception& e) {
+  if (dynamic_cast<const sky::EAbortError*>(&e)) return "EAbortError";
+  if (dynamic_cast<const sky::ESockError*>(&e)) return "ESockError";
+  return "Exception";
+}
+
+int RunGet(const Args& args) {
+  auto p = cli::ParseArgs(args,
+                          {"proxy", "proxy-port", "timeout", "report-level", "referer", "body-file", "header-file"},
+                          {}, 1, 1);
+  sky::THttpClient c;
+  std::vector<std::string> events;
+  if (auto v = p.Get("proxy")) c.Proxy = *v;
+  if (auto v = p.GetInt("proxy-port")) c.ProxyPort = *v;
+  if (auto v = p.GetInt("timeout")) c.TimeOut = *v;
+  if (auto v = p.GetInt("report-level")) c.ReportLevel = *v;
+  if (auto v = p.Get("referer")) c.HeaderInfo.Referer = *v;
+  if (auto v = p.Get("body-file")) {
+    c.InputFileMode = true;
+    c.Body = *v;
+  }
+  if (auto v = p.Get("header-file")) {
+    c.OutputFileMode = true;
+    c.Header = *v;
+  }
+  c.OnAboutToSend = [&](sky::TSockClient*) { events.push_back("AboutToSend"); };
+  c.OnHostResolved = [&](sky::TSockClient*) { events.push_back("HostResolved"); };
+  c.OnConnect = [&](sky::TSockClient*) { events.push_back("Connect"); };
+  c.OnDisconnect = [&](sky::TSockClient*) { events.push_back("Disconnect"); };
+  c.OnInvalidHost = [&](bool&) { events.push_back("InvalidHost"); };
+  c.OnConnectionFailed = [&](sky::TSockClient*) { events.push_back("ConnectionFailed"); };
+  c.OnRedirect = [&](bool&) { events.push_back("Redirect"); };
+  c.OnAuthenticationNeeded = [&](sky::TSockClient*) { events.push_back("AuthenticationNeeded"); };
+  c.OnPacketSent = [&](sky::TSockClient*) { events.push_back("PacketSent"); };
+  c.OnPacketRecvd = [&](sky::TSockClient* s) {
+    events.push_back("PacketRecvd " + std::to_string(s->ReceivedBytes()) + " " + std::to_string(s->TotalBytes()));
+  };
+  c.OnStatus = [&](sky::TSockClient*, const std::string& text) { events.push_back("Status " + text); };
+  c.OnSuccess = [&](sky::CmdType cmd) { events.push_back(std::string("Success ") + sky::CmdTypeName(cmd)); };
+  c.OnFailure = [&](sky::CmdType cmd) { events.push_back(std::string("Failure ") + sky::CmdTypeName(cmd)); };
+
+  std::optional<std::pair<std::string, std::string>> error;
+  try {
+    c.Get(p.positional[0]);
+  } catch (const sky::Exception& e) {
+    error = std::make_pair(std::string(ClassOf(e)), e.Message());
+  } catch (const std::exception& e) {
+    error = std::make_pair(std::string("Exception"), std::string(e.what()));
+  }
+  Json j;
+  j.BeginObject();
+  j.Field("events", events);
+  j.Field("StatusCode", static_cast<int>(c.StatusCode()));
+  j.Field("TotalBytes", static_cast<std::int64_t>(c.TotalBytes()));
+  j.Field("ReceivedBytes", static_cast<std::int64_t>(c.ReceivedBytes()));
+  j.Key("Header").String(c.Header);
+  if (c.InputFileMode)
+    j.Key("Body").Null();
+  else
+    j.Key("Body").String(c.Body);
+  j.Key("exception");
+  if (error) {
+    j.BeginObject().Key("class").String(error->first).Key("message").String(error->second).EndObject();
+  } else {
+    j.Null();
+  }
+  j.EndObject().Print();
+  return cli::kExitOk;
+}
+
+// The proxy the program would use: "Proxy"/"ProxyPort" of the settings when
+// "ProxyUse" is "y".
+void ApplyProxySettings(sky::THttpClient& c) {
+#ifdef SKYGLASS_CLI_HAVE_SETTINGS
+  if (sky::ReadSetting("Settings", "ProxyUse") != "y") return;
+  std::string host = sky::ReadSetting("Settings", "Proxy");
+  if (host != sky::kNA) c.Proxy = host;
+  std::string port = sky::ReadSetting("Settings", "ProxyPort");
+  if (port != sky::kNA) {
+    int n = 0;
+    if (!sky::TryStrToInt(port, n)) throw sky::EConvertError("'" + port + "' is not a valid integer value");
+    c.ProxyPort = n;
+  }
+#else
+  (void)c;
+#endif
+}
+
+int RunFetch(const Args& args) {
+  auto p = cli::ParseArgs(args, {"o", "output"}, {}, 1, 1);
+  std::optional<std::string> out = p.Get("o");
+  if (!out) out = p.Get("output");
+  sky::THttpClient c;
+  c.TimeOut = 60000;
+  c.HeaderInfo.Referer = "Skyglass by Corvantis";
+  if (out) {
+    c.InputFileMode = true;
+    c.Body = *out;
+  }
+  bool ok = false;
+  bool progress = false;
+  c.OnSuccess = [&](sky::CmdType) { ok = true; };
+  c.OnPacketRecvd = [&](sky::TSockClient* s) {
+    progress = true;
+    if (s->TotalBytes() > 0)
+      std::fprintf(stderr, "\r%lld of %lld bytes retrieved", static_cast<long long>(s->ReceivedBytes()),
+                   static_cast<long long>(s->TotalBytes()));
+    else
+      std::fprintf(stderr, "\r%lld bytes retrieved...", static_cast<long long>(s->ReceivedBytes()));
+  };
+  c.OnRedirect = [&](bool&) {
+    if (progress) std::fprintf(stderr, "\n");
+    progress = false;
+    std::fprintf(stderr, "redirected to %s\n", sky::Latin1ToUtf8(c.URL()).c_str());
+  };
+  try {
+    ApplyProxySettings(c);
+    c.Get(p.positional[0]);
+  } catch (const std::exception& e) {
+    if (progress) std::fprintf(stderr, "\n");
+    std::fprintf(stderr, "skyglass-cli fetch: %s\n", sky::Latin1ToUtf8(e.what()).c_str());
+    return cli::kExitFailed;
+  }
+  if (progress) std::fprintf(stderr, "\n");
+  if (!ok) {
+    std::fprintf(stderr, "skyglass-cli fetch: the server answered with status %d\n", c.StatusCode());
+    return cli::kExitFailed;
+  }
+  if (!out) {
+    if (std::fwrite(c.Body.data(), 1, c.Body.size(), stdout) != c.Body.size() || std::fflush(stdout) != 0) {
+      std::fprintf(stderr, "skyglass-cli fetch: cannot write the body to standard output\n");
+      return cli::kExitFailed;
+    }
+  }
+  return cli::kExitOk;
+}
+
+cli::Register regRequest({"request",
+                          "request URL [--previous-host H] [--port N] [--proxy HOST] [--proxy-port N] [--referer R] "
+                          "[--user-agent A] [--from M] [--cookie C] [--user U] [--password P]",
+                          RunRequest});
+cli::Register regGet({"get",
+                      "get URL [--proxy HOST] [--proxy-port N] [--timeout MS] [--report-level N] [--referer R] "
+                      "[--body-file FILE] [--header-file FILE]",
+                      RunGet});
+cli::Register regFetch({"fetch", "fetch URL [-o FILE]", RunFetch});
+
+}  // namespace

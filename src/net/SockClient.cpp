@@ -1,0 +1,966 @@
+#include "net/SockClient.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+namespace sky {
+
+// ---------------------------------------------------------------- globals
+
+namespace {
+
+std::function<void()>& HookSlot() {
+  static std::function<void()> hook;
+  return hook;
+}
+
+std::mutex& ResolverMutex() {
+  static std::mutex m;
+  return m;
+}
+
+TResolver& ResolverSlot() {
+  static TResolver r;
+  return r;
+}
+
+constexpr std::size_t kChunk = 16383;
+// After the announced length has arrived, how long a capture still waits for
+// the peer to close before it ends on its own.
+constexpr auto kCloseGrace = std::chrono::milliseconds(200);
+
+struct ErrorRow {
+  int no;
+  const char* text;
+};
+
+constexpr ErrorRow kErrors[] = {
+    {10004, "Interrupted system call"},
+    {10009, "Bad file number"},
+    {10013, "Permission denied"},
+    {10014, "Bad address"},
+    {10022, "Invalid argument"},
+    {10024, "Too many open files"},
+    {10035, "Operation would block"},
+    {10036, "Operation now in progress"},
+    {10037, "Operation already in progress"},
+    {10038, "Socket operation on non-socket"},
+    {10039, "Destination address required"},
+    {10040, "Message too long"},
+    {10041, "Wrong protocol type for socket"},
+    {10042, "Bad protocol option"},
+    {10043, "Protocol not supported"},
+    {10044, "Socket type not supported"},
+    {10045, "Operation not supported on socket"},
+    {10046, "Protocol family not supported"},
+    {10047, "Address family not supported by protocol family"},
+    {10048, "Address already in use"},
+    {10049, "Can't assign requested address"},
+    {10050, "Network is down"},
+    {10051, "Network is unreachable"},
+    {10052, "Network dropped connection or reset"},
+    {10053, "Software caused connection abort"},
+    {10054, "Connection reset by peer"},
+    {10055, "No buffer space available"},
+    {10056, "Socket is already connected"},
+    {10057, "Socket is not connected"},
+    {10058, "Can't send after socket shutdown"},
+    {10059, "Too many references, can't splice"},
+    {10060, "Connection timed out"},
+    {10061, "Connection refused"},
+    {10062, "Too many levels of symbolic links"},
+    {10063, "File name too long"},
+    {10064, "Host is down"},
+    {10065, "No route to Host"},
+    {10066, "Directory not empty"},
+    {10067, "Too many processes"},
+    {10068, "Too many users"},
+    {10069, "Disc quota exceeded"},
+    {10070, "Stale NFS file handle"},
+    {10071, "Too many levels of remote in path"},
+    {10091, "Network subsystem is unavailable"},
+    {10092, "Incompatible version of WINSOCK.DLL"},
+    {10093, "Successful WSAStartup not yet performed"},
+    {11001, "Host not found"},
+    {11002, "Non-Authoritative Host not found"},
+    {11003, "Non-Recoverable error: FORMERR, REFUSED, NOTIMP"},
+    {11004, "Valid name, no data record of requested type"},
+    {0, "Unrecognized error code"},
+};
+
+bool IsTransientConnectError(int err) {
+  return err == ECONNREFUSED || err == ENETUNREACH || err == EHOSTUNREACH || err == ETIMEDOUT ||
+         err == EADDRNOTAVAIL || err == ECONNRESET || err == EAFNOSUPPORT;
+}
+
+void SetPort(TSockAddress& a, int port) {
+  auto p = htons(static_cast<std::uint16_t>(port));
+  if (a.addr.ss_family == AF_INET)
+    reinterpret_cast<sockaddr_in*>(&a.addr)->sin_port = p;
+  else if (a.addr.ss_family == AF_INET6)
+    reinterpret_cast<sockaddr_in6*>(&a.addr)->sin6_port = p;
+}
+
+// A literal address needs no lookup: a dotted IPv4 address (in every form
+// inet_aton accepts) or an IPv6 address.
+bool LiteralAddress(const std::string& name, TSockAddress& out) {
+  in_addr v4{};
+  if (inet_aton(name.c_str(), &v4) != 0) {
+    auto* sin = reinterpret_cast<sockaddr_in*>(&out.addr);
+    sin->sin_family = AF_INET;
+    sin->sin_addr = v4;
+    out.len = sizeof(sockaddr_in);
+    return true;
+  }
+  in6_addr v6{};
+  if (inet_pton(AF_INET6, name.c_str(), &v6) == 1) {
+    auto* sin6 = reinterpret_cast<sockaddr_in6*>(&out.addr);
+    sin6->sin6_family = AF_INET6;
+    sin6->sin6_addr = v6;
+    out.len = sizeof(sockaddr_in6);
+    return true;
+  }
+  return false;
+}
+
+bool IsNullAddress(const TSockAddress& a) {
+  return a.addr.ss_family == AF_INET && reinterpret_cast<const sockaddr_in*>(&a.addr)->sin_addr.s_addr == 0;
+}
+
+}  // namespace
+
+void SetMessagePumpHook(std::function<void()> hook) { HookSlot() = std::move(hook); }
+const std::function<void()>& MessagePumpHook() { return HookSlot(); }
+
+void SetResolver(TResolver resolver) {
+  std::lock_guard<std::mutex> lock(ResolverMutex());
+  ResolverSlot() = std::move(resolver);
+}
+
+std::vector<TSockAddress> DefaultResolve(const std::string& name, int& error) {
+  addrinfo hints{};
+  hints.ai_family = AF_UNSPEC;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = AI_ADDRCONFIG;
+  addrinfo* res = nullptr;
+  int rc = getaddrinfo(name.c_str(), nullptr, &hints, &res);
+  std::vector<TSockAddress> out;
+  if (rc != 0) {
+    switch (rc) {
+      case EAI_AGAIN: error = 11002; break;
+      case EAI_FAIL: error = 11003; break;
+#ifdef EAI_NODATA
+      case EAI_NODATA: error = 11004; break;
+#endif
+      default: error = 11001; break;
+    }
+    return out;
+  }
+  for (addrinfo* p = res; p; p = p->ai_next) {
+    if (p->ai_family != AF_INET && p->ai_family != AF_INET6) continue;
+    if (p->ai_addrlen > sizeof(sockaddr_storage)) continue;
+    TSockAddress a;
+    std::memcpy(&a.addr, p->ai_addr, p->ai_addrlen);
+    a.len = p->ai_addrlen;
+    out.push_back(a);
+  }
+  freeaddrinfo(res);
+  error = out.empty() ? 11004 : 0;
+  return out;
+}
+
+int SocketErrorFromErrno(int err) {
+  switch (err) {
+    case 0: return 0;
+    case EINTR: return 10004;
+    case EBADF: return 10009;
+    case EACCES: case EPERM: return 10013;
+    case EFAULT: return 10014;
+    case EINVAL: return 10022;
+    case EMFILE: case ENFILE: return 10024;
+    case EAGAIN: return 10035;
+    case EINPROGRESS: return 10036;
+    case EALREADY: return 10037;
+    case ENOTSOCK: return 10038;
+    case EDESTADDRREQ: return 10039;
+    case EMSGSIZE: return 10040;
+    case EPROTOTYPE: return 10041;
+    case ENOPROTOOPT: return 10042;
+    case EPROTONOSUPPORT: return 10043;
+    case ESOCKTNOSUPPORT: return 10044;
+    case EOPNOTSUPP: return 10045;
+    case EPFNOSUPPORT: return 10046;
+    case EAFNOSUPPORT: return 10047;
+    case EADDRINUSE: return 10048;
+    case EADDRNOTAVAIL: return 10049;
+    case ENETDOWN: return 10050;
+    case ENETUNREACH: return 10051;
+    case ENETRESET: return 10052;
+    case ECONNABORTED: return 10053;
+    case ECONNRESET: return 10054;
+    case ENOBUFS: case ENOMEM: return 10055;
+    case EISCONN: return 10056;
+    case ENOTCONN: return 10057;
+    case ESHUTDOWN: case EPIPE: return 10058;
+    case ETOOMANYREFS: return 10059;
+    case ETIMEDOUT: return 10060;
+    case ECONNREFUSED: return 10061;
+    case ELOOP: return 10062;
+    case ENAMETOOLONG: return 10063;
+    case EHOSTDOWN: return 10064;
+    case EHOSTUNREACH: return 10065;
+    case ENOTEMPTY: return 10066;
+    case EUSERS: return 10068;
+    case EDQUOT: return 10069;
+    case ESTALE: return 10070;
+    case EREMOTE: return 10071;
+    default: return err;
+  }
+}
+
+std::string SocketErrorText(int errorNo) {
+  if (errorNo == 0) return {};
+  for (const auto& row : kErrors)
+    if (row.no == errorNo) return std::to_string(errorNo) + ":" + row.text;
+  return "Unknown Error No. " + std::to_string(errorNo);
+}
+
+// ---------------------------------------------------------------- timer
+
+void TThreadTimer::SetInterval(unsigned ms) {
+  interval_ = ms;
+  Restart();
+}
+
+void TThreadTimer::SetEnabled(bool on) {
+  enabled_ = on;
+  Restart();
+}
+
+void TThreadTimer::Restart() {
+  due_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval_);
+}
+
+long TThreadTimer::Check() {
+  if (!enabled_ || interval_ == 0 || !OnTimer) return -1;
+  auto now = std::chrono::steady_clock::now();
+  if (now >= due_) {
+    due_ = now + std::chrono::milliseconds(interval_);
+    OnTimer(this);
+    if (!enabled_ || interval_ == 0) return -1;
+    now = std::chrono::steady_clock::now();
+  }
+  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(due_ - now).count());
+}
+
+// ---------------------------------------------------------------- lookup
+
+// Shared between the owner and the worker that runs the lookup, so whichever
+// lets go last frees it: a late result after a cancel, a time-out or the
+// client's destruction lands here and is dropped.
+struct LookupJob {
+  std::mutex m;
+  bool done = false;
+  int error = 0;
+  std::vector<TSockAddress> result;
+  int pipe[2] = {-1, -1};
+  ~LookupJob() {
+    if (pipe[0] >= 0) ::close(pipe[0]);
+    if (pipe[1] >= 0) ::close(pipe[1]);
+  }
+};
+
+// ---------------------------------------------------------------- client
+
+TSockClient::TSockClient() {
+  ReportStatus(8, "Create");
+  timer_.SetEnabled(false);
+  timer_.OnTimer = [this](TThreadTimer*) { TimerFired(); };
+  ReportStatus(8, "Initializing Winsock");
+  rlimit rl{};
+  long maxSockets = getrlimit(RLIMIT_NOFILE, &rl) == 0 ? static_cast<long>(rl.rlim_cur) : 1024;
+  info_ = {"Version= 1.1", "High Version= 2.2", "Description= POSIX sockets", "System= Running",
+           "Max Sockets= " + std::to_string(maxSockets), "Max Udp pack size= 65507"};
+}
+
+TSockClient::~TSockClient() {
+  // The owner's handlers may already be gone: no events from here on.
+  destroying_ = true;
+  OnStatus = nullptr;
+  OnDisconnect = nullptr;
+  cancel_ = true;
+  lookup_.reset();
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  if (captureFile_) std::fclose(captureFile_);
+  if (sendFile_) std::fclose(sendFile_);
+}
+
+void TSockClient::ReportStatus(int level, const std::string& text) {
+  if (level > ReportLevel) return;
+  lastStatus_ = text;
+  if (OnStatus) OnStatus(this, text);
+}
+
+std::string TSockClient::ErrorText(int errorNo) {
+  ReportStatus(8, "Looking Up Error Message");
+  return SocketErrorText(errorNo);
+}
+
+void TSockClient::CheckSocketError(int err) {
+  ReportStatus(16, "Checking Error In Error Manager");
+  lastErrorNo_ = SocketErrorFromErrno(err);
+  if (lastErrorNo_ == 10035) return;
+  std::string text = ErrorText(lastErrorNo_);
+  if (OnSocketError) OnSocketError(this, lastErrorNo_, text);
+  throw ESockError(text);
+}
+
+void TSockClient::Dispatch(const TSockNotify& e) {
+  // Handlers run inside the notification handling, which must not unwind
+  // half-way through a step.
+  if (!e) return;
+  try {
+    e(this);
+  } catch (...) {
+  }
+}
+
+void TSockClient::Cancel() {
+  ReportStatus(8, "Canceling");
+  cancel_ = true;
+}
+
+void TSockClient::StartTimer() {
+  ReportStatus(8, "Timer On");
+  timedOut_ = false;
+  timer_.SetInterval(TimeOut > 0 ? static_cast<unsigned>(TimeOut) : 0);
+  timer_.SetEnabled(true);
+}
+
+void TSockClient::StopTimer() {
+  ReportStatus(8, "Timer Off");
+  timer_.SetEnabled(false);
+}
+
+void TSockClient::TimerFired() {
+  ReportStatus(8, "Timer Triggered");
+  StopTimer();
+  timedOut_ = true;
+  Abort();
+}
+
+bool TSockClient::IdleExpired() {
+  if (TimeOut <= 0 || timedOut_) return false;
+  return std::chrono::steady_clock::now() - lastActivity_ >= std::chrono::milliseconds(TimeOut);
+}
+
+void TSockClient::Pass(WaitKind kind) {
+  pollfd fds[2];
+  nfds_t n = 0;
+  int sockIdx = -1, lookIdx = -1;
+  if (fd_ >= 0 && (connected_ || connecting_)) {
+    short ev = 0;
+    if (connecting_) {
+      ev = POLLOUT;
+    } else {
+      if (!cancel_) ev |= POLLIN;
+      if (!sendDone_ && !cancel_) ev |= POLLOUT;
+    }
+    fds[n] = pollfd{fd_, ev, 0};
+    sockIdx = static_cast<int>(n++);
+  }
+  if (kind == WaitKind::Lookup && lookup_) {
+    fds[n] = pollfd{lookup_->pipe[0], POLLIN, 0};
+    lookIdx = static_cast<int>(n++);
+  }
+  int rc = ::poll(n ? fds : nullptr, n, 2);
+  if (rc > 0) {
+    if (lookIdx >= 0 && fds[lookIdx].revents) {
+      char c;
+      (void)!::read(lookup_->pipe[0], &c, 1);
+      std::lock_guard<std::mutex> lock(lookup_->m);
+      if (lookup_->done) {
+        lookupDone_ = true;
+        asyncOk_ = lookup_->error == 0;
+      }
+    }
+    if (sockIdx >= 0 && fds[sockIdx].revents) {
+      short re = fds[sockIdx].revents;
+      if (connecting_) {
+        FinishConnect();
+      } else if (connected_) {
+        if (re & (POLLIN | POLLHUP | POLLERR)) {
+          if (!captureFile_ && recv_.size() >= MaxBufferedBytes)
+            overflow_ = true;
+          else
+            ReceiveStep();
+        }
+        if (connected_ && (re & POLLOUT)) SendStep();
+      }
+    }
+  }
+  if (kind == WaitKind::Transfer && IdleExpired()) {
+    // The peer went silent for longer than TimeOut: end the wait as an
+    // abort would.
+    ReportStatus(8, "Timer Triggered");
+    timedOut_ = true;
+    Abort();
+  }
+  try {
+    timer_.Check();
+  } catch (...) {
+  }
+  if (const auto& hook = MessagePumpHook()) {
+    try {
+      hook();
+    } catch (...) {
+    }
+  }
+}
+
+void TSockClient::ReceiveStep() {
+  ReportStatus(8, "ReadToStream");
+  if (cancel_) {
+    Dispatch(OnReadAfterCancel);
+    return;
+  }
+  if (busy_) return;
+  busy_ = true;
+  char buf[kChunk];
+  ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+  if (n < 0) {
+    busy_ = false;
+    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return;
+    lastErrorNo_ = SocketErrorFromErrno(errno);
+    std::string text = ErrorText(lastErrorNo_);
+    if (OnSocketError) {
+      try {
+        OnSocketError(this, lastErrorNo_, text);
+      } catch (...) {
+      }
+    }
+    CloseByPeer();
+    return;
+  }
+  if (n == 0) {
+    busy_ = false;
+    CloseByPeer();
+    return;
+  }
+  NoteActivity();
+  if (captureFile_) {
+    if (std::fwrite(buf, 1, static_cast<std::size_t>(n), captureFile_) != static_cast<std::size_t>(n))
+      writeFailed_ = true;
+  } else {
+    recv_.append(buf, static_cast<std::size_t>(n));
+  }
+  if (capturing_) {
+    receivedBytes_ += n;
+    Dispatch(OnPacketRecvd);
+  }
+  busy_ = false;
+  Dispatch(OnDataAvailable);
+}
+
+void TSockClient::CloseByPeer() {
+  connected_ = false;
+  try {
+    CloseSocket(true);
+  } catch (...) {
+  }
+}
+
+void TSockClient::SendStep() {
+  ReportStatus(8, "WriteFromStream");
+  if (busy_ || cancel_ || sendDone_) return;
+  char buf[kChunk];
+  const char* data = nullptr;
+  std::size_t size = 0;
+  if (sendFile_) {
+    size = std::fread(buf, 1, sizeof buf, sendFile_);
+    data = buf;
+    if (size == 0) {
+      sendDone_ = true;
+      return;
+    }
+  } else {
+    size = std::min(kChunk, send_.size() - sendPos_);
+    data = send_.data() + sendPos_;
+  }
+  ssize_t n = ::send(fd_, data, size, MSG_NOSIGNAL);
+  if (n < 0) {
+    int err = errno;
+    if (sendFile_) std::fseek(sendFile_, -static_cast<long>(size), SEEK_CUR);
+    if (err == EAGAIN || err == EWOULDBLOCK || err == EINTR) return;
+    lastErrorNo_ = SocketErrorFromErrno(err);
+    std::string text = ErrorText(lastErrorNo_);
+    if (OnSocketError) {
+      try {
+        OnSocketError(this, lastErrorNo_, text);
+      } catch (...) {
+      }
+    }
+    // The connection is dead; the waiting send sees it closed.
+    CloseByPeer();
+    return;
+  }
+  NoteActivity();
+  if (sendFile_) {
+    if (static_cast<std::size_t>(n) < size) std::fseek(sendFile_, -static_cast<long>(size - static_cast<std::size_t>(n)), SEEK_CUR);
+    if (sentBytes_ + n >= totalBytes_) sendDone_ = true;
+  } else {
+    sendPos_ += static_cast<std::size_t>(n);
+    if (sendPos_ >= send_.size()) {
+      send_.clear();
+      sendPos_ = 0;
+      sendDone_ = true;
+    }
+  }
+  sentBytes_ += n;
+  if (capturing_) Dispatch(OnPacketSent);
+}
+
+void TSockClient::CloseSocket(bool fireEvent) {
+  ReportStatus(4, "Request Close Socket");
+  connected_ = false;
+  connecting_ = false;
+  if (!haveSocket_) return;
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  // As after every close, a fresh socket stands ready for the next Connect
+  // (opened lazily there, as its family depends on the address).
+  haveSocket_ = !destroying_;
+  if (fireEvent && OnDisconnect) OnDisconnect(this);
+}
+
+void TSockClient::DropSocketQuietly() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  connected_ = false;
+  connecting_ = false;
+}
+
+void TSockClient::Disconnect() {
+  ReportStatus(8, "Disconnecting");
+  CloseSocket(true);
+}
+
+void TSockClient::ResolveHost() {
+  ReportStatus(8, "Resolve Host");
+  std::string name = Proxy.empty() ? Host : Proxy;
+  if (name.size() > 127) name.resize(127);
+  addresses_.clear();
+  TSockAddress literal;
+  if (LiteralAddress(name, literal)) {
+    if (!IsNullAddress(literal)) addresses_.push_back(literal);
+    return;
+  }
+  StartTimer();
+  lookupDone_ = false;
+  asyncOk_ = false;
+  auto job = std::make_shared<LookupJob>();
+  bool started = false;
+  if (!name.empty() && ::pipe2(job->pipe, O_CLOEXEC | O_NONBLOCK) == 0) {
+    TResolver resolver;
+    {
+      std::lock_guard<std::mutex> lock(ResolverMutex());
+      resolver = ResolverSlot();
+    }
+    if (!resolver) resolver = DefaultResolve;
+    try {
+      std::thread([job, resolver, name] {
+        int err = 0;
+        std::vector<TSockAddress> r;
+        try {
+          r = resolver(name, err);
+        } catch (...) {
+          err = 11001;
+        }
+        if (r.empty() && err == 0) err = 11001;
+        {
+          std::lock_guard<std::mutex> lock(job->m);
+          job->result = std::move(r);
+          job->error = err;
+          job->done = true;
+        }
+        char c = 1;
+        (void)!::write(job->pipe[1], &c, 1);
+      }).detach();
+      started = true;
+    } catch (...) {
+    }
+  }
+  if (started) {
+    lookup_ = job;
+    while (!lookupDone_ && !timedOut_ && !cancel_) Pass(WaitKind::Lookup);
+    lookup_.reset();
+  } else {
+    lookupDone_ = true;
+    lastErrorNo_ = 11001;
+  }
+  StopTimer();
+  if (timedOut_) throw ESockError("Host Lookup Timed Out");
+  if (cancel_) throw ESockError("Host Lookup Canceled");
+  if (started) {
+    std::lock_guard<std::mutex> lock(job->m);
+    if (job->done && job->error == 0) {
+      addresses_ = job->result;
+    } else {
+      lastErrorNo_ = job->error;
+    }
+  }
+  if (addresses_.empty() || !asyncOk_) {
+    addresses_.clear();
+    throw ESockError("Host Lookup Failed");
+  }
+  if (OnHostResolved) OnHostResolved(this);
+}
+
+bool TSockClient::StartConnect(std::size_t index) {
+  DropSocketQuietly();
+  const TSockAddress& a = addresses_[index];
+  int fd = ::socket(a.addr.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd < 0) {
+    int err = errno;
+    if (err == EAFNOSUPPORT) {
+      lastErrorNo_ = SocketErrorFromErrno(err);
+      return false;
+    }
+    CheckSocketError(err);
+    return false;
+  }
+  fd_ = fd;
+  haveSocket_ = true;
+  if (::connect(fd_, reinterpret_cast<const sockaddr*>(&a.addr), a.len) == 0) {
+    connected_ = true;
+    NoteActivity();
+    Dispatch(OnConnect);
+    return true;
+  }
+  int err = errno;
+  if (err == EINPROGRESS || err == EINTR) {
+    connecting_ = true;
+    return true;
+  }
+  DropSocketQuietly();
+  if (IsTransientConnectError(err)) {
+    lastErrorNo_ = SocketErrorFromErrno(err);
+    return false;
+  }
+  CheckSocketError(err);
+  return false;
+}
+
+void TSockClient::FinishConnect() {
+  int err = 0;
+  socklen_t len = sizeof err;
+  if (::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) != 0) err = errno;
+  connecting_ = false;
+  if (err == 0) {
+    connected_ = true;
+    asyncOk_ = true;
+    NoteActivity();
+    Dispatch(OnConnect);
+    return;
+  }
+  lastErrorNo_ = SocketErrorFromErrno(err);
+  DropSocketQuietly();
+  // Try the host's next address, if any; the last failure ends the wait.
+  while (++addressIndex_ < addresses_.size()) {
+    try {
+      if (StartConnect(addressIndex_)) return;
+    } catch (...) {
+    }
+  }
+  asyncOk_ = false;
+}
+
+void TSockClient::Connect() {
+  cancel_ = false;
+  ConnectKeepingCancel();
+}
+
+void TSockClient::ConnectKeepingCancel() {
+  ReportStatus(8, "Connecting");
+  if (connected_ || connecting_) throw ESockError("Already connected");
+  // Whatever a former connection left unread or unsent belongs to it.
+  recv_.clear();
+  send_.clear();
+  sendPos_ = 0;
+  sendDone_ = true;
+  overflow_ = false;
+  writeFailed_ = false;
+  truncated_ = false;
+
+  int attempts = 0;
+  for (;;) {
+    try {
+      ResolveHost();
+    } catch (const ESockError& e) {
+      if (e.Message() == "Host Lookup Timed Out" || e.Message() == "Host Lookup Canceled") throw;
+      addresses_.clear();
+    }
+    if (!addresses_.empty()) break;
+    if (attempts == 0 && OnInvalidHost) {
+      bool handled = false;
+      OnInvalidHost(handled);
+      if (handled) {
+        ++attempts;
+        continue;
+      }
+    }
+    throw ESockError("Null Remote Address");
+  }
+  int port = Proxy.empty() ? Port : ProxyPort;
+  for (auto& a : addresses_) SetPort(a, port);
+
+  lookupDone_ = false;
+  asyncOk_ = true;
+  addressIndex_ = 0;
+  bool started = false;
+  while (addressIndex_ < addresses_.size()) {
+    if (StartConnect(addressIndex_)) {
+      started = true;
+      break;
+    }
+    ++addressIndex_;
+  }
+  if (!started) asyncOk_ = false;
+  StartTimer();
+  while (!connected_ && !timedOut_ && !cancel_ && asyncOk_) Pass(WaitKind::Plain);
+  StopTimer();
+  if (connected_ && !timedOut_ && !cancel_ && asyncOk_) return;
+  // A half-made connection is dropped so the client can connect again.
+  DropSocketQuietly();
+  if (OnConnectionFailed) OnConnectionFailed(this);
+  if (timedOut_) throw ESockError("Connection Timed Out");
+  if (cancel_) throw ESockError("Connection Canceled");
+  throw ESockError("Connection Failed");
+}
+
+void TSockClient::SendBuffer(const char* data, std::size_t size) {
+  ReportStatus(4, "Sending Buffer");
+  if (cancel_) return;
+  send_.append(data, size);
+  sendDone_ = send_.size() <= sendPos_;
+  timedOut_ = false;
+  NoteActivity();
+  while (!sendDone_ && !cancel_ && !timedOut_ && connected_) Pass(WaitKind::Transfer);
+  if (sendDone_) return;
+  send_.clear();
+  sendPos_ = 0;
+  sendDone_ = true;
+  cancel_ = false;
+  timedOut_ = false;
+  // Also when the peer went away before taking everything.
+  throw EAbortError("Socket send aborted");
+}
+
+void TSockClient::Write(const std::string& text) {
+  ReportStatus(8, "Write");
+  SendBuffer(text.data(), text.size());
+}
+
+void TSockClient::Writeln(const std::string& text) {
+  ReportStatus(8, "Writeln");
+  Write(text + "\r\n");
+}
+
+std::string TSockClient::ReadLn() {
+  ReportStatus(8, "ReadLn");
+  timedOut_ = false;
+  NoteActivity();
+  for (;;) {
+    if (cancel_ || timedOut_ || overflow_) {
+      timedOut_ = false;
+      overflow_ = false;
+      cancel_ = true;  // stays up until the next Connect, as after a Cancel
+      throw EAbortError("Socket readln aborted");
+    }
+    auto lf = recv_.find('\n');
+    if (lf != std::string::npos) {
+      std::string line = recv_.substr(0, lf + 1);
+      recv_.erase(0, lf + 1);
+      return line;
+    }
+    if (!connected_) {
+      std::string rest;
+      rest.swap(recv_);
+      return rest;
+    }
+    Pass(WaitKind::Transfer);
+  }
+}
+
+void TSockClient::CaptureStringInto(std::string& text, long long count) {
+  ReportStatus(8, "Capture String");
+  text.clear();
+  capturing_ = true;
+  truncated_ = false;
+  timedOut_ = false;
+  // Bytes that came with the reply header belong to the capture too.
+  receivedBytes_ = static_cast<std::int64_t>(recv_.size());
+  if (expectedLength_ > 0 && static_cast<std::uint64_t>(expectedLength_) <= MaxBufferedBytes)
+    text.reserve(static_cast<std::size_t>(expectedLength_));
+  NoteActivity();
+  bool graceStarted = false;
+  std::chrono::steady_clock::time_point graceStart;
+  for (;;) {
+    if (cancel_ || timedOut_ || overflow_) break;
+    if (!recv_.empty()) {
+      if (text.size() + recv_.size() > MaxBufferedBytes) {
+        overflow_ = true;
+        break;
+      }
+      text.append(recv_);
+      recv_.clear();
+    }
+    if (count >= 0 && text.size() >= static_cast<std::size_t>(count)) break;
+    if (!connected_) break;
+    if (expectedLength_ > 0 && text.size() >= static_cast<std::size_t>(expectedLength_)) {
+      auto now = std::chrono::steady_clock::now();
+      if (!graceStarted) {
+        graceStarted = true;
+        graceStart = now;
+      } else if (now - graceStart >= kCloseGrace) {
+        break;
+      }
+    }
+    Pass(WaitKind::Transfer);
+  }
+  capturing_ = false;
+  if (cancel_ || timedOut_ || overflow_) {
+    cancel_ = false;
+    timedOut_ = false;
+    overflow_ = false;
+    throw EAbortError("Socket capture aborted");
+  }
+  if (expectedLength_ > 0 && text.size() < static_cast<std::size_t>(expectedLength_)) {
+    // The peer closed before the announced length arrived: a cut-off body
+    // must not pass for a complete one.
+    truncated_ = true;
+    throw EAbortError("Socket capture aborted");
+  }
+}
+
+std::string TSockClient::CaptureString(long long count) {
+  std::string text;
+  CaptureStringInto(text, count);
+  return text;
+}
+
+void TSockClient::CaptureFile(const std::string& fileName) {
+  ReportStatus(8, "CaptureFile");
+  std::FILE* f = std::fopen(fileName.c_str(), "wb");
+  if (!f) throw EFileError("Cannot create file " + fileName);
+  capturing_ = true;
+  fileMode_ = true;
+  truncated_ = false;
+  timedOut_ = false;
+  writeFailed_ = false;
+  captureFile_ = f;
+  receivedBytes_ = static_cast<std::int64_t>(recv_.size());
+  if (!recv_.empty() && std::fwrite(recv_.data(), 1, recv_.size(), f) != recv_.size()) writeFailed_ = true;
+  recv_.clear();
+  NoteActivity();
+  bool graceStarted = false;
+  std::chrono::steady_clock::time_point graceStart;
+  while (connected_ && !cancel_ && !timedOut_ && !writeFailed_) {
+    if (expectedLength_ > 0 && receivedBytes_ >= expectedLength_) {
+      auto now = std::chrono::steady_clock::now();
+      if (!graceStarted) {
+        graceStarted = true;
+        graceStart = now;
+      } else if (now - graceStart >= kCloseGrace) {
+        break;
+      }
+    }
+    Pass(WaitKind::Transfer);
+  }
+  captureFile_ = nullptr;
+  if (std::fclose(f) != 0) writeFailed_ = true;
+  fileMode_ = false;
+  capturing_ = false;
+  if (writeFailed_) {
+    writeFailed_ = false;
+    throw EFileError("Cannot write file " + fileName);
+  }
+  if (cancel_ || timedOut_) {
+    cancel_ = false;
+    timedOut_ = false;
+    throw EAbortError("Socket send aborted");
+  }
+  if (expectedLength_ > 0 && receivedBytes_ < expectedLength_) {
+    truncated_ = true;
+    throw EAbortError("Socket send aborted");
+  }
+}
+
+void TSockClient::SendFile(const std::string& fileName) {
+  ReportStatus(8, "SendFile");
+  std::FILE* f = std::fopen(fileName.c_str(), "rb");
+  if (!f) throw EFileError("Cannot open file " + fileName);
+  std::fseek(f, 0, SEEK_END);
+  long size = std::ftell(f);
+  std::fseek(f, 0, SEEK_SET);
+  capturing_ = true;
+  fileMode_ = true;
+  sendFile_ = f;
+  sendDone_ = false;
+  sentBytes_ = 0;
+  totalBytes_ = size > 0 ? size : 0;
+  timedOut_ = false;
+  NoteActivity();
+  while (!sendDone_ && !cancel_ && !timedOut_ && connected_ && totalBytes_ > 0) Pass(WaitKind::Transfer);
+  bool complete = sendDone_ || totalBytes_ <= 0;
+  sendFile_ = nullptr;
+  std::fclose(f);
+  sendDone_ = true;
+  fileMode_ = false;
+  capturing_ = false;
+  if (cancel_ || timedOut_ || !complete) {
+    cancel_ = false;
+    timedOut_ = false;
+    throw EAbortError("Socket send aborted");
+  }
+}
+
+std::string TSockClient::Transaction(const std::string& command) {
+  ReportStatus(8, "Transaction");
+  statusCode_ = 0;
+  Writeln(command);
+  lastReply_ = ReadLn();
+  if (!lastReply_.empty()) {
+    ReportStatus(1, lastReply_);
+    long long code = 0;
+    int digits = 0;
+    while (digits < 10 && digits < static_cast<int>(lastReply_.size()) && lastReply_[digits] >= '0' &&
+           lastReply_[digits] <= '9') {
+      code = code * 10 + (lastReply_[digits] - '0');
+      ++digits;
+    }
+    if (digits > 0) statusCode_ = static_cast<std::int16_t>(code);
+  }
+  return lastReply_;
+}
+
+int TSockClient::Accept() {
+  ReportStatus(4, "Accepting");
+  // This client never listens, so there is nothing to accept.
+  if (cancel_) throw ESockError("Accepting Canceled");
+  throw ESockError("Error creating Data Connection");
+}
+
+}  // namespace sky

@@ -1,0 +1,222 @@
+// The TCP client component under the HTTP client: one stream socket turned
+// into blocking operations (connect, send a text or a file, read a line,
+// collect everything until the peer closes) for a caller on the owner thread.
+//
+// Every wait is a short poll() on the socket (at most 2 ms) followed by one
+// call of the message-pump hook, so socket notifications, the time-out timer
+// and the user's own commands (an Abort from a menu) are all handled on the
+// owner thread while the caller waits. Name lookups run on a worker thread
+// and report back to the owner through a pipe.
+#pragma once
+
+#include <sys/socket.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "net/Exceptions.h"
+
+namespace sky {
+
+// The GUI sets this to process its pending events; every wait pass of every
+// socket calls it once. Tests and the terminal companion leave it empty.
+void SetMessagePumpHook(std::function<void()> hook);
+const std::function<void()>& MessagePumpHook();
+
+// One resolved address of a host.
+struct TSockAddress {
+  sockaddr_storage addr{};
+  socklen_t len = 0;
+};
+
+// Name lookup used by every socket: the addresses of `name` in the order to
+// try them, or an empty list with a socket error number (11001...) in
+// `error`. Runs on a worker thread. The default calls getaddrinfo; tests
+// replace it to stand in for slow or failing name servers.
+using TResolver = std::function<std::vector<TSockAddress>(const std::string& name, int& error)>;
+void SetResolver(TResolver resolver);  // empty: back to the default
+std::vector<TSockAddress> DefaultResolve(const std::string& name, int& error);
+
+// The socket error number (the Windows Sockets numbering the messages use)
+// for an errno value.
+int SocketErrorFromErrno(int err);
+// "" for 0; number + ":" + text for a known number; else "Unknown Error No. " + number.
+std::string SocketErrorText(int errorNo);
+
+// A timer delivered on the owner thread: the waits of TSockClient check it
+// between their polls. Setting Enabled or Interval restarts it.
+class TThreadTimer {
+ public:
+  using TNotify = std::function<void(TThreadTimer* Sender)>;
+
+  unsigned Interval() const { return interval_; }
+  void SetInterval(unsigned ms);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool on);
+  TNotify OnTimer;
+
+  // Fires OnTimer when due. Returns the milliseconds to the next tick, or -1
+  // when the timer is not running.
+  long Check();
+
+ private:
+  void Restart();
+  unsigned interval_ = 1000;
+  bool enabled_ = true;
+  std::chrono::steady_clock::time_point due_{};
+};
+
+class TSockClient;
+using TSockNotify = std::function<void(TSockClient* Sender)>;
+using THandlerEvent = std::function<void(bool& Handled)>;
+using TOnHostResolved = std::function<void(TSockClient* Sender)>;
+using TOnStatus = std::function<void(TSockClient* Sender, const std::string& Status)>;
+using TOnSocketError = std::function<void(TSockClient* Sender, int ErrorNo, const std::string& Text)>;
+
+struct LookupJob;
+
+class TSockClient {
+ public:
+  TSockClient();
+  virtual ~TSockClient();
+  TSockClient(const TSockClient&) = delete;
+  TSockClient& operator=(const TSockClient&) = delete;
+
+  // ---- published properties
+  std::string Host;
+  int Port = 0;
+  int TimeOut = 0;      // ms for name lookup and connection set-up, and the
+                        // longest silence once connected; 0 = no limit
+  int ReportLevel = 0;  // highest status level reported
+  std::string Proxy;    // empty: connect to Host directly
+  int ProxyPort = 0;
+  // Largest number of received bytes held in memory (reply text and the
+  // unread rest); a peer sending more ends the wait like an abort.
+  std::size_t MaxBufferedBytes = 256u * 1024u * 1024u;
+
+  // ---- events (fire only when assigned)
+  TSockNotify OnConnect;
+  TSockNotify OnDisconnect;
+  THandlerEvent OnInvalidHost;
+  TOnHostResolved OnHostResolved;
+  TOnStatus OnStatus;
+  TSockNotify OnConnectionFailed;
+  TSockNotify OnPacketRecvd;
+  TSockNotify OnPacketSent;
+  TSockNotify OnDataAvailable;
+  TSockNotify OnAcceptDone;
+  TOnSocketError OnSocketError;
+  TSockNotify OnReadAfterCancel;
+
+  // ---- read-only values
+  std::int16_t StatusCode() const { return statusCode_; }
+  std::int64_t TotalBytes() const { return totalBytes_; }
+  std::int64_t ReceivedBytes() const { return receivedBytes_; }
+  std::int64_t SentBytes() const { return sentBytes_; }
+  bool Connected() const { return connected_; }
+  int LastErrorNo() const { return lastErrorNo_; }
+  const std::string& LastStatus() const { return lastStatus_; }
+  const std::string& LastReply() const { return lastReply_; }
+  // Lines describing the socket library.
+  const std::vector<std::string>& Info() const { return info_; }
+
+  // ---- operations
+  // Resolves Proxy (if set) or Host and connects to ProxyPort or Port.
+  virtual void Connect();
+  virtual void Disconnect();
+  // Raises the cancel flag: every running wait ends.
+  void Cancel();
+  virtual void Abort() {}
+  virtual int Accept();
+  virtual std::string Transaction(const std::string& command);
+
+  void Write(const std::string& text);
+  void Writeln(const std::string& text);
+  // One received line with its line end. When the peer has closed, the
+  // unterminated rest (possibly "") is returned instead.
+  std::string ReadLn();
+  void SendFile(const std::string& fileName);
+  void CaptureFile(const std::string& fileName);
+  // Count -1: until the peer closes; else until at least count characters.
+  std::string CaptureString(long long count = -1);
+
+  void ReportStatus(int level, const std::string& text);
+  std::string ErrorText(int errorNo);
+
+ protected:
+  // Connect without clearing the cancel flag, so an Abort made before the
+  // connection starts (from OnAboutToSend) still ends the request.
+  void ConnectKeepingCancel();
+  void CaptureStringInto(std::string& text, long long count);
+  // Once this many body bytes have arrived a capture waits only briefly for
+  // the peer's close; -1 = read until the peer closes.
+  std::int64_t expectedLength_ = -1;
+  // Set when a capture ended with fewer than expectedLength_ bytes.
+  bool truncated_ = false;
+
+  std::int16_t statusCode_ = 0;
+  std::int64_t totalBytes_ = 0;
+  std::int64_t receivedBytes_ = 0;
+  std::int64_t sentBytes_ = 0;
+  bool cancel_ = false;
+  bool lookupDone_ = false;
+
+ private:
+  enum class WaitKind { Plain, Lookup, Transfer };
+  // One wait pass: poll (at most 2 ms), handle what is ready, check the
+  // timers, call the message-pump hook.
+  void Pass(WaitKind kind);
+  void ReceiveStep();
+  void SendStep();
+  void CloseByPeer();
+  void CloseSocket(bool fireEvent = true);
+  void DropSocketQuietly();
+  void CheckSocketError(int err);
+  void StartTimer();
+  void StopTimer();
+  void TimerFired();
+  void ResolveHost();
+  bool StartConnect(std::size_t index);  // false when the attempt failed at once
+  void FinishConnect();
+  void SendBuffer(const char* data, std::size_t size);
+  bool IdleExpired();
+  void NoteActivity() { lastActivity_ = std::chrono::steady_clock::now(); }
+  void Dispatch(const TSockNotify& e);
+
+  int fd_ = -1;
+  bool haveSocket_ = true;  // a (possibly not yet opened) socket exists to close
+  bool connected_ = false;
+  bool connecting_ = false;
+  bool destroying_ = false;
+  bool busy_ = false;
+  bool capturing_ = false;
+  bool fileMode_ = false;
+  bool sendDone_ = true;
+  bool asyncOk_ = true;
+  bool timedOut_ = false;
+  bool overflow_ = false;
+  bool writeFailed_ = false;
+  int lastErrorNo_ = 0;
+  std::string lastStatus_;
+  std::string lastReply_;
+  std::vector<std::string> info_;
+
+  std::string recv_;  // received bytes not yet consumed
+  std::string send_;  // bytes queued for sending
+  std::size_t sendPos_ = 0;
+  std::FILE* captureFile_ = nullptr;
+  std::FILE* sendFile_ = nullptr;
+
+  TThreadTimer timer_;
+  std::chrono::steady_clock::time_point lastActivity_{};
+  std::shared_ptr<LookupJob> lookup_;
+  std::vector<TSockAddress> addresses_;
+  std::size_t addressIndex_ = 0;
+};
+
+}  // namespace sky
