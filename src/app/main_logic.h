@@ -15,7 +15,7 @@
 namespace sky {
 
 class THttpClient;
-enum class CmdType : unsigned char;
+enum CmdType : unsigned char;
 
 // Texts of the main window shown by the fetch.
 inline constexpr const char* kThankYou = "Thank you for using Skyglass...";
