@@ -13,10 +13,12 @@
 #include <exception>
 
 #include "app/app_info.h"
+#include "common/convert.h"
 #include "common/text.h"
 #include "controls/OnTray.h"
 #include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
+#include "settings/colors.h"
 
 namespace sky::ui {
 
@@ -128,7 +130,7 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   rh.busy = [this] { return gate_.Busy(); };
   rh.set_request = [this](const std::string& r) { if (hooks.setRequestText) hooks.setRequestText(r); };
   rh.set_silent = [this](bool on) { if (hooks.setSilent) hooks.setSilent(on); };
-  rh.get_the_stats = [this] { if (hooks.getTheStats) hooks.getTheStats(); };
+  rh.get_the_stats = [this] { return hooks.getTheStats ? hooks.getTheStats() : true; };
   rh.wallpaper = [this] { if (hooks.wallpaper) hooks.wallpaper(); };
   cycle_ = std::make_unique<RefreshCycle>(std::move(rh), intervals_);
 
@@ -248,7 +250,7 @@ void TForm1::BuildMenus() {
   mnuChooseLocation = mnuGetStats->addAction("&Choose Location...");
   mnuChooseLocation->setObjectName("mnuChooseLocation");
   connect(mnuChooseLocation, &QAction::triggered, this, [this] {
-    if (hooks.chooseLocation) hooks.chooseLocation();
+    Guarded([this] { if (hooks.chooseLocation) hooks.chooseLocation(); });
   });
   mnuGetStats->addSeparator();
   for (int i = 0; i < kPresetSlots; ++i) {
@@ -262,22 +264,22 @@ void TForm1::BuildMenus() {
   mnuAbortconnection = mnuGetStats->addAction("Abort GetStats connection");
   mnuAbortconnection->setObjectName("mnuAbortconnection");
   connect(mnuAbortconnection, &QAction::triggered, this, [this] {
-    if (hooks.abortConnection) hooks.abortConnection();
+    Guarded([this] { if (hooks.abortConnection) hooks.abortConnection(); });
   });
   mnuClearlocations = mnuGetStats->addAction("Clear all locations");
   mnuClearlocations->setObjectName("mnuClearlocations");
   connect(mnuClearlocations, &QAction::triggered, this, [this] {
-    if (hooks.clearPresets) hooks.clearPresets();
+    Guarded([this] { if (hooks.clearPresets) hooks.clearPresets(); });
   });
   mnuRemoveaspecificlocation1 = mnuGetStats->addAction("Remove a specific location");
   mnuRemoveaspecificlocation1->setObjectName("mnuRemoveaspecificlocation1");
   connect(mnuRemoveaspecificlocation1, &QAction::triggered, this, [this] {
-    if (hooks.removeSpecificLocation) hooks.removeSpecificLocation();
+    Guarded([this] { if (hooks.removeSpecificLocation) hooks.removeSpecificLocation(); });
   });
   mnuSortlocations1 = mnuGetStats->addAction("Sort locations");
   mnuSortlocations1->setObjectName("mnuSortlocations1");
   connect(mnuSortlocations1, &QAction::triggered, this, [this] {
-    if (hooks.sortPresets) hooks.sortPresets();
+    Guarded([this] { if (hooks.sortPresets) hooks.sortPresets(); });
   });
 
   // &Images
@@ -451,6 +453,37 @@ void TForm1::RunFetch(const std::function<void()>& fetch) {
   }
 }
 
+void TForm1::Guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  }
+}
+
+namespace {
+void ApplyColor(const std::string& text, QLabel* const* labels, int count, QPalette::ColorRole role) {
+  const std::optional<TColor> c = TryStringToColor(text);
+  if (!c) return;
+  const Rgb rgb = ColorToRgb(*c);
+  for (int i = 0; i < count; ++i) {
+    QPalette p = labels[i]->palette();
+    p.setColor(role, QColor(rgb.r, rgb.g, rgb.b));
+    labels[i]->setPalette(p);
+  }
+}
+}  // namespace
+
+void TForm1::set_label_colors(const std::string& colorText) {
+  ApplyColor(colorText, captionLabels.data(), 13, QPalette::Window);
+}
+void TForm1::set_label_font_colors(const std::string& colorText) {
+  ApplyColor(colorText, captionLabels.data(), 13, QPalette::WindowText);
+}
+void TForm1::set_stats_font_color(const std::string& colorText) {
+  ApplyColor(colorText, valueLabels.data(), 12, QPalette::WindowText);
+}
+
 void TForm1::PresetClick(int slot) {
   const std::string caption = ToL1(mnuViewStats[slot]->data().toString());
   RunFetch([&] {
@@ -479,26 +512,31 @@ void TForm1::FormShow() {
          g.y() + g.height() / 2 - frameGeometry().height() / 2);
   }
   auto read = [this](const char* n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
-  std::string c = read("labelcolor");
-  if (c != kNA && hooks.setLabelColors) hooks.setLabelColors(c);
-  c = read("labelfcolor");
-  if (c != kNA && hooks.setLabelFontColors) hooks.setLabelFontColors(c);
-  c = read("statsfcolor");
-  if (c != kNA && hooks.setStatsFontColor) hooks.setStatsFontColor(c);
-  if (hooks.loadPresetMenu) hooks.loadPresetMenu();
-  if (hooks.updateMoonPhase) hooks.updateMoonPhase();
-  if (read("ProxyUse") == "y") {
+  Guarded([&] {
+    std::string c = read("labelcolor");
+    if (c != kNA) set_label_colors(c);
+    c = read("labelfcolor");
+    if (c != kNA) set_label_font_colors(c);
+    c = read("statsfcolor");
+    if (c != kNA) set_stats_font_color(c);
+    Repaint();
+  });
+  Guarded([&] {
+    if (hooks.loadPresetMenu) hooks.loadPresetMenu();
+    Repaint();
+  });
+  Guarded([&] {
+    if (hooks.updateMoonPhase) hooks.updateMoonPhase();
+    Repaint();
+  });
+  Guarded([&] {
+    if (read("ProxyUse") != "y") return;
     const std::string proxy = read("Proxy");
     if (proxy != kNA && hooks.setProxy) hooks.setProxy(proxy);
     const std::string port = read("ProxyPort");
-    if (port != kNA) {
-      int n = 0;
-      if (!TryStrToInt(port, n))
-        ShowError("'" + port + "' is not a valid integer value");
-      else if (hooks.setProxyPort)
-        hooks.setProxyPort(n);
-    }
-  }
+    // A port that is no number shows the conversion error; the host stays.
+    if (port != kNA && hooks.setProxyPort) hooks.setProxyPort(StrToInt(port));
+  });
 }
 
 void TForm1::showEvent(QShowEvent* e) {

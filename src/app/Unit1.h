@@ -32,8 +32,9 @@ class TOnTray;
 struct MainHooks {
   // Settings "Settings" section, "n/a" when missing.
   std::function<std::string(const std::string& name)> readSetting;
-  // The conditions fetch for `RequestText` as it stands.
-  std::function<void()> getTheStats;
+  // The conditions fetch for `RequestText` as it stands; false when an error
+  // ended it (already shown to the user).
+  std::function<bool()> getTheStats;
   std::function<void(const std::string&)> setRequestText;
   std::function<void(bool)> setSilent;
   std::function<void()> abortConnection;
@@ -48,10 +49,6 @@ struct MainHooks {
   // Proxy host and port for the HTTP client.
   std::function<void(const std::string&)> setProxy;
   std::function<void(int)> setProxyPort;
-  // The three colour apply steps (colour text each).
-  std::function<void(const std::string&)> setLabelColors;
-  std::function<void(const std::string&)> setLabelFontColors;
-  std::function<void(const std::string&)> setStatsFontColor;
   // Runs when the first fetch of the run is over (successful or not).
   std::function<void()> afterFirstFetch;
   // The first paint: hides the please-wait window.
@@ -98,6 +95,14 @@ class TForm1 : public QMainWindow,
   void RunFetch(const std::function<void()>& fetch);
   // A preset item's command (RequestText := its caption, then the fetch).
   void PresetClick(int slot);
+  // A menu command: an error it throws goes to the standard error box.
+  void Guarded(const std::function<void()>& command);
+
+  // The colour apply steps: a colour text that converts is set on every
+  // label of the row; one that does not changes nothing, silently.
+  void set_label_colors(const std::string& colorText);
+  void set_label_font_colors(const std::string& colorText);
+  void set_stats_font_color(const std::string& colorText);
 
   // Components, named as the program names them.
   QWidget* client = nullptr;

@@ -18,8 +18,8 @@ void RefreshCycle::SilentFetch(const std::string& request, bool with_wallpaper) 
   hooks_.set_request(request);
   hooks_.set_silent(true);
   try {
-    hooks_.get_the_stats();
-    if (with_wallpaper && hooks_.wallpaper) hooks_.wallpaper();
+    const bool ok = hooks_.get_the_stats();
+    if (ok && with_wallpaper && hooks_.wallpaper) hooks_.wallpaper();
   } catch (...) {
     hooks_.set_silent(false);
     throw;

@@ -29,7 +29,9 @@ struct RefreshHooks {
   std::function<void(const std::string& request)> set_request;
   std::function<void(bool silent)> set_silent;
   // The conditions fetch, and the automatic wallpaper after a timed refresh.
-  std::function<void()> get_the_stats;
+  // The fetch reports false when an error ended it (it has shown the error
+  // itself); the wallpaper step of that tick is then skipped.
+  std::function<bool()> get_the_stats;
   std::function<void()> wallpaper;
 };
 

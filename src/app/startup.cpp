@@ -2,10 +2,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QTimer>
 #include <cstdlib>
 
 #include "app/Unit1.h"
+#include "app/main_logic.h"
+#include "conditions/moon.h"
+#include "data/moon/moon_data.h"
+#include "net/HttpClient.h"
+#include "settings/ini_proc.h"
 #include "app/app_info.h"
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
@@ -15,9 +21,80 @@
 
 namespace sky::ui {
 
-struct Program {};
+namespace {
+
+// The moon pictures at the main window's moon spot.
+class MoonView final : public IMoonView, public IMoonPort {
+ public:
+  MoonView(TForm1& form) : form_(form), updater_(*this, form) {
+    label_ = new QLabel(form.moonSpot);
+    label_->setObjectName("moonPicture");
+    label_->setGeometry(0, 0, 81, 65);
+    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  }
+  void ShowMoonPicture(const std::string& name) override {
+    if (name == shown_) return;
+    const auto gif = moon_data::Picture(name);
+    QPixmap pm;
+    pm.loadFromData(gif.data(), static_cast<uint>(gif.size()), "GIF");
+    label_->setPixmap(pm);
+    label_->setObjectName(QString::fromStdString(name));
+    shown_ = name;
+  }
+  void UpdateMoonPhase() override { updater_.UpdateMoonPhase(); }
+  const std::string& Shown() const { return shown_; }
+
+ private:
+  TForm1& form_;
+  MoonPhaseUpdater updater_;
+  QLabel* label_ = nullptr;
+  std::string shown_;
+};
+
+}  // namespace
+
+// The core behind the windows: the main window's logic with its HTTP client,
+// and the moon picture.
+struct Program {
+  explicit Program(TForm1& form)
+      : moon(form),
+        logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}) {}
+  MoonView moon;
+  MainLogic logic;
+};
+
+namespace {
+
+void Wire(TForm1& form, Program& program) {
+  MainLogic& logic = program.logic;
+  MainHooks& h = form.hooks;
+  h.readSetting = [](const std::string& name) { return ReadSetting(kSectionSettings, name); };
+  h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
+  h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
+  h.setSilent = [&logic](bool on) {
+    if (on)
+      logic.State().SilentFlag.assign(1, 'y');
+    else
+      logic.State().SilentFlag.clear();
+  };
+  h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
+  h.loadPresetMenu = [&logic] { logic.LoadPresetMenu(); };
+  h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
+  h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
+  h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
+  h.updateMoonPhase = [&program] { program.moon.UpdateMoonPhase(); };
+  h.setProxy = [&logic](const std::string& host) { logic.HttpClient1().Proxy = host; };
+  h.setProxyPort = [&logic](int port) { logic.HttpClient1().ProxyPort = port; };
+}
+
+}  // namespace
+
+MainLogic& ProgramLogic(const Windows& w) { return w.program->logic; }
+std::string ShownMoonPicture(const Windows& w) { return w.program->moon.Shown(); }
 
 Windows::~Windows() {
+  if (Form1) Form1->hooks = MainHooks{};
+  program.reset();
   // Owned top-level windows go in reverse order of creation; the main window
   // last, since the others may still call into it.
   delete frmForecast;
@@ -35,6 +112,8 @@ Windows CreateWindows(const ProgramOptions& options) {
     if (options.onStep) options.onStep(name, gauge >= 0 ? gauge : w.frmPleaseWait->Gauge1->Progress());
   };
   w.Form1 = new TForm1(options.intervals);
+  w.program = std::make_shared<Program>(*w.Form1);
+  Wire(*w.Form1, *w.program);
   w.frmPleaseWait = new TfrmPleaseWait();
   step("TfrmPleaseWait", 10);
   w.frmAbout = new TfrmAbout();
@@ -77,6 +156,8 @@ void ArmScreenshot(TForm1* form) {
 int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   app::InitApplicationInfo();
+  // While a request waits, the window keeps handling its events.
+  SetMessagePumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   Windows w = CreateWindows({});
   ArmScreenshot(w.Form1);
   w.Form1->show();

@@ -8,6 +8,10 @@
 
 #include "app/refresh_cycle.h"
 
+namespace sky {
+class MainLogic;
+}
+
 namespace sky::ui {
 
 class TForm1;
@@ -46,6 +50,10 @@ struct Windows {
 // Creates every window in the start-up order (the main window first, hidden
 // until Show). The caller owns the result; the main window is not yet shown.
 Windows CreateWindows(const ProgramOptions& options);
+
+// The logic behind the main window, and the name of the moon picture shown.
+sky::MainLogic& ProgramLogic(const Windows& w);
+std::string ShownMoonPicture(const Windows& w);
 
 // The whole program: application, windows, message loop.
 int RunProgram(int argc, char** argv);

@@ -15,6 +15,7 @@ struct Fixture {
   std::string caption = "Skyglass";
   bool busy = false;
   bool fail = false;
+  bool reportError = false;
   std::vector<std::string> log;
 
   RefreshHooks Hooks() {
@@ -30,6 +31,7 @@ struct Fixture {
     h.get_the_stats = [this] {
       log.push_back("fetch");
       if (fail) throw std::runtime_error("Connection refused");
+      return !reportError;
     };
     h.wallpaper = [this] { log.push_back("wallpaper"); };
     return h;
@@ -123,6 +125,13 @@ TEST(RefreshCycle, FailedRefreshSkipsWallpaperAndLowersTheFlag) {
   f.fail = true;
   RefreshCycle c(f.Hooks());
   EXPECT_THROW(c.RefreshTick(), std::runtime_error);
+  EXPECT_EQ(f.log, (std::vector<std::string>{"request Austin, TX", "silent y", "fetch", "silent off"}));
+
+  // A fetch that reported its own error skips the wallpaper too.
+  f.log.clear();
+  f.fail = false;
+  f.reportError = true;
+  c.RefreshTick();
   EXPECT_EQ(f.log, (std::vector<std::string>{"request Austin, TX", "silent y", "fetch", "silent off"}));
 }
 
