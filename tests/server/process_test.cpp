@@ -1,0 +1,209 @@
+// The sample server as a process: start on a free port, answer in proxy and
+// direct form, log one line per request, stop cleanly on SIGTERM and SIGINT.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <httplib.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ServerProcess {
+ public:
+  explicit ServerProcess(std::vector<std::string> args) {
+    int out[2];
+    if (pipe(out) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      dup2(out[1], STDOUT_FILENO);
+      close(out[0]);
+      close(out[1]);
+      std::string bin = std::string(SKYGLASS_BIN_DIR) + "/skyglass-sample-server";
+      std::vector<char*> argv{bin.data()};
+      for (std::string& a : args) argv.push_back(a.data());
+      argv.push_back(nullptr);
+      execv(bin.c_str(), argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    stdout_ = out[0];
+    first_line_ = ReadLine(10000);
+    const std::string prefix = "listening on 127.0.0.1:";
+    if (first_line_.rfind(prefix, 0) == 0) port_ = std::atoi(first_line_.c_str() + prefix.size());
+  }
+  ~ServerProcess() {
+    if (pid_ > 0 && !reaped_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    if (stdout_ >= 0) close(stdout_);
+  }
+
+  int port() const { return port_; }
+  const std::string& first_line() const { return first_line_; }
+
+  // Exit status after the signal, or -1 when it did not end within 10 s.
+  int StopWith(int signal_number) {
+    kill(pid_, signal_number);
+    for (int i = 0; i < 1000; ++i) {
+      int status = 0;
+      if (waitpid(pid_, &status, WNOHANG) == pid_) {
+        reaped_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+  }
+
+ private:
+  std::string ReadLine(int timeout_ms) {
+    std::string line;
+    pollfd p{stdout_, POLLIN, 0};
+    while (poll(&p, 1, timeout_ms) > 0) {
+      char c;
+      if (read(stdout_, &c, 1) != 1 || c == '\n') break;
+      line += c;
+    }
+    return line;
+  }
+
+  pid_t pid_ = -1;
+  int stdout_ = -1;
+  int port_ = 0;
+  bool reaped_ = false;
+  std::string first_line_;
+};
+
+// One HTTP/1.0 exchange over a plain socket, read until the server closes.
+std::string RawExchange(int port, const std::string& request) {
+  int fd = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_port = htons(static_cast<uint16_t>(port));
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  std::string reply;
+  if (connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      send(fd, request.data(), request.size(), 0) == static_cast<ssize_t>(request.size())) {
+    pollfd p{fd, POLLIN, 0};
+    char buf[4096];
+    while (poll(&p, 1, 10000) > 0) {
+      ssize_t n = recv(fd, buf, sizeof buf, 0);
+      if (n <= 0) break;
+      reply.append(buf, static_cast<std::size_t>(n));
+    }
+  }
+  close(fd);
+  return reply;
+}
+
+std::vector<std::string> Lines(const fs::path& file) {
+  std::ifstream in(file);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+class ServerProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("skyglass-server-test-" + std::to_string(getpid()) + "-" +
+                                        ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(ServerProcessTest, AnswersProxyAndDirectFormsAndLogsEachRequest) {
+  const fs::path log = dir_ / "requests.log";
+  ServerProcess server({"--port", "0", "--log", log.string(), "--now", "1796644800"});
+  ASSERT_GT(server.port(), 0) << server.first_line();
+
+  // Proxy form, as the program sends it through a proxy.
+  std::string reply = RawExchange(server.port(), "GET http://www.wunderground.com/US/TX/Austin.html HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(reply.rfind("HTTP/1.1 200", 0), 0u) << reply.substr(0, 80);
+  EXPECT_NE(reply.find("Weather Underground: Austin, Texas Weather"), std::string::npos);
+  std::string body = reply.substr(reply.find("\r\n\r\n") + 4);
+
+  reply = RawExchange(server.port(), "GET http://www.wunderground.com/US/TX/Nowhere.html HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(reply.rfind("HTTP/1.1 404", 0), 0u) << reply.substr(0, 80);
+
+  // Direct form: the host from the Host header, none meaning the conditions server.
+  httplib::Client client("127.0.0.1", server.port());
+  auto res = client.Get("/US/TX/Austin.html");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  EXPECT_EQ(res->body, body);  // same place, same fixed hour, same page
+  res = client.Get("/global/stations/02975.html");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  res = client.Get("/cgi-bin/findweather/getForecast?query=78701");
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  res = client.Get("/assets/skyglassvs.txt", {{"Host", "www.corvantis.com"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  EXPECT_EQ(res->body.substr(0, 16), "Version#1.30.6.3");
+  res = client.Get("/assets/SkyglassCount.txt", {{"Host", "www.corvantis.com"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 200);
+  res = client.Get("/", {{"Host", "www.example.com"}});
+  ASSERT_TRUE(res);
+  EXPECT_EQ(res->status, 404);
+
+  EXPECT_EQ(server.StopWith(SIGTERM), 0);
+  std::vector<std::string> lines = Lines(log);
+  ASSERT_EQ(lines.size(), 8u);
+  EXPECT_EQ(lines[0], "GET www.wunderground.com /US/TX/Austin.html 200 " + std::to_string(body.size()));
+  EXPECT_EQ(lines[1].rfind("GET www.wunderground.com /US/TX/Nowhere.html 404 ", 0), 0u) << lines[1];
+  EXPECT_EQ(lines[4].rfind("GET www.wunderground.com /cgi-bin/findweather/getForecast?query=78701 200 ", 0), 0u)
+      << lines[4];
+  EXPECT_EQ(lines[5], "GET www.corvantis.com /assets/skyglassvs.txt 200 18");
+  EXPECT_EQ(lines[7].rfind("GET www.example.com / 404 ", 0), 0u) << lines[7];
+}
+
+TEST_F(ServerProcessTest, StopsCleanlyOnSigint) {
+  ServerProcess server({"--log", (dir_ / "log").string()});
+  ASSERT_GT(server.port(), 0) << server.first_line();
+  EXPECT_EQ(server.StopWith(SIGINT), 0);
+}
+
+TEST_F(ServerProcessTest, ListensOnAGivenPortAndRefusesOutsideAddresses) {
+  int port = 0;
+  {
+    ServerProcess first({"--log", (dir_ / "log").string()});
+    port = first.port();
+    ASSERT_GT(port, 0);
+    // The port is taken: a second server on it fails instead of hanging.
+    ServerProcess second({"--port", std::to_string(port), "--log", (dir_ / "log2").string()});
+    EXPECT_EQ(second.port(), 0);
+    EXPECT_EQ(second.StopWith(0), 1);
+    EXPECT_EQ(first.StopWith(SIGTERM), 0);
+  }
+  ServerProcess again({"--port", std::to_string(port), "--log", (dir_ / "log").string()});
+  EXPECT_EQ(again.first_line(), "listening on 127.0.0.1:" + std::to_string(port));
+  EXPECT_EQ(again.StopWith(SIGTERM), 0);
+
+  ServerProcess outside({"--bind", "0.0.0.0"});
+  EXPECT_EQ(outside.port(), 0);
+  EXPECT_EQ(outside.StopWith(0), 2);
+}
+
+}  // namespace

@@ -1,0 +1,20 @@
+// The conditions server: current-conditions pages for the three address forms
+// ("US/<code>/<city>.html", "global/stations/<number>.html",
+// "cgi-bin/findweather/getForecast?query=<zip>") and a home page.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "places.h"
+#include "site.h"
+#include "weather.h"
+
+namespace sky::sample {
+
+std::unique_ptr<Site> MakeConditionsSite();
+
+// The page for one place and observation, in the layout the program reads.
+std::string ConditionsPage(const Place& place, const Observation& observation);
+
+}  // namespace sky::sample

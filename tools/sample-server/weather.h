@@ -1,0 +1,33 @@
+// The weather the sample server reports: made up, but plausible for the
+// place's latitude, season and hour, and the same for one place all through
+// one UTC hour.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "places.h"
+
+namespace sky::sample {
+
+struct Observation {
+  std::string observed;  // "10:53 AM CST on December 7, 2026"
+  int temp_f = 0;
+  int temp_c = 0;
+  std::optional<int> heat_index_f;  // only on hot, humid hours
+  int humidity = 0;                 // percent
+  std::string wind;                 // "SW at 9 mph" or "Calm"
+  std::string pressure;             // "30.12 in / 1020 hPa"
+  std::string sky;                  // "Partly Cloudy"
+  int visibility_miles = 10;
+  std::string sunrise, sunset, moonrise, moonset;  // "7:18 AM CST"
+  std::string moon_phase;                          // "Waxing Gibbous"
+  int moon_illuminated = 0;                        // percent
+};
+
+Observation Observe(const Place& place, std::int64_t now);
+
+int FahrenheitToCelsius(int f);
+
+}  // namespace sky::sample
