@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <cstdio>
 #include <exception>
 
 #include "app/app_info.h"
@@ -130,7 +131,7 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   rh.busy = [this] { return gate_.Busy(); };
   rh.set_request = [this](const std::string& r) { if (hooks.setRequestText) hooks.setRequestText(r); };
   rh.set_silent = [this](bool on) { if (hooks.setSilent) hooks.setSilent(on); };
-  rh.get_the_stats = [this] { return hooks.getTheStats ? hooks.getTheStats() : true; };
+  rh.get_the_stats = [this] { return CallGetTheStats(); };
   rh.wallpaper = [this] { if (hooks.wallpaper) hooks.wallpaper(); };
   cycle_ = std::make_unique<RefreshCycle>(std::move(rh), intervals_);
 
@@ -389,6 +390,7 @@ void TForm1::Repaint() {
 }
 
 void TForm1::SetStatus(const std::string& text) {
+  if (traceStatus) std::fprintf(stderr, "skyglass: status: %s\n", text.c_str());
   statusPanel0->setText(L1(text));
   if (statusPanel0->isVisible()) statusPanel0->repaint();
 }
@@ -426,7 +428,9 @@ void TForm1::ShowError(const std::string& text) {
 }
 
 bool TForm1::Confirm(const std::string& text) {
-  if (boxRecorder) return boxRecorder("confirm", text);
+  if (boxRecorder) {
+    if (const std::optional<bool> answer = boxRecorder("confirm", text)) return *answer;
+  }
   return QMessageBox::question(isVisible() ? this : nullptr, app::kTitle, L1(text),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
@@ -441,11 +445,8 @@ void TForm1::RunFetch(const std::function<void()>& fetch) {
     SetStatus(kBusyText);
     return;
   }
-  try {
-    fetch();
-  } catch (const std::exception& e) {
-    ShowError(e.what());
-  }
+  ++fetch_count_;
+  Guarded(fetch);
   if (!first_fetch_done_) {
     first_fetch_done_ = true;
     if (hooks.afterFirstFetch) hooks.afterFirstFetch();
@@ -484,24 +485,30 @@ void TForm1::set_stats_font_color(const std::string& colorText) {
   ApplyColor(colorText, valueLabels.data(), 12, QPalette::WindowText);
 }
 
+bool TForm1::CallGetTheStats() {
+  bool ok = false;
+  RunFetch([&] { ok = hooks.getTheStats ? hooks.getTheStats() : true; });
+  return ok;
+}
+
 void TForm1::PresetClick(int slot) {
-  const std::string caption = ToL1(mnuViewStats[slot]->data().toString());
-  RunFetch([&] {
-    if (hooks.setRequestText) hooks.setRequestText(caption);
-    if (hooks.getTheStats) hooks.getTheStats();
-  });
+  // RequestText belongs to the fetch that runs; a click meanwhile is turned
+  // away before it could change it.
+  if (gate_.Busy()) {
+    SetStatus(kBusyText);
+    return;
+  }
+  if (hooks.setRequestText) hooks.setRequestText(ToL1(mnuViewStats[slot]->data().toString()));
+  CallGetTheStats();
 }
 
 void TForm1::timer_startupTimer() {
-  RunFetch([this] { cycle_->StartupTick(); });
+  Guarded([this] { cycle_->StartupTick(); });
   if (!cycle_->StartupEnabled()) timer_startup->stop();
 }
 
 void TForm1::Timer1Timer() {
-  // A tick that comes while a fetch runs is skipped by the cycle itself, so
-  // it is not counted as refused.
-  if (gate_.Busy()) return;
-  RunFetch([this] { cycle_->RefreshTick(); });
+  Guarded([this] { cycle_->RefreshTick(); });
   if (Timer1->interval() != cycle_->RefreshInterval()) Timer1->setInterval(cycle_->RefreshInterval());
 }
 

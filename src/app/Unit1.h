@@ -12,6 +12,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/fetch_gate.h"
@@ -90,8 +91,11 @@ class TForm1 : public QMainWindow,
   bool Confirm(const std::string& text) override;
   void Beep() override;
 
+  // Conditions fetches started so far.
+  int FetchCount() const { return fetch_count_; }
   // Runs one fetch through the gate: refused with a status text while
   // another runs; an error of the fetch goes to the standard error box.
+  // Every request through the main window's client goes this way.
   void RunFetch(const std::function<void()>& fetch);
   // A preset item's command (RequestText := its caption, then the fetch).
   void PresetClick(int slot);
@@ -136,8 +140,11 @@ class TForm1 : public QMainWindow,
   QTimer* Timer1 = nullptr;
   RefreshCycle* Cycle() { return cycle_.get(); }
   int TrayIconIndex() const { return tray_icon_index_; }
-  // Set in tests: message boxes are recorded instead of shown.
-  std::function<bool(const std::string& kind, const std::string& text)> boxRecorder;
+  // Diagnostics: every status text also goes to stderr.
+  bool traceStatus = false;
+  // Sees every box first ("message", "error", "confirm"). A value means the
+  // box was answered without showing it (for "confirm": the answer).
+  std::function<std::optional<bool>(const std::string& kind, const std::string& text)> boxRecorder;
 
  signals:
   void firstFetchDone();
@@ -157,12 +164,14 @@ class TForm1 : public QMainWindow,
   void Timer1Timer();
   void minimize_logic();
   void NotYet();
+  bool CallGetTheStats();
 
   RefreshIntervals intervals_;
   std::unique_ptr<RefreshCycle> cycle_;
   FetchGate gate_;
   bool shown_once_ = false;
   bool first_fetch_done_ = false;
+  int fetch_count_ = 0;
   int tray_icon_index_ = -1;
 };
 

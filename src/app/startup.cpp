@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/Unit1.h"
@@ -160,6 +161,14 @@ int RunProgram(int argc, char** argv) {
   SetMessagePumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   Windows w = CreateWindows({});
   ArmScreenshot(w.Form1);
+  if (std::getenv("SKYGLASS_TRACE")) {
+    w.Form1->traceStatus = true;
+    // Diagnostics for unattended runs: every box also goes to stderr.
+    w.Form1->boxRecorder = [](const std::string& kind, const std::string& text) {
+      std::fprintf(stderr, "skyglass: %s box: %s\n", kind.c_str(), text.c_str());
+      return std::optional<bool>();
+    };
+  }
   w.Form1->show();
   return app.exec();
 }

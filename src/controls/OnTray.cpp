@@ -1,6 +1,7 @@
 #include "controls/OnTray.h"
 
 #include <QCursor>
+#include <QEvent>
 #include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -11,6 +12,12 @@ TCustomOnTray::TCustomOnTray(QWidget* owner)
     : QObject(owner), owner_(owner), tray_(new QSystemTrayIcon(this)), record_(*this) {
   connect(tray_, &QSystemTrayIcon::activated, this,
           [this](QSystemTrayIcon::ActivationReason r) { Activated(static_cast<int>(r)); });
+  if (owner_) owner_->installEventFilter(this);
+}
+
+bool TCustomOnTray::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == owner_ && e->type() == QEvent::Show) owner_shown_ = true;
+  return QObject::eventFilter(watched, e);
 }
 
 TCustomOnTray::~TCustomOnTray() {
@@ -43,7 +50,9 @@ void TCustomOnTray::Notify(TrayCommand command, const std::string& tip) {
 void TCustomOnTray::SetAppVisible(bool on) {
   app_visible_ = on;
   Update();
-  if (!owner_) return;
+  // The owner's first showing is the program's own business (its window
+  // creation marks it visible before it is shown).
+  if (!owner_ || !owner_shown_) return;
   if (on) {
     if (owner_->isMinimized())
       owner_->showNormal();

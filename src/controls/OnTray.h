@@ -71,12 +71,14 @@ class TCustomOnTray : public QObject, private ITrayShell {
  private:
   void Notify(TrayCommand command, const std::string& tip) override;
   void Activated(int reason);
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
   QWidget* owner_;
   QSystemTrayIcon* tray_;
   TrayRecord record_;
   QIcon icon_;
   bool app_visible_ = false;
+  bool owner_shown_ = false;
   int notify_count_ = 0;
 };
 
