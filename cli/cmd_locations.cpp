@@ -4,10 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "app/main_logic.h"
 #include "cli.h"
 #include "common/text.h"
 #include "conditions/fetch.h"
 #include "json.h"
+#include "net/HttpClient.h"
+#include "settings/ini_proc.h"
 #include "locations/Unit_location.h"
 #include "locations/US_cities.h"
 #include "locations/catalogue.h"
@@ -88,6 +91,148 @@ int ListLocations(const cli::Args& args) {
   return cli::kExitOk;
 }
 
+// The labels of the conditions area, kept in memory for the terminal.
+class TerminalWindow : public sky::IMainWindowPort {
+ public:
+  TerminalWindow() {
+    labels_[static_cast<int>(sky::ValueLabel::WindChill)] = sky::kNA;
+    labels_[static_cast<int>(sky::ValueLabel::HeatIndex)] = sky::kNA;
+  }
+  void SetLabel(sky::ValueLabel l, const std::string& text) override {
+    labels_[static_cast<int>(l)] = text;
+  }
+  std::string Label(sky::ValueLabel l) const override { return labels_[static_cast<int>(l)]; }
+  std::string Caption() const override { return caption_; }
+  void SetCaption(const std::string& c) override { caption_ = c; }
+  void Repaint() override {}
+
+ private:
+  std::string labels_[sky::kValueLabelCount];
+  std::string caption_ = "Skyglass";
+};
+
+// The status line, kept for the reason of a failure.
+class LastStatus : public sky::IStatusPort {
+ public:
+  void SetStatus(const std::string& text) override { texts.push_back(text); }
+  std::vector<std::string> texts;
+};
+
+struct ShownLabel {
+  const char* caption;  // as the main window's caption labels read
+  const char* key;      // JSON key
+  sky::ValueLabel label;
+};
+constexpr ShownLabel kShown[] = {
+    {"Sky Conditions:", "Sky", sky::ValueLabel::Sky},
+    {"Temperature:", "Temperature", sky::ValueLabel::Temp},
+    {"Heat Index:", "HeatIndex", sky::ValueLabel::HeatIndex},
+    {"Humidity:", "Humidity", sky::ValueLabel::Humid},
+    {"Pressure:", "Pressure", sky::ValueLabel::Press},
+    {"Wind:", "Wind", sky::ValueLabel::Wind},
+    {"Wind Chill:", "WindChill", sky::ValueLabel::WindChill},
+    {"Visibility:", "Visibility", sky::ValueLabel::Visible},
+    {"Sunrise:", "Sunrise", sky::ValueLabel::Sunrise},
+    {"Sunset:", "Sunset", sky::ValueLabel::Sunset},
+    {"Moonrise:", "MoonRise", sky::ValueLabel::MoonRise},
+    {"Moonset:", "MoonSet", sky::ValueLabel::MoonSet},
+};
+
+const char* OutcomeName(sky::FetchOutcome o) {
+  switch (o) {
+    case sky::FetchOutcome::Removed: return "removed";
+    case sky::FetchOutcome::Stopped: return "stopped";
+    case sky::FetchOutcome::Failed: return "failed";
+    case sky::FetchOutcome::Shown: return "shown";
+    case sky::FetchOutcome::Error: return "error";
+  }
+  return "";
+}
+
+// "conditions NAME [--json]": the whole fetch of a LocationName, as an
+// automatic fetch (no preset is added), through the proxy of the settings.
+int Conditions(const cli::Args& args) {
+  const auto a = cli::ParseArgs(args, {}, {"json"}, 1, 1);
+  const std::string request = a.positional[0];
+  if (sky::Trim(request).empty()) throw cli::UsageError("the place name is empty");
+
+  TerminalWindow window;
+  LastStatus status;
+  cli::StderrMessages messages;
+  sky::MainLogic logic(sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr,
+                                      &messages});
+  sky::THttpClient& client = logic.HttpClient1();
+  if (sky::ReadSetting(sky::kSectionSettings, "ProxyUse") == "y") {
+    std::string proxy = sky::ReadSetting(sky::kSectionSettings, "Proxy");
+    if (proxy != sky::kNA) client.Proxy = proxy;
+    std::string port = sky::ReadSetting(sky::kSectionSettings, "ProxyPort");
+    if (port != sky::kNA) {
+      int n = 0;
+      if (!sky::TryStrToInt(sky::Trim(port), n)) {
+        messages.ShowError("'" + port + "' is not a valid integer value");
+        return cli::kExitFailed;
+      }
+      client.ProxyPort = n;
+    }
+  }
+
+  logic.State().SilentFlag = "y";
+  logic.State().RequestText = request;
+  const sky::FetchOutcome outcome = logic.Get_the_Stats();
+  const bool ok = outcome == sky::FetchOutcome::Shown;
+
+  std::string reason;
+  if (outcome == sky::FetchOutcome::Stopped) {
+    reason = "the place could not be turned into a conditions address";
+  } else if (outcome == sky::FetchOutcome::Failed) {
+    reason = "the server did not return the conditions (status " +
+             std::to_string(client.StatusCode()) + ")";
+  } else if (outcome == sky::FetchOutcome::Error) {
+    reason = "the request did not complete";
+  }
+
+  const std::string caption = window.Caption();
+  const std::string place = caption.rfind(sky::kCaptionPrefix, 0) == 0
+                                ? caption.substr(std::string(sky::kCaptionPrefix).size())
+                                : request;
+  if (a.Has("json")) {
+    cli::Json j;
+    j.BeginObject();
+    j.Field("ok", ok);
+    j.Field("outcome", OutcomeName(outcome));
+    if (ok) {
+      j.Key("place").String(place);
+      j.Key("title").String(logic.State().LocationTitle);
+      j.Key("header").String(window.Label(sky::ValueLabel::Conditions));
+      for (const auto& s : kShown) j.Key(s.key).String(sky::Trim(window.Label(s.label)));
+    } else {
+      j.Key("reason").String(reason);
+    }
+    j.EndObject();
+    j.Print();
+  } else if (ok) {
+    // The page's own name of the place reads best ("Austin, Texas" for a zip).
+    const std::string& title = logic.State().LocationTitle;
+    std::string out = (title.empty() ? place : title) + "\n";
+    std::string header = window.Label(sky::ValueLabel::Conditions);
+    if (!header.empty()) out += header + "\n";
+    out += "\n";
+    for (const auto& s : kShown) {
+      std::string caption = s.caption;
+      caption.resize(17, ' ');
+      out += "  " + caption + sky::Trim(window.Label(s.label)) + "\n";
+    }
+    const std::string utf8 = sky::Latin1ToUtf8(out);
+    std::fwrite(utf8.data(), 1, utf8.size(), stdout);
+  }
+  if (!ok) {
+    std::fprintf(stderr, "skyglass-cli conditions: %s\n", sky::Latin1ToUtf8(reason).c_str());
+    return cli::kExitFailed;
+  }
+  return cli::kExitOk;
+}
+
+const cli::Register kConditions{{"conditions", "conditions NAME [--json]", Conditions}};
 const cli::Register kLocate{{"locate", "locate NAME", Locate}};
 const cli::Register kLocations{{"locations", "locations [SEARCH]", ListLocations}};
 

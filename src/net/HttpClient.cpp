@@ -159,7 +159,13 @@ void THttpClient::ExecuteRequest() {
       bool handled = false;
       if (OnRedirect) OnRedirect(handled);
       if (handled) return;
-      if (url_.find('/') == std::string::npos) url_ = "http://" + Host + "/" + url_;
+      if (url_.find('/') == std::string::npos) {
+        // A bare name is a page on the same server; keep a port other than
+        // the default, which the plain "http://" form would lose.
+        std::string server = Host;
+        if (Port != 80) server += ":" + std::to_string(Port);
+        url_ = "http://" + server + "/" + url_;
+      }
       ++redirects;
       continue;
     }

@@ -224,20 +224,33 @@ bool WriteAll(int fd, const std::string& data) {
 }
 
 // Writes the new file beside the old one and renames it over; on failure the
-// temporary file is gone and the old file untouched.
+// temporary file is gone and the old file untouched. A settings file that is a
+// symbolic link (kept with other dotfiles) stays one: its target is replaced.
 bool ReplaceFile(const Paths& p, const std::string& data) {
-  std::string tmp = p.dir + "/" + kTempPrefix + "XXXXXX";
+  std::string target = p.file;
+  struct stat st{};
+  if (lstat(p.file.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = realpath(p.file.c_str(), nullptr)) {
+      target = real;
+      std::free(real);
+    }
+  }
+  const std::string dir = target.substr(0, target.rfind('/'));
+  std::string tmp = (dir.empty() ? std::string("/") : dir + "/") + kTempPrefix + "XXXXXX";
   const int fd = mkostemp(tmp.data(), O_CLOEXEC);
   if (fd < 0) return false;
-  bool ok = WriteAll(fd, data) && fsync(fd) == 0;
+  bool ok = true;
+  // Keep the permissions the user gave the file; a new file is private.
+  if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ok = fchmod(fd, st.st_mode & 07777) == 0;
+  ok = ok && WriteAll(fd, data) && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
-  if (ok) ok = rename(tmp.c_str(), p.file.c_str()) == 0;
+  if (ok) ok = rename(tmp.c_str(), target.c_str()) == 0;
   if (!ok) {
     unlink(tmp.c_str());
     return false;
   }
   // The rename itself must reach the disk, or a crash may bring back the old file.
-  const int dfd = open(p.dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dfd = open(dir.empty() ? "/" : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     fsync(dfd);
     close(dfd);

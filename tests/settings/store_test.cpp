@@ -118,6 +118,18 @@ TEST_F(Store, TheDesktopKeyLivesBesideTheProgramKey) {
   EXPECT_EQ(hive::ReadSubKeys("Control Panel"), std::vector<std::string>{"Control Panel\\Desktop"});
 }
 
+TEST_F(Store, ALinkedFileStaysALinkAndKeepsItsPermissions) {
+  WriteSetting("Settings", "AutoUpdate", "y");
+  const std::string elsewhere = root_ + "/dotfiles-settings.ini";
+  std::filesystem::rename(File(), elsewhere);
+  std::filesystem::permissions(elsewhere, std::filesystem::perms(0640));
+  std::filesystem::create_symlink(elsewhere, File());
+  WriteSetting("Settings", "AutoUpdate", "n");
+  EXPECT_TRUE(std::filesystem::is_symlink(File()));
+  EXPECT_EQ(std::filesystem::status(elsewhere).permissions(), std::filesystem::perms(0640));
+  EXPECT_EQ(ReadSetting("Settings", "AutoUpdate"), "n");
+}
+
 // --- refusals ---------------------------------------------------------------
 
 TEST_F(Store, AFolderThatCannotBeCreatedRefusesWrites) {
