@@ -174,9 +174,6 @@ void TForm1::BuildClientArea() {
     valueLabels[i] = MakeLabel(client, v.name, v.text, v.rect, Qt::black, kLime, v.pixels,
                                v.centred ? Qt::AlignHCenter : Qt::AlignLeft);
   }
-  moonSpot = new QWidget(client);
-  moonSpot->setObjectName("moonSpot");
-  moonSpot->setGeometry(237, 177, 81, 65);
 
   Label1 = MakeLabel(client, "Label1", "Conditions provided by Weather Underground.", {11, 268, 294, 13},
                      Qt::black, kGreen, 7, Qt::AlignLeft);

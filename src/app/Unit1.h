@@ -114,7 +114,6 @@ class TForm1 : public QMainWindow,
   std::array<QLabel*, 13> captionLabels{};  // lblSky1 ... lblMoonPhase
   std::array<QLabel*, 12> valueLabels{};    // lblsky2 ... lblHeatIndex2
   QLabel* Label1 = nullptr;
-  QWidget* moonSpot = nullptr;  // where the moon picture goes (237, 177)
   QStatusBar* StatusBar1 = nullptr;
   QLabel* statusPanel0 = nullptr;
   QLabel* statusPanel1 = nullptr;

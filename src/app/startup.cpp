@@ -6,10 +6,12 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 
 #include "app/Unit1.h"
 #include "app/main_logic.h"
 #include "conditions/moon.h"
+#include "controls/GifControl.h"
 #include "data/moon/moon_data.h"
 #include "net/HttpClient.h"
 #include "settings/ini_proc.h"
@@ -18,37 +20,52 @@
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
 #include "info/frmAbout_Unit.h"
+#include "locations/frmLocation.h"
 #include "settings/Unit_pref.h"
 
 namespace sky::ui {
 
 namespace {
 
-// The moon pictures at the main window's moon spot.
+// The twenty moon pictures, each in its own GIF control kept hidden in the
+// part of the window beyond its right edge; the chosen one moves to the moon
+// spot (237, 177).
 class MoonView final : public IMoonView, public IMoonPort {
  public:
-  MoonView(TForm1& form) : form_(form), updater_(*this, form) {
-    label_ = new QLabel(form.moonSpot);
-    label_->setObjectName("moonPicture");
-    label_->setGeometry(0, 0, 81, 65);
-    label_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  explicit MoonView(TForm1& form) : updater_(*this, form) {
+    int x = 330;
+    for (std::string_view name : moon_data::PictureNames()) {
+      auto* gif = new TGifControl(form.client);
+      gif->setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+      const auto bytes = moon_data::Picture(name);
+      gif->LoadFromStream(bytes.data(), bytes.size());
+      gif->setGeometry(x, 250, 50, 50);
+      gif->hide();
+      controls_.emplace(std::string(name), gif);
+      x += 8;
+    }
   }
   void ShowMoonPicture(const std::string& name) override {
-    if (name == shown_) return;
-    const auto gif = moon_data::Picture(name);
-    QPixmap pm;
-    pm.loadFromData(gif.data(), static_cast<uint>(gif.size()), "GIF");
-    label_->setPixmap(pm);
-    label_->setObjectName(QString::fromStdString(name));
+    auto it = controls_.find(name);
+    if (it == controls_.end()) return;
+    if (name != shown_) {
+      if (auto old = controls_.find(shown_); old != controls_.end()) old->second->hide();
+    }
+    TGifControl* gif = it->second;
+    gif->setGeometry(237, 177, 81, 65);
+    gif->show();
     shown_ = name;
   }
   void UpdateMoonPhase() override { updater_.UpdateMoonPhase(); }
   const std::string& Shown() const { return shown_; }
+  TGifControl* Control(const std::string& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+  }
 
  private:
-  TForm1& form_;
   MoonPhaseUpdater updater_;
-  QLabel* label_ = nullptr;
+  std::map<std::string, TGifControl*> controls_;
   std::string shown_;
 };
 
@@ -98,6 +115,7 @@ Windows::~Windows() {
   program.reset();
   // Owned top-level windows go in reverse order of creation; the main window
   // last, since the others may still call into it.
+  delete frmLocation;
   delete frmForecast;
   delete frmImage;
   delete frmPref;
@@ -106,8 +124,9 @@ Windows::~Windows() {
   delete Form1;
 }
 
-Windows CreateWindows(const ProgramOptions& options) {
-  Windows w;
+std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
+  auto owned = std::make_unique<Windows>();
+  Windows& w = *owned;
   auto step = [&](const char* name, int gauge) {
     if (gauge >= 0) w.frmPleaseWait->SetProgress(gauge);
     if (options.onStep) options.onStep(name, gauge >= 0 ? gauge : w.frmPleaseWait->Gauge1->Progress());
@@ -125,13 +144,17 @@ Windows CreateWindows(const ProgramOptions& options) {
   step("TfrmImage", 25);
   w.frmForecast = new TfrmForecast();
   step("TfrmForecast", 35);
+  w.frmLocation = new TfrmLocation(*w.Form1, w.program->logic,
+                                   [p = w.program.get()] { p->moon.UpdateMoonPhase(); });
   step("TfrmLocation", 100);
+  TfrmLocation* chooser = w.frmLocation;
+  w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
 
   TfrmPleaseWait* wait = w.frmPleaseWait;
   w.Form1->hooks.firstPaint = [wait] {
     if (wait->isVisible()) wait->hide();
   };
-  return w;
+  return owned;
 }
 
 namespace {
@@ -159,7 +182,8 @@ int RunProgram(int argc, char** argv) {
   app::InitApplicationInfo();
   // While a request waits, the window keeps handling its events.
   SetMessagePumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
-  Windows w = CreateWindows({});
+  std::unique_ptr<Windows> windows = CreateWindows({});
+  Windows& w = *windows;
   ArmScreenshot(w.Form1);
   if (std::getenv("SKYGLASS_TRACE")) {
     w.Form1->traceStatus = true;

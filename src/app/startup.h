@@ -42,14 +42,14 @@ struct Windows {
   std::shared_ptr<Program> program;
 
   Windows() = default;
-  Windows(Windows&&) = default;
-  Windows& operator=(Windows&&) = default;
+  Windows(const Windows&) = delete;
+  Windows& operator=(const Windows&) = delete;
   ~Windows();
 };
 
 // Creates every window in the start-up order (the main window first, hidden
 // until Show). The caller owns the result; the main window is not yet shown.
-Windows CreateWindows(const ProgramOptions& options);
+std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options);
 
 // The logic behind the main window, and the name of the moon picture shown.
 sky::MainLogic& ProgramLogic(const Windows& w);
