@@ -388,6 +388,7 @@ void TForm1::Repaint() {
 
 void TForm1::SetStatus(const std::string& text) {
   if (traceStatus) std::fprintf(stderr, "skyglass: status: %s\n", text.c_str());
+  if (statusObserver) statusObserver(text);
   statusPanel0->setText(L1(text));
   if (statusPanel0->isVisible()) statusPanel0->repaint();
 }

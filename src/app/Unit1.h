@@ -141,6 +141,8 @@ class TForm1 : public QMainWindow,
   int TrayIconIndex() const { return tray_icon_index_; }
   // Diagnostics: every status text also goes to stderr.
   bool traceStatus = false;
+  // Sees every status text as it is set.
+  std::function<void(const std::string&)> statusObserver;
   // Sees every box first ("message", "error", "confirm"). A value means the
   // box was answered without showing it (for "confirm": the answer).
   std::function<std::optional<bool>(const std::string& kind, const std::string& text)> boxRecorder;

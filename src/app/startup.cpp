@@ -111,6 +111,7 @@ MainLogic& ProgramLogic(const Windows& w) { return w.program->logic; }
 std::string ShownMoonPicture(const Windows& w) { return w.program->moon.Shown(); }
 
 Windows::~Windows() {
+  SetMessagePumpHook(nullptr);
   if (Form1) Form1->hooks = MainHooks{};
   program.reset();
   // Owned top-level windows go in reverse order of creation; the main window
@@ -125,6 +126,8 @@ Windows::~Windows() {
 }
 
 std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
+  // While a request waits, the windows keep handling their events.
+  SetMessagePumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
   auto owned = std::make_unique<Windows>();
   Windows& w = *owned;
   auto step = [&](const char* name, int gauge) {
@@ -180,8 +183,7 @@ void ArmScreenshot(TForm1* form) {
 int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   app::InitApplicationInfo();
-  // While a request waits, the window keeps handling its events.
-  SetMessagePumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;
   ArmScreenshot(w.Form1);

@@ -151,7 +151,9 @@ void TfrmLocation::btnOkayClick() {
     return;
   }
   std::vector<std::string> texts;
-  for (QTreeWidgetItem* item = TreeView1->currentItem(); item && item->isSelected(); item = item->parent())
+  QTreeWidgetItem* selected = TreeView1->currentItem();
+  if (selected && !selected->isSelected()) selected = nullptr;
+  for (QTreeWidgetItem* item = selected; item; item = item->parent())
     texts.insert(texts.begin(), item->text(0).toLatin1().toStdString());
   // The walk leaves no node selected.
   TreeView1->clearSelection();
