@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QTimer>
 #include <cstdio>
+#include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 
 #include "app/Unit1.h"
@@ -189,6 +191,28 @@ int RunProgram(int argc, char** argv) {
   ArmScreenshot(w.Form1);
   if (std::getenv("SKYGLASS_TRACE")) {
     w.Form1->traceStatus = true;
+    // Figures for the start-up measurements: wall-clock time of the first
+    // paint, resident memory once the first fetch is over.
+    auto firstPaint = w.Form1->hooks.firstPaint;
+    auto painted = std::make_shared<bool>(false);
+    w.Form1->hooks.firstPaint = [firstPaint, painted] {
+      if (!*painted) {
+        *painted = true;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(stderr, "skyglass: first paint at %lld ms\n", static_cast<long long>(ms));
+      }
+      firstPaint();
+    };
+    QObject::connect(w.Form1, &TForm1::firstFetchDone, w.Form1, [] {
+      if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+          if (std::strncmp(line, "VmRSS:", 6) == 0) std::fprintf(stderr, "skyglass: after first fetch %s", line);
+        std::fclose(f);
+      }
+    });
     // Diagnostics for unattended runs: every box also goes to stderr.
     w.Form1->boxRecorder = [](const std::string& kind, const std::string& text) {
       std::fprintf(stderr, "skyglass: %s box: %s\n", kind.c_str(), text.c_str());
