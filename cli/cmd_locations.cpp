@@ -111,6 +111,17 @@ class TerminalWindow : public sky::IMainWindowPort {
   std::string caption_ = "Skyglass";
 };
 
+// Message boxes on stderr; the last error box is kept as the reason of a
+// failed fetch.
+class TerminalMessages : public cli::StderrMessages {
+ public:
+  void ShowError(const std::string& text) override {
+    lastError = text;
+    cli::StderrMessages::ShowError(text);
+  }
+  std::string lastError;
+};
+
 // The status line, kept for the reason of a failure.
 class LastStatus : public sky::IStatusPort {
  public:
@@ -158,7 +169,7 @@ int Conditions(const cli::Args& args) {
 
   TerminalWindow window;
   LastStatus status;
-  cli::StderrMessages messages;
+  TerminalMessages messages;
   sky::MainLogic logic(sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr,
                                       &messages});
   sky::THttpClient& client = logic.HttpClient1();
@@ -188,7 +199,7 @@ int Conditions(const cli::Args& args) {
     reason = "the server did not return the conditions (status " +
              std::to_string(client.StatusCode()) + ")";
   } else if (outcome == sky::FetchOutcome::Error) {
-    reason = "the request did not complete";
+    reason = "the request did not complete: " + messages.lastError;
   }
 
   const std::string caption = window.Caption();

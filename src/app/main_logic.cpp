@@ -132,6 +132,13 @@ std::string MainLogic::Label(ValueLabel label) const {
 // ---------------------------------------------------------------- fetch
 
 void MainLogic::FetchPreStep() {
+  CountRequestOnce();
+  state_.SuccessFlag.clear();
+  client_->TimeOut = 90000;
+  client_->ReportLevel = 2;
+}
+
+void MainLogic::CountRequestOnce() {
   THttpClient& c = *client_;
   if (state_.CountRequested != "Y") {
     state_.CountRequested = "Y";
@@ -150,9 +157,6 @@ void MainLogic::FetchPreStep() {
     }
     c.Body.clear();
   }
-  state_.SuccessFlag.clear();
-  c.TimeOut = 90000;
-  c.ReportLevel = 2;
 }
 
 FetchOutcome MainLogic::Get_the_Stats() {

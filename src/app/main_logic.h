@@ -64,6 +64,9 @@ class MainLogic {
   // The first step of every fetch: the count file once per run, then the
   // client's time-out and report level, and the success flag cleared.
   void FetchPreStep();
+  // Its first half, also run by the chooser when it closes: the count file,
+  // asked for once per run. A failure of it is ignored (see the .cpp).
+  void CountRequestOnce();
   // Parse-and-show of one page (the labels, tray, preset and caption).
   void ParseAndShow(const std::string& page);
   // The derived values from the texts now in the labels.

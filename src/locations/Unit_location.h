@@ -7,6 +7,9 @@
 
 #include <string>
 
+// The place tree the chooser shows (LocationCatalogue::Get().Root()).
+#include "locations/catalogue.h"
+
 namespace sky {
 
 // The four characters that mark a place outside the United States.

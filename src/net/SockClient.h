@@ -171,7 +171,7 @@ class TSockClient {
   // One wait pass: poll (at most 2 ms), handle what is ready, check the
   // timers, call the message-pump hook.
   void Pass(WaitKind kind);
-  void ReceiveStep();
+  bool ReceiveStep();  // true when a full chunk came (read again)
   void SendStep();
   void CloseByPeer();
   void CloseSocket(bool fireEvent = true);
@@ -207,6 +207,7 @@ class TSockClient {
   std::vector<std::string> info_;
 
   std::string recv_;  // received bytes not yet consumed
+  std::string* sink_ = nullptr;  // where a running CaptureString receives to
   std::string send_;  // bytes queued for sending
   std::size_t sendPos_ = 0;
   std::FILE* captureFile_ = nullptr;

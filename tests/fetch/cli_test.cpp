@@ -117,6 +117,7 @@ TEST_F(CliTest, ConditionsReportsAnUnreachableServer) {
   EXPECT_EQ(r.rc, 1);
   EXPECT_NE(r.out.find("error: "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"ok\": false"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"reason\": \"the request did not complete: "), std::string::npos) << r.out;
   sky::WriteSetting("Settings", "ProxyPort", "80a");
   r = Cli("conditions 'Austin, TX'", true);
   EXPECT_EQ(r.rc, 1);

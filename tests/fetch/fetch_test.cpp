@@ -94,11 +94,17 @@ TEST_F(FetchTest, UsCityIsShownAddedAndCaptioned) {
   EXPECT_EQ(st.Location.Region, "TX");
   EXPECT_EQ(st.Location.City, "Austin");
 
+  // The count file is asked for on the first fetch only: two requests
+  // then, one now.
+  auto sends = [&] { return std::count(w.status.texts.begin(), w.status.texts.end(),
+                                       std::string("Sending request...")); };
+  EXPECT_EQ(sends(), 2);
   // The same place again: one preset, no message.
   w.messages.log.clear();
   EXPECT_EQ(w.Fetch("Austin, TX"), FetchOutcome::Shown);
   EXPECT_TRUE(w.messages.log.empty());
   EXPECT_EQ(sky::ReadSetting("Locations", "loc1"), "n/a");
+  EXPECT_EQ(sends(), 3);
 }
 
 TEST_F(FetchTest, FullStateNameForeignCityAndZip) {
@@ -236,6 +242,46 @@ TEST_F(FetchTest, InstancesKeepTheirOwnState) {
   EXPECT_EQ(b.Fetch("Boston, Massachusetts"), FetchOutcome::Shown);
   EXPECT_EQ(a.logic->State().Location.Region, "TX");
   EXPECT_EQ(b.logic->State().Location.Region, "MA");
+}
+
+// A status port that runs the abort command when a given text arrives, as a
+// user's click during the wait would.
+class AbortingStatus : public sky::IStatusPort {
+ public:
+  void SetStatus(const std::string& text) override {
+    texts.push_back(text);
+    if (text == trigger && logic && ++seen == nth) logic->mnuAbortconnectionClick();
+  }
+  std::vector<std::string> texts;
+  std::string trigger;
+  int nth = 1, seen = 0;
+  sky::MainLogic* logic = nullptr;
+};
+
+TEST_F(FetchTest, AbortEndsTheFetchWithTheErrorBox) {
+  for (int nth : {1, 2}) {  // during the count request, then during the page request
+    skytest::FakeWindow window;
+    AbortingStatus status;
+    skytest::FakeMoon moon;
+    skytest::RecordingMessages messages;
+    sky::THttpClient client;
+    client.Proxy = "127.0.0.1";
+    client.ProxyPort = Port();
+    sky::MainLogic logic(client, sky::MainPorts{&window, &status, nullptr, nullptr, nullptr,
+                                                &moon, &messages});
+    status.trigger = "Connected...";
+    status.nth = nth;
+    status.logic = &logic;
+    logic.State().RequestText = "Austin, TX";
+    EXPECT_EQ(logic.Get_the_Stats(), FetchOutcome::Error) << nth;
+    EXPECT_TRUE(Has(status.texts, "Connection Aborted...")) << nth;
+    ASSERT_EQ(messages.log.size(), 1u) << nth;
+    EXPECT_EQ(messages.log[0].rfind("<error>", 0), 0u);
+    EXPECT_EQ(moon.updates, 0);
+    EXPECT_EQ(logic.State().RequestText, "Austin, TX");
+    // The next fetch is not hindered by the abort before it.
+    EXPECT_EQ(logic.Get_the_Stats(), FetchOutcome::Shown) << nth;
+  }
 }
 
 TEST(CommandTexts, EveryCommandHasItsWords) {

@@ -339,6 +339,19 @@ TEST_F(Live, AbortFromEventHandlers) {
   }
 }
 
+TEST_F(Live, SendToAPeerThatNeverReadsEndsLikeAnAbort) {
+  TestServer s([](Connection& c) { c.Wait(10000); });
+  THttpClient c;
+  Recorder r(c);
+  c.TimeOut = 300;
+  // Far more than the socket buffers hold.
+  EXPECT_EQ(Outcome([&] { c.Put(s.Url("/up"), std::string(32 * 1024 * 1024, 'p')); }),
+            "EAbortError: Socket send aborted");
+  EXPECT_EQ(r.Main(), (V{"AboutToSend", "Connect", "Disconnect"}));
+  EXPECT_LT(c.SentBytes(), 32 * 1024 * 1024);
+  ExpectReusable(c);
+}
+
 TEST_F(Live, SecondRequestDuringOneIsRefused) {
   TestServer s(Answer(HttpReply("200 OK", "x")));
   THttpClient c;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/hosts.h"
+#include "conditions/htmlp.h"
 #include "maker_site.h"
 #include "places.h"
 #include "site.h"
@@ -70,12 +71,40 @@ std::string Trim(const std::string& s) {
   return b == std::string::npos ? "" : s.substr(b, e - b + 1);
 }
 
+class Messages : public IMessagePort {
+ public:
+  void ShowMessage(const std::string& text) override { shown.push_back(text); }
+  void ShowError(const std::string& text) override { shown.push_back(text); }
+  bool Confirm(const std::string& text) override {
+    shown.push_back(text);
+    return false;
+  }
+  void Beep() override {}
+  std::vector<std::string> shown;
+};
+
+// Parses a page as the program does; any message (P1 to P3) fails the test.
+ParsedConditionsPage Parse(const std::string& page, const std::string& what) {
+  Messages messages;
+  ParsedConditionsPage parsed = ParseConditionsPage(page, messages);
+  EXPECT_TRUE(messages.shown.empty()) << what << ": " << messages.shown.front();
+  return parsed;
+}
+
+int LeadingNumber(const std::string& text) {
+  try {
+    return std::stoi(text);
+  } catch (const std::exception&) {
+    return -999;
+  }
+}
+
 class PagesTest : public ::testing::Test {
  protected:
   std::unique_ptr<Router> router_ = MakeDefaultRouter(kDefaultLatestVersion);
 };
 
-TEST_F(PagesTest, EveryAddressAnswersWithAConditionsPage) {
+TEST_F(PagesTest, EveryAddressAnswersWithAPageTheProgramParsesCleanly) {
   const Places& places = Places::Get();
   std::vector<std::pair<std::string, std::string>> requests;
   for (const std::string& p : places.UsPaths()) requests.emplace_back("/" + p, "");
@@ -83,26 +112,37 @@ TEST_F(PagesTest, EveryAddressAnswersWithAConditionsPage) {
   for (const std::string& z : places.Zips()) requests.emplace_back("/cgi-bin/findweather/getForecast", "query=" + z);
   EXPECT_EQ(places.UsPaths().size(), 587u);
   EXPECT_EQ(places.StationNumbers().size(), 1246u);  // every row but the one without a number
-  for (const auto& [path, query] : requests) {
-    Reply reply = GetConditions(*router_, path, query);
-    ASSERT_EQ(reply.status, 200) << path << "?" << query;
-    const std::string& page = reply.body;
-    std::size_t updated = page.find("Updated: <b>");
-    ASSERT_NE(updated, std::string::npos) << path;
-    EXPECT_EQ(page.find("Conditions at"), std::string::npos) << path;
-    // Every key once, in the order the program cuts them, after "Updated:".
-    std::size_t at = updated;
-    for (const char* key : {"Temperature", "Humidity", "Wind", "Pressure", "Conditions", "Visibility", "Sunrise",
-                            "Sunset", "Moon Rise", "Moon Set", "Moon Phase"}) {
-      std::size_t found = page.find(key, updated);
-      ASSERT_NE(found, std::string::npos) << path << " " << key;
-      EXPECT_GT(found, at) << path << " " << key;
-      at = found;
-    }
-    std::size_t heat = page.find("HeatIndex");
-    if (heat != std::string::npos) {
-      EXPECT_GT(heat, page.find("Temperature", updated)) << path;
-      EXPECT_LT(heat, page.find("Humidity", updated)) << path;
+  for (std::int64_t now : {kWinterNoon, kSummerNoon + 9 * 3600}) {
+    for (const auto& [path, query] : requests) {
+      const std::string what = path + "?" + query;
+      Reply reply = GetConditions(*router_, path, query, now);
+      ASSERT_EQ(reply.status, 200) << what;
+      ParsedConditionsPage parsed = Parse(reply.body, what);
+      const ConditionsRecord& r = parsed.Record;
+      EXPECT_EQ(parsed.PageLocationName, TitlePlace(reply.body)) << what;
+      ASSERT_TRUE(r.ObservedAt) << what;
+      // The time alone, as in "10:53 AM CST".
+      EXPECT_TRUE(r.ObservedAt->find(" AM ") != std::string::npos || r.ObservedAt->find(" PM ") != std::string::npos)
+          << what << ": " << *r.ObservedAt;
+      EXPECT_EQ(r.ObservedAt->find(" on"), std::string::npos) << what << ": " << *r.ObservedAt;
+      EXPECT_NE(r.Temperature.find("\xB0" "F / "), std::string::npos) << what << ": " << r.Temperature;
+      EXPECT_EQ(r.Humidity.size(), 4u) << what;
+      EXPECT_NE(r.Humidity.find('%'), std::string::npos) << what << ": " << r.Humidity;
+      EXPECT_TRUE(Trim(r.Visibility).ends_with(" miles")) << what << ": " << r.Visibility;
+      EXPECT_NE(r.Pressure.find(" in"), std::string::npos) << what << ": " << r.Pressure;
+      for (const std::string* value : {&r.Wind, &r.Sky, &r.Sunrise, &r.Sunset, &r.MoonRise, &r.MoonSet}) {
+        EXPECT_FALSE(Trim(*value).empty()) << what;
+        EXPECT_NE(*value, "n/a") << what;
+        EXPECT_EQ(value->find("<"), std::string::npos) << what << ": " << *value;
+      }
+      for (const std::string* time : {&r.Sunrise, &r.Sunset, &r.MoonRise, &r.MoonSet}) {
+        EXPECT_TRUE(time->find(" AM ") != std::string::npos || time->find(" PM ") != std::string::npos)
+            << what << ": " << *time;
+      }
+      EXPECT_TRUE(r.TrayTip && r.SkyIcon) << what;
+      if (r.HeatIndex != "n/a") {
+        EXPECT_NE(r.HeatIndex.find("\xB0" "F"), std::string::npos) << what;
+      }
     }
   }
 }
@@ -213,13 +253,14 @@ TEST_F(PagesTest, SameHourSamePageOtherHoursOtherWeather) {
   EXPECT_NE(GetConditions(*router_, "/US/TX/Dallas.html").body, first);
 }
 
-int Number(const std::string& page, const std::string& key) {
-  std::size_t at = page.find("<tr><td>" + key + "</td>");
-  if (at == std::string::npos) return -999;
-  at = page.find("<td>", at + 8);
-  at += 4;
-  if (page.compare(at, 3, "<b>") == 0) at += 3;
-  return std::stoi(page.substr(at, 6));
+struct Values {
+  int temperature, humidity, heat_index;
+};
+
+Values ValuesOf(const std::string& page) {
+  ConditionsRecord r = Parse(page, "page").Record;
+  return {LeadingNumber(Trim(r.Temperature)), LeadingNumber(Trim(r.Humidity)),
+          r.HeatIndex == "n/a" ? -999 : LeadingNumber(Trim(r.HeatIndex))};
 }
 
 TEST_F(PagesTest, WeatherIsPlausibleForPlaceAndSeason) {
@@ -228,22 +269,22 @@ TEST_F(PagesTest, WeatherIsPlausibleForPlaceAndSeason) {
   int hot_pages = 0;
   double kotzebue_winter = 0, kotzebue_summer = 0, miami_winter = 0;
   for (int h = 0; h < 24; ++h) {
-    kotzebue_winter += Number(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kWinterNoon + h * 3600).body, "Temperature");
-    kotzebue_summer += Number(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kSummerNoon + h * 3600).body, "Temperature");
-    miami_winter += Number(GetConditions(*router_, "/US/FL/Miami.html", "", kWinterNoon + h * 3600).body, "Temperature");
+    kotzebue_winter += ValuesOf(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kWinterNoon + h * 3600).body).temperature;
+    kotzebue_summer += ValuesOf(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kSummerNoon + h * 3600).body).temperature;
+    miami_winter += ValuesOf(GetConditions(*router_, "/US/FL/Miami.html", "", kWinterNoon + h * 3600).body).temperature;
   }
   EXPECT_GT(kotzebue_summer / 24, kotzebue_winter / 24 + 20);
   EXPECT_GT(miami_winter / 24, kotzebue_winter / 24 + 30);
   for (std::int64_t now : {kWinterNoon, kSummerNoon}) {
     for (const std::string& p : Places::Get().UsPaths()) {
-      std::string page = GetConditions(*router_, "/" + p, "", now).body;
-      int t = Number(page, "Temperature");
-      int rh = Number(page, "Humidity");
+      Values v = ValuesOf(GetConditions(*router_, "/" + p, "", now).body);
+      int t = v.temperature;
+      int rh = v.humidity;
       EXPECT_GE(t, -60) << p;
       EXPECT_LE(t, 125) << p;
       EXPECT_GE(rh, 0) << p;
       EXPECT_LE(rh, 100) << p;
-      int heat = Number(page, "HeatIndex");
+      int heat = v.heat_index;
       if (heat != -999) {
         ++hot_pages;
         EXPECT_GE(t, 80) << p;
@@ -252,6 +293,34 @@ TEST_F(PagesTest, WeatherIsPlausibleForPlaceAndSeason) {
     }
   }
   EXPECT_GT(hot_pages, 0);
+}
+
+std::vector<std::string> ForecastPeriods(const std::string& page) {
+  std::vector<std::string> periods;
+  std::size_t at = page.find("<!-- forecast -->");
+  while ((at = page.find("<tr><td><font", at)) != std::string::npos) {
+    at = page.find("<b>", at);
+    std::size_t end = page.find("</b><br>", at);
+    if (at == std::string::npos || end == std::string::npos) break;
+    periods.push_back(page.substr(at + 3, end - at - 3));
+    at = end;
+  }
+  return periods;
+}
+
+TEST_F(PagesTest, ForecastPeriodsFollowTheLocalClock) {
+  // 2026-12-07 is a Monday; Austin keeps Central time, 6 hours behind UTC.
+  const std::string path = "/US/TX/Austin.html";
+  EXPECT_EQ(ForecastPeriods(GetConditions(*router_, path, "", kWinterNoon).body),
+            (std::vector<std::string>{"Today", "Tonight", "Tuesday", "Tuesday Night", "Wednesday", "Wednesday Night"}));
+  EXPECT_EQ(ForecastPeriods(GetConditions(*router_, path, "", kWinterNoon + 10 * 3600).body),
+            (std::vector<std::string>{"Tonight", "Tuesday", "Tuesday Night", "Wednesday", "Wednesday Night", "Thursday"}));
+  // Observed a few minutes before the hour, in local time; summer time in July.
+  ParsedConditionsPage winter = Parse(GetConditions(*router_, path, "", kWinterNoon).body, "winter");
+  EXPECT_TRUE(winter.Record.ObservedAt->starts_with("5:5")) << *winter.Record.ObservedAt;
+  EXPECT_TRUE(winter.Record.ObservedAt->ends_with(" AM CST")) << *winter.Record.ObservedAt;
+  ParsedConditionsPage summer = Parse(GetConditions(*router_, path, "", kSummerNoon).body, "summer");
+  EXPECT_TRUE(summer.Record.ObservedAt->ends_with(" AM CDT")) << *summer.Record.ObservedAt;
 }
 
 TEST_F(PagesTest, MakerServerHasVersionAndCountFiles) {

@@ -306,6 +306,12 @@ std::vector<std::string> Places::StationNumbers() const {
   return numbers;
 }
 
+std::vector<std::pair<std::string, std::string>> Places::States() const {
+  std::vector<std::pair<std::string, std::string>> states;
+  for (const auto& [code, state] : states_) states.emplace_back(code, state.title_name);
+  return states;
+}
+
 std::vector<std::string> Places::Zips() const {
   std::vector<std::string> zips;
   for (const ZipRow& row : kZips) zips.emplace_back(row.zip);

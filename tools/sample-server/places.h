@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace sky::sample {
@@ -39,6 +40,8 @@ class Places {
   std::vector<std::string> UsPaths() const;          // "US/TX/Austin.html"
   std::vector<std::string> StationNumbers() const;   // "02975"
   std::vector<std::string> Zips() const;             // "78701"
+  // (code, name as in the title state table), in code order.
+  std::vector<std::pair<std::string, std::string>> States() const;
 
  private:
   Places();

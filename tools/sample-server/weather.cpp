@@ -159,7 +159,7 @@ Observation Observe(const Place& place, std::int64_t now) {
 
   const double inches = 29.70 + rng.Between(0, 70) / 100.0;
   char pressure[48];
-  std::snprintf(pressure, sizeof pressure, "%.2f in / %ld hPa", inches, std::lround(inches * 33.8639));
+  std::snprintf(pressure, sizeof pressure, "%.2f", inches);
   o.pressure = pressure;
 
   // Sky and visibility go together; wet skies only when the humidity allows.
@@ -204,10 +204,41 @@ Observation Observe(const Place& place, std::int64_t now) {
   static const char* const phases[] = {"New Moon",       "Waxing Crescent", "First Quarter", "Waxing Gibbous",
                                        "Full Moon",      "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
   o.moon_phase = phases[static_cast<int>(std::floor(age / synodic * 8 + 0.5)) % 8];
+  o.moon_picture = "moon" + std::to_string(static_cast<int>(age) % 30) + ".gif";
   o.moon_illuminated = static_cast<int>(std::lround(50 * (1 - std::cos(2 * kPi * age / synodic))));
   const double moonrise = noon - 6.0 + age * 50.47 / 60.0;  // about 50 minutes later each day
   o.moonrise = ClockText(moonrise, zone);
   o.moonset = ClockText(moonrise + 12.4, zone);
+
+  // Forecast: six half-day periods from the current one.
+  const double base = mean + 0.45 * abs_lat * season;
+  static const char* const days[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
+  static const char* const directions[] = {"North", "Northeast", "East", "Southeast",
+                                           "South", "Southwest", "West", "Northwest"};
+  bool night = local_hour >= 15;
+  std::int64_t period_day = local_days;
+  for (int i = 0; i < 6; ++i) {
+    std::string name;
+    if (i == 0) name = night ? "Tonight" : "Today";
+    else if (i == 1 && night) name = "Tonight";
+    else name = std::string(days[Weekday(period_day)]) + (night ? " Night" : "");
+    const int sky_roll = rng.Between(0, 4);
+    std::string text;
+    if (sky_roll == 4) {
+      text = base <= 34 ? "Chance of snow" : "Chance of showers";
+    } else {
+      static const char* const skies[] = {"Sunny", "Partly cloudy", "Mostly cloudy", "Cloudy"};
+      text = (night && sky_roll == 0) ? "Clear" : skies[sky_roll];
+    }
+    const int value = static_cast<int>(std::lround(base + (night ? -8 : 8))) + rng.Between(-3, 3);
+    text += night ? ". Lows around " + std::to_string(value) + "." : ". Highs around " + std::to_string(value) + ".";
+    const int wind_low = rng.Between(0, 3) * 5;
+    text += std::string(" ") + directions[rng.Between(0, 7)] + " winds " +
+            (wind_low == 0 ? "less than 10 mph." : std::to_string(wind_low) + " to " + std::to_string(wind_low + 5) + " mph.");
+    o.forecast.emplace_back(name, text);
+    if (night) ++period_day;
+    night = !night;
+  }
   return o;
 }
 

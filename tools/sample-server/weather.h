@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "places.h"
 
@@ -18,12 +20,15 @@ struct Observation {
   std::optional<int> heat_index_f;  // only on hot, humid hours
   int humidity = 0;                 // percent
   std::string wind;                 // "SW at 9 mph" or "Calm"
-  std::string pressure;             // "30.12 in / 1020 hPa"
+  std::string pressure;             // inches of mercury, "30.12"
   std::string sky;                  // "Partly Cloudy"
   int visibility_miles = 10;
   std::string sunrise, sunset, moonrise, moonset;  // "7:18 AM CST"
   std::string moon_phase;                          // "Waxing Gibbous"
+  std::string moon_picture;                        // "moon18.gif", by the moon's age in days
   int moon_illuminated = 0;                        // percent
+  // Half-day periods from now: ("Tonight", "Clear. Lows around 15. West winds 5 to 10 mph.")
+  std::vector<std::pair<std::string, std::string>> forecast;
 };
 
 Observation Observe(const Place& place, std::int64_t now);
