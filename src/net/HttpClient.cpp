@@ -218,7 +218,7 @@ void THttpClient::BuildRequestHeader() {
   static const char* const kMethods[] = {"GET ",  "OPTIONS ", "HEAD ",   "POST ", "PUT ",    "PATCH ",
                                          "COPY ", "MOVE ",    "DELETE ", "LINK ", "UNLINK ", "TRACE "};
   requestHeader_.Clear();
-  if (cmd_ != CmdWrapped && cmd_ < CmdWrapped)
+  if (cmd_ < CmdWrapped)  // a wrapped request brings its own first line
     requestHeader_.Add(std::string(kMethods[cmd_]) + (Proxy.empty() ? path_ : url_) + " HTTP/1.0");
   if (!Proxy.empty()) {
     requestHeader_.Add("Proxy-Connection: Keep-Alive");

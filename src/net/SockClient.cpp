@@ -750,6 +750,11 @@ void TSockClient::ConnectKeepingCancel() {
     throw ESockError("Null Remote Address");
   }
   int port = Proxy.empty() ? Port : ProxyPort;
+  // A port the address cannot carry must not wrap round to another one.
+  if (port < 0 || port > 65535) {
+    lastErrorNo_ = 10022;
+    throw ESockError(ErrorText(lastErrorNo_));
+  }
   for (auto& a : addresses_) SetPort(a, port);
 
   lookupDone_ = false;

@@ -81,6 +81,14 @@ TEST(SockClient, TransactionAndAlreadyConnected) {
   }
   c.Disconnect();
   EXPECT_FALSE(c.Connected());
+
+  c.Port = 65536 + s.port();  // would wrap round to the server's port
+  try {
+    c.Connect();
+    FAIL();
+  } catch (const ESockError& e) {
+    EXPECT_EQ(e.Message(), "10022:Invalid argument");
+  }
 }
 
 TEST(SockClient, PutSendsAFileWithProgress) {
@@ -115,6 +123,51 @@ TEST(SockClient, PutSendsAFileWithProgress) {
   EXPECT_NE(c.RequestText().find("Content-Length: 40000\r\n"), std::string::npos);
   EXPECT_THROW(c.Put(s.Url("/up"), (dir / "missing.dat").string()), EFileError);
   std::filesystem::remove_all(dir);
+}
+
+TEST(SockClient, AddressesAreTriedInOrderOverIPv4AndIPv6) {
+  std::unique_ptr<TestServer> v6;
+  try {
+    v6 = std::make_unique<TestServer>([](Connection& c) {
+      c.ReadRequest();
+      c.Send(nettest::HttpReply("200 OK", "over IPv6"));
+    }, true);
+  } catch (const std::exception&) {
+    GTEST_SKIP() << "no IPv6 loopback here";
+  }
+  // A literal IPv6 address needs no lookup (here as the proxy).
+  THttpClient c;
+  int resolved = 0;
+  c.OnHostResolved = [&](TSockClient*) { ++resolved; };
+  c.Proxy = "::1";
+  c.ProxyPort = v6->port();
+  c.Get("http://example.test/page");
+  EXPECT_EQ(c.Body, "over IPv6");
+  EXPECT_EQ(resolved, 0);
+
+  // A name with a dead address first and a live one after it: both get
+  // the request's port, and on 127.0.0.1 nothing listens there.
+  struct ResetResolver {
+    ~ResetResolver() { SetResolver(nullptr); }
+  } reset;
+  SetResolver([&](const std::string&, int& error) {
+    std::vector<TSockAddress> out(2);
+    auto* a4 = reinterpret_cast<sockaddr_in*>(&out[0].addr);
+    a4->sin_family = AF_INET;
+    a4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    out[0].len = sizeof(sockaddr_in);
+    auto* a6 = reinterpret_cast<sockaddr_in6*>(&out[1].addr);
+    a6->sin6_family = AF_INET6;
+    a6->sin6_addr = in6addr_loopback;
+    out[1].len = sizeof(sockaddr_in6);
+    error = 0;
+    return out;
+  });
+  c.Proxy.clear();
+  c.Body.clear();
+  c.Get("http://two.addresses.test:" + std::to_string(v6->port()) + "/");
+  EXPECT_EQ(c.Body, "over IPv6");
+  EXPECT_EQ(resolved, 1);
 }
 
 // The terminal companion's plumbing commands print one JSON object.

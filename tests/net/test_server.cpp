@@ -66,19 +66,29 @@ void Connection::WaitPeerClose() {
 
 void Connection::Close() { ::shutdown(fd_, SHUT_RDWR); }
 
-TestServer::TestServer(Handler handler) : handler_(std::move(handler)) {
-  listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+TestServer::TestServer(Handler handler, bool ipv6) : handler_(std::move(handler)) {
+  listenFd_ = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int one = 1;
   ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  a.sin_port = 0;
-  if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listenFd_, 64) != 0)
+  sockaddr_storage ss{};
+  socklen_t len = 0;
+  if (ipv6) {
+    auto* a6 = reinterpret_cast<sockaddr_in6*>(&ss);
+    a6->sin6_family = AF_INET6;
+    a6->sin6_addr = in6addr_loopback;
+    len = sizeof(sockaddr_in6);
+  } else {
+    auto* a4 = reinterpret_cast<sockaddr_in*>(&ss);
+    a4->sin_family = AF_INET;
+    a4->sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    len = sizeof(sockaddr_in);
+  }
+  if (listenFd_ < 0 || ::bind(listenFd_, reinterpret_cast<sockaddr*>(&ss), len) != 0 || ::listen(listenFd_, 64) != 0) {
+    if (listenFd_ >= 0) ::close(listenFd_);
     throw std::runtime_error("test server cannot listen");
-  socklen_t len = sizeof a;
-  ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&a), &len);
-  port_ = ntohs(a.sin_port);
+  }
+  ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&ss), &len);
+  port_ = ntohs(ipv6 ? reinterpret_cast<sockaddr_in6*>(&ss)->sin6_port : reinterpret_cast<sockaddr_in*>(&ss)->sin_port);
   acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 

@@ -39,13 +39,14 @@ class Connection {
 class TestServer {
  public:
   using Handler = std::function<void(Connection&)>;
-  explicit TestServer(Handler handler);
+  // Listens on 127.0.0.1, or on ::1 with ipv6 (throws when that fails).
+  explicit TestServer(Handler handler, bool ipv6 = false);
   ~TestServer();
   TestServer(const TestServer&) = delete;
   TestServer& operator=(const TestServer&) = delete;
 
   int port() const { return port_; }
-  std::string Url(const std::string& path = "/") const;
+  std::string Url(const std::string& path = "/") const;  // the IPv4 form
   // The request headers read by Reply-style handlers, in arrival order.
   std::vector<std::string> Requests() const;
   void AddRequest(std::string r);
