@@ -416,16 +416,20 @@ void TForm1::SetPresetItem(int slot, const std::string& caption, bool visible) {
 }
 
 void TForm1::ShowMessage(const std::string& text) {
+  if (closing_) return;
   if (boxRecorder && boxRecorder("message", text)) return;
   QMessageBox::information(isVisible() ? this : nullptr, app::kTitle, L1(text));
 }
 
 void TForm1::ShowError(const std::string& text) {
+  // The abort of a fetch cut short by closing the window is no news.
+  if (closing_) return;
   if (boxRecorder && boxRecorder("error", text)) return;
   QMessageBox::critical(isVisible() ? this : nullptr, app::kTitle, L1(text));
 }
 
 bool TForm1::Confirm(const std::string& text) {
+  if (closing_) return false;
   if (boxRecorder) {
     if (const std::optional<bool> answer = boxRecorder("confirm", text)) return *answer;
   }
@@ -576,6 +580,7 @@ void TForm1::changeEvent(QEvent* e) {
 
 void TForm1::closeEvent(QCloseEvent* e) {
   // FormClose: the icon leaves the tray with the window.
+  closing_ = true;
   tray->SetActive(false);
   timer_startup->stop();
   Timer1->stop();

@@ -171,6 +171,7 @@ class TForm1 : public QMainWindow,
   std::unique_ptr<RefreshCycle> cycle_;
   FetchGate gate_;
   bool shown_once_ = false;
+  bool closing_ = false;
   bool first_fetch_done_ = false;
   int fetch_count_ = 0;
   int tray_icon_index_ = -1;

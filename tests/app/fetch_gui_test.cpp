@@ -167,6 +167,20 @@ TEST_F(FetchGuiTest, SecondFetchDuringOneIsRefusedAndAbortEndsTheFirst) {
   EXPECT_EQ(form().windowTitle(), "Skyglass");
 }
 
+TEST_F(FetchGuiTest, ClosingDuringAFetchEndsItQuietly) {
+  StalledProxy stalled;
+  UseProxy(stalled.port());
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  Create();
+  ShowMain();
+  QTimer::singleShot(200, [&] { form().close(); });
+  form().mnuViewStats[0]->trigger();
+  EXPECT_FALSE(form().isVisible());
+  EXPECT_FALSE(form().tray->Active());
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(form().Gate().Busy());
+}
+
 TEST_F(FetchGuiTest, ChooserFetchesTheSelectedCityAndStoresAPreset) {
   Create();
   ShowMain();
