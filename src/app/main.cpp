@@ -1,15 +1,3 @@
-#include <QApplication>
-#include <QMainWindow>
+#include "app/startup.h"
 
-#include "app/app_info.h"
-
-int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  sky::app::InitApplicationInfo();
-  QMainWindow w;
-  w.setWindowTitle(sky::app::kTitle);
-  w.setStyleSheet("background: black");
-  w.setFixedSize(322, 304);
-  w.show();
-  return app.exec();
-}
+int main(int argc, char** argv) { return sky::ui::RunProgram(argc, argv); }

@@ -1,0 +1,592 @@
+#include "app/Unit1.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QLayout>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <cstdio>
+#include <exception>
+
+#include "app/app_info.h"
+#include "common/convert.h"
+#include "common/text.h"
+#include "controls/OnTray.h"
+#include "controls/tray_pictures.h"
+#include "controls/ui_font.h"
+#include "settings/colors.h"
+
+namespace sky::ui {
+
+namespace {
+
+// The standard sixteen-colour palette entries the window uses.
+const QColor kTeal(0x00, 0x80, 0x80);
+const QColor kLime(0x00, 0xFF, 0x00);
+const QColor kYellow(0xFF, 0xFF, 0x00);
+const QColor kGreen(0x00, 0x80, 0x00);
+const QColor kWindowText(0x00, 0x00, 0x00);
+
+QString L1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+std::string ToL1(const QString& s) { return s.toLatin1().toStdString(); }
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect r, const QColor& bg,
+                  const QColor& fg, int pixels, Qt::Alignment align, bool bold = false) {
+  auto* l = new QLabel(QString::fromLatin1(caption), parent);
+  l->setObjectName(name);
+  l->setGeometry(r);
+  l->setAutoFillBackground(true);
+  QPalette p = l->palette();
+  p.setColor(QPalette::Window, bg);
+  p.setColor(QPalette::WindowText, fg);
+  l->setPalette(p);
+  l->setFont(SansFont(pixels, bold));
+  l->setAlignment(align | Qt::AlignTop);
+  l->setWordWrap(false);
+  l->setMargin(0);
+  l->setIndent(0);
+  return l;
+}
+
+struct CaptionRow {
+  const char* name;
+  const char* caption;
+  QRect rect;
+  bool centred;
+};
+const CaptionRow kCaptions[13] = {
+    {"lblSky1", "Sky Conditions:", {8, 32, 97, 17}, false},
+    {"lblTemperature", "Temperature:", {8, 52, 97, 17}, false},
+    {"lblHumidity", "Humidity:", {8, 72, 65, 17}, false},
+    {"lblPressure", "Pressure:", {8, 92, 65, 17}, false},
+    {"lblWind", "Wind:", {8, 112, 65, 17}, false},
+    {"lblVisible", "Visibility:", {8, 132, 65, 17}, false},
+    {"lblSunrise", "Sunrise:", {8, 160, 65, 17}, false},
+    {"lblSunset", "Sunset:", {8, 180, 65, 17}, false},
+    {"lblMoonrise", "Moonrise:", {8, 200, 65, 17}, false},
+    {"lblMoonset", "Moonset:", {8, 220, 65, 17}, false},
+    {"lblWindChill1", "Wind Chill:", {224, 72, 81, 17}, true},
+    {"lblHeatIndex1", "Heat Index:", {224, 112, 81, 17}, true},
+    {"lblMoonPhase", "Moon Phase:", {224, 152, 81, 17}, true},
+};
+
+struct ValueRow {
+  const char* name;
+  QRect rect;
+  int pixels;
+  bool centred;
+  const char* text;
+};
+// In the order of ValueLabel.
+const ValueRow kValues[12] = {
+    {"lblsky2", {112, 32, 185, 17}, 13, false, ""},
+    {"lblTemp2", {112, 52, 185, 17}, 13, false, ""},
+    {"lblHumid2", {80, 72, 121, 17}, 12, false, ""},
+    {"lblPress2", {80, 92, 125, 17}, 12, false, ""},
+    {"lblWind2", {80, 112, 125, 17}, 12, false, ""},
+    {"lblVisible2", {80, 132, 125, 17}, 12, false, ""},
+    {"lblSunrise2", {80, 160, 97, 17}, 12, false, ""},
+    {"lblSunset2", {80, 180, 97, 17}, 12, false, ""},
+    {"lblMoonRise2", {80, 200, 97, 17}, 12, false, ""},
+    {"lblMoonSet2", {80, 220, 97, 17}, 12, false, ""},
+    {"lblWindChill2", {224, 92, 81, 17}, 13, true, "n/a"},
+    {"lblHeatIndex2", {224, 132, 81, 17}, 13, true, "n/a"},
+};
+
+}  // namespace
+
+TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint),
+      intervals_(intervals) {
+  // FormCreate
+  setObjectName("Form1");
+  setWindowTitle(app::kTitle);
+  setFont(SansFont(11));
+  IconList = MakeTrayPictures();
+  setWindowIcon(QIcon(MakeAppPicture()));
+  BuildClientArea();
+  BuildMenus();
+  // Fixed border: the window is exactly the menu plus the 322-pixel-wide part
+  // of the 481 x 304 client area.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+
+  tray = new TOnTray(this);
+  tray->SetHint(app::kTitle);
+  tray->SetIcon(QIcon(MakeAppPicture()));
+  tray->LeftPopup = pmnLeft;
+  tray->RightPopup = pmnRight;
+  tray->SetAppVisible(true);
+  tray->SetActive(true);
+
+  RefreshHooks rh;
+  rh.read_setting = [this](const std::string& n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
+  rh.caption = [this] { return Caption(); };
+  rh.busy = [this] { return gate_.Busy(); };
+  rh.set_request = [this](const std::string& r) { if (hooks.setRequestText) hooks.setRequestText(r); };
+  rh.set_silent = [this](bool on) { if (hooks.setSilent) hooks.setSilent(on); };
+  rh.get_the_stats = [this] { return CallGetTheStats(); };
+  rh.wallpaper = [this] { if (hooks.wallpaper) hooks.wallpaper(); };
+  cycle_ = std::make_unique<RefreshCycle>(std::move(rh), intervals_);
+
+  timer_startup = new QTimer(this);
+  timer_startup->setObjectName("timer_startup");
+  timer_startup->setSingleShot(false);
+  timer_startup->setInterval(intervals_.startup_ms);
+  connect(timer_startup, &QTimer::timeout, this, &TForm1::timer_startupTimer);
+  timer_startup->start();
+
+  Timer1 = new QTimer(this);
+  Timer1->setObjectName("Timer1");
+  Timer1->setInterval(intervals_.poll_ms);
+  connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
+  Timer1->start();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::BuildClientArea() {
+  client = new QWidget(this);
+  client->setObjectName("client");
+  client->setFixedSize(322, 304);
+  client->setAutoFillBackground(true);
+  QPalette pal = client->palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  client->setPalette(pal);
+  setCentralWidget(client);
+  client->installEventFilter(this);
+
+  lblConditions = MakeLabel(client, "lblConditions", "", {0, 0, 321, 18}, kTeal, kYellow, 13,
+                            Qt::AlignHCenter, true);
+  for (int i = 0; i < 13; ++i) {
+    const CaptionRow& c = kCaptions[i];
+    captionLabels[i] = MakeLabel(client, c.name, c.caption, c.rect, kTeal, kWindowText, 13,
+                                 c.centred ? Qt::AlignHCenter : Qt::AlignLeft);
+  }
+  for (int i = 0; i < 12; ++i) {
+    const ValueRow& v = kValues[i];
+    valueLabels[i] = MakeLabel(client, v.name, v.text, v.rect, Qt::black, kLime, v.pixels,
+                               v.centred ? Qt::AlignHCenter : Qt::AlignLeft);
+  }
+
+  Label1 = MakeLabel(client, "Label1", "Conditions provided by Weather Underground.", {11, 268, 294, 13},
+                     Qt::black, kGreen, 7, Qt::AlignLeft);
+
+  Button1 = new QPushButton("&Minimize", client);
+  Button1->setObjectName("Button1");
+  Button1->setGeometry(232, 245, 73, 23);
+  Button1->setCursor(Qt::PointingHandCursor);
+  Button1->setFont(SansFont(11));
+  connect(Button1, &QPushButton::clicked, this, [this] { tray->SetAppVisible(false); });
+
+  // The status bar lies inside the client area, along its bottom edge.
+  StatusBar1 = new QStatusBar(client);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  StatusBar1->setGeometry(0, 304 - 19, 322, 19);
+  StatusBar1->setAutoFillBackground(true);
+  QPalette sp = StatusBar1->palette();
+  sp.setColor(QPalette::Window, QColor(0xC0, 0xC0, 0xC0));
+  sp.setColor(QPalette::WindowText, Qt::black);
+  StatusBar1->setPalette(sp);
+  StatusBar1->setContentsMargins(0, 0, 0, 0);
+  StatusBar1->setStyleSheet("QStatusBar::item { border: none; }");
+  auto panel = [&](int width, const char* text) {
+    auto* l = new QLabel(QString::fromLatin1(text), StatusBar1);
+    l->setFixedWidth(width);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    l->setFont(SansFont(11));
+    l->setPalette(sp);
+    StatusBar1->addWidget(l, 0);
+    return l;
+  };
+  statusPanel0 = panel(180, "Thank you for using Skyglass...");
+  statusPanel0->setObjectName("statusPanel0");
+  statusPanel1 = panel(70, "Corvantis");
+  statusPanel1->setObjectName("statusPanel1");
+}
+
+void TForm1::NotYet() { SetStatus("This command is not available yet..."); }
+
+void TForm1::BuildMenus() {
+  QMenuBar* bar = menuBar();
+  bar->setObjectName("MainMenu1");
+  // Narrow items, so that all six menus fit the 322-pixel window.
+  bar->setStyleSheet("QMenuBar::item { padding: 2px 3px; }");
+  bar->setFont(SansFont(11));
+  auto later = [this](QMenu* m, const char* caption, const char* name = nullptr) {
+    QAction* a = m->addAction(QString::fromLatin1(caption));
+    if (name) a->setObjectName(name);
+    connect(a, &QAction::triggered, this, &TForm1::NotYet);
+    return a;
+  };
+
+  // &Options
+  QMenu* options = bar->addMenu("&Options");
+  options->setObjectName("mnuOptions");
+  QMenu* prefs = options->addMenu("&Preferences");
+  later(prefs, "&General Preferences...", "mnuGeneralPreferences1");
+  later(prefs, "&Label Color", "mnuMainLabelColor1");
+  later(prefs, "Label &Font Color", "mnuMainLabelFontColor1");
+  later(prefs, "Stats &Font Color", "mnuStatsFontColor1");
+  mnuMinimize = options->addAction("&Minimize to tray");
+  mnuMinimize->setObjectName("mnuMinimize");
+  connect(mnuMinimize, &QAction::triggered, this, [this] { tray->SetAppVisible(false); });
+  mnuExit1 = options->addAction("E&xit");
+  mnuExit1->setObjectName("mnuExit1");
+  connect(mnuExit1, &QAction::triggered, this, &QWidget::close);
+
+  // &Get Stats
+  mnuGetStats = bar->addMenu("&Get Stats");
+  mnuGetStats->setObjectName("mnuGetStats");
+  mnuChooseLocation = mnuGetStats->addAction("&Choose Location...");
+  mnuChooseLocation->setObjectName("mnuChooseLocation");
+  connect(mnuChooseLocation, &QAction::triggered, this, [this] {
+    Guarded([this] { if (hooks.chooseLocation) hooks.chooseLocation(); });
+  });
+  mnuGetStats->addSeparator();
+  for (int i = 0; i < kPresetSlots; ++i) {
+    QAction* a = mnuGetStats->addAction(QString());
+    a->setObjectName(QString(i < 4 ? "mnuViewstats%1" : "mnuViewStats%1").arg(i));
+    a->setVisible(false);
+    connect(a, &QAction::triggered, this, [this, i] { PresetClick(i); });
+    mnuViewStats[i] = a;
+  }
+  mnuGetStats->addSeparator();
+  mnuAbortconnection = mnuGetStats->addAction("Abort GetStats connection");
+  mnuAbortconnection->setObjectName("mnuAbortconnection");
+  connect(mnuAbortconnection, &QAction::triggered, this, [this] {
+    Guarded([this] { if (hooks.abortConnection) hooks.abortConnection(); });
+  });
+  mnuClearlocations = mnuGetStats->addAction("Clear all locations");
+  mnuClearlocations->setObjectName("mnuClearlocations");
+  connect(mnuClearlocations, &QAction::triggered, this, [this] {
+    Guarded([this] { if (hooks.clearPresets) hooks.clearPresets(); });
+  });
+  mnuRemoveaspecificlocation1 = mnuGetStats->addAction("Remove a specific location");
+  mnuRemoveaspecificlocation1->setObjectName("mnuRemoveaspecificlocation1");
+  connect(mnuRemoveaspecificlocation1, &QAction::triggered, this, [this] {
+    Guarded([this] { if (hooks.removeSpecificLocation) hooks.removeSpecificLocation(); });
+  });
+  mnuSortlocations1 = mnuGetStats->addAction("Sort locations");
+  mnuSortlocations1->setObjectName("mnuSortlocations1");
+  connect(mnuSortlocations1, &QAction::triggered, this, [this] {
+    Guarded([this] { if (hooks.sortPresets) hooks.sortPresets(); });
+  });
+
+  // &Images
+  QMenu* images = bar->addMenu("&Images");
+  images->setObjectName("mnuImages");
+  QMenu* radar = images->addMenu("&Radar Images");
+  for (const char* c : {"&1 - US Radar Image - Purdue", "&2 - US Radar Image - Texas A&&M",
+                        "&3 - US Radar Image - Yahoo", "&4 - US Radar with Topography - Texas A&&M"})
+    later(radar, c);
+  QMenu* sat = images->addMenu("&Satellite Images");
+  for (const char* c : {"Europe Satellite Image", "Europe Satellite Image - Meteo",
+                        "Global Temp/Weather Image - UW-M", "US Infrared Satellite Image - Purdue",
+                        "US Satellite/Infrared/Radar Image - Purdue"})
+    later(sat, c);
+  QMenu* cams = images->addMenu("&Weather Cams");
+  for (const char* c :
+       {"Alaska - Anchorage", "Arizona - Phoenix", "Arkansas - Little Rock", "California - Hollywood",
+        "California - Lake Tahoe (SugarPine)", "California - San Francisco - ABC",
+        "California - San Francisco - Clock Tower", "California - Yosemite Natl. Park, Half Dome",
+        "Canada - Alberta, Banff - Sulphur Mtn.", "Canada - Alberta, Banff - Banff Ctr. Arts",
+        "Canada - Ontario, Niagra Falls - Sheraton", "Colorado - Aspen (Copper Mtn)",
+        "Colorado - Aspen (Eldora Mtn.)", "Colorado - Aspen (MJ Resort)", "Colorado - Pikes Peak",
+        "Florida - NASA Launch Complex 39-B", "Hawaii - Maui", "Hawaii - Island of O'ahu",
+        "Missouri - St. Louis", "Texas - Austin", "Texas - College Station, A&&M", "Texas - Dallas",
+        "Utah - Alta"})
+    later(cams, c);
+  later(images, "U.S. StormWatch", "mnuUSStormWatch1");
+
+  // &Forecasts
+  QMenu* forecasts = bar->addMenu("&Forecasts");
+  forecasts->setObjectName("mnuForecasts");
+  later(forecasts, "&Nowcast - Short term forecast", "mnuNowcast");
+  later(forecasts, "Forecast - &HTML Version", "mnuForecastHTML");
+  later(forecasts, "Forecast - &TEXT version", "ForecastTEXTversion1");
+  const char* regions[] = {"&1 - Africa", "&2 - Australia", "&3 - Canada && Alaska", "&4 - Continental US",
+                           "&5 - East Asia", "&6 - Europe", "&7 - Mexico && Carribean", "&8 - MidEast",
+                           "&9 - South America", "&a - South Asia"};
+  QMenu* temp10 = forecasts->addMenu("&1 - 10-day Temperature Outlook");
+  for (const char* r : regions) later(temp10, r);
+  QMenu* prec10 = forecasts->addMenu("&2 - 10-day Precipitation Outlook");
+  for (const char* r : regions) later(prec10, r);
+  later(forecasts, "&3 - 1 and 3-month US Temper. && Precip. Outlook");
+  later(forecasts, "&4 - 12-month US Temperature Outlook");
+  later(forecasts, "&5 - 12-month US Precipitation Outlook");
+
+  // I&nformation
+  QMenu* info = bar->addMenu("I&nformation");
+  info->setObjectName("mnuInformation");
+  later(info, "&Hydrological Data (NWS)");
+  later(info, "&Public Information (NWS)");
+  later(info, "&Special Weather Statements (NWS)");
+  later(info, "&Warnings and Advisories (NWS)");
+  info->addSeparator();
+  later(info, "Current World Population...", "mnuCurrWorldPop1");
+  later(info, "Current US Population...", "mnuCurrentUSPopulation1");
+  QMenu* census = info->addMenu("Census Information");
+  for (const char* c : {"Detail by US State...", "Detail by US Zip...", "US Median HH Income by State...",
+                        "US State Salary Rankings..."})
+    later(census, c);
+
+  // &Help
+  QMenu* help = bar->addMenu("&Help");
+  help->setObjectName("mnuHelp");
+  later(help, "Help &Contents (F1)", "mnuHelpContents");
+  help->addSeparator();
+  later(help, "&About Skyglass...", "mnuAbout");
+  later(help, "Check Version #...", "CheckforUpdate1");
+
+  // Tray menus.
+  pmnRight = new QMenu(this);
+  pmnRight->setObjectName("pmnRight");
+  pitshow = pmnRight->addAction("Restore window...");
+  pitshow->setObjectName("pitshow");
+  pithide = pmnRight->addAction("Hide window...");
+  pithide->setObjectName("pithide");
+  pmnRight->addSeparator();
+  pitExit = pmnRight->addAction("Exit");
+  pitExit->setObjectName("pitExit");
+  pmnLeft = new QMenu(this);
+  pmnLeft->setObjectName("pmnLeft");
+  pitshowLeft = pmnLeft->addAction("Restore window...");
+  pitshowLeft->setObjectName("pitshowLeft");
+  auto show = [this] { tray->SetAppVisible(true); };
+  connect(pitshow, &QAction::triggered, this, show);
+  connect(pitshowLeft, &QAction::triggered, this, show);
+  connect(pithide, &QAction::triggered, this, [this] { tray->SetAppVisible(false); });
+  connect(pitExit, &QAction::triggered, this, &QWidget::close);
+}
+
+// --- ports -----------------------------------------------------------------
+
+void TForm1::SetLabel(ValueLabel label, const std::string& text) {
+  QLabel* l = label == ValueLabel::Conditions ? lblConditions : valueLabels[static_cast<int>(label)];
+  l->setText(L1(text));
+}
+
+std::string TForm1::Label(ValueLabel label) const {
+  const QLabel* l = label == ValueLabel::Conditions ? lblConditions : valueLabels[static_cast<int>(label)];
+  return ToL1(l->text());
+}
+
+std::string TForm1::Caption() const { return ToL1(windowTitle()); }
+void TForm1::SetCaption(const std::string& caption) { setWindowTitle(L1(caption)); }
+
+void TForm1::Repaint() {
+  if (isVisible()) repaint();
+}
+
+void TForm1::SetStatus(const std::string& text) {
+  if (traceStatus) std::fprintf(stderr, "skyglass: status: %s\n", text.c_str());
+  if (statusObserver) statusObserver(text);
+  statusPanel0->setText(L1(text));
+  if (statusPanel0->isVisible()) statusPanel0->repaint();
+}
+
+std::string TForm1::Status() const { return ToL1(statusPanel0->text()); }
+
+void TForm1::SetHint(const std::string& hint) { tray->SetHint(hint); }
+
+void TForm1::SetIconIndex(int index) {
+  if (index < 0 || index >= IconList.size()) return;
+  tray_icon_index_ = index;
+  tray->SetIcon(QIcon(IconList[index]));
+}
+
+void TForm1::SetActive(bool active) { tray->SetActive(active); }
+
+void TForm1::SetPresetItem(int slot, const std::string& caption, bool visible) {
+  if (slot < 0 || slot >= kPresetSlots) return;
+  // The caption is shown as stored: an "&" in a place name is no access key.
+  QString text = L1(caption);
+  text.replace("&", "&&");
+  mnuViewStats[slot]->setText(text);
+  mnuViewStats[slot]->setData(L1(caption));
+  mnuViewStats[slot]->setVisible(visible);
+}
+
+void TForm1::ShowMessage(const std::string& text) {
+  if (closing_) return;
+  if (boxRecorder && boxRecorder("message", text)) return;
+  QMessageBox::information(isVisible() ? this : nullptr, app::kTitle, L1(text));
+}
+
+void TForm1::ShowError(const std::string& text) {
+  // The abort of a fetch cut short by closing the window is no news.
+  if (closing_) return;
+  if (boxRecorder && boxRecorder("error", text)) return;
+  QMessageBox::critical(isVisible() ? this : nullptr, app::kTitle, L1(text));
+}
+
+bool TForm1::Confirm(const std::string& text) {
+  if (closing_) return false;
+  if (boxRecorder) {
+    if (const std::optional<bool> answer = boxRecorder("confirm", text)) return *answer;
+  }
+  return QMessageBox::question(isVisible() ? this : nullptr, app::kTitle, L1(text),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TForm1::Beep() { QApplication::beep(); }
+
+// --- commands ----------------------------------------------------------------
+
+void TForm1::RunFetch(const std::function<void()>& fetch) {
+  FetchGate::Hold hold(gate_);
+  if (!hold.Entered()) {
+    SetStatus(kBusyText);
+    return;
+  }
+  ++fetch_count_;
+  Guarded(fetch);
+  if (!first_fetch_done_) {
+    first_fetch_done_ = true;
+    if (hooks.afterFirstFetch) hooks.afterFirstFetch();
+    emit firstFetchDone();
+  }
+}
+
+void TForm1::Guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& e) {
+    ShowError(e.what());
+  }
+}
+
+namespace {
+void ApplyColor(const std::string& text, QLabel* const* labels, int count, QPalette::ColorRole role) {
+  const std::optional<TColor> c = TryStringToColor(text);
+  if (!c) return;
+  const Rgb rgb = ColorToRgb(*c);
+  for (int i = 0; i < count; ++i) {
+    QPalette p = labels[i]->palette();
+    p.setColor(role, QColor(rgb.r, rgb.g, rgb.b));
+    labels[i]->setPalette(p);
+  }
+}
+}  // namespace
+
+void TForm1::set_label_colors(const std::string& colorText) {
+  ApplyColor(colorText, captionLabels.data(), 13, QPalette::Window);
+}
+void TForm1::set_label_font_colors(const std::string& colorText) {
+  ApplyColor(colorText, captionLabels.data(), 13, QPalette::WindowText);
+}
+void TForm1::set_stats_font_color(const std::string& colorText) {
+  ApplyColor(colorText, valueLabels.data(), 12, QPalette::WindowText);
+}
+
+bool TForm1::CallGetTheStats() {
+  bool ok = false;
+  RunFetch([&] { ok = hooks.getTheStats ? hooks.getTheStats() : true; });
+  return ok;
+}
+
+void TForm1::PresetClick(int slot) {
+  // RequestText belongs to the fetch that runs; a click meanwhile is turned
+  // away before it could change it.
+  if (gate_.Busy()) {
+    SetStatus(kBusyText);
+    return;
+  }
+  if (hooks.setRequestText) hooks.setRequestText(ToL1(mnuViewStats[slot]->data().toString()));
+  CallGetTheStats();
+}
+
+void TForm1::timer_startupTimer() {
+  Guarded([this] { cycle_->StartupTick(); });
+  if (!cycle_->StartupEnabled()) timer_startup->stop();
+}
+
+void TForm1::Timer1Timer() {
+  Guarded([this] { cycle_->RefreshTick(); });
+  if (Timer1->interval() != cycle_->RefreshInterval()) Timer1->setInterval(cycle_->RefreshInterval());
+}
+
+void TForm1::FormShow() {
+  if (QScreen* s = screen()) {
+    const QRect g = s->availableGeometry();
+    move(g.x() + g.width() / 2 - frameGeometry().width() / 2,
+         g.y() + g.height() / 2 - frameGeometry().height() / 2);
+  }
+  auto read = [this](const char* n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
+  Guarded([&] {
+    std::string c = read("labelcolor");
+    if (c != kNA) set_label_colors(c);
+    c = read("labelfcolor");
+    if (c != kNA) set_label_font_colors(c);
+    c = read("statsfcolor");
+    if (c != kNA) set_stats_font_color(c);
+    Repaint();
+  });
+  Guarded([&] {
+    if (hooks.loadPresetMenu) hooks.loadPresetMenu();
+    Repaint();
+  });
+  Guarded([&] {
+    if (hooks.updateMoonPhase) hooks.updateMoonPhase();
+    Repaint();
+  });
+  Guarded([&] {
+    if (read("ProxyUse") != "y") return;
+    const std::string proxy = read("Proxy");
+    if (proxy != kNA && hooks.setProxy) hooks.setProxy(proxy);
+    const std::string port = read("ProxyPort");
+    // A port that is no number shows the conversion error; the host stays.
+    if (port != kNA && hooks.setProxyPort) hooks.setProxyPort(StrToInt(port));
+  });
+}
+
+void TForm1::showEvent(QShowEvent* e) {
+  QMainWindow::showEvent(e);
+  if (!shown_once_) {
+    shown_once_ = true;
+    FormShow();
+  }
+}
+
+void TForm1::paintEvent(QPaintEvent* e) {
+  QMainWindow::paintEvent(e);
+  if (hooks.firstPaint) hooks.firstPaint();
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* e) {
+  // The client area covers the window, so its paints are the window's.
+  if (watched == client && e->type() == QEvent::Paint && hooks.firstPaint) hooks.firstPaint();
+  return QMainWindow::eventFilter(watched, e);
+}
+
+void TForm1::minimize_logic() {
+  // A minimised program is reached through the tray icon only; without a
+  // tray it stays in the taskbar.
+  if (TOnTray::TrayAvailable()) hide();
+}
+
+void TForm1::changeEvent(QEvent* e) {
+  QMainWindow::changeEvent(e);
+  if (e->type() == QEvent::WindowStateChange && isMinimized()) minimize_logic();
+}
+
+void TForm1::closeEvent(QCloseEvent* e) {
+  // FormClose: the icon leaves the tray with the window.
+  closing_ = true;
+  tray->SetActive(false);
+  timer_startup->stop();
+  Timer1->stop();
+  if (hooks.abortConnection && gate_.Busy()) hooks.abortConnection();
+  e->accept();
+  QApplication::quit();
+}
+
+}  // namespace sky::ui

@@ -1,0 +1,180 @@
+// The main window: the conditions area, the status line, the menus, the tray
+// icon and the two timers. It holds no logic of its own: the commands call
+// hooks that the program start wires to the core (and tests to recorders),
+// and the core writes back through the ports this window implements.
+#pragma once
+
+#include <QLabel>
+#include <QList>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QTimer>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "app/fetch_gate.h"
+#include "app/main_ports.h"
+#include "app/refresh_cycle.h"
+#include "common/ports.h"
+
+class QAction;
+class QMenu;
+class QPushButton;
+class QStatusBar;
+
+namespace sky::ui {
+
+class TOnTray;
+
+// What the window's commands do; unset hooks do nothing.
+struct MainHooks {
+  // Settings "Settings" section, "n/a" when missing.
+  std::function<std::string(const std::string& name)> readSetting;
+  // The conditions fetch for `RequestText` as it stands; false when an error
+  // ended it (already shown to the user).
+  std::function<bool()> getTheStats;
+  std::function<void(const std::string&)> setRequestText;
+  std::function<void(bool)> setSilent;
+  std::function<void()> abortConnection;
+  std::function<void()> loadPresetMenu;
+  std::function<void()> clearPresets;
+  std::function<void()> removeSpecificLocation;
+  std::function<void()> sortPresets;
+  std::function<void()> chooseLocation;
+  std::function<void()> wallpaper;
+  // The moon-phase step.
+  std::function<void()> updateMoonPhase;
+  // Proxy host and port for the HTTP client.
+  std::function<void(const std::string&)> setProxy;
+  std::function<void(int)> setProxyPort;
+  // Runs when the first fetch of the run is over (successful or not).
+  std::function<void()> afterFirstFetch;
+  // The first paint: hides the please-wait window.
+  std::function<void()> firstPaint;
+};
+
+class TForm1 : public QMainWindow,
+               public IMainWindowPort,
+               public IStatusPort,
+               public ITrayPort,
+               public IPresetMenuPort,
+               public IMessagePort {
+  Q_OBJECT
+ public:
+  explicit TForm1(RefreshIntervals intervals = {}, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  MainHooks hooks;
+  FetchGate& Gate() { return gate_; }
+
+  // IMainWindowPort
+  void SetLabel(ValueLabel label, const std::string& text) override;
+  std::string Label(ValueLabel label) const override;
+  std::string Caption() const override;
+  void SetCaption(const std::string& caption) override;
+  void Repaint() override;
+  // IStatusPort: the status line (first panel).
+  void SetStatus(const std::string& text) override;
+  std::string Status() const;
+  // ITrayPort
+  void SetHint(const std::string& hint) override;
+  void SetIconIndex(int index) override;
+  void SetActive(bool active) override;
+  // IPresetMenuPort
+  void SetPresetItem(int slot, const std::string& caption, bool visible) override;
+  // IMessagePort: modal boxes captioned with the application title.
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  bool Confirm(const std::string& text) override;
+  void Beep() override;
+
+  // Conditions fetches started so far.
+  int FetchCount() const { return fetch_count_; }
+  // Runs one fetch through the gate: refused with a status text while
+  // another runs; an error of the fetch goes to the standard error box.
+  // Every request through the main window's client goes this way.
+  void RunFetch(const std::function<void()>& fetch);
+  // A preset item's command (RequestText := its caption, then the fetch).
+  void PresetClick(int slot);
+  // A menu command: an error it throws goes to the standard error box.
+  void Guarded(const std::function<void()>& command);
+
+  // The colour apply steps: a colour text that converts is set on every
+  // label of the row; one that does not changes nothing, silently.
+  void set_label_colors(const std::string& colorText);
+  void set_label_font_colors(const std::string& colorText);
+  void set_stats_font_color(const std::string& colorText);
+
+  // Components, named as the program names them.
+  QWidget* client = nullptr;
+  QLabel* lblConditions = nullptr;
+  std::array<QLabel*, 13> captionLabels{};  // lblSky1 ... lblMoonPhase
+  std::array<QLabel*, 12> valueLabels{};    // lblsky2 ... lblHeatIndex2
+  QLabel* Label1 = nullptr;
+  QStatusBar* StatusBar1 = nullptr;
+  QLabel* statusPanel0 = nullptr;
+  QLabel* statusPanel1 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QMenu* mnuGetStats = nullptr;
+  std::array<QAction*, kPresetSlots> mnuViewStats{};
+  QAction* mnuAbortconnection = nullptr;
+  QAction* mnuClearlocations = nullptr;
+  QAction* mnuRemoveaspecificlocation1 = nullptr;
+  QAction* mnuSortlocations1 = nullptr;
+  QAction* mnuChooseLocation = nullptr;
+  QAction* mnuMinimize = nullptr;
+  QAction* mnuExit1 = nullptr;
+  QMenu* pmnLeft = nullptr;
+  QMenu* pmnRight = nullptr;
+  QAction* pitshow = nullptr;
+  QAction* pitshowLeft = nullptr;
+  QAction* pithide = nullptr;
+  QAction* pitExit = nullptr;
+  QList<QPixmap> IconList;
+  TOnTray* tray = nullptr;
+  QTimer* timer_startup = nullptr;
+  QTimer* Timer1 = nullptr;
+  RefreshCycle* Cycle() { return cycle_.get(); }
+  int TrayIconIndex() const { return tray_icon_index_; }
+  // Diagnostics: every status text also goes to stderr.
+  bool traceStatus = false;
+  // Sees every status text as it is set.
+  std::function<void(const std::string&)> statusObserver;
+  // Sees every box first ("message", "error", "confirm"). A value means the
+  // box was answered without showing it (for "confirm": the answer).
+  std::function<std::optional<bool>(const std::string& kind, const std::string& text)> boxRecorder;
+
+ signals:
+  void firstFetchDone();
+
+ protected:
+  void showEvent(QShowEvent* e) override;
+  void paintEvent(QPaintEvent* e) override;
+  void changeEvent(QEvent* e) override;
+  void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
+
+ private:
+  void BuildClientArea();
+  void BuildMenus();
+  void FormShow();
+  void timer_startupTimer();
+  void Timer1Timer();
+  void minimize_logic();
+  void NotYet();
+  bool CallGetTheStats();
+
+  RefreshIntervals intervals_;
+  std::unique_ptr<RefreshCycle> cycle_;
+  FetchGate gate_;
+  bool shown_once_ = false;
+  bool closing_ = false;
+  bool first_fetch_done_ = false;
+  int fetch_count_ = 0;
+  int tray_icon_index_ = -1;
+};
+
+}  // namespace sky::ui

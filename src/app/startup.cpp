@@ -1,0 +1,226 @@
+#include "app/startup.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QTimer>
+#include <cstdio>
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+
+#include "app/Unit1.h"
+#include "app/main_logic.h"
+#include "conditions/moon.h"
+#include "controls/GifControl.h"
+#include "data/moon/moon_data.h"
+#include "net/HttpClient.h"
+#include "settings/ini_proc.h"
+#include "app/app_info.h"
+#include "controls/Unit_pleasewait.h"
+#include "forecast/Unit_frmforecast.h"
+#include "images/Unit_frmImage.h"
+#include "info/frmAbout_Unit.h"
+#include "locations/frmLocation.h"
+#include "settings/Unit_pref.h"
+
+namespace sky::ui {
+
+namespace {
+
+// The twenty moon pictures, each in its own GIF control kept hidden in the
+// part of the window beyond its right edge; the chosen one moves to the moon
+// spot (237, 177).
+class MoonView final : public IMoonView, public IMoonPort {
+ public:
+  explicit MoonView(TForm1& form) : updater_(*this, form) {
+    int x = 330;
+    for (std::string_view name : moon_data::PictureNames()) {
+      auto* gif = new TGifControl(form.client);
+      gif->setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+      const auto bytes = moon_data::Picture(name);
+      gif->LoadFromStream(bytes.data(), bytes.size());
+      gif->setGeometry(x, 250, 50, 50);
+      gif->hide();
+      controls_.emplace(std::string(name), gif);
+      x += 8;
+    }
+  }
+  void ShowMoonPicture(const std::string& name) override {
+    auto it = controls_.find(name);
+    if (it == controls_.end()) return;
+    if (name != shown_) {
+      if (auto old = controls_.find(shown_); old != controls_.end()) old->second->hide();
+    }
+    TGifControl* gif = it->second;
+    gif->setGeometry(237, 177, 81, 65);
+    gif->show();
+    shown_ = name;
+  }
+  void UpdateMoonPhase() override { updater_.UpdateMoonPhase(); }
+  const std::string& Shown() const { return shown_; }
+  TGifControl* Control(const std::string& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+  }
+
+ private:
+  MoonPhaseUpdater updater_;
+  std::map<std::string, TGifControl*> controls_;
+  std::string shown_;
+};
+
+}  // namespace
+
+// The core behind the windows: the main window's logic with its HTTP client,
+// and the moon picture.
+struct Program {
+  explicit Program(TForm1& form)
+      : moon(form),
+        logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}) {}
+  MoonView moon;
+  MainLogic logic;
+};
+
+namespace {
+
+void Wire(TForm1& form, Program& program) {
+  MainLogic& logic = program.logic;
+  MainHooks& h = form.hooks;
+  h.readSetting = [](const std::string& name) { return ReadSetting(kSectionSettings, name); };
+  h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
+  h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
+  h.setSilent = [&logic](bool on) {
+    if (on)
+      logic.State().SilentFlag.assign(1, 'y');
+    else
+      logic.State().SilentFlag.clear();
+  };
+  h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
+  h.loadPresetMenu = [&logic] { logic.LoadPresetMenu(); };
+  h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
+  h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
+  h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
+  h.updateMoonPhase = [&program] { program.moon.UpdateMoonPhase(); };
+  h.setProxy = [&logic](const std::string& host) { logic.HttpClient1().Proxy = host; };
+  h.setProxyPort = [&logic](int port) { logic.HttpClient1().ProxyPort = port; };
+}
+
+}  // namespace
+
+MainLogic& ProgramLogic(const Windows& w) { return w.program->logic; }
+std::string ShownMoonPicture(const Windows& w) { return w.program->moon.Shown(); }
+
+Windows::~Windows() {
+  SetMessagePumpHook(nullptr);
+  if (Form1) Form1->hooks = MainHooks{};
+  program.reset();
+  // Owned top-level windows go in reverse order of creation; the main window
+  // last, since the others may still call into it.
+  delete frmLocation;
+  delete frmForecast;
+  delete frmImage;
+  delete frmPref;
+  delete frmAbout;
+  delete frmPleaseWait;
+  delete Form1;
+}
+
+std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
+  // While a request waits, the windows keep handling their events.
+  SetMessagePumpHook([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+  auto owned = std::make_unique<Windows>();
+  Windows& w = *owned;
+  auto step = [&](const char* name, int gauge) {
+    if (gauge >= 0) w.frmPleaseWait->SetProgress(gauge);
+    if (options.onStep) options.onStep(name, gauge >= 0 ? gauge : w.frmPleaseWait->Gauge1->Progress());
+  };
+  w.Form1 = new TForm1(options.intervals);
+  w.program = std::make_shared<Program>(*w.Form1);
+  Wire(*w.Form1, *w.program);
+  w.frmPleaseWait = new TfrmPleaseWait();
+  step("TfrmPleaseWait", 10);
+  w.frmAbout = new TfrmAbout();
+  step("TfrmAbout", 15);
+  w.frmPref = new TfrmPref();
+  step("TfrmPref", 20);
+  w.frmImage = new TfrmImage();
+  step("TfrmImage", 25);
+  w.frmForecast = new TfrmForecast();
+  step("TfrmForecast", 35);
+  w.frmLocation = new TfrmLocation(*w.Form1, w.program->logic,
+                                   [p = w.program.get()] { p->moon.UpdateMoonPhase(); });
+  step("TfrmLocation", 100);
+  TfrmLocation* chooser = w.frmLocation;
+  w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
+
+  TfrmPleaseWait* wait = w.frmPleaseWait;
+  w.Form1->hooks.firstPaint = [wait] {
+    if (wait->isVisible()) wait->hide();
+  };
+  return owned;
+}
+
+namespace {
+// SKYGLASS_SCREENSHOT=file.png: once the first fetch is over (or after
+// SKYGLASS_SCREENSHOT_WAIT_MS, 15 s by default, when none comes), the program
+// saves a picture of its main window there and quits. Used by the display
+// check of the test suite.
+void ArmScreenshot(TForm1* form) {
+  const char* path = std::getenv("SKYGLASS_SCREENSHOT");
+  if (!path || !*path) return;
+  const QString file = QString::fromLocal8Bit(path);
+  auto shoot = [form, file] {
+    form->grab().save(file, "PNG");
+    QApplication::quit();
+  };
+  QObject::connect(form, &TForm1::firstFetchDone, form, [shoot] { QTimer::singleShot(500, shoot); });
+  int wait_ms = 15000;
+  if (const char* w = std::getenv("SKYGLASS_SCREENSHOT_WAIT_MS")) wait_ms = std::atoi(w);
+  QTimer::singleShot(wait_ms, form, shoot);
+}
+}  // namespace
+
+int RunProgram(int argc, char** argv) {
+  QApplication app(argc, argv);
+  app::InitApplicationInfo();
+
+  std::unique_ptr<Windows> windows = CreateWindows({});
+  Windows& w = *windows;
+  ArmScreenshot(w.Form1);
+  if (std::getenv("SKYGLASS_TRACE")) {
+    w.Form1->traceStatus = true;
+    // Figures for the start-up measurements: wall-clock time of the first
+    // paint, resident memory once the first fetch is over.
+    auto firstPaint = w.Form1->hooks.firstPaint;
+    auto painted = std::make_shared<bool>(false);
+    w.Form1->hooks.firstPaint = [firstPaint, painted] {
+      if (!*painted) {
+        *painted = true;
+        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+        std::fprintf(stderr, "skyglass: first paint at %lld ms\n", static_cast<long long>(ms));
+      }
+      firstPaint();
+    };
+    QObject::connect(w.Form1, &TForm1::firstFetchDone, w.Form1, [] {
+      if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
+        char line[256];
+        while (std::fgets(line, sizeof line, f))
+          if (std::strncmp(line, "VmRSS:", 6) == 0) std::fprintf(stderr, "skyglass: after first fetch %s", line);
+        std::fclose(f);
+      }
+    });
+    // Diagnostics for unattended runs: every box also goes to stderr.
+    w.Form1->boxRecorder = [](const std::string& kind, const std::string& text) {
+      std::fprintf(stderr, "skyglass: %s box: %s\n", kind.c_str(), text.c_str());
+      return std::optional<bool>();
+    };
+  }
+  w.Form1->show();
+  return app.exec();
+}
+
+}  // namespace sky::ui

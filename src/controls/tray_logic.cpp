@@ -1,0 +1,31 @@
+#include "controls/tray_logic.h"
+
+namespace sky {
+
+void TrayRecord::SetHint(const std::string& text) {
+  if (text != hint_) {
+    tip_ = text.substr(0, kTrayTipMax);
+    hint_ = text;
+    Update();
+  }
+}
+
+void TrayRecord::SetActive(bool active) {
+  active_ = active;
+  Update();
+}
+
+void TrayRecord::Update() {
+  TrayCommand cmd = TrayCommand::Delete;
+  bool in_tray = false;
+  if (active_ && has_icon_) {
+    cmd = in_tray_ ? TrayCommand::Modify : TrayCommand::Add;
+    in_tray = true;
+  }
+  // Deleting an icon that was never added is harmless to the shell, and the
+  // record keeps no handle afterwards, so the next activation adds it again.
+  in_tray_ = in_tray;
+  shell_.Notify(cmd, tip_);
+}
+
+}  // namespace sky

@@ -1,0 +1,159 @@
+#include "locations/chooser_logic.h"
+
+#include <exception>
+
+#include "app/main_logic.h"
+#include "common/hosts.h"
+#include "common/text.h"
+#include "locations/Foreign_locations.h"
+#include "locations/US_cities.h"
+#include "net/HttpClient.h"
+
+namespace sky {
+
+std::string ChooserPath(const std::vector<std::string>& textsRootFirst) {
+  std::string path;
+  for (const std::string& t : textsRootFirst) path += t + "\\";
+  return path;
+}
+
+namespace {
+
+// The text before the next "\" of `rest`, which must stand at the second
+// position or later; the level and its "\" leave `rest`.
+std::optional<std::string> NextLevel(std::string& rest) {
+  const std::size_t p = Pos("\\", rest);
+  if (p < 2) return std::nullopt;
+  std::string level = rest.substr(0, p - 1);
+  rest.erase(0, p);
+  return level;
+}
+
+}  // namespace
+
+ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, CurrentLocation& loc,
+                        IMessagePort& ui) {
+  const std::size_t first = Pos("\\", pathStr);
+  if (first <= 1) {
+    if (zipText.size() < 5) ui.ShowMessage(kChooserParsingError);
+  } else {
+    std::string rest = pathStr.substr(first);  // without the root and its "\"
+    auto fail = [&](const char* text) {
+      ui.ShowMessage(text);
+      ui.Beep();
+      return ChoiceResult::StayOpen;
+    };
+    auto continent = NextLevel(rest);
+    if (!continent) return fail(kChooserSelectContinent);
+    loc.Continent = *continent;
+    auto country = NextLevel(rest);
+    if (!country) return fail(kChooserSelectCountry);
+    loc.Country = *country;
+    auto region = NextLevel(rest);
+    if (!region) return fail(kChooserSelectState);
+    loc.Region = *region;
+    if (auto city = NextLevel(rest)) {
+      loc.City = *city;  // Canada and the United States: a state level
+    } else {
+      loc.City = loc.Region;
+      loc.Region = loc.Country;
+      loc.Country = loc.Continent;
+    }
+  }
+  loc.Region = ToStateCode(loc.Region);
+  if (zipText.size() >= 2) {
+    loc.Zip = zipText;
+    loc.City = zipText;
+    loc.Region = ".";
+    loc.Country.clear();
+  } else {
+    loc.Zip.clear();
+  }
+  if (loc.Region.empty() || loc.City.empty()) {
+    ui.Beep();
+    ui.ShowMessage(kChooserSelectLocation);
+    return ChoiceResult::ShowAgain;
+  }
+  return ChoiceResult::Fetch;
+}
+
+std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui) {
+  if (loc.Zip.size() >= 2) return "cgi-bin/findweather/getForecast?query=" + loc.Zip;
+  if (loc.Country == "United States") {
+    // Page names spell blanks as "_", as every LocationName does; a blank
+    // would also end the request line early.
+    std::string city = loc.City;
+    for (char& c : city)
+      if (c == ' ') c = '_';
+    loc.City = city;
+    return "US/" + loc.Region + "/" + city + ".html";
+  }
+  loc.Region += kForeignMarker;
+  loc.City = StationNumberOf(loc, ui);
+  if (loc.City == kNA) {
+    ui.ShowMessage(kChooserInvalidStation + loc.City);
+    return std::nullopt;
+  }
+  return "global/stations/" + loc.City + ".html";
+}
+
+void ChooserFetch(MainLogic& logic, const ChooserFetchPorts& ports) {
+  struct Silent final : IMessagePort {
+    void ShowMessage(const std::string&) override {}
+    void ShowError(const std::string&) override {}
+    bool Confirm(const std::string&) override { return false; }
+    void Beep() override {}
+  } silent;
+  IMessagePort& ui = ports.messages ? *ports.messages : silent;
+  auto status = [&](const std::string& t) {
+    if (ports.status) ports.status->SetStatus(t);
+  };
+  auto repaint = [&] {
+    if (ports.repaint) ports.repaint();
+  };
+  MainState& state = logic.State();
+  CurrentLocation& loc = state.Location;
+  THttpClient& client = logic.HttpClient1();
+
+  try {
+    repaint();
+    client.TimeOut = 60000;
+    client.ReportLevel = 2;
+    client.InputFileMode = false;
+    client.OutputFileMode = false;
+
+    if (std::optional<std::string> path = ChooserAddress(loc, ui)) {
+      status("Attempting connection...");
+      client.HeaderInfo.Referer = kReferer;
+      // The flag must speak of this request only.
+      state.SuccessFlag.clear();
+      client.Get(hosts::kWeatherUndergroundUrl + *path);
+      const std::string body = client.Body;
+      status("Connection process complete...");
+      repaint();
+
+      if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
+        ui.ShowMessage("Error - missing data found. (Unit_location). State=" + loc.Region +
+                       "/ City = " + loc.City + "/ Country = " + loc.Country);
+      } else {
+        if (state.SuccessFlag != "Y")
+          ui.ShowMessage(kChooserRetrieveError);
+        else
+          logic.ParseAndShow(body);
+        state.SuccessFlag.clear();
+        repaint();
+        logic.ComputeHeatIndex();
+        logic.ComputeWindChill();
+        status("Processing moon phase image...");
+        if (ports.updateMoonPhase) ports.updateMoonPhase();
+        status("");
+        repaint();
+      }
+    }
+    logic.FetchPreStep();
+  } catch (const std::exception& e) {
+    ui.ShowError(e.what());
+  }
+}
+
+}  // namespace sky

@@ -1,0 +1,182 @@
+#include "locations/frmLocation.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <string>
+#include <vector>
+
+#include "app/Unit1.h"
+#include "app/main_logic.h"
+#include "controls/ui_font.h"
+#include "locations/catalogue.h"
+#include "locations/chooser_logic.h"
+
+namespace sky::ui {
+
+namespace {
+
+const QColor kTeal(0x00, 0x80, 0x80);
+
+QLabel* TealLabel(QWidget* parent, const char* name, const QString& text, QRect r, bool white15) {
+  auto* l = new QLabel(text, parent);
+  l->setObjectName(name);
+  l->setGeometry(r);
+  l->setAutoFillBackground(true);
+  QPalette p = l->palette();
+  p.setColor(QPalette::Window, kTeal);
+  p.setColor(QPalette::WindowText, white15 ? Qt::white : Qt::black);
+  l->setPalette(p);
+  l->setFont(SansFont(white15 ? 15 : 11));
+  l->setWordWrap(!white15);
+  l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  return l;
+}
+
+void AddChildren(QTreeWidgetItem* item, const LocationNode& node) {
+  for (const LocationNode& child : node.children) {
+    auto* c = new QTreeWidgetItem(item, {QString::fromLatin1(child.text.data(), static_cast<qsizetype>(child.text.size()))});
+    AddChildren(c, child);
+  }
+}
+
+}  // namespace
+
+TfrmLocation::TfrmLocation(TForm1& main, MainLogic& logic, std::function<void()> updateMoonPhase,
+                           QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      main_(main),
+      logic_(logic),
+      updateMoonPhase_(std::move(updateMoonPhase)) {
+  setObjectName("frmLocation");
+  setWindowTitle("Skyglass - Choose Location");
+  setFixedSize(426, 320);
+  setFont(SansFont(11));
+  setAutoFillBackground(true);
+  QPalette pal = palette();
+  pal.setColor(QPalette::Window, Qt::black);
+  setPalette(pal);
+
+  lblCountry = TealLabel(this, "lblCountry", "Select a Location:", {8, 8, 201, 19}, true);
+  TreeView1 = new QTreeWidget(this);
+  TreeView1->setObjectName("TreeView1");
+  TreeView1->setGeometry(8, 32, 201, 273);
+  TreeView1->setHeaderHidden(true);
+  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  FillTree();
+
+  Label1 = TealLabel(this, "Label1",
+                     "If you can't find your city, you may enter a zip code here and we'll find your city "
+                     "or a city near you.",
+                     {220, 32, 198, 58}, false);
+  Label2 = TealLabel(this, "Label2", "or enter US Zip:", {220, 100, 198, 19}, true);
+  txtzipcode = new QLineEdit(this);
+  txtzipcode->setObjectName("txtzipcode");
+  txtzipcode->setGeometry(220, 126, 81, 21);
+  txtzipcode->setMaxLength(5);
+  Label3 = TealLabel(this, "Label3",
+                     "Is your country or state missing? Write to the makers of Skyglass at "
+                     "support@corvantis.com and we will add it.",
+                     {220, 160, 198, 58}, false);
+
+  btnOkay = new QPushButton("&Okay", this);
+  btnOkay->setObjectName("btnOkay");
+  btnOkay->setGeometry(220, 282, 89, 25);
+  btnOkay->setDefault(true);
+  btnCancel = new QPushButton("&Cancel", this);
+  btnCancel->setObjectName("btnCancel");
+  btnCancel->setGeometry(321, 282, 89, 25);
+  connect(btnOkay, &QPushButton::clicked, this, &TfrmLocation::btnOkayClick);
+  connect(btnCancel, &QPushButton::clicked, this, &TfrmLocation::btnCancelClick);
+}
+
+void TfrmLocation::FillTree() {
+  const LocationNode& root = LocationCatalogue::Get().Root();
+  auto* top = new QTreeWidgetItem(TreeView1, {QString::fromLatin1(root.text.data(), static_cast<qsizetype>(root.text.size()))});
+  AddChildren(top, root);
+  top->setExpanded(true);
+}
+
+bool TfrmLocation::SelectPath(const QStringList& textsBelowRoot) {
+  QTreeWidgetItem* item = TreeView1->topLevelItem(0);
+  for (const QString& t : textsBelowRoot) {
+    QTreeWidgetItem* next = nullptr;
+    for (int i = 0; item && i < item->childCount(); ++i)
+      if (item->child(i)->text(0) == t) next = item->child(i);
+    if (!next) return false;
+    item = next;
+  }
+  TreeView1->setCurrentItem(item);
+  item->setSelected(true);
+  return true;
+}
+
+void TfrmLocation::Choose() {
+  if (isHidden()) show();
+  raise();
+  activateWindow();
+}
+
+void TfrmLocation::showEvent(QShowEvent* e) {
+  QWidget::showEvent(e);
+  if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
+    const QRect g = s->availableGeometry();
+    move(g.x() + g.width() / 2 - frameGeometry().width() / 3,
+         g.y() + g.height() / 2 - frameGeometry().height() / 3);
+  }
+  CurrentLocation& loc = logic_.State().Location;
+  loc.Country.clear();
+  loc.Region.clear();
+  loc.City.clear();
+  loc.Zip.clear();
+  txtzipcode->clear();
+}
+
+void TfrmLocation::keyPressEvent(QKeyEvent* e) {
+  if (e->key() == Qt::Key_F1) {
+    main_.SetStatus("Help is not available yet...");
+    return;
+  }
+  QWidget::keyPressEvent(e);
+}
+
+void TfrmLocation::btnOkayClick() {
+  // The place is read into the texts the running fetch also uses, so a
+  // choice made during a fetch is turned away instead.
+  if (main_.Gate().Busy()) {
+    main_.SetStatus(kBusyText);
+    return;
+  }
+  std::vector<std::string> texts;
+  QTreeWidgetItem* selected = TreeView1->currentItem();
+  if (selected && !selected->isSelected()) selected = nullptr;
+  for (QTreeWidgetItem* item = selected; item; item = item->parent())
+    texts.insert(texts.begin(), item->text(0).toLatin1().toStdString());
+  // The walk leaves no node selected.
+  TreeView1->clearSelection();
+  TreeView1->setCurrentItem(nullptr);
+
+  const std::string path = ChooserPath(texts);
+  const std::string zip = txtzipcode->text().toLatin1().toStdString();
+  CurrentLocation& loc = logic_.State().Location;
+  const ChoiceResult r = ReadChoice(path, zip, loc, main_);
+  if (r == ChoiceResult::StayOpen) return;
+  hide();
+  if (r == ChoiceResult::ShowAgain) {
+    show();
+    main_.RunFetch([this] { logic_.FetchPreStep(); });
+    return;
+  }
+  ChooserFetchPorts ports;
+  ports.messages = &main_;
+  ports.status = &main_;
+  ports.repaint = [this] { main_.Repaint(); };
+  ports.updateMoonPhase = updateMoonPhase_;
+  main_.RunFetch([&] { ChooserFetch(logic_, ports); });
+  hide();
+}
+
+}  // namespace sky::ui

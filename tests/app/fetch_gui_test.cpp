@@ -1,0 +1,224 @@
+// The main window against the sample server: preset clicks, remove mode, the
+// timers, a second fetch during the first, an abort, and the chooser.
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/gui_fixture.h"
+#include "controls/OnTray.h"
+#include "fetch/sample_server.h"
+#include "locations/chooser_logic.h"
+#include "locations/frmLocation.h"
+#include "locations/presets.h"
+
+namespace {
+
+using skytest::GuiTest;
+
+class FetchGuiTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_GT(server_.port(), 0) << "sample server did not start";
+    UseProxy(server_.port());
+  }
+  skytest::SampleServer server_;
+};
+
+// A proxy that takes connections into its backlog and never answers.
+class StalledProxy {
+ public:
+  StalledProxy() {
+    fd_ = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(fd_, 8);
+    socklen_t len = sizeof a;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
+    port_ = ntohs(a.sin_port);
+  }
+  ~StalledProxy() { close(fd_); }
+  int port() const { return port_; }
+
+ private:
+  int fd_ = -1;
+  int port_ = 0;
+};
+
+TEST_F(FetchGuiTest, PresetClickFetchesAndShowsThePlace) {
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  Create();
+  ShowMain();
+  ASSERT_TRUE(form().mnuViewStats[0]->isVisible());
+  EXPECT_EQ(form().mnuViewStats[0]->text(), "Austin, TX");
+
+  form().mnuViewStats[0]->trigger();
+  EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+  EXPECT_FALSE(form().Label(sky::ValueLabel::Temp).empty());
+  EXPECT_EQ(form().Label(sky::ValueLabel::Conditions).rfind("Conditions at ", 0), 0u);
+  EXPECT_NE(form().Label(sky::ValueLabel::WindChill), "");
+  // The progress went through the status line, and it ends with the thanks.
+  EXPECT_TRUE(HasStatus("Connected..."));
+  EXPECT_TRUE(HasStatus("Connection process complete..."));
+  EXPECT_TRUE(HasStatus("Processing moon phase image..."));
+  EXPECT_EQ(form().Status(), "Thank you for using Skyglass...");
+  // Tray: the sky picture and the sky-and-temperature tip.
+  EXPECT_NE(form().tray->Hint(), "Skyglass");
+  ASSERT_GE(form().TrayIconIndex(), 0);
+  EXPECT_EQ(form().tray->Icon().pixmap(16, 16).toImage(),
+            form().IconList[form().TrayIconIndex()].toImage());
+  // Already a preset: no message.
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(FetchGuiTest, RemoveModeRemovesTheClickedPresetInsteadOfFetching) {
+  sky::WriteSetting("Locations", "loc0", "Boston, MA");
+  sky::WriteSetting("Locations", "loc1", "Austin, TX");
+  sky::WriteSetting("Locations", "loc2", "chicago, IL");
+  Create();
+  ShowMain();
+  confirmAnswer = true;
+  form().mnuRemoveaspecificlocation1->trigger();
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, sky::kRemoveConfirmMessage);
+  EXPECT_EQ(boxes[1].text, sky::kRemoveSelectMessage);
+
+  form().mnuViewStats[0]->trigger();  // Boston
+  EXPECT_EQ(form().windowTitle(), "Skyglass");
+  EXPECT_EQ(sky::ReadSetting("Locations", "loc0"), "Austin, TX");
+  EXPECT_EQ(sky::ReadSetting("Locations", "loc1"), "chicago, IL");
+  EXPECT_EQ(sky::ReadSetting("Locations", "loc2"), "n/a");
+  EXPECT_TRUE(form().mnuViewStats[1]->isVisible());
+  EXPECT_FALSE(form().mnuViewStats[2]->isVisible());
+
+  // A "No" leaves remove mode off: the next click fetches.
+  boxes.clear();
+  confirmAnswer = false;
+  form().mnuRemoveaspecificlocation1->trigger();
+  form().mnuViewStats[0]->trigger();
+  EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+
+  form().mnuClearlocations->trigger();
+  EXPECT_FALSE(form().mnuViewStats[0]->isVisible());
+  EXPECT_EQ(sky::ReadSetting("Locations", "loc0"), "n/a");
+}
+
+TEST_F(FetchGuiTest, TimersFetchTheStartupPlaceThenRefreshTheShownOne) {
+  sky::WriteSetting("Settings", "StartupLoc", "Austin, TX");
+  sky::WriteSetting("Settings", "AutoUpdate", "y");
+  Create({300, 50, 400});
+  ShowMain();
+  ASSERT_TRUE(skytest::WaitFor([&] { return form().FetchCount() >= 1; }));
+  EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+  EXPECT_FALSE(form().timer_startup->isActive());
+  // The start-up fetch is silent: no preset offered.
+  EXPECT_EQ(sky::ReadSetting("Locations", "loc0"), "n/a");
+  EXPECT_EQ(form().Timer1->interval(), 400);
+
+  ASSERT_TRUE(skytest::WaitFor([&] { return form().FetchCount() >= 2; }));
+  EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+  EXPECT_EQ(sky::ReadSetting("Locations", "loc0"), "n/a");
+  EXPECT_TRUE(logic().State().SilentFlag.empty());
+}
+
+TEST_F(FetchGuiTest, NoStartupPlaceFetchesNothing) {
+  sky::WriteSetting("Settings", "StartupLoc", "None");
+  sky::WriteSetting("Settings", "AutoUpdate", "y");
+  Create({100, 50, 150});
+  ShowMain();
+  QTimer t;
+  bool over = false;
+  QTimer::singleShot(700, [&] { over = true; });
+  skytest::WaitFor([&] { return over; });
+  EXPECT_EQ(form().FetchCount(), 0);
+  EXPECT_EQ(form().windowTitle(), "Skyglass");
+}
+
+TEST_F(FetchGuiTest, SecondFetchDuringOneIsRefusedAndAbortEndsTheFirst) {
+  StalledProxy stalled;
+  UseProxy(stalled.port());
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  sky::WriteSetting("Locations", "loc1", "Boston, MA");
+  Create();
+  ShowMain();
+
+  // Events keep flowing while the request waits: a timer fires a second
+  // preset click, then the abort command.
+  bool repainted = false;
+  QTimer::singleShot(200, [&] {
+    repainted = form().isVisible();
+    form().mnuViewStats[1]->trigger();
+  });
+  QTimer::singleShot(400, [&] { form().mnuAbortconnection->trigger(); });
+  form().mnuViewStats[0]->trigger();  // returns when the abort has ended it
+
+  EXPECT_TRUE(repainted);
+  EXPECT_TRUE(HasStatus(sky::kBusyText));
+  EXPECT_TRUE(HasStatus("Connection Aborted..."));
+  ASSERT_FALSE(boxes.empty());
+  EXPECT_EQ(boxes.back().kind, "error");
+  EXPECT_FALSE(form().Gate().Busy());
+  EXPECT_EQ(form().windowTitle(), "Skyglass");
+}
+
+TEST_F(FetchGuiTest, ClosingDuringAFetchEndsItQuietly) {
+  StalledProxy stalled;
+  UseProxy(stalled.port());
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  Create();
+  ShowMain();
+  QTimer::singleShot(200, [&] { form().close(); });
+  form().mnuViewStats[0]->trigger();
+  EXPECT_FALSE(form().isVisible());
+  EXPECT_FALSE(form().tray->Active());
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_FALSE(form().Gate().Busy());
+}
+
+TEST_F(FetchGuiTest, ChooserFetchesTheSelectedCityAndStoresAPreset) {
+  Create();
+  ShowMain();
+  sky::ui::TfrmLocation& chooser = *windows->frmLocation;
+  form().mnuChooseLocation->trigger();
+  ASSERT_TRUE(chooser.isVisible());
+  ASSERT_TRUE(chooser.SelectPath({"North America", "United States", "Texas", "Austin"}));
+  chooser.btnOkay->click();
+
+  EXPECT_FALSE(chooser.isVisible());
+  EXPECT_EQ(chooser.TreeView1->selectedItems().size(), 0);
+  EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+  EXPECT_TRUE(HasBox(std::string(sky::kPresetAddedMessage) + "Austin, TX"));
+  EXPECT_EQ(sky::ReadSetting("Locations", "loc0"), "Austin, TX");
+  EXPECT_TRUE(form().mnuViewStats[0]->isVisible());
+}
+
+TEST_F(FetchGuiTest, ChooserKeepsItsDialogOpenForAMissingLevel) {
+  Create();
+  ShowMain();
+  sky::ui::TfrmLocation& chooser = *windows->frmLocation;
+  chooser.Choose();
+  ASSERT_TRUE(chooser.SelectPath({"North America"}));
+  chooser.btnOkay->click();
+  EXPECT_TRUE(chooser.isVisible());
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text, sky::kChooserSelectCountry);
+
+  // Nothing selected and no zip: the dialog is shown again.
+  boxes.clear();
+  chooser.btnOkay->click();
+  EXPECT_TRUE(chooser.isVisible());
+  EXPECT_TRUE(HasBox(sky::kChooserParsingError));
+  EXPECT_TRUE(HasBox(sky::kChooserSelectLocation));
+
+  chooser.btnCancel->click();
+  EXPECT_FALSE(chooser.isVisible());
+  EXPECT_EQ(form().windowTitle(), "Skyglass");
+}
+
+}  // namespace
