@@ -145,8 +145,10 @@ std::optional<MoonPhase> LookUpMoonPhase(const MoonTables& tables, const LocalDa
   p.today = tables.Cell(y, m, d);
   // The next day's cell; past the last day of the month it is the first day
   // of the next month. The older tables mark missing days with "9.99", the
-  // newer ones with "0.00", which must not pass for a new moon: the calendar
-  // decides, not the filler.
+  // newer ones (2000 on) with "0.00". Reading that filler as the next value
+  // would make the last day of every shorter month "falling" and show the
+  // waning picture while the moon waxes (28 February 2001: 0.20, and 0.29 on
+  // 1 March), so the calendar decides where the month ends, not the filler.
   p.next = tables.Cell(y, m, d + 1);
   if (p.next == kNoDay || d == DaysInMonth(y, m)) {
     if (m < 12)
