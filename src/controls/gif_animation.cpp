@@ -171,7 +171,9 @@ void GifAnimation::SetAnimate(bool on) {
   pass_ = 1;
   timerInterval_ = FrameInterval(current_);
   timerRunning_ = on && Animated() && !loading_ && HasPicture();
-  if (!on && HasPicture() && current_ >= 2) {
+  // Also right after a wrap, when CurrentFrame is already 1 but the last
+  // frame is still on the canvas.
+  if (!on && HasPicture() && (current_ >= 2 || shown_ != 1)) {
     // Back to frame 1 as it looked when loaded, not over the leftovers of
     // the frames shown since.
     canvas_.Reset(image_.width, image_.height, image_.anyTransparent);

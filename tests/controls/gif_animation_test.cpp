@@ -191,6 +191,10 @@ TEST(GifAnimationState, WithoutLoopExtensionPlaysOnceAndLoopZeroForever) {
   for (int i = 0; i < 40; ++i) forever.Step();
   EXPECT_TRUE(forever.TimerRunning());
   EXPECT_EQ(forever.PassCounter(), 1);
+  // Stopped just after a wrap (CurrentFrame 1, frame 2 still shown).
+  ASSERT_EQ(forever.CurrentFrame(), 1);
+  forever.SetAnimate(false);
+  EXPECT_EQ(forever.Canvas().PixelAt(0, 0), Colour(1));
 
   GifAnimation looped;
   looped.Load(DecodeOk(Animated(2, 3)));
