@@ -1,5 +1,5 @@
-// Our decoder against giflib on real files from Debian packages
-// (tests/data/gif) and on made files with the rarer features.
+// Our decoder against giflib on real files from Debian packages and a few
+// made ones (tests/data/gif), and on files built here with the rarer features.
 #include <gif_lib.h>
 
 #include <gtest/gtest.h>
@@ -106,7 +106,7 @@ Bytes ReadFile(const std::filesystem::path& p) {
 
 TEST(GifReference, DebianCorpusMatchesGiflib) {
   const std::filesystem::path dir = std::filesystem::path(SKYGLASS_TEST_DATA) / "gif";
-  int files = 0, animated = 0, interlaced = 0, transparent = 0, old = 0;
+  int files = 0, animated = 0, interlaced = 0, transparent = 0, old = 0, localTables = 0, restoring = 0;
   for (const auto& entry : std::filesystem::directory_iterator(dir)) {
     if (entry.path().extension() != ".gif") continue;
     const Bytes bytes = ReadFile(entry.path());
@@ -117,6 +117,10 @@ TEST(GifReference, DebianCorpusMatchesGiflib) {
     interlaced += r.image.anyInterlaced;
     transparent += r.image.anyTransparent;
     old += r.image.version == TGifVersion::gvGIF87a;
+    localTables += std::any_of(r.image.frames.begin(), r.image.frames.end(),
+                               [](const GifFrame& f) { return f.hasLocalColorTable; });
+    restoring += std::any_of(r.image.frames.begin(), r.image.frames.end(),
+                             [](const GifFrame& f) { return f.disposal >= 2; });
   }
   // The corpus holds every kind the tests rely on.
   EXPECT_GE(files, 30);
@@ -124,6 +128,8 @@ TEST(GifReference, DebianCorpusMatchesGiflib) {
   EXPECT_GE(interlaced, 2);
   EXPECT_GE(transparent, 10);
   EXPECT_GE(old, 10);
+  EXPECT_GE(localTables, 2);
+  EXPECT_GE(restoring, 2);
 }
 
 TEST(GifReference, MadeFilesMatchGiflib) {
