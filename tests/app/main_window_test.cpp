@@ -5,10 +5,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 
 #include "app/gui_fixture.h"
+#include "controls/GifControl.h"
 #include "controls/OnTray.h"
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
@@ -41,8 +43,20 @@ TEST_F(GuiTest, StartCreatesTheWindowsInOrderAndTheFirstPaintHidesThePleaseWaitW
   ASSERT_TRUE(skytest::WaitFor([&] { return !windows->frmPleaseWait->isVisible(); }));
   EXPECT_EQ(form().windowTitle(), "Skyglass");
   EXPECT_EQ(form().Status(), "Thank you for using Skyglass...");
-  // The moon picture is up from the start.
-  EXPECT_FALSE(sky::ui::ShownMoonPicture(*windows).empty());
+  // The moon picture is up from the start, alone, in the moon spot, at its
+  // natural size from the spot's top-left corner.
+  const std::string moon = sky::ui::ShownMoonPicture(*windows);
+  ASSERT_FALSE(moon.empty());
+  const auto pictures = form().client->findChildren<sky::TGifControl*>(QRegularExpression("^GIFImage"));
+  EXPECT_EQ(pictures.size(), 20);
+  for (sky::TGifControl* g : pictures) {
+    const bool shown = g->objectName().toStdString() == moon;
+    EXPECT_EQ(g->isVisible(), shown) << g->objectName().toStdString();
+    if (!shown) continue;
+    EXPECT_EQ(g->geometry(), QRect(237, 177, 81, 65));
+    EXPECT_EQ(g->PictureSize(), QSize(50, 50));
+    EXPECT_EQ(g->PlacementRect(), QRect(0, 0, 50, 50));
+  }
 }
 
 TEST_F(GuiTest, ConditionsAreaLayout) {
