@@ -46,6 +46,14 @@ TEST_F(SettingCommand, FailuresGoToStderrWithExitOne) {
   r = Cli("setting set Settings AutoUpdate y", "XDG_CONFIG_HOME=" + blocker + " ");
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("Failed to set data for 'AutoUpdate'"), std::string::npos) << r.out;
+  // A command that reads the store on its way reports the same failure, not
+  // an abort (the proxy is on loopback, so nothing leaves the machine).
+  EXPECT_EQ(Cli("setting set Settings ProxyUse y").exitCode, 0);
+  EXPECT_EQ(Cli("setting set Settings Proxy 127.0.0.1").exitCode, 0);
+  EXPECT_EQ(Cli("setting set --dword Settings ProxyPort 1").exitCode, 0);
+  r = Cli("conditions 'Austin, TX' --json");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("Invalid data type for 'ProxyPort'"), std::string::npos) << r.out;
 }
 
 }  // namespace
