@@ -52,7 +52,7 @@ void ListKey(const std::string& path, const std::string& shownName) {
 }
 
 int Run(const cli::Args& args) {
-  if (args.empty()) throw cli::UsageError("missing action (get, set, erase or list)");
+  if (args.empty()) throw cli::UsageError("missing action (get, set, erase, list or path)");
   const std::string action = args[0];
   const cli::Args rest(args.begin() + 1, args.end());
   try {

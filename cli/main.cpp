@@ -1,5 +1,6 @@
 // skyglass-cli: the terminal companion of Skyglass.
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -140,5 +141,10 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "skyglass-cli %s: %s\nusage: skyglass-cli %s\n", name.c_str(), e.what(),
                  it->second.synopsis.c_str());
     return cli::kExitUsage;
+  } catch (const std::exception& e) {
+    // A failure no subcommand expected (a settings value of the wrong type,
+    // say) is reported like the others rather than ending in an abort.
+    std::fprintf(stderr, "skyglass-cli %s: %s\n", name.c_str(), sky::Latin1ToUtf8(e.what()).c_str());
+    return cli::kExitFailed;
   }
 }

@@ -440,7 +440,9 @@ bool Parse(const std::string& fileText, Hive& out, std::string& error) {
   Hive hive;
   Key* current = nullptr;
   std::size_t lineNo = 0;
-  std::size_t pos = 0;
+  // Text editors may put a byte order mark in front when the user edits the
+  // file by hand; it is no reason to set the whole store aside.
+  std::size_t pos = fileText.starts_with("\xEF\xBB\xBF") ? 3 : 0;
   auto fail = [&](const std::string& why) {
     error = "line " + std::to_string(lineNo) + ": " + why;
     return false;

@@ -1,31 +1,17 @@
 // Runs the terminal companion and checks its JSON text, which other tools
 // read as a contract.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <fstream>
 #include <string>
 
+#include "common/run_cli.h"
+
 namespace {
 
-struct CliRun {
-  int exitCode = -1;
-  std::string out;
-};
-
-CliRun RunCli(const std::string& args) {
-  CliRun r;
-  const std::string cmd = std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli " + args + " 2>/dev/null";
-  FILE* p = popen(cmd.c_str(), "r");
-  if (p == nullptr) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int status = pclose(p);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
+using skytest::CliRun;
+using skytest::RunCli;
 
 std::string TempFile(const std::string& name, const std::string& bytes) {
   const std::string path = ::testing::TempDir() + name;

@@ -13,6 +13,7 @@
 #include <fstream>
 #include <memory>
 
+#include "common/run_cli.h"
 #include "net/HttpClient.h"
 #include "net/SockClient.h"
 #include "net/test_server.h"
@@ -171,15 +172,7 @@ TEST(SockClient, AddressesAreTriedInOrderOverIPv4AndIPv6) {
 }
 
 // The terminal companion's plumbing commands print one JSON object.
-std::string RunCli(const std::string& args) {
-  std::string cmd = std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli " + args + " 2>/dev/null";
-  std::unique_ptr<FILE, int (*)(FILE*)> p(::popen(cmd.c_str(), "r"), ::pclose);
-  std::string out;
-  char buf[4096];
-  std::size_t n;
-  while (p && (n = std::fread(buf, 1, sizeof buf, p.get())) > 0) out.append(buf, n);
-  return out;
-}
+std::string RunCli(const std::string& args) { return skytest::RunCli(args).out; }
 
 TEST(Cli, RequestAndGetPrintJson) {
   if (!std::filesystem::exists(std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli"))

@@ -107,6 +107,8 @@ TEST(HiveText, AcceptsHandEditsAndRejectsBrokenLines) {
   EXPECT_EQ(port->text, "8081");
   EXPECT_EQ(h.Get("Software\\Skyglass\\Settings", "n")->dword, 16u);
   EXPECT_EQ(h.Get("Software\\Skyglass\\Settings", "x")->type, ValueType::Other);
+  ASSERT_TRUE(Parse("\xEF\xBB\xBF[k]\na=sz:b\n", h, error)) << error;  // saved by an editor with a BOM
+  EXPECT_EQ(h.Get("k", "a")->text, "b");
 
   using namespace std::string_literals;
   for (const std::string& bad : {"a=sz:b\n"s,                 // value before any key
