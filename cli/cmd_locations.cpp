@@ -88,6 +88,12 @@ int ListLocations(const cli::Args& args) {
     }
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
+  if (out.empty() && !a.positional.empty()) {
+    // As grep does: nothing found is worth a word and a status of its own.
+    std::fprintf(stderr, "skyglass-cli locations: no place in the catalogue matches \"%s\"\n",
+                 sky::Latin1ToUtf8(a.positional[0]).c_str());
+    return cli::kExitFailed;
+  }
   return cli::kExitOk;
 }
 
