@@ -88,6 +88,12 @@ int ListLocations(const cli::Args& args) {
     }
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
+  if (out.empty() && !a.positional.empty()) {
+    // As grep does: nothing found is worth a word and a status of its own.
+    std::fprintf(stderr, "skyglass-cli locations: no place in the catalogue matches \"%s\"\n",
+                 sky::Latin1ToUtf8(a.positional[0]).c_str());
+    return cli::kExitFailed;
+  }
   return cli::kExitOk;
 }
 
@@ -192,9 +198,14 @@ int Conditions(const cli::Args& args) {
   const sky::FetchOutcome outcome = logic.Get_the_Stats();
   const bool ok = outcome == sky::FetchOutcome::Shown;
 
+  // A place the catalogue or the server does not know is the usual cause of a
+  // failure: point the user at the list of names that work.
+  const std::string hint = "; 'skyglass-cli locations SEARCH' lists the places that can be asked for";
   std::string reason;
   if (outcome == sky::FetchOutcome::Stopped) {
-    reason = "the place could not be turned into a conditions address";
+    reason = "the place could not be turned into a conditions address" + hint;
+  } else if (outcome == sky::FetchOutcome::Failed && client.StatusCode() == 404) {
+    reason = "the server has no conditions page for \"" + request + "\" (status 404)" + hint;
   } else if (outcome == sky::FetchOutcome::Failed) {
     reason = "the server did not return the conditions (status " +
              std::to_string(client.StatusCode()) + ")";

@@ -237,7 +237,9 @@ void MainLogic::ParseAndShow(const std::string& page) {
   }
 
   SetStatus(kThankYou);
-  presets_.AddPreset(state_.SilentFlag == "y", state_.Location, state_.LocationTitle);
+  // The preset is named from this page's title only, never an earlier page's.
+  presets_.AddPreset(state_.SilentFlag == "y", state_.Location,
+                     parsed.PageLocationName.value_or(std::string()));
   if (ports_.window) {
     if (state_.RequestText.size() >= 2)
       ports_.window->SetCaption(kCaptionPrefix + state_.RequestText);

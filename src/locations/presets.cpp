@@ -62,6 +62,13 @@ void Presets::AddPreset(bool silent, CurrentLocation& loc, const std::string& pa
     return;
   }
 
+  // A foreign or zip place is named from the page's own title. A page that
+  // gave none (a parse error) leaves nothing to name it by: storing " (O)" or
+  // another place's title would make a preset that fetches the wrong place
+  // or nothing at all.
+  const bool needsTitle = loc.Zip.size() >= 2 || IsForeignRegion(loc.Region);
+  if (needsTitle && Trim(pageTitle).empty()) return;
+
   std::string name;
   if (loc.Zip.size() >= 2) {
     TitleState t = StateCodeFromTitle(pageTitle);

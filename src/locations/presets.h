@@ -47,7 +47,8 @@ class Presets {
   // it in loc.LocationName (a zip fetch also gets loc.Region = the title's
   // code), stores it in the first free slot unless it is already stored, and
   // tells the user. With all twenty slots taken it shows the limit message
-  // and stores nothing.
+  // and stores nothing. A foreign or zip place with an empty `pageTitle` is
+  // not stored (and loc.LocationName is left as it was).
   void AddPreset(bool silent, CurrentLocation& loc, const std::string& pageTitle);
 
   // "Clear all locations": erases the section, beeps, empties and hides every

@@ -62,6 +62,18 @@ TEST_F(PresetsTest, AddsEachPlaceOnceInTheFirstFreeSlot) {
   EXPECT_EQ(zip.LocationName, "78701 - Austin, TX");
   EXPECT_EQ(zip.Region, "TX");
   EXPECT_EQ(sky::ReadSetting("Locations", "loc3"), "78701 - Austin, TX");
+
+  // A page without a title (a parse error) names no foreign or zip place:
+  // nothing like " (O)" or "78702 - , " is stored.
+  ui.log.clear();
+  sky::CurrentLocation untitled;
+  untitled.City = "03772";
+  untitled.Region = "United Kingdom (O)";
+  presets.AddPreset(false, untitled, "");
+  zip.Zip = "78702";
+  presets.AddPreset(false, zip, " ");
+  EXPECT_TRUE(ui.log.empty());
+  EXPECT_EQ(presets.Stored().size(), 4u);
 }
 
 TEST_F(PresetsTest, SilentFetchesAddNothing) {
