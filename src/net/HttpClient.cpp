@@ -327,7 +327,10 @@ void THttpClient::ReadReplyHeader() {
         totalBytes_ = value;
       }
       store(line);
-      if (line.empty() || line == "\n" || line == "\r\n") break;
+      if (line == "\n" || line == "\r\n") break;
+      // The peer closed before the empty line that ends every header: a
+      // cut-off reply must not pass for a complete one.
+      if (line.empty() || line.back() != '\n') throw EAbortError("Socket readln aborted");
     }
   } catch (...) {
     if (file) std::fclose(file);

@@ -392,11 +392,13 @@ TEST_F(Live, BodyEndsAtTheAnnouncedLengthOrFailsShortOfIt) {
     EXPECT_EQ(r.Count("Success CmdGet"), 0);
     EXPECT_EQ(c.Body, "before");
   }
-  // A peer that closes without any reply.
-  {
-    TestServer s([](Connection& c) { c.ReadRequest(); });
+  // A peer that closes without any reply, or in the middle of the header.
+  for (std::string reply : {"", "HTTP/1.0 200 OK\r\n", "HTTP/1.0 200 OK\r\nContent-Ty"}) {
+    TestServer s(Answer(reply));
     THttpClient c;
-    EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket readln aborted");
+    Recorder r(c);
+    EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket readln aborted") << reply;
+    EXPECT_EQ(r.Count("Success CmdGet"), 0);
     ExpectReusable(c);
   }
 }
