@@ -1,6 +1,7 @@
 // Network client subcommands: "request" (the request a Get would send, no
 // network), "get" (one real Get with its events) and the user command
 // "fetch" (download a URL like a small curl).
+#include <chrono>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -138,6 +139,20 @@ void ApplyProxySettings(sky::THttpClient& c) {
 #endif
 }
 
+// The exception text, with what lies behind it where the text alone does
+// not tell a user (which host, which socket error, a time-out).
+std::string FetchFailure(const sky::THttpClient& c, const std::string& message, bool timedOut) {
+  std::string detail;
+  if (timedOut && message.find("aborted") != std::string::npos) {
+    detail = "nothing arrived for " + std::to_string(c.TimeOut / 1000) + " s";
+  } else if (message == "Null Remote Address") {
+    detail = "cannot find host " + (c.Proxy.empty() ? c.Host : c.Proxy);
+  } else if (message == "Connection Failed" && c.LastErrorNo() != 0) {
+    detail = sky::SocketErrorText(c.LastErrorNo());
+  }
+  return detail.empty() ? message : message + " (" + detail + ")";
+}
+
 int RunFetch(const Args& args) {
   auto p = cli::ParseArgs(args, {"o", "output"}, {}, 1, 1);
   std::optional<std::string> out = p.Get("o");
@@ -151,8 +166,19 @@ int RunFetch(const Args& args) {
   }
   bool ok = false;
   bool progress = false;
+  bool timedOut = false;
+  std::chrono::steady_clock::time_point lastShown{};
+  c.ReportLevel = 8;  // to learn of a time-out
+  c.OnStatus = [&](sky::TSockClient*, const std::string& text) {
+    if (text == "Timer Triggered") timedOut = true;
+  };
   c.OnSuccess = [&](sky::CmdType) { ok = true; };
   c.OnPacketRecvd = [&](sky::TSockClient* s) {
+    // A few updates a second are enough, and keep a log of stderr short.
+    auto now = std::chrono::steady_clock::now();
+    bool last = s->TotalBytes() > 0 && s->ReceivedBytes() >= s->TotalBytes();
+    if (progress && !last && now - lastShown < std::chrono::milliseconds(100)) return;
+    lastShown = now;
     progress = true;
     if (s->TotalBytes() > 0)
       std::fprintf(stderr, "\r%lld of %lld bytes retrieved", static_cast<long long>(s->ReceivedBytes()),
@@ -170,10 +196,14 @@ int RunFetch(const Args& args) {
     c.Get(p.positional[0]);
   } catch (const std::exception& e) {
     if (progress) std::fprintf(stderr, "\n");
-    std::fprintf(stderr, "skyglass-cli fetch: %s\n", sky::Latin1ToUtf8(e.what()).c_str());
+    std::fprintf(stderr, "skyglass-cli fetch: %s\n", sky::Latin1ToUtf8(FetchFailure(c, e.what(), timedOut)).c_str());
     return cli::kExitFailed;
   }
-  if (progress) std::fprintf(stderr, "\n");
+  if (progress) {
+    if (c.TotalBytes() <= 0)  // the last count may not have been shown
+      std::fprintf(stderr, "\r%lld bytes retrieved", static_cast<long long>(c.ReceivedBytes()));
+    std::fprintf(stderr, "\n");
+  }
   if (!ok) {
     std::fprintf(stderr, "skyglass-cli fetch: the server answered with status %d\n", c.StatusCode());
     return cli::kExitFailed;

@@ -1,5 +1,6 @@
 #include "net/HttpClient.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/text.h"
@@ -36,6 +37,8 @@ std::string WithoutLineEnd(std::string line) {
   while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
   return line;
 }
+
+constexpr std::size_t kMaxHeaderBytes = 1024 * 1024;
 
 bool SendsData(CmdType c) {
   return c == CmdPost || c == CmdPut || c == CmdPatch || c == CmdTrace || c == CmdWrapped;
@@ -298,8 +301,14 @@ void THttpClient::ReadReplyHeader() {
     if (!TryStrToInt(Field(line, ' ', 2), code)) code = 0;
     statusCode_ = static_cast<std::int16_t>(code);
     store(line);
+    // A peer that sends header lines without end must not fill the memory
+    // (or the disk) either. Real reply headers are a few kilobytes.
+    const std::size_t maxHeader = std::min<std::size_t>(MaxBufferedBytes, kMaxHeaderBytes);
+    std::size_t headerBytes = line.size();
     for (;;) {
       line = ReadLn();
+      headerBytes += line.size();
+      if (headerBytes > maxHeader) throw EAbortError("Socket readln aborted");
       std::string upper = UpperAscii(line);
       std::string key = Field(upper, ' ', 1);
       if (key == "SET-COOKIE:") {
@@ -318,7 +327,10 @@ void THttpClient::ReadReplyHeader() {
         totalBytes_ = value;
       }
       store(line);
-      if (line.empty() || line == "\n" || line == "\r\n") break;
+      if (line == "\n" || line == "\r\n") break;
+      // The peer closed before the empty line that ends every header: a
+      // cut-off reply must not pass for a complete one.
+      if (line.empty() || line.back() != '\n') throw EAbortError("Socket readln aborted");
     }
   } catch (...) {
     if (file) std::fclose(file);

@@ -392,17 +392,19 @@ TEST_F(Live, BodyEndsAtTheAnnouncedLengthOrFailsShortOfIt) {
     EXPECT_EQ(r.Count("Success CmdGet"), 0);
     EXPECT_EQ(c.Body, "before");
   }
-  // A peer that closes without any reply.
-  {
-    TestServer s([](Connection& c) { c.ReadRequest(); });
+  // A peer that closes without any reply, or in the middle of the header.
+  for (std::string reply : {"", "HTTP/1.0 200 OK\r\n", "HTTP/1.0 200 OK\r\nContent-Ty"}) {
+    TestServer s(Answer(reply));
     THttpClient c;
-    EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket readln aborted");
+    Recorder r(c);
+    EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket readln aborted") << reply;
+    EXPECT_EQ(r.Count("Success CmdGet"), 0);
     ExpectReusable(c);
   }
 }
 
-TEST_F(Live, EndlessBodyIsBoundedInMemory) {
-  TestServer s([](Connection& c) {
+TEST_F(Live, EndlessRepliesAreBoundedInMemory) {
+  TestServer body([](Connection& c) {
     c.ReadRequest();
     c.Send("HTTP/1.0 200 OK\r\n\r\n");
     std::string block(64 * 1024, 'z');
@@ -411,8 +413,21 @@ TEST_F(Live, EndlessBodyIsBoundedInMemory) {
   });
   THttpClient c;
   c.MaxBufferedBytes = 256 * 1024;
-  EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket capture aborted");
+  EXPECT_EQ(Outcome([&] { c.Get(body.Url()); }), "EAbortError: Socket capture aborted");
   EXPECT_LE(c.ReceivedBytes(), 512 * 1024);
+
+  // Header lines without end: the header is bounded too.
+  TestServer header([](Connection& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.0 200 OK\r\n");
+    std::string lines;
+    for (int i = 0; i < 64; ++i) lines += "X-Fill: " + std::string(1000, 'h') + "\r\n";
+    while (c.Send(lines)) {
+    }
+  });
+  EXPECT_EQ(Outcome([&] { c.Get(header.Url()); }), "EAbortError: Socket readln aborted");
+  EXPECT_LE(c.Header.size(), 256u * 1024u);
+  ExpectReusable(c);
 }
 
 class FileMode : public Live {

@@ -4,6 +4,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -11,6 +12,7 @@
 #include <thread>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <memory>
 
 #include "common/run_cli.h"
@@ -199,6 +201,45 @@ TEST(Cli, RequestAndGetPrintJson) {
   EXPECT_NE(out.find("\"exception\": {\"class\": \"ESockError\", \"message\": \"Connection Failed\"}"),
             std::string::npos)
       << out;
+}
+
+TEST(Cli, FetchUsesTheProxyOfTheSettingsAndGivesTheReasonOfAFailure) {
+  if (!std::filesystem::exists(std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli"))
+    GTEST_SKIP() << "skyglass-cli is not built";
+  auto dir = std::filesystem::temp_directory_path() / ("skyglass_fetch_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  TestServer proxy([](Connection& c) {
+    std::string req = c.ReadRequest();
+    c.Send(req.rfind("GET http://far.away.test/page.html HTTP/1.0\r\n", 0) == 0
+               ? nettest::HttpReply("200 OK", "via the proxy")
+               : nettest::HttpReply("400 Bad Request", "not in proxy form"));
+  });
+  auto run = [&](const std::string& args, int& status) {
+    std::string cmd = "XDG_CONFIG_HOME='" + dir.string() + "' " + SKYGLASS_BIN_DIR + "/skyglass-cli " + args +
+                      " 2>'" + (dir / "err.txt").string() + "'";
+    FILE* p = ::popen(cmd.c_str(), "r");
+    if (!p) return std::string("popen failed");
+    std::string out;
+    char buf[4096];
+    std::size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    status = WEXITSTATUS(::pclose(p));
+    std::ifstream f(dir / "err.txt");
+    return out + "|" + std::string(std::istreambuf_iterator<char>(f), {});
+  };
+  int status = -1;
+  run("setting set Settings ProxyUse y", status);
+  run("setting set Settings Proxy 127.0.0.1", status);
+  run("setting set Settings ProxyPort " + std::to_string(proxy.port()), status);
+  EXPECT_EQ(run("fetch http://far.away.test/page.html", status), "via the proxy|");
+  EXPECT_EQ(status, 0);
+
+  run("setting set Settings ProxyUse n", status);
+  std::string url = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/";
+  EXPECT_EQ(run("fetch " + url + " -o '" + (dir / "page.html").string() + "'", status),
+            "|skyglass-cli fetch: Connection Failed (10061:Connection refused)\n");
+  EXPECT_EQ(status, 1);
+  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iostream>
@@ -214,8 +215,16 @@ int main(int argc, char** argv) {
 
   int signal_number = 0;
   sigwait(&stop_signals, &signal_number);
+  // The library finishes the requests in progress; a client that went
+  // silent half-way through its request would hold the stop up until the
+  // read time-out, so after a short while the server ends without it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(1);
   while (!done) {
     server.stop();
+    if (std::chrono::steady_clock::now() >= deadline) {
+      if (log_out != stderr) std::fclose(log_out);
+      std::_Exit(0);
+    }
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   listener.join();
