@@ -56,8 +56,8 @@ TEST_F(CliTest, LocationsListsNamesThatLocateAccepts) {
   EXPECT_EQ(r.out, "Boscombe_Down, United Kingdom (O)\n");
   r = RunCli("locations");
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1836);
-  r = Cli("locations atlantis", true);
-  EXPECT_EQ(r.rc, 1);
+  r = RunCli("locations atlantis", true);
+  EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("no place in the catalogue matches \"atlantis\""), std::string::npos);
   // Island countries are written the way the station table knows them.
   r = RunCli("locations piarco");
