@@ -360,6 +360,9 @@ void TForm1::BuildMenus() {
   pmnLeft->setObjectName("pmnLeft");
   pitshowLeft = pmnLeft->addAction("Restore window...");
   pitshowLeft->setObjectName("pitshowLeft");
+  // Popup menus are windows of their own and take no font from the main
+  // window: give them the bar's, so the menus read as one.
+  for (QMenu* m : findChildren<QMenu*>()) m->setFont(bar->font());
   auto show = [this] { tray->SetAppVisible(true); };
   connect(pitshow, &QAction::triggered, this, show);
   connect(pitshowLeft, &QAction::triggered, this, show);

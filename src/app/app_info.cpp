@@ -5,7 +5,8 @@
 namespace sky::app {
 void InitApplicationInfo() {
   QApplication::setApplicationName(kTitle);
-  QApplication::setApplicationDisplayName(kTitle);
+  // No display name: on X11 it would be appended to every window title
+  // (after a dash: "Skyglass - Austin, TX -- Skyglass").
   QApplication::setOrganizationName(kTitle);
 }
 }  // namespace sky::app

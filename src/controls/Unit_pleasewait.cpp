@@ -19,7 +19,8 @@ TfrmPleaseWait::TfrmPleaseWait(QWidget* parent)
 
   lblPleaseWait = new QLabel("Please wait...           loading information...", this);
   lblPleaseWait->setObjectName("lblPleaseWait");
-  lblPleaseWait->setGeometry(7, 8, 177, 40);
+  // Tall enough for both lines with their descenders, still clear of the gauge.
+  lblPleaseWait->setGeometry(7, 8, 177, 46);
   lblPleaseWait->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   lblPleaseWait->setWordWrap(true);
   lblPleaseWait->setFont(SansFont(16));

@@ -129,6 +129,10 @@ void ChooserFetch(MainLogic& logic, const ChooserFetchPorts& ports) {
       state.SuccessFlag.clear();
       client.Get(hosts::kWeatherUndergroundUrl + *path);
       const std::string body = client.Body;
+      // The place asked for here is the chooser's own, not a preset's: a
+      // request text left behind (by a removal click or a stopped fetch)
+      // would name another place in the caption and in the timed refresh.
+      state.RequestText.clear();
       status("Connection process complete...");
       repaint();
 

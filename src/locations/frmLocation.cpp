@@ -29,6 +29,8 @@ QLabel* TealLabel(QWidget* parent, const char* name, const QString& text, QRect 
   l->setPalette(p);
   l->setFont(SansFont(white15 ? 15 : 11));
   l->setWordWrap(!white15);
+  // Wrapped notes get a little air so their text does not touch the edge.
+  if (!white15) l->setMargin(2);
   l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   return l;
 }
@@ -80,7 +82,7 @@ TfrmLocation::TfrmLocation(TForm1& main, MainLogic& logic, std::function<void()>
   Label3 = TealLabel(this, "Label3",
                      "Is your country or state missing? Write to the makers of Skyglass at "
                      "support@corvantis.com and we will add it.",
-                     {220, 160, 198, 58}, false);
+                     {220, 160, 198, 72}, false);
 
   btnOkay = new QPushButton("&Okay", this);
   btnOkay->setObjectName("btnOkay");

@@ -182,8 +182,17 @@ TEST_F(FetchGuiTest, ClosingDuringAFetchEndsItQuietly) {
 }
 
 TEST_F(FetchGuiTest, ChooserFetchesTheSelectedCityAndStoresAPreset) {
+  sky::WriteSetting("Locations", "loc0", "Boston, MA");
   Create();
   ShowMain();
+  // A removal leaves its click's place as the request text; the chooser's
+  // place must still be the one named in the caption.
+  confirmAnswer = true;
+  form().mnuRemoveaspecificlocation1->trigger();
+  form().mnuViewStats[0]->trigger();
+  ASSERT_EQ(sky::ReadSetting("Locations", "loc0"), "n/a");
+  boxes.clear();
+
   sky::ui::TfrmLocation& chooser = *windows->frmLocation;
   form().mnuChooseLocation->trigger();
   ASSERT_TRUE(chooser.isVisible());
