@@ -144,10 +144,14 @@ Observation Observe(const Place& place, std::int64_t now) {
   // peaks at about three in the afternoon.
   const double lat = place.latitude;
   const double abs_lat = std::fabs(lat);
-  const double mean = 81.0 - 0.95 * std::max(0.0, abs_lat - 12.0) + fixed.Between(-4, 4);
+  // Europe's time zones north of 35 degrees stand for its mild sea climate:
+  // London is not as cold in winter as Winnipeg at the same latitude.
+  const bool sea_climate = lat > 35 && place.utc_offset >= -1 && place.utc_offset <= 3;
+  const double mean = 81.0 - 0.95 * std::max(0.0, abs_lat - 12.0) + (sea_climate ? 8.0 : 0.0) + fixed.Between(-4, 4);
+  const double swing = 0.45 * abs_lat * (sea_climate ? 0.55 : 1.0);
   const double season = -std::cos(2 * kPi * (day_of_year - 15) / 365.0) * (lat >= 0 ? 1 : -1);
   const double daily = std::sin(2 * kPi * (local_hour - 9.0) / 24.0);
-  const double t = mean + 0.45 * abs_lat * season + 8.0 * daily + rng.Between(-5, 5);
+  const double t = mean + swing * season + 8.0 * daily + rng.Between(-5, 5);
   o.temp_f = static_cast<int>(std::lround(t));
   o.temp_c = FahrenheitToCelsius(o.temp_f);
 
@@ -211,7 +215,7 @@ Observation Observe(const Place& place, std::int64_t now) {
   o.moonset = ClockText(moonrise + 12.4, zone);
 
   // Forecast: six half-day periods from the current one.
-  const double base = mean + 0.45 * abs_lat * season;
+  const double base = mean + swing * season;
   static const char* const days[] = {"Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday"};
   static const char* const directions[] = {"North", "Northeast", "East", "Southeast",
                                            "South", "Southwest", "West", "Northwest"};
