@@ -42,6 +42,29 @@ constexpr int kChunksPerPass = 64;
 // the peer to close before it ends on its own.
 constexpr auto kCloseGrace = std::chrono::milliseconds(200);
 
+// Once the announced length has arrived, the capture gives the peer a short
+// while to close and then ends on its own (proxies asked for keep-alive hold
+// the connection open).
+class CloseGrace {
+ public:
+  explicit CloseGrace(std::int64_t expected) : expected_(expected) {}
+  bool Over(std::int64_t have) {
+    if (expected_ <= 0 || have < expected_) return false;
+    const auto now = std::chrono::steady_clock::now();
+    if (!started_) {
+      started_ = true;
+      start_ = now;
+      return false;
+    }
+    return now - start_ >= kCloseGrace;
+  }
+
+ private:
+  std::int64_t expected_;
+  bool started_ = false;
+  std::chrono::steady_clock::time_point start_;
+};
+
 struct ErrorRow {
   int no;
   const char* text;
@@ -857,8 +880,7 @@ void TSockClient::CaptureStringInto(std::string& text, long long count) {
     SinkGuard(std::string*& s, std::string& to) : sink(s) { sink = &to; }
     ~SinkGuard() { sink = nullptr; }
   } sinkGuard(sink_, text);
-  bool graceStarted = false;
-  std::chrono::steady_clock::time_point graceStart;
+  CloseGrace grace(expectedLength_);
   for (;;) {
     if (cancel_ || timedOut_ || overflow_) break;
     if (!recv_.empty()) {
@@ -871,15 +893,7 @@ void TSockClient::CaptureStringInto(std::string& text, long long count) {
     }
     if (count >= 0 && text.size() >= static_cast<std::size_t>(count)) break;
     if (!connected_) break;
-    if (expectedLength_ > 0 && text.size() >= static_cast<std::size_t>(expectedLength_)) {
-      auto now = std::chrono::steady_clock::now();
-      if (!graceStarted) {
-        graceStarted = true;
-        graceStart = now;
-      } else if (now - graceStart >= kCloseGrace) {
-        break;
-      }
-    }
+    if (grace.Over(static_cast<std::int64_t>(text.size()))) break;
     Pass(WaitKind::Transfer);
   }
   capturing_ = false;
@@ -917,18 +931,9 @@ void TSockClient::CaptureFile(const std::string& fileName) {
   if (!recv_.empty() && std::fwrite(recv_.data(), 1, recv_.size(), f) != recv_.size()) writeFailed_ = true;
   recv_.clear();
   NoteActivity();
-  bool graceStarted = false;
-  std::chrono::steady_clock::time_point graceStart;
+  CloseGrace grace(expectedLength_);
   while (connected_ && !cancel_ && !timedOut_ && !writeFailed_) {
-    if (expectedLength_ > 0 && receivedBytes_ >= expectedLength_) {
-      auto now = std::chrono::steady_clock::now();
-      if (!graceStarted) {
-        graceStarted = true;
-        graceStart = now;
-      } else if (now - graceStart >= kCloseGrace) {
-        break;
-      }
-    }
+    if (grace.Over(receivedBytes_)) break;
     Pass(WaitKind::Transfer);
   }
   captureFile_ = nullptr;
