@@ -496,15 +496,7 @@ bool TSockClient::ReceiveStep() {
   if (n < 0) {
     busy_ = false;
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return false;
-    lastErrorNo_ = SocketErrorFromErrno(errno);
-    std::string text = ErrorText(lastErrorNo_);
-    if (OnSocketError) {
-      try {
-        OnSocketError(this, lastErrorNo_, text);
-      } catch (...) {
-      }
-    }
-    CloseByPeer();
+    CloseOnSocketError(errno);
     return false;
   }
   if (n == 0) {
@@ -521,6 +513,19 @@ bool TSockClient::ReceiveStep() {
   Dispatch(OnDataAvailable);
   // A full chunk means more may be waiting: read again.
   return n == static_cast<ssize_t>(kChunk);
+}
+
+void TSockClient::CloseOnSocketError(int err) {
+  lastErrorNo_ = SocketErrorFromErrno(err);
+  const std::string text = ErrorText(lastErrorNo_);
+  // A handler's exception must not unwind out of the notification handling.
+  if (OnSocketError) {
+    try {
+      OnSocketError(this, lastErrorNo_, text);
+    } catch (...) {
+    }
+  }
+  CloseByPeer();
 }
 
 void TSockClient::CloseByPeer() {
@@ -553,16 +558,8 @@ void TSockClient::SendStep() {
     int err = errno;
     if (sendFile_) std::fseek(sendFile_, -static_cast<long>(size), SEEK_CUR);
     if (err == EAGAIN || err == EWOULDBLOCK || err == EINTR) return;
-    lastErrorNo_ = SocketErrorFromErrno(err);
-    std::string text = ErrorText(lastErrorNo_);
-    if (OnSocketError) {
-      try {
-        OnSocketError(this, lastErrorNo_, text);
-      } catch (...) {
-      }
-    }
     // The connection is dead; the waiting send sees it closed.
-    CloseByPeer();
+    CloseOnSocketError(err);
     return;
   }
   NoteActivity();

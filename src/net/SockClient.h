@@ -174,6 +174,8 @@ class TSockClient {
   bool ReceiveStep();  // true when a full chunk came (read again)
   void SendStep();
   void CloseByPeer();
+  // Records a failed recv/send, tells OnSocketError, and closes the socket.
+  void CloseOnSocketError(int err);
   void CloseSocket(bool fireEvent = true);
   void DropSocketQuietly();
   void CheckSocketError(int err);
