@@ -25,12 +25,17 @@ namespace sky::ui {
 
 namespace {
 
-// The standard sixteen-colour palette entries the window uses.
-const QColor kTeal(0x00, 0x80, 0x80);
-const QColor kLime(0x00, 0xFF, 0x00);
-const QColor kYellow(0xFF, 0xFF, 0x00);
-const QColor kGreen(0x00, 0x80, 0x00);
-const QColor kWindowText(0x00, 0x00, 0x00);
+// Design colours and stored colour settings go through one conversion.
+QColor ToQColor(TColor color) {
+  const Rgb rgb = ColorToRgb(color);
+  return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+const QColor kTeal = ToQColor(clTeal);
+const QColor kLime = ToQColor(clLime);
+const QColor kYellow = ToQColor(clYellow);
+const QColor kGreen = ToQColor(clGreen);
+const QColor kWindowText = ToQColor(clWindowText);
 
 QString L1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 std::string ToL1(const QString& s) { return s.toLatin1().toStdString(); }
@@ -471,10 +476,10 @@ namespace {
 void ApplyColor(const std::string& text, QLabel* const* labels, int count, QPalette::ColorRole role) {
   const std::optional<TColor> c = TryStringToColor(text);
   if (!c) return;
-  const Rgb rgb = ColorToRgb(*c);
+  const QColor color = ToQColor(*c);
   for (int i = 0; i < count; ++i) {
     QPalette p = labels[i]->palette();
-    p.setColor(role, QColor(rgb.r, rgb.g, rgb.b));
+    p.setColor(role, color);
     labels[i]->setPalette(p);
   }
 }
