@@ -12,10 +12,7 @@
 #include "json.h"
 #include "net/HttpClient.h"
 
-#if __has_include("settings/ini_proc.h")
-#include "settings/ini_proc.h"
-#define SKYGLASS_CLI_HAVE_SETTINGS 1
-#endif
+#include "settings/settings_names.h"
 
 namespace {
 
@@ -124,19 +121,7 @@ int RunGet(const Args& args) {
 // The proxy the program would use: "Proxy"/"ProxyPort" of the settings when
 // "ProxyUse" is "y".
 void ApplyProxySettings(sky::THttpClient& c) {
-#ifdef SKYGLASS_CLI_HAVE_SETTINGS
-  if (sky::ReadSetting("Settings", "ProxyUse") != "y") return;
-  std::string host = sky::ReadSetting("Settings", "Proxy");
-  if (host != sky::kNA) c.Proxy = host;
-  std::string port = sky::ReadSetting("Settings", "ProxyPort");
-  if (port != sky::kNA) {
-    int n = 0;
-    if (!sky::TryStrToInt(port, n)) throw sky::EConvertError("'" + port + "' is not a valid integer value");
-    c.ProxyPort = n;
-  }
-#else
-  (void)c;
-#endif
+  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), c.Proxy, c.ProxyPort);
 }
 
 // The exception text, with what lies behind it where the text alone does

@@ -266,6 +266,44 @@ void MainLogic::mnuAbortconnectionClick() {
   Repaint();
 }
 
+// ---------------------------------------------------------------- showing
+
+void MainLogic::Guarded(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    Messages().ShowError(e.what());
+  }
+}
+
+void MainLogic::FormShowSteps(const settings::Reader& read) {
+  static constexpr struct {
+    const char* name;
+    ColorRow row;
+  } kColorSettings[] = {
+      {settings::kLabelColor, ColorRow::CaptionBackground},
+      {settings::kLabelFontColor, ColorRow::CaptionText},
+      {settings::kStatsFontColor, ColorRow::ValueText},
+  };
+  Guarded([&] {
+    for (const auto& c : kColorSettings) {
+      const std::string text = read(c.name);
+      if (text != kNA && ports_.window) ports_.window->ApplyColorSetting(c.row, text);
+    }
+    Repaint();
+  });
+  Guarded([&] {
+    LoadPresetMenu();
+    Repaint();
+  });
+  Guarded([&] {
+    if (ports_.moon) ports_.moon->UpdateMoonPhase();
+    Repaint();
+  });
+  // A port that is no number shows the conversion error; the host stays.
+  Guarded([&] { settings::ApplyProxy(settings::ReadProxy(read), client_->Proxy, client_->ProxyPort); });
+}
+
 // ---------------------------------------------------------------- presets
 
 FetchOutcome MainLogic::PresetItemClick(const std::string& caption) {

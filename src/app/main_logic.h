@@ -5,12 +5,14 @@
 // their own instances with recorders, so several can live side by side.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/main_ports.h"
 #include "locations/Unit_location.h"
 #include "locations/presets.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
@@ -76,6 +78,12 @@ class MainLogic {
   // text visible) is left to the window.
   void mnuAbortconnectionClick();
 
+  // ---- the main window's first showing (after it has centred itself)
+  // The colour settings onto the label rows, the presets into the menu, the
+  // moon picture, and the proxy of the settings onto the client. A step that
+  // fails shows its error in the standard error box; the next step still runs.
+  void FormShowSteps(const settings::Reader& read);
+
   // ---- presets and the Get Stats menu
   void LoadPresetMenu() { presets_.LoadPresetMenu(); }
   // A preset item: its caption becomes RequestText, then the fetch.
@@ -113,6 +121,8 @@ class MainLogic {
   void SetLabel(ValueLabel label, const std::string& text);
   std::string Label(ValueLabel label) const;
   IMessagePort& Messages();
+  // Runs one step; an exception it throws goes to the standard error box.
+  void Guarded(const std::function<void()>& step);
 
   std::unique_ptr<THttpClient> ownClient_;
   THttpClient* client_;

@@ -29,6 +29,13 @@ enum class ValueLabel {
 };
 inline constexpr int kValueLabelCount = 13;
 
+// The rows of labels the colour settings address.
+enum class ColorRow {
+  CaptionBackground,  // "labelcolor": background of the thirteen caption labels
+  CaptionText,        // "labelfcolor": their text
+  ValueText,          // "statsfcolor": text of the twelve value labels
+};
+
 // The main window itself: labels, caption, repaint.
 class IMainWindowPort {
  public:
@@ -39,6 +46,10 @@ class IMainWindowPort {
   virtual void SetCaption(const std::string& caption) = 0;
   // Repaint now (the status texts become visible during long operations).
   virtual void Repaint() = 0;
+  // A stored colour text for a row: one that converts is set on every label
+  // of the row; one that does not changes nothing, silently. Windows without
+  // the labels ignore it.
+  virtual void ApplyColorSetting(ColorRow /*row*/, const std::string& /*colorText*/) {}
 };
 
 // The notification-area icon.

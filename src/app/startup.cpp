@@ -88,7 +88,7 @@ namespace {
 void Wire(TForm1& form, Program& program) {
   MainLogic& logic = program.logic;
   MainHooks& h = form.hooks;
-  h.readSetting = [](const std::string& name) { return ReadSetting(kSectionSettings, name); };
+  h.readSetting = settings::StoreReader();
   h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
   h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
   h.setSilent = [&logic](bool on) {
@@ -98,13 +98,10 @@ void Wire(TForm1& form, Program& program) {
       logic.State().SilentFlag.clear();
   };
   h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
-  h.loadPresetMenu = [&logic] { logic.LoadPresetMenu(); };
   h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
-  h.updateMoonPhase = [&program] { program.moon.UpdateMoonPhase(); };
-  h.setProxy = [&logic](const std::string& host) { logic.HttpClient1().Proxy = host; };
-  h.setProxyPort = [&logic](int port) { logic.HttpClient1().ProxyPort = port; };
+  h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
 }
 
 }  // namespace
