@@ -11,6 +11,7 @@
 #include "common/text.h"
 #include "json.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 
 #include "settings/settings_names.h"
 
@@ -143,8 +144,8 @@ int RunFetch(const Args& args) {
   std::optional<std::string> out = p.Get("o");
   if (!out) out = p.Get("output");
   sky::THttpClient c;
-  c.TimeOut = 60000;
-  c.HeaderInfo.Referer = "Skyglass by Corvantis";
+  c.TimeOut = sky::kPageTimeOutMs;
+  c.HeaderInfo.Referer = sky::kReferer;
   if (out) {
     c.InputFileMode = true;
     c.Body = *out;
@@ -153,7 +154,7 @@ int RunFetch(const Args& args) {
   bool progress = false;
   bool timedOut = false;
   std::chrono::steady_clock::time_point lastShown{};
-  c.ReportLevel = 8;  // to learn of a time-out
+  c.ReportLevel = sky::kReportTrace;  // to learn of a time-out
   c.OnStatus = [&](sky::TSockClient*, const std::string& text) {
     if (text == "Timer Triggered") timedOut = true;
   };

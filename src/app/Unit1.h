@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "app/fetch_gate.h"
+#include "common/fetch_gate.h"
 #include "app/main_ports.h"
 #include "app/refresh_cycle.h"
 #include "common/ports.h"

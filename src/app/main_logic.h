@@ -17,11 +17,12 @@
 namespace sky {
 
 class THttpClient;
+struct RequestProfile;
 enum CmdType : unsigned char;
 
 // Texts of the main window shown by the fetch.
 inline constexpr const char* kThankYou = "Thank you for using Skyglass...";
-inline constexpr const char* kReferer = "Skyglass by Corvantis";
+inline constexpr const char* kConnectionComplete = "Connection process complete...";
 inline constexpr const char* kCaptionPrefix = "Skyglass - ";
 
 // Everything program-wide that the main window keeps as plain texts.
@@ -61,6 +62,11 @@ class MainLogic {
   THttpClient& HttpClient1() { return *client_; }
   Presets& PresetList() { return presets_; }
 
+  // ---- the request step every page fetch of the main window goes through:
+  // the profile onto the client, the success flag cleared, the Get, then
+  // "Connection process complete..." and a repaint. The body, as text.
+  std::string RequestPage(const RequestProfile& profile, const std::string& url);
+
   // ---- the conditions fetch of RequestText
   FetchOutcome Get_the_Stats();
   // The first step of every fetch: the count file once per run, then the
@@ -69,6 +75,12 @@ class MainLogic {
   // Its first half, also run by the chooser when it closes: the count file,
   // asked for once per run. A failure of it is ignored (see the .cpp).
   void CountRequestOnce();
+  // The fetch of the place the location chooser read into Location: builds
+  // the address, requests it, parses and shows the page (which also offers
+  // the place as a preset), derives the values and updates the moon picture.
+  // Errors are shown; nothing is thrown. Ends with the fetch pre-step (the
+  // once-per-run count request).
+  void ChooserFetch();
   // Parse-and-show of one page (the labels, tray, preset and caption).
   void ParseAndShow(const std::string& page);
   // The derived values from the texts now in the labels.

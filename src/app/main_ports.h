@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/ports.h"
+#include "locations/preset_menu.h"
 
 namespace sky {
 
@@ -61,14 +62,6 @@ class ITrayPort {
   virtual void SetIconIndex(int index) = 0;
   // Setting true also brings an icon already in the tray up to date.
   virtual void SetActive(bool active) = 0;
-};
-
-// The twenty preset items of the Get Stats menu (slots 0..19).
-inline constexpr int kPresetSlots = 20;
-class IPresetMenuPort {
- public:
-  virtual ~IPresetMenuPort() = default;
-  virtual void SetPresetItem(int slot, const std::string& caption, bool visible) = 0;
 };
 
 // Brings the moon picture up to date (the moon-phase step).
