@@ -6,9 +6,9 @@
 # Data: skyglass_data(DESTINATION <folder> FILES <files>...) puts files under
 # share/skyglass/<folder>, both installed and copied into the build tree's
 # share/skyglass at build time, so the program finds them beside its
-# executable in either place (common/data_dir.h). Relative file names are
-# taken from the calling folder and keep their sub-folders; absolute ones
-# (generated files) keep only their name.
+# executable in either place (sky::FindDataFile, common/data_files.h).
+# Relative file names are taken from the calling folder and keep their
+# sub-folders; absolute ones (generated files) keep only their name.
 include(GNUInstallDirs)
 
 # The one application id: desktop file, metainfo, icon name, desktop file name.
@@ -17,10 +17,10 @@ set(SKYGLASS_APP_ID com.corvantis.Skyglass)
 set(SKYGLASS_INSTALL_PROGRAMS skyglass skyglass-cli skyglass-sample-server skyglass-gateway)
 set(SKYGLASS_DATA_DIR_NAME skyglass)
 set(SKYGLASS_BUILD_DATA_DIR ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_DATADIR}/${SKYGLASS_DATA_DIR_NAME})
-# The data folder as seen from the programs' folder; the build tree mirrors it.
-file(RELATIVE_PATH SKYGLASS_DATA_FROM_BIN
-  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}
-  ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/${SKYGLASS_DATA_DIR_NAME})
+# The programs look for it at ../share/skyglass from their own folder.
+if(NOT CMAKE_INSTALL_BINDIR STREQUAL "bin" OR NOT CMAKE_INSTALL_DATADIR STREQUAL "share")
+  message(FATAL_ERROR "The programs expect bin/ and share/ side by side under the prefix")
+endif()
 
 # Everything staged by skyglass_data; the core library depends on it, so
 # whatever links the core finds its data in the build tree.
