@@ -36,25 +36,28 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect 
 
 }  // namespace
 
-TfrmAbout::TfrmAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmAbout");
-  setWindowTitle("About Skyglass");
-  setFixedSize(361, 276);
+  SetBorderStyle(TBorderStyle::bsSingle);
+  SetBorderIcons(TBorderIcons{true, true, false, false});
+  SetGradientStartColor(clBlue);
+  SetGradientStopColor(clBlack);
+  SetCaption("About Skyglass");
+  SetClientSize(361, 276);
   setModal(false);
-  setAutoFillBackground(true);
-  QPalette pal = palette();
+  QWidget* client = ClientArea();
+  client->setAutoFillBackground(true);
+  QPalette pal = client->palette();
   pal.setColor(QPalette::Window, QColorOf(clNavy));
-  setPalette(pal);
+  client->setPalette(pal);
   openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
 
   const QColor yellow = QColorOf(clYellow), white = QColorOf(clWhite);
-  lblVersion = MakeLabel(this, "lblVersion", "Version ", {8, 10, 170, 28}, yellow, 22, true);
+  lblVersion = MakeLabel(client, "lblVersion", "Version ", {8, 10, 170, 28}, yellow, 22, true);
   lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  lblCurrVs = MakeLabel(this, "lblCurrVs", QString::fromLatin1(kCurrentVersion), {178, 10, 170, 28}, yellow, 22, true);
+  lblCurrVs = MakeLabel(client, "lblCurrVs", QString::fromLatin1(kCurrentVersion), {178, 10, 170, 28}, yellow, 22, true);
 
-  Memo1 = new QPlainTextEdit(this);
+  Memo1 = new QPlainTextEdit(client);
   Memo1->setObjectName("Memo1");
   Memo1->setGeometry(8, 46, 345, 110);
   Memo1->setReadOnly(true);
@@ -65,21 +68,21 @@ TfrmAbout::TfrmAbout(QWidget* parent)
   mp.setColor(QPalette::Text, Qt::white);
   Memo1->setPalette(mp);
 
-  Label1 = MakeLabel(this, "Label1", "Your System Resources:", {8, 164, 200, 16}, white, 11, true);
-  lblRAM = MakeLabel(this, "lblRAM", "% Free RAM:", {8, 196, 80, 16}, white);
-  Ramguage = new TProgressGauge(this);
+  Label1 = MakeLabel(client, "Label1", "Your System Resources:", {8, 164, 200, 16}, white, 11, true);
+  lblRAM = MakeLabel(client, "lblRAM", "% Free RAM:", {8, 196, 80, 16}, white);
+  Ramguage = new TProgressGauge(client);
   Ramguage->setObjectName("Ramguage");
   Ramguage->setGeometry(90, 182, 45, 45);
   Ramguage->SetKind(TGaugeKind::gkPie);
-  lblFreeRAM = MakeLabel(this, "lblFreeRAM", "", {146, 186, 210, 16}, white);
-  lbltotalRAM = MakeLabel(this, "lbltotalRAM", "", {146, 206, 210, 16}, white);
+  lblFreeRAM = MakeLabel(client, "lblFreeRAM", "", {146, 186, 210, 16}, white);
+  lbltotalRAM = MakeLabel(client, "lbltotalRAM", "", {146, 206, 210, 16}, white);
 
-  lblURL = MakeLabel(this, "lblURL", QString::fromLatin1(kMakerSite), {8, 240, 200, 18}, QColorOf(clRed));
+  lblURL = MakeLabel(client, "lblURL", QString::fromLatin1(kMakerSite), {8, 240, 200, 18}, QColorOf(clRed));
   QFont uf = lblURL->font();
   uf.setUnderline(true);
   lblURL->setFont(uf);
   lblURL->setCursor(Qt::PointingHandCursor);
-  lblEmail = MakeLabel(this, "lblEmail", "Send me E-mail", {250, 240, 100, 18}, yellow);
+  lblEmail = MakeLabel(client, "lblEmail", "Send me E-mail", {250, 240, 100, 18}, yellow);
   lblEmail->setToolTip("Send me an E-mail");
   lblEmail->setCursor(Qt::PointingHandCursor);
   lblURL->installEventFilter(this);
@@ -122,7 +125,7 @@ bool TfrmAbout::eventFilter(QObject* watched, QEvent* e) {
     if (watched == lblURL) lblURLClick();
     if (watched == lblEmail) lblEmailClick();
   }
-  return QDialog::eventFilter(watched, e);
+  return TGradientForm::eventFilter(watched, e);
 }
 
 }  // namespace sky::ui

@@ -3,10 +3,10 @@
 // to the maker's web site and mail.
 #pragma once
 
-#include <QDialog>
 #include <QUrl>
 #include <functional>
 
+#include "controls/GradForm.h"
 #include "info/info_links.h"
 
 class QLabel;
@@ -20,7 +20,7 @@ class TProgressGauge;
 inline constexpr const char* kMakerSite = "http://www.corvantis.com";
 inline constexpr const char* kMakerMail = "mailto:skyglass@corvantis.com";
 
-class TfrmAbout : public QDialog {
+class TfrmAbout : public TGradientForm {
   Q_OBJECT
  public:
   explicit TfrmAbout(QWidget* parent = nullptr);

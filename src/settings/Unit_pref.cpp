@@ -50,17 +50,18 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text, int
 
 }  // namespace
 
-TfrmPref::TfrmPref(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint) {
+TfrmPref::TfrmPref(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmPref");
-  setWindowTitle("Skyglass - Preferences");
-  setFixedSize(516, 351);
+  SetBorderStyle(TBorderStyle::bsSingle);
+  SetGradientStartColor(clBlue);
+  SetGradientStopColor(clWhite);
+  SetGradientInactiveStartColor(clBlue);
+  SetGradientInactiveStopColor(clNavy);
+  SetCaption("Skyglass - Preferences");
+  SetClientSize(516, 351);
   setModal(false);
 
-  client = new QWidget(this);
-  client->setObjectName("client");
-  client->setGeometry(0, 0, 516, 351);
+  client = ClientArea();
   client->setAutoFillBackground(true);
   QPalette pal = client->palette();
   pal.setColor(QPalette::Window, QColorOf(clNavy));
@@ -153,7 +154,7 @@ void TfrmPref::ShowDialog() {
 }
 
 void TfrmPref::showEvent(QShowEvent* e) {
-  QDialog::showEvent(e);
+  TGradientForm::showEvent(e);
   // A window manager's restore is no new showing: the edits stay.
   if (!e->spontaneous()) FormShow();
 }

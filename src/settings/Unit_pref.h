@@ -3,7 +3,7 @@
 // forget the changes. The decisions are the core's (settings/preferences.h).
 #pragma once
 
-#include <QDialog>
+#include "controls/GradForm.h"
 #include <functional>
 #include <string>
 
@@ -19,7 +19,7 @@ class QRadioButton;
 
 namespace sky::ui {
 
-class TfrmPref : public QDialog {
+class TfrmPref : public TGradientForm {
   Q_OBJECT
  public:
   explicit TfrmPref(QWidget* parent = nullptr);
