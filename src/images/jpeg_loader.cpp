@@ -62,9 +62,10 @@ void CmykRowToRgb(const JSAMPLE* in, std::uint8_t* out, JDIMENSION width, bool i
       y = 255 - y;
       k = 255 - k;
     }
-    out[0] = static_cast<std::uint8_t>(c * k / 255);
-    out[1] = static_cast<std::uint8_t>(m * k / 255);
-    out[2] = static_cast<std::uint8_t>(y * k / 255);
+    // Rounded to nearest, as djpeg does.
+    out[0] = static_cast<std::uint8_t>((2 * c * k + 255) / 510);
+    out[1] = static_cast<std::uint8_t>((2 * m * k + 255) / 510);
+    out[2] = static_cast<std::uint8_t>((2 * y * k + 255) / 510);
   }
 }
 
