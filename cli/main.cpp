@@ -7,6 +7,7 @@
 
 #include "cli.h"
 #include "common/text.h"
+#include "common/version.h"
 
 namespace cli {
 
@@ -117,6 +118,10 @@ int main(int argc, char** argv) {
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
     PrintUsage(stdout);
+    return cli::kExitOk;
+  }
+  if (name == "--version") {
+    std::printf("skyglass-cli %s\n", sky::kVersion);
     return cli::kExitOk;
   }
   const auto& cmds = cli::Commands();

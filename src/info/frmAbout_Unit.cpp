@@ -2,9 +2,11 @@
 
 namespace sky::ui {
 
-TfrmAbout::TfrmAbout(QWidget* parent) : QDialog(parent) {
+TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmAbout");
-  setWindowTitle("About Skyglass");
+  SetGradientStartColor(clBlue);
+  SetGradientStopColor(clBlack);
+  SetCaption("About Skyglass");
 }
 
 }  // namespace sky::ui

@@ -1,11 +1,11 @@
 // The about box. Created hidden at start-up and kept for the whole run.
 #pragma once
 
-#include <QDialog>
+#include "controls/GradForm.h"
 
 namespace sky::ui {
 
-class TfrmAbout : public QDialog {
+class TfrmAbout : public TGradientForm {
   Q_OBJECT
  public:
   explicit TfrmAbout(QWidget* parent = nullptr);

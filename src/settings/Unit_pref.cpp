@@ -2,10 +2,15 @@
 
 namespace sky::ui {
 
-TfrmPref::TfrmPref(QWidget* parent) : QDialog(parent) {
+TfrmPref::TfrmPref(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmPref");
-  setWindowTitle("Skyglass - Preferences");
-  setFixedSize(516, 351);
+  SetBorderStyle(TBorderStyle::bsSingle);
+  SetGradientStartColor(clBlue);
+  SetGradientStopColor(clWhite);
+  SetGradientInactiveStartColor(clBlue);
+  SetGradientInactiveStopColor(clNavy);
+  SetCaption("Skyglass - Preferences");
+  SetClientSize(516, 351);
 }
 
 }  // namespace sky::ui

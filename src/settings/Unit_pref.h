@@ -1,11 +1,11 @@
 // The preferences dialog. Created hidden at start-up and kept for the whole run.
 #pragma once
 
-#include <QDialog>
+#include "controls/GradForm.h"
 
 namespace sky::ui {
 
-class TfrmPref : public QDialog {
+class TfrmPref : public TGradientForm {
   Q_OBJECT
  public:
   explicit TfrmPref(QWidget* parent = nullptr);
