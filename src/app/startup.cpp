@@ -219,8 +219,15 @@ bool Installed() {
 }
 
 int RunProgram(int argc, char** argv) {
+  if (app::CommandLineNeedsNoDisplay(argc, argv)) {
+    QCoreApplication info(argc, argv);
+    app::InitApplicationInfo();
+    app::ParseCommandLine();  // prints and exits
+    return 0;
+  }
   QApplication app(argc, argv);
   app::InitApplicationInfo();
+  app::ParseCommandLine();
   if (Installed()) SeedGatewayProxy();
 
   std::unique_ptr<Windows> windows = CreateWindows({});
