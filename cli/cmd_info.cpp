@@ -4,7 +4,6 @@
 #include <iostream>
 
 #include "cli.h"
-#include "common/convert.h"
 #include "common/text.h"
 #include "info/info_links.h"
 #include "json.h"
@@ -12,7 +11,7 @@
 #include "net/HttpClient.h"
 #include "settings/colors.h"
 #include "settings/ini_proc.h"
-#include "settings/preferences.h"
+#include "settings/settings_names.h"
 
 namespace {
 
@@ -22,9 +21,7 @@ std::string Setting(const char* name) { return sky::ReadSetting(sky::kSectionSet
 
 // As the main window takes it at start: host and port only with "ProxyUse" = "y".
 void UseStoredProxy(sky::THttpClient& c) {
-  if (Setting(sky::pref_names::kProxyUse) != "y") return;
-  if (const std::string host = Setting(sky::pref_names::kProxy); host != kNA) c.Proxy = host;
-  if (const std::string port = Setting(sky::pref_names::kProxyPort); port != kNA) c.ProxyPort = sky::StrToInt(port);
+  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), c.Proxy, c.ProxyPort);
 }
 
 const char* OutcomeName(sky::VersionOutcome o) {
@@ -87,7 +84,7 @@ std::string ColourText(const std::string& stored) {
 
 int RunPrefs(const cli::Args& args) {
   cli::ParseArgs(args, {}, {}, 0, 0);
-  using namespace sky::pref_names;
+  using namespace sky::settings;
   auto line = [](const char* label, const std::string& text) {
     std::printf("%-22s %s\n", label, text.c_str());
   };
@@ -105,14 +102,14 @@ int RunPrefs(const cli::Args& args) {
   line("Proxy:", Setting(kProxyUse) == "y" ? "on, " + stored
                  : host == kNA && port == kNA ? std::string("off")
                                               : "off (kept: " + stored + ")");
-  line("Label colour:", ColourText(Setting("labelcolor")));
-  line("Label font colour:", ColourText(Setting("labelfcolor")));
-  line("Stats font colour:", ColourText(Setting("statsfcolor")));
+  line("Label colour:", ColourText(Setting(kLabelColor)));
+  line("Label font colour:", ColourText(Setting(kLabelFontColor)));
+  line("Stats font colour:", ColourText(Setting(kStatsFontColor)));
   {
-    const std::string bg = Setting("Fbgcolor");
+    const std::string bg = Setting(kForecastBackground);
     line("Forecast background:", bg == kNA ? std::string("not set (white)") : ColourText(bg));
   }
-  const std::string size = Setting("FfontSiz");
+  const std::string size = Setting(kForecastFontSize);
   line("Forecast font size:", size == kNA ? "not set (8 points)" : Shown(size) + " points");
   const std::vector<std::string> presets = sky::Presets(nullptr, nullptr, {}).Stored();
   std::printf("Preset locations:      %zu of 20\n", presets.size());
