@@ -7,6 +7,7 @@
 
 #include "cli.h"
 #include "common/text.h"
+#include "common/version.h"
 
 namespace cli {
 
@@ -141,6 +142,10 @@ int main(int argc, char** argv) {
       return cli::kExitUsage;
     }
     cli::PrintOverview(stdout);
+    return cli::kExitOk;
+  }
+  if (name == "--version") {
+    std::printf("skyglass-cli %s\n", sky::kVersion);
     return cli::kExitOk;
   }
   const auto& cmds = cli::Commands();

@@ -2,9 +2,14 @@
 
 namespace sky::ui {
 
-TfrmForecast::TfrmForecast(QWidget* parent) : QWidget(parent, Qt::Window) {
+TfrmForecast::TfrmForecast(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmForecast");
-  setWindowTitle("Skyglass");
+  SetBorderStyle(TBorderStyle::bsSingle);
+  SetBorderIcons({true, true, false, false});  // a fixed window: no maximise
+  SetGradientStartColor(clBlue);
+  SetGradientStopColor(clBlack);
+  SetCaption("Skyglass - Forecast");
+  SetClientSize(486, 313);
 }
 
 }  // namespace sky::ui

@@ -2,9 +2,11 @@
 
 namespace sky::ui {
 
-TfrmImage::TfrmImage(QWidget* parent) : QWidget(parent, Qt::Window) {
+TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmImage");
-  setWindowTitle("Skyglass");
+  SetGradientStartColor(clBlue);
+  SetGradientStopColor(clBlack);
+  SetCaption("Skyglass ");
   resize(332, 316);
 }
 

@@ -1,11 +1,11 @@
 // The image viewer. Created hidden at start-up and kept for the whole run.
 #pragma once
 
-#include <QWidget>
+#include "controls/GradForm.h"
 
 namespace sky::ui {
 
-class TfrmImage : public QWidget {
+class TfrmImage : public TGradientForm {
   Q_OBJECT
  public:
   explicit TfrmImage(QWidget* parent = nullptr);

@@ -1,0 +1,43 @@
+#include "settings/color_commands.h"
+
+#include "settings/ini_proc.h"
+
+namespace sky {
+
+const char* ColorSettingName(ColorCommand command) {
+  switch (command) {
+    case ColorCommand::LabelColor:
+      return "labelcolor";
+    case ColorCommand::LabelFontColor:
+      return "Labelfcolor";
+    case ColorCommand::StatsFontColor:
+      return "statsfcolor";
+  }
+  return "";
+}
+
+const char* ColorDialogFailureText(ColorCommand command) {
+  return command == ColorCommand::LabelColor ? "Error - Color selection dialog failed to load"
+                                             : "Error - Color selection dialog failed to load.";
+}
+
+std::optional<std::string> RunColorCommand(ColorCommand command, IColorDialogPort& dialog,
+                                           const std::function<void(const std::string&)>& apply,
+                                           IMessagePort* messages) {
+  TColor color = clBlack;
+  switch (dialog.Execute(color)) {
+    case IColorDialogPort::Answer::Cancelled:
+      return std::nullopt;
+    case IColorDialogPort::Answer::Failed:
+      if (messages) messages->ShowMessage(ColorDialogFailureText(command));
+      return std::nullopt;
+    case IColorDialogPort::Answer::Chosen:
+      break;
+  }
+  const std::string text = ColorToString(color);
+  if (apply) apply(text);
+  WriteSetting(kSectionSettings, ColorSettingName(command), text);
+  return text;
+}
+
+}  // namespace sky

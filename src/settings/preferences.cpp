@@ -1,0 +1,106 @@
+#include "settings/preferences.h"
+
+#include <algorithm>
+
+#include "common/convert.h"
+#include "locations/presets.h"
+#include "settings/ini_proc.h"
+
+namespace sky {
+
+namespace {
+
+constexpr const char* kNA = "n/a";
+
+std::string Read(const char* name) { return ReadSetting(kSectionSettings, name); }
+void Write(const char* name, const std::string& text) { WriteSetting(kSectionSettings, name, text); }
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool LessNoCase(const std::string& a, const std::string& b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(Lower(x)) < static_cast<unsigned char>(Lower(y));
+  });
+}
+
+void SetField(ProxyField& f, bool enabled) {
+  f.enabled = enabled;
+  f.silver = !enabled;
+}
+
+}  // namespace
+
+const std::vector<std::string>& WallpaperChoices() {
+  static const std::vector<std::string> kChoices = {
+      "None",
+      "US Radar Image - Purdue",
+      "US Radar Image - Texas A&&M",
+      "US Radar Image - Yahoo",
+      "US Radar w/Topography - Texas A&&M",
+      "Europe Satellite Image",
+      "Europe Satellite Image - Meteo",
+      "Global Temp/Weather Image - UW-M",
+      "US Infrared Satellite Image - Purdue",
+      "US Infrared/Satellite/Radar Image - Purdue",
+      "U.S. StormWatch",
+  };
+  return kChoices;
+}
+
+std::vector<std::string> SortedWallpaperChoices() {
+  std::vector<std::string> sorted = WallpaperChoices();
+  std::stable_sort(sorted.begin(), sorted.end(), LessNoCase);
+  return sorted;
+}
+
+void CheckBox1Click(PrefForm& form) {
+  const bool enable = !form.proxyHost.enabled;
+  SetField(form.proxyHost, enable);
+  SetField(form.proxyPort, enable);
+}
+
+void SetProxyTick(PrefForm& form, bool ticked) {
+  if (form.proxyTicked == ticked) return;
+  form.proxyTicked = ticked;
+  CheckBox1Click(form);
+}
+
+void FillPrefForm(PrefForm& form) {
+  const std::string autoUpdate = Read(pref_names::kAutoUpdate);
+  form.autoUpdateYes = autoUpdate == "y" || autoUpdate == kNA;
+
+  form.startupList = Presets(nullptr, nullptr, {}).Stored();
+  form.startupList.emplace_back(kNoneChoice);
+  // The box keeps the text it had when nothing is stored.
+  if (const std::string startup = Read(pref_names::kStartupLoc); startup != kNA) form.startupText = startup;
+
+  form.wallpaperList = SortedWallpaperChoices();
+  const std::string wallpaper = Read(pref_names::kAutoWallpaper);
+  form.wallpaperText = wallpaper == kNA ? std::string(kNoneChoice) : wallpaper;
+
+  if (Read(pref_names::kProxyUse) != "y") {
+    SetProxyTick(form, false);
+    SetField(form.proxyHost, false);
+    SetField(form.proxyPort, false);
+  } else {
+    SetProxyTick(form, true);
+  }
+  if (const std::string host = Read(pref_names::kProxy); host != kNA) form.proxyHost.text = host;
+  if (const std::string port = Read(pref_names::kProxyPort); port != kNA) form.proxyPort.text = port;
+}
+
+void StorePrefForm(const PrefForm& form) {
+  Write(pref_names::kAutoUpdate, form.autoUpdateYes ? "y" : "n");
+  Write(pref_names::kStartupLoc, form.startupText);
+  if (form.proxyTicked) {
+    StrToInt(form.proxyPort.text);  // throws for a port that is no integer
+    Write(pref_names::kProxy, form.proxyHost.text);
+    Write(pref_names::kProxyPort, form.proxyPort.text);
+    Write(pref_names::kProxyUse, "y");
+  } else {
+    Write(pref_names::kProxyUse, "n");
+  }
+  Write(pref_names::kAutoWallpaper, form.wallpaperText);
+}
+
+}  // namespace sky

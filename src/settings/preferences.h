@@ -1,0 +1,64 @@
+// The preferences dialog without the dialog: what its fields show when it
+// opens, how the proxy tick switches the proxy fields, and what "&Okay"
+// stores. The Qt dialog copies a PrefForm into its widgets and back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sky {
+
+// Names of the "Settings" values the dialog reads and writes.
+namespace pref_names {
+inline constexpr const char* kStartupLoc = "StartupLoc";
+inline constexpr const char* kAutoUpdate = "AutoUpdate";
+inline constexpr const char* kProxyUse = "ProxyUse";
+inline constexpr const char* kProxy = "Proxy";
+inline constexpr const char* kProxyPort = "ProxyPort";
+inline constexpr const char* kAutoWallpaper = "AutoWallpaper";
+}  // namespace pref_names
+
+inline constexpr const char* kNoneChoice = "None";
+
+// The wallpaper choices in the order they are added; the box shows them sorted.
+// The Texas texts carry two ampersands: they are stored and compared so.
+const std::vector<std::string>& WallpaperChoices();
+// The choices as the box lists them: alphabetically, without regard to case.
+std::vector<std::string> SortedWallpaperChoices();
+
+// The state of one proxy field: enabled, and silver (else the window colour).
+struct ProxyField {
+  bool enabled = false;
+  bool silver = true;
+  std::string text;
+};
+
+struct PrefForm {
+  bool autoUpdateYes = true;               // radioYesupstat, else radioNoupstat
+  std::vector<std::string> startupList;    // cboStartupLoc's list
+  std::string startupText;                 // cboStartupLoc's text
+  std::vector<std::string> wallpaperList;  // cboAutoWallpaper's list
+  std::string wallpaperText;               // cboAutoWallpaper's text
+  bool proxyTicked = false;                // CheckBox1
+  // As designed: the host field disabled, the port field enabled, both silver.
+  ProxyField proxyHost{false, true, {}};
+  ProxyField proxyPort{true, true, {}};
+};
+
+// CheckBox1Click: runs whenever the tick changes. It looks at the host field
+// alone: an enabled host field disables both, a disabled one enables both.
+void CheckBox1Click(PrefForm& form);
+// Setting the tick runs CheckBox1Click when the tick changes.
+void SetProxyTick(PrefForm& form, bool ticked);
+
+// FormShow: fills `form` (kept from the previous showing, as the dialog is)
+// from the store and the presets. Throws what the store throws.
+void FillPrefForm(PrefForm& form);
+
+// btnOkayClick without the closing: stores "AutoUpdate" and "StartupLoc",
+// then, with the proxy ticked, checks the port; a port that is no integer
+// throws EConvertError before anything else is stored (the dialog stays
+// open). Then the proxy values and "AutoWallpaper".
+void StorePrefForm(const PrefForm& form);
+
+}  // namespace sky
