@@ -207,8 +207,15 @@ void ArmScreenshot(TForm1* form) {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
+  if (app::CommandLineNeedsNoDisplay(argc, argv)) {
+    QCoreApplication info(argc, argv);
+    app::InitApplicationInfo();
+    app::ParseCommandLine();  // prints and exits
+    return 0;
+  }
   QApplication app(argc, argv);
   app::InitApplicationInfo();
+  app::ParseCommandLine();
 
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;

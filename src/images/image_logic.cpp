@@ -10,6 +10,7 @@
 
 #include "app/main_logic.h"
 #include "common/exceptions.h"
+#include "net/request_profile.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
 #include "controls/gif_decoder.h"
