@@ -99,6 +99,23 @@ constexpr HelpRow kHelp[] = {
      "  1  the store cannot be read or written, or a value is of the wrong type\n"
      "  2  usage error\n"},
 
+    {"version-check", Group::User, "ask the maker's server whether a newer version is out",
+     "The Help menu's version check, through the proxy of the settings. --json\n"
+     "prints the current and latest version and the message as one JSON object.\n"
+     "\n"
+     "Example:\n"
+     "  skyglass-cli version-check\n",
+     "  0  the check was answered (--json: always)\n"
+     "  1  the request failed, or the answer holds no version\n"
+     "  2  usage error\n"},
+    {"prefs", Group::User, "show the stored preferences, presets and colours",
+     "Prints what the preferences dialog and the colour commands stored, in plain\n"
+     "words, with the value used when one is not set, and the preset locations.\n"
+     "\n"
+     "Example:\n"
+     "  skyglass-cli prefs\n",
+     "  0  printed\n  2  usage error\n"},
+
     // ---- plumbing
     {"parse-page", Group::Plumbing, "parse a saved conditions page into its record",
      "Runs the conditions page parser over FILE and prints the record, the page's\n"
