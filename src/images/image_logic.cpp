@@ -17,6 +17,7 @@
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 #include "settings/ini_proc.h"
 #include "settings/preferences.h"
 
@@ -108,11 +109,7 @@ void ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
   if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
   THttpClient& c = client_;
-  c.TimeOut = 90000;
-  c.InputFileMode = true;
-  c.OutputFileMode = false;
-  c.ReportLevel = 16;
-  c.HeaderInfo.Referer = kReferer;
+  profiles::kPicture.Apply(c);
   c.Body = path;
   // A success of an earlier request must not pass for this one's.
   state_.SuccessFlag.clear();
