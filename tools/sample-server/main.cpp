@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "maker_site.h"
+#include "pictures.h"
 #include "site.h"
 
 namespace {
@@ -27,13 +28,15 @@ struct Options {
   std::string log_file;
   long long now = -1;  // fixed clock for reproducible pages; -1: the real one
   std::string latest_version = sky::sample::kDefaultLatestVersion;
+  sky::sample::PictureOptions pictures;
 };
 
 constexpr int kListenBacklog = 512;
 
 constexpr const char* kUsage =
     "usage: skyglass-sample-server [--port N] [--bind ADDR] [--log FILE]\n"
-    "                              [--now UNIX_SECONDS] [--latest-version TEXT]\n";
+    "                              [--now UNIX_SECONDS] [--latest-version TEXT]\n"
+    "                              [--small-radar] [--missing-picture PATH]...\n";
 
 bool IsLoopback(const std::string& address) {
   return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
@@ -56,6 +59,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::cout << kUsage;
       return 1;
     }
+    if (arg == "--small-radar") {
+      options.pictures.smallPurdueRadar = true;
+      continue;
+    }
     if (i + 1 >= argc) {
       std::cerr << "skyglass-sample-server: " << arg << (arg.starts_with("--") ? " needs a value\n" : ": unknown argument\n")
                 << kUsage;
@@ -73,6 +80,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.now = number;
     } else if (arg == "--latest-version") {
       options.latest_version = value;
+    } else if (arg == "--missing-picture") {
+      options.pictures.missing.insert(value);
     } else {
       std::cerr << "skyglass-sample-server: bad argument " << arg << " " << value << "\n" << kUsage;
       return 2;
@@ -132,6 +141,7 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   const std::unique_ptr<sky::sample::Router> router = sky::sample::MakeDefaultRouter(options.latest_version);
+  sky::sample::AddPictureSites(*router, options.pictures);
   const long long fixed_now = options.now;
 
   httplib::Server server;

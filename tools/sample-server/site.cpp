@@ -3,6 +3,7 @@
 #include "common/hosts.h"
 #include "conditions_site.h"
 #include "maker_site.h"
+#include "pictures.h"
 
 namespace sky::sample {
 
@@ -78,6 +79,7 @@ std::unique_ptr<Router> MakeDefaultRouter(const std::string& latest_version) {
   auto router = std::make_unique<Router>();
   router->Add(hosts::kWeatherUnderground, MakeConditionsSite());
   router->Add(hosts::kMaker, MakeMakerSite(latest_version));
+  AddPictureSites(*router);
   return router;
 }
 
