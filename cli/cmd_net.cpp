@@ -130,7 +130,13 @@ void ApplyProxySettings(sky::THttpClient& c) {
 std::string FetchFailure(const sky::THttpClient& c, const std::string& message, bool timedOut) {
   std::string detail;
   if (timedOut && message.find("aborted") != std::string::npos) {
-    detail = "nothing arrived for " + std::to_string(c.TimeOut / 1000) + " s";
+    const std::string seconds = std::to_string(c.TimeOut / 1000) + " s";
+    if (c.TimeOutCause() == "deadline")
+      detail = "the whole request took too long";
+    else if (c.TimeOutCause() == "stall")
+      detail = "less than " + std::to_string(sky::TSockClient::StallBytes) + " bytes arrived in " + seconds;
+    else
+      detail = "nothing arrived for " + seconds;
   } else if (message == "Null Remote Address") {
     detail = "cannot find host " + (c.Proxy.empty() ? c.Host : c.Proxy);
   } else if (message == "Connection Failed" && c.LastErrorNo() != 0) {

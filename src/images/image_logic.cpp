@@ -26,6 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+constexpr std::int64_t kMaxPictureBytes = std::int64_t{32} * 1024 * 1024;
+
 class NoMessages : public IMessagePort {
  public:
   void ShowMessage(const std::string&) override {}
@@ -110,6 +112,9 @@ void ImageLogic::Download() {
   THttpClient& c = client_;
   c.TimeOut = 90000;
   c.InputFileMode = true;
+  // No catalogue picture comes near this; a server sending more is refused
+  // before it fills the disk.
+  c.MaxFileBytes = kMaxPictureBytes;
   c.OutputFileMode = false;
   c.ReportLevel = 16;
   c.HeaderInfo.Referer = kReferer;

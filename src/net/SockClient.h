@@ -91,7 +91,8 @@ class TSockClient {
   std::string Host;
   int Port = 0;
   int TimeOut = 0;      // ms for name lookup and connection set-up, and the
-                        // longest silence once connected; 0 = no limit
+                        // longest silence once connected (fewer than
+                        // StallBytes in a TimeOut period); 0 = no limit
   int ReportLevel = 0;  // highest status level reported
   std::string Proxy;    // empty: connect to Host directly
   int ProxyPort = 0;
