@@ -191,16 +191,20 @@ FetchOutcome MainLogic::Get_the_Stats() {
       ComputeWindChill();
       outcome = FetchOutcome::Shown;
     } else {
-      SetStatus("Error retrieving data...");
+      SetStatus(kRetrieveError);
     }
     state_.SuccessFlag.clear();
     state_.RequestText.clear();
 
     SetStatus("Processing moon phase image...");
     if (ports_.moon) ports_.moon->UpdateMoonPhase();
-    SetStatus(kThankYou);
+    // A failure stays readable until the next fetch: the thanks over it
+    // would report it as a success within milliseconds.
+    SetStatus(outcome == FetchOutcome::Shown ? kThankYou : kRetrieveError);
     return outcome;
   } catch (const std::exception& e) {
+    // The abort's own text stays; any other failure names itself.
+    if (!abortRequested_) SetStatus(e.what());
     Messages().ShowError(e.what());
     return FetchOutcome::Error;
   }
@@ -365,7 +369,14 @@ void MainLogic::HttpClient1HostResolved() { RoutedStatus("Host resolved..."); }
 void MainLogic::HttpClient1Connect() { RoutedStatus("Connected..."); }
 void MainLogic::HttpClient1Disconnect() { RoutedStatus("Disconnected..."); }
 void MainLogic::HttpClient1InvalidHost(bool&) { RoutedStatus("Invalid host..."); }
-void MainLogic::HttpClient1ConnectionFailed() { RoutedStatus("Connection Failed..."); }
+void MainLogic::HttpClient1ConnectionFailed() {
+  // Refused at the local gateway's port: it is not running, and the user can start it.
+  if (client_->Proxy == hosts::kGatewayHost && client_->ProxyPort == hosts::kGatewayPort) {
+    RoutedStatus("Weather gateway not running: systemctl --user start skyglass-gateway");
+    return;
+  }
+  RoutedStatus("Connection Failed...");
+}
 void MainLogic::HttpClient1Redirect(bool&) { RoutedStatus("Redirected..."); }
 void MainLogic::HttpClient1AuthenticationNeeded() { RoutedStatus("Authentication needed..."); }
 void MainLogic::HttpClient1PacketSent() { SetStatus("Packet sent..."); }

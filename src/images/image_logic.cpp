@@ -110,14 +110,10 @@ void ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
   if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
   THttpClient& c = client_;
-  c.TimeOut = 90000;
-  c.InputFileMode = true;
+  profiles::kPicture.Apply(c);
   // No catalogue picture comes near this; a server sending more is refused
   // before it fills the disk.
   c.MaxFileBytes = kMaxPictureBytes;
-  c.OutputFileMode = false;
-  c.ReportLevel = 16;
-  c.HeaderInfo.Referer = kReferer;
   c.Body = path;
   // A success of an earlier request must not pass for this one's.
   state_.SuccessFlag.clear();
