@@ -102,6 +102,16 @@ std::string HttpForecastFetch::Get(const std::string& url) {
   return client_.Body;
 }
 
+void mnuForecastHTMLClick(THttpClient& client, const std::function<void(const std::string& url)>& openInBrowser) {
+  client.TimeOut = 60000;
+  client.InputFileMode = false;
+  client.OutputFileMode = false;
+  client.HeaderInfo.Referer = kHtmlForecastReferer;
+  client.Get(hosts::kWeatherUndergroundUrl);
+  client.Body.clear();
+  if (openInBrowser) openInBrowser(hosts::kWeatherUndergroundUrl);
+}
+
 ForecastLogic::ForecastLogic(ForecastPorts ports, std::string& kind, const CurrentLocation& location)
     : ports_(std::move(ports)), kind_(kind), location_(location) {}
 

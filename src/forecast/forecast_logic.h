@@ -90,6 +90,10 @@ class HttpForecastFetch : public IForecastFetch {
   THttpClient& client_;
 };
 
+// "Forecast - &HTML Version": the home page of the conditions server is
+// fetched, then handed to the desktop to open in the user's browser.
+void mnuForecastHTMLClick(THttpClient& client, const std::function<void(const std::string& url)>& openInBrowser);
+
 struct ForecastPorts {
   IForecastWindowPort* window = nullptr;
   IStatusPort* status = nullptr;  // the window's status bar

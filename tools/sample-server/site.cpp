@@ -2,6 +2,7 @@
 
 #include "common/hosts.h"
 #include "conditions_site.h"
+#include "forecast_site.h"
 #include "maker_site.h"
 
 namespace sky::sample {
@@ -78,6 +79,9 @@ std::unique_ptr<Router> MakeDefaultRouter(const std::string& latest_version) {
   auto router = std::make_unique<Router>();
   router->Add(hosts::kWeatherUnderground, MakeConditionsSite());
   router->Add(hosts::kMaker, MakeMakerSite(latest_version));
+  router->Add(hosts::kIwin, MakeIwinSite());
+  router->Add(hosts::kCensus, MakeCensusTextSite());
+  router->Add(hosts::kCensusLookup, MakeCensusLookupSite());
   return router;
 }
 
