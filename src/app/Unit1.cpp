@@ -486,6 +486,14 @@ void TForm1::Guarded(const std::function<void()>& command) {
   }
 }
 
+bool TForm1::BindCommand(const char* objectName, std::function<void()> command) {
+  QAction* a = findChild<QAction*>(QString::fromLatin1(objectName));
+  if (!a) return false;
+  a->disconnect(this);
+  connect(a, &QAction::triggered, this, [this, command = std::move(command)] { Guarded(command); });
+  return true;
+}
+
 namespace {
 void ApplyColor(const std::string& text, QLabel* const* labels, int count, QPalette::ColorRole role) {
   const std::optional<TColor> c = TryStringToColor(text);
@@ -498,6 +506,14 @@ void ApplyColor(const std::string& text, QLabel* const* labels, int count, QPale
   }
 }
 }  // namespace
+
+void TForm1::ApplyColorSetting(ColorRow row, const std::string& colorText) {
+  switch (row) {
+    case ColorRow::CaptionBackground: set_label_colors(colorText); break;
+    case ColorRow::CaptionText: set_label_font_colors(colorText); break;
+    case ColorRow::ValueText: set_stats_font_color(colorText); break;
+  }
+}
 
 void TForm1::set_label_colors(const std::string& colorText) {
   ApplyColor(colorText, captionLabels.data(), 13, QPalette::Window);
@@ -542,32 +558,7 @@ void TForm1::FormShow() {
     move(g.x() + g.width() / 2 - frameGeometry().width() / 2,
          g.y() + g.height() / 2 - frameGeometry().height() / 2);
   }
-  auto read = [this](const char* n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
-  Guarded([&] {
-    std::string c = read("labelcolor");
-    if (c != kNA) set_label_colors(c);
-    c = read("labelfcolor");
-    if (c != kNA) set_label_font_colors(c);
-    c = read("statsfcolor");
-    if (c != kNA) set_stats_font_color(c);
-    Repaint();
-  });
-  Guarded([&] {
-    if (hooks.loadPresetMenu) hooks.loadPresetMenu();
-    Repaint();
-  });
-  Guarded([&] {
-    if (hooks.updateMoonPhase) hooks.updateMoonPhase();
-    Repaint();
-  });
-  Guarded([&] {
-    if (read("ProxyUse") != "y") return;
-    const std::string proxy = read("Proxy");
-    if (proxy != kNA && hooks.setProxy) hooks.setProxy(proxy);
-    const std::string port = read("ProxyPort");
-    // A port that is no number shows the conversion error; the host stays.
-    if (port != kNA && hooks.setProxyPort) hooks.setProxyPort(StrToInt(port));
-  });
+  if (hooks.formShow) hooks.formShow();
 }
 
 void TForm1::showEvent(QShowEvent* e) {

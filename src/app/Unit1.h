@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "app/fetch_gate.h"
+#include "common/fetch_gate.h"
 #include "app/main_ports.h"
 #include "app/refresh_cycle.h"
 #include "common/ports.h"
@@ -39,17 +39,13 @@ struct MainHooks {
   std::function<void(const std::string&)> setRequestText;
   std::function<void(bool)> setSilent;
   std::function<void()> abortConnection;
-  std::function<void()> loadPresetMenu;
   std::function<void()> clearPresets;
   std::function<void()> removeSpecificLocation;
   std::function<void()> sortPresets;
   std::function<void()> chooseLocation;
   std::function<void()> wallpaper;
-  // The moon-phase step.
-  std::function<void()> updateMoonPhase;
-  // Proxy host and port for the HTTP client.
-  std::function<void(const std::string&)> setProxy;
-  std::function<void(int)> setProxyPort;
+  // The steps of the first showing, once the window has centred itself.
+  std::function<void()> formShow;
   // Runs when the first fetch of the run is over (successful or not).
   std::function<void()> afterFirstFetch;
   // The forecast and census commands: the retrieval kind ("n", "f", "h",
@@ -81,6 +77,7 @@ class TForm1 : public QMainWindow,
   std::string Caption() const override;
   void SetCaption(const std::string& caption) override;
   void Repaint() override;
+  void ApplyColorSetting(ColorRow row, const std::string& colorText) override;
   // IStatusPort: the status line (first panel).
   void SetStatus(const std::string& text) override;
   std::string Status() const;
@@ -106,6 +103,9 @@ class TForm1 : public QMainWindow,
   void PresetClick(int slot);
   // A menu command: an error it throws goes to the standard error box.
   void Guarded(const std::function<void()>& command);
+  // Gives the menu item named `objectName` its command (in place of any it
+  // had), run through Guarded. False when there is no such item.
+  bool BindCommand(const char* objectName, std::function<void()> command);
 
   // The colour apply steps: a colour text that converts is set on every
   // label of the row; one that does not changes nothing, silently.

@@ -25,7 +25,9 @@
 #include "forecast/Unit_frmforecast.h"
 #include "forecast/forecast_logic.h"
 #include "images/Unit_frmImage.h"
+#include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
+#include "info/info_commands.h"
 #include "locations/frmLocation.h"
 #include "settings/Unit_pref.h"
 
@@ -75,16 +77,38 @@ class MoonView final : public IMoonView, public IMoonPort {
   std::string shown_;
 };
 
+// The location chooser's way to the main window and its logic.
+class ChooserHost final : public IChooserHost {
+ public:
+  ChooserHost(TForm1& form, MainLogic& logic) : form_(form), logic_(logic) {}
+  bool Busy() const override { return form_.Gate().Busy(); }
+  IMessagePort& Messages() override { return form_; }
+  IStatusPort& Status() override { return form_; }
+  CurrentLocation& Location() override { return logic_.State().Location; }
+  void FetchChoice() override {
+    form_.RunFetch([this] { logic_.ChooserFetch(); });
+  }
+  void FetchNothing() override {
+    form_.RunFetch([this] { logic_.FetchPreStep(); });
+  }
+
+ private:
+  TForm1& form_;
+  MainLogic& logic_;
+};
+
 }  // namespace
 
 // The core behind the windows: the main window's logic with its HTTP client,
-// and the moon picture.
+// the moon picture, and the chooser's way to them.
 struct Program {
   explicit Program(TForm1& form)
       : moon(form),
-        logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}) {}
+        logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}),
+        chooserHost(form, logic) {}
   MoonView moon;
   MainLogic logic;
+  ChooserHost chooserHost;
   std::unique_ptr<HttpForecastFetch> forecastFetch;
   std::unique_ptr<ForecastLogic> forecast;
 };
@@ -94,7 +118,7 @@ namespace {
 void Wire(TForm1& form, Program& program) {
   MainLogic& logic = program.logic;
   MainHooks& h = form.hooks;
-  h.readSetting = [](const std::string& name) { return ReadSetting(kSectionSettings, name); };
+  h.readSetting = settings::StoreReader();
   h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
   h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
   h.setSilent = [&logic](bool on) {
@@ -104,13 +128,10 @@ void Wire(TForm1& form, Program& program) {
       logic.State().SilentFlag.clear();
   };
   h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
-  h.loadPresetMenu = [&logic] { logic.LoadPresetMenu(); };
   h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
-  h.updateMoonPhase = [&program] { program.moon.UpdateMoonPhase(); };
-  h.setProxy = [&logic](const std::string& host) { logic.HttpClient1().Proxy = host; };
-  h.setProxyPort = [&logic](int port) { logic.HttpClient1().ProxyPort = port; };
+  h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
 }
 
 // The forecast window: its logic on the main window's client and the
@@ -223,11 +244,14 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.frmForecast = new TfrmForecast();
   WireForecast(w, options);
   step("TfrmForecast", 35);
-  w.frmLocation = new TfrmLocation(*w.Form1, w.program->logic,
-                                   [p = w.program.get()] { p->moon.UpdateMoonPhase(); });
+  w.frmLocation = new TfrmLocation(w.program->chooserHost);
   step("TfrmLocation", 100);
   TfrmLocation* chooser = w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
+  WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);
+  for (QWidget* window : {static_cast<QWidget*>(w.frmLocation), static_cast<QWidget*>(w.frmForecast),
+                          static_cast<QWidget*>(w.frmImage)})
+    InstallHelpKey(window);
 
   TfrmPleaseWait* wait = w.frmPleaseWait;
   w.Form1->hooks.firstPaint = [wait] {

@@ -1,38 +1,55 @@
 #include "controls/ColorDialog.h"
 
+#include <QApplication>
 #include <QColorDialog>
 
 namespace sky::ui {
 
-namespace {
-TColor gLast = clBlack;
+TSharedColorDialog& TSharedColorDialog::Instance() {
+  static TSharedColorDialog dialog;
+  return dialog;
 }
 
-TColor TColorDialogPort::LastColor() { return gLast; }
-
-std::function<IColorDialogPort::Answer(TColor&)>& TColorDialogPort::AnswerForTests() {
-  static std::function<Answer(TColor&)> f;
-  return f;
-}
-
-IColorDialogPort::Answer TColorDialogPort::Execute(TColor& color) {
-  if (AnswerForTests()) {
-    color = gLast;
-    const Answer a = AnswerForTests()(color);
-    if (a == Answer::Chosen) gLast = color;
-    return a;
+std::optional<QColor> TSharedColorDialog::Choose(QWidget* parent, bool* failed) {
+  if (failed) *failed = false;
+  if (failNext) {
+    failNext = false;
+    if (failed) *failed = true;
+    return std::nullopt;
   }
-  const Rgb start = ColorToRgb(gLast);
-  QColorDialog dialog(QColor(start.r, start.g, start.b), parent_);
-  dialog.setOption(QColorDialog::ShowAlphaChannel, false);
-  dialog.setOption(QColorDialog::DontUseNativeDialog, true);
-  if (dialog.exec() != QDialog::Accepted) return Answer::Cancelled;
-  const QColor c = dialog.selectedColor();
-  if (!c.isValid()) return Answer::Failed;
-  color = RgbToColor(Rgb{static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-                         static_cast<std::uint8_t>(c.blue())});
-  gLast = color;
+  std::optional<QColor> chosen;
+  if (answerer) {
+    chosen = answerer(last_);
+  } else {
+    QColorDialog dialog(last_, parent ? parent : QApplication::activeWindow());
+    dialog.setOption(QColorDialog::ShowAlphaChannel, false);
+    dialog.setOption(QColorDialog::DontUseNativeDialog, true);
+    if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedColor();
+  }
+  if (chosen && chosen->isValid()) {
+    last_ = *chosen;
+    return chosen;
+  }
+  return std::nullopt;
+}
+
+IColorDialogPort::Answer TSharedColorDialog::Execute(TColor& color) {
+  bool failed = false;
+  const std::optional<QColor> c = Choose(nullptr, &failed);
+  if (failed) return Answer::Failed;
+  if (!c) return Answer::Cancelled;
+  color = TColorOf(*c);
   return Answer::Chosen;
+}
+
+QColor QColorOf(TColor color) {
+  const Rgb rgb = ColorToRgb(color);
+  return QColor(rgb.r, rgb.g, rgb.b);
+}
+
+TColor TColorOf(const QColor& color) {
+  return RgbToColor(Rgb{static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
+                        static_cast<std::uint8_t>(color.blue())});
 }
 
 }  // namespace sky::ui

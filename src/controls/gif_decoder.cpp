@@ -110,6 +110,10 @@ struct Decoder {
     if (img.hasGlobalColorTable && !ReadColorTable(r, globalBits, img.globalColorTable))
       return Fail(kGifBadData, "truncated global colour table");
 
+    // The whole budget is checked from the headers before a single frame is
+    // allocated: a file of a few hundred bytes may declare gigabytes.
+    if (!CheckBudget()) return false;
+
     bool done = false;
     while (!done && !r.AtEnd()) {
       if (!Progress(r.Pos())) break;
@@ -160,6 +164,45 @@ struct Decoder {
     }
     res.ok = true;
     res.status = kGifLoaded;
+    return true;
+  }
+
+  // Walks the blocks the decoding loop below will visit, without decoding,
+  // and adds up the frames it would allocate and the picture they span.
+  // Stops where the loop would stop (trailer, frame limit, first image only)
+  // or fail (a broken descriptor, which the loop then reports itself).
+  bool CheckBudget() {
+    ByteReader s = r;
+    const GifImage& img = res.image;
+    std::uint64_t total = 0, w = img.screenWidth, h = img.screenHeight;
+    std::size_t frames = 0;
+    while (!s.AtEnd()) {
+      std::uint8_t intro = 0;
+      s.Byte(intro);
+      if (intro == 0x21) {
+        std::uint8_t label;
+        if (!s.Byte(label)) break;
+        s.SkipSubBlocks();  // every extension kind is laid out as sub-blocks
+      } else if (intro == 0x2C) {
+        const std::uint8_t* d;
+        if (frames >= kGifMaxFrames || !s.Bytes(9, d)) break;
+        const std::uint64_t fw = Le16(d + 4), fh = Le16(d + 6);
+        if (fw == 0 || fh == 0) break;
+        if (fw * fh > opt.maxPixels || (total += fw * fh) > opt.maxTotalPixels)
+          return Fail(kGifBadData, "frame too large");
+        w = std::max<std::uint64_t>(w, Le16(d) + fw);
+        h = std::max<std::uint64_t>(h, Le16(d + 2) + fh);
+        ++frames;
+        if (opt.firstImageOnly) break;
+        const std::uint8_t* table;
+        if ((d[8] & 0x80) && !s.Bytes((std::size_t{3} << ((d[8] & 7) + 1)), table)) break;
+        std::uint8_t minCode;
+        if (s.Byte(minCode)) s.SkipSubBlocks();
+      } else if (intro == 0x3B) {
+        break;
+      }
+    }
+    if (frames > 0 && w * h > opt.maxPixels) return Fail(kGifBadData, "picture too large");
     return true;
   }
 

@@ -80,11 +80,13 @@ struct GifDecodeOptions {
   // for frames of more than 100000 pixels, every 64 rows (32 for wide ones).
   std::function<bool(const GifProgressInfo&)> progress;
   // A picture (screen widened to its frames) or a frame larger than this is
-  // refused rather than allocated.
-  std::uint64_t maxPixels = 64ull * 1024 * 1024;
+  // refused rather than allocated. 16 megapixels is 4096 x 4096, far above
+  // any weather picture; the composed picture costs 4 bytes a pixel, a frame 1.
+  std::uint64_t maxPixels = 16ull * 1024 * 1024;
   // Budget for the pixels of all frames together, so that a small hostile
-  // file cannot declare hundreds of huge frames.
-  std::uint64_t maxTotalPixels = 512ull * 1024 * 1024;
+  // file cannot declare hundreds of huge frames. Both bounds are checked
+  // from the headers of the whole file before anything is allocated.
+  std::uint64_t maxTotalPixels = 64ull * 1024 * 1024;
 };
 
 struct GifDecodeResult {

@@ -210,9 +210,8 @@ void TfrmForecast::btnGetitClick() {
 
 void TfrmForecast::mnubgColorClick() {
   if (!logic_) return;
-  TColorDialogPort dialog(this);
   try {
-    logic_->mnubgColorClick(dialog);
+    logic_->mnubgColorClick(TSharedColorDialog::Instance());
   } catch (const std::exception& e) {
     if (hooks.showError) hooks.showError(e.what());
   }

@@ -93,7 +93,7 @@ void StorePrefForm(const PrefForm& form) {
   Write(pref_names::kAutoUpdate, form.autoUpdateYes ? "y" : "n");
   Write(pref_names::kStartupLoc, form.startupText);
   if (form.proxyTicked) {
-    StrToInt(form.proxyPort.text);  // throws for a port that is no integer
+    settings::ParsePort(form.proxyPort.text);  // throws for a port that is no integer
     Write(pref_names::kProxy, form.proxyHost.text);
     Write(pref_names::kProxyPort, form.proxyPort.text);
     Write(pref_names::kProxyUse, "y");

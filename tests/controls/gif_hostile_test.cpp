@@ -137,11 +137,50 @@ TEST(GifHostile, HugeDeclaredSizesAreRefusedNotAllocated) {
   many.Header("GIF89a", 1000, 1000, 1);
   for (int i = 0; i < 10; ++i) many.b.insert(many.b.end(), {0x2C, 0, 0, 0, 0, 0xE8, 0x03, 0xE8, 0x03, 0, 2, 1, 0x04, 0});
   many.Trailer();
+  int progressCalls = 0;
+  opt.progress = [&](const GifProgressInfo&) { return ++progressCalls > 0; };
   r = DecodeGif(many.b, opt);
   EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, "frame too large");
+  EXPECT_EQ(progressCalls, 0) << "refused only after decoding began";
   // Within the limits the same file loads.
   opt.maxTotalPixels = 20 * 1000 * 1000;
   EXPECT_TRUE(DecodeGif(many.b, opt).ok);
+}
+
+// Files of a few dozen bytes that declare 8192 x 8192 frames: one frame,
+// eight and nine of them. Each is refused from its headers, before any frame
+// is allocated (these cost 0.5 to 1 GB when they were decoded first).
+TEST(GifHostile, TinyBombsAreRefusedFromTheirHeaders) {
+  auto bomb = [](int frames, int side) {
+    GifBuilder g;
+    g.Header("GIF89a", side, side, 0);
+    const auto lo = static_cast<std::uint8_t>(side & 0xFF), hi = static_cast<std::uint8_t>(side >> 8);
+    for (int i = 0; i < frames; ++i) g.b.insert(g.b.end(), {0x2C, 0, 0, 0, 0, lo, hi, lo, hi, 0, 2, 1, 0x2C, 0});
+    return g.Trailer().b;
+  };
+  for (int frames : {1, 8, 9}) {
+    int progressCalls = 0;
+    GifDecodeOptions opt;
+    opt.progress = [&](const GifProgressInfo&) { return ++progressCalls > 0; };
+    const GifDecodeResult r = DecodeGif(bomb(frames, 8192), opt);
+    EXPECT_EQ(r.status, kGifBadData) << frames;
+    EXPECT_EQ(r.error, "frame too large") << frames;
+    EXPECT_EQ(progressCalls, 0) << frames;
+  }
+  // Five frames within the frame bound exceed the budget for all of them.
+  EXPECT_EQ(DecodeGif(bomb(5, 4096)).error, "frame too large");
+  // A small frame on a huge logical screen: the composed picture is too large.
+  Bytes screen = GifBuilder().Header("GIF89a", 8192, 8192).Solid(0, 0, 1, 1, 1).Trailer().b;
+  EXPECT_EQ(DecodeGif(screen).error, "picture too large");
+  // With the first image only, the frames after it do not count.
+  Bytes first = GifBuilder().Header("GIF89a", 2, 2).Solid(0, 0, 2, 2, 1).b;
+  const Bytes rest = bomb(9, 8192);
+  first.insert(first.end(), rest.begin() + 13, rest.end());
+  GifDecodeOptions only;
+  only.firstImageOnly = true;
+  EXPECT_TRUE(DecodeGif(first, only).ok);
+  EXPECT_FALSE(DecodeGif(first).ok);
 }
 
 TEST(GifHostile, GarbageAfterTheTrailerAndStrayBytesAreIgnored) {

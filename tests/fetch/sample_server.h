@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 extern char** environ;
 
@@ -19,8 +20,9 @@ namespace skytest {
 
 class SampleServer {
  public:
-  // Starts the server; port() is 0 when it could not be started.
-  SampleServer() {
+  // Starts the server (with `extra` arguments); port() is 0 when it could
+  // not be started.
+  explicit SampleServer(const std::vector<std::string>& extra = {}) {
     std::string exe = std::string(SKYGLASS_BIN_DIR) + "/skyglass-sample-server";
     int fds[2];
     if (pipe(fds) != 0) return;
@@ -28,8 +30,10 @@ class SampleServer {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
     posix_spawn_file_actions_addclose(&actions, fds[0]);
-    const char* argv[] = {exe.c_str(), "--port", "0", nullptr};
-    int rc = posix_spawn(&pid_, exe.c_str(), &actions, nullptr, const_cast<char**>(argv), environ);
+    std::vector<const char*> argv = {exe.c_str(), "--port", "0"};
+    for (const std::string& a : extra) argv.push_back(a.c_str());
+    argv.push_back(nullptr);
+    int rc = posix_spawn(&pid_, exe.c_str(), &actions, nullptr, const_cast<char**>(argv.data()), environ);
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     if (rc != 0) {

@@ -125,16 +125,14 @@ TEST_F(ForecastWindowTest, FontSizeAndColourKeptAcrossShowings) {
   EXPECT_TRUE(window().mnuSmallfont->isChecked());
   EXPECT_EQ(window().txtForecast->palette().color(QPalette::Base), QColor(Qt::white));
   window().mnuLargefont->trigger();
-  sky::ui::TColorDialogPort::AnswerForTests() = [](sky::TColor& c) {
-    c = sky::clTeal;
-    return sky::IColorDialogPort::Answer::Chosen;
-  };
+  auto& dialog = sky::ui::TSharedColorDialog::Instance();
+  dialog.answerer = [](const QColor&) { return std::optional<QColor>(QColor(0, 0x80, 0x80)); };
   window().mnubgColor->trigger();
-  sky::ui::TColorDialogPort::AnswerForTests() = nullptr;
+  dialog.answerer = nullptr;
   window().close();
   EXPECT_EQ(sky::ReadSetting("Settings", "FfontSiz"), "12");
   EXPECT_EQ(sky::ReadSetting("Settings", "Fbgcolor"), "clTeal");
-  EXPECT_EQ(sky::ui::TColorDialogPort::LastColor(), sky::clTeal);
+  EXPECT_EQ(dialog.LastColor(), QColor(0, 0x80, 0x80));
   Command("f");
   ASSERT_TRUE(WaitFor([&] { return window().isVisible(); }));
   EXPECT_EQ(window().txtForecast->font().pointSize(), 12);

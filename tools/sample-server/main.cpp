@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "maker_site.h"
+#include "pictures.h"
 #include "site.h"
 
 namespace {
@@ -27,11 +28,15 @@ struct Options {
   std::string log_file;
   long long now = -1;  // fixed clock for reproducible pages; -1: the real one
   std::string latest_version = sky::sample::kDefaultLatestVersion;
+  sky::sample::PictureOptions pictures;
 };
+
+constexpr int kListenBacklog = 512;
 
 constexpr const char* kUsage =
     "usage: skyglass-sample-server [--port N] [--bind ADDR] [--log FILE]\n"
-    "                              [--now UNIX_SECONDS] [--latest-version TEXT]\n";
+    "                              [--now UNIX_SECONDS] [--latest-version TEXT]\n"
+    "                              [--small-radar] [--missing-picture PATH]...\n";
 
 bool IsLoopback(const std::string& address) {
   return address == "localhost" || address == "::1" || address.rfind("127.", 0) == 0;
@@ -54,6 +59,10 @@ int ParseOptions(int argc, char** argv, Options& options) {
       std::cout << kUsage;
       return 1;
     }
+    if (arg == "--small-radar") {
+      options.pictures.smallPurdueRadar = true;
+      continue;
+    }
     if (i + 1 >= argc) {
       std::cerr << "skyglass-sample-server: " << arg << (arg.starts_with("--") ? " needs a value\n" : ": unknown argument\n")
                 << kUsage;
@@ -71,6 +80,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
       options.now = number;
     } else if (arg == "--latest-version") {
       options.latest_version = value;
+    } else if (arg == "--missing-picture") {
+      options.pictures.missing.insert(value);
     } else {
       std::cerr << "skyglass-sample-server: bad argument " << arg << " " << value << "\n" << kUsage;
       return 2;
@@ -130,17 +141,24 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   const std::unique_ptr<sky::sample::Router> router = sky::sample::MakeDefaultRouter(options.latest_version);
+  sky::sample::AddPictureSites(*router, options.pictures);
   const long long fixed_now = options.now;
 
   httplib::Server server;
   // One request per connection, as the program's HTTP/1.0 client expects.
   server.set_keep_alive_max_count(1);
-  server.set_read_timeout(10, 0);
+  // The program sends its whole request at once, so a client silent for three
+  // seconds is gone; and there are workers enough that a handful of such
+  // clients leave most of them free for the others meanwhile.
+  server.set_read_timeout(3, 0);
+  server.new_task_queue = [] { return new httplib::ThreadPool(64); };
   // Address reuse, but not port sharing: a second server on a taken port
   // must fail, not split the requests with the first.
-  server.set_socket_options([](socket_t sock) {
+  socket_t listening = INVALID_SOCKET;
+  server.set_socket_options([&listening](socket_t sock) {
     int yes = 1;
     setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    listening = sock;
   });
   server.set_write_timeout(10, 0);
 
@@ -201,6 +219,10 @@ int main(int argc, char** argv) {
     std::cerr << "skyglass-sample-server: cannot listen on " << options.bind << ":" << options.port << "\n";
     return 1;
   }
+  // A burst of clients (a test suite, a room of desktops) connects at once;
+  // the library's compiled-in backlog of 5 dropped or reset many of them.
+  // A second listen() on the bound socket only sets the longer queue.
+  if (listening != INVALID_SOCKET) listen(listening, kListenBacklog);
   std::atomic<bool> failed{false};
   std::atomic<bool> done{false};
   std::thread listener([&] {

@@ -4,6 +4,7 @@
 #include "conditions_site.h"
 #include "forecast_site.h"
 #include "maker_site.h"
+#include "pictures.h"
 
 namespace sky::sample {
 
@@ -79,6 +80,7 @@ std::unique_ptr<Router> MakeDefaultRouter(const std::string& latest_version) {
   auto router = std::make_unique<Router>();
   router->Add(hosts::kWeatherUnderground, MakeConditionsSite());
   router->Add(hosts::kMaker, MakeMakerSite(latest_version));
+  AddPictureSites(*router);
   router->Add(hosts::kIwin, MakeIwinSite());
   router->Add(hosts::kCensus, MakeCensusTextSite());
   router->Add(hosts::kCensusLookup, MakeCensusLookupSite());

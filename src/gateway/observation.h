@@ -1,0 +1,41 @@
+// Current conditions as the live sources give them, and their decoding from
+// the weather service's observation JSON and the aviation METAR JSON.
+#pragma once
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "conditions/page_writer.h"
+
+namespace sky::gateway {
+
+// Metric values as they arrive; missing stays missing.
+struct Observed {
+  std::optional<std::int64_t> time;  // UTC seconds
+  std::optional<double> temp_c, dewpoint_c, humidity, heat_index_c;
+  std::optional<double> wind_dir_deg, wind_kmh, gust_kmh;
+  bool wind_variable = false;
+  std::optional<double> pressure_hpa;
+  std::optional<double> visibility_miles;
+  std::optional<std::string> sky;  // words of the parser's picture table where possible
+};
+
+// "2026-12-07T16:53:00+00:00" (also "Z", fractions, a blank for "T").
+std::optional<std::int64_t> ParseIsoTime(const std::string& text);
+
+// The "properties" of a weather-service observation (a "latest observation"
+// answer is a feature; pass the whole answer).
+Observed DecodeNwsObservation(const nlohmann::json& feature);
+
+// One element of the METAR data API's JSON array.
+Observed DecodeMetar(const nlohmann::json& metar);
+// Weather and cloud groups ("-SHRA BR", [{"cover":"BKN"}]) -> "Light Rain Showers".
+std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::json& clouds);
+
+// The observed values in the page's units and wording.
+void FillObservedValues(const Observed& o, ConditionsPageContent& page);
+
+}  // namespace sky::gateway

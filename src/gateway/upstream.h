@@ -1,0 +1,83 @@
+// Requests to the live sources: one at a time per host, within a deadline,
+// bodies bounded, and a host that failed left alone for a growing while.
+#pragma once
+
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <string>
+
+#include "common/clock.h"
+
+namespace sky::gateway {
+
+struct FetchResult {
+  bool ok = false;     // a 2xx answer arrived whole
+  int status = 0;      // HTTP status, 0 when none came
+  std::string body;
+  std::string error;   // why it failed, for the log
+};
+
+// Milliseconds of the steady clock by which a request must be done.
+using Deadline = std::int64_t;
+std::int64_t SteadyNowMs();
+
+class IUpstream {
+ public:
+  virtual ~IUpstream() = default;
+  virtual FetchResult Get(const std::string& url, Deadline deadline) = 0;
+};
+
+// "https://host:port/path" -> "host:port" in lower case; empty for no URL.
+std::string HostOf(const std::string& url);
+
+// Per-host order and back-off. Back-off time runs on the injected clock;
+// waiting for a host's turn runs on the steady clock up to the deadline.
+class HostGates {
+ public:
+  HostGates(const IClock& clock, std::int64_t first_backoff_ms, std::int64_t max_backoff_ms)
+      : clock_(clock), first_backoff_ms_(first_backoff_ms), max_backoff_ms_(max_backoff_ms) {}
+
+  enum class Admit { kGo, kBackingOff, kTimedOut };
+  // kGo: the caller holds the host until Release.
+  Admit Acquire(const std::string& host, Deadline deadline);
+  void Release(const std::string& host, bool succeeded);
+  // Milliseconds of back-off left for the host (0: none).
+  std::int64_t BackoffLeftMs(const std::string& host) const;
+
+ private:
+  struct Host {
+    bool busy = false;
+    int failures = 0;
+    std::int64_t retry_at = 0;  // clock ms
+  };
+  const IClock& clock_;
+  const std::int64_t first_backoff_ms_, max_backoff_ms_;
+  mutable std::mutex mutex_;
+  std::condition_variable turn_;
+  std::map<std::string, Host> hosts_;
+};
+
+struct UpstreamSettings {
+  std::string user_agent;             // "skyglass-gateway/0.1 (contact)"
+  std::int64_t connect_timeout_ms = 4000;
+  std::size_t max_body_bytes = 8u << 20;
+};
+
+// libcurl with the gates above; logs one line per failure.
+class CurlUpstream final : public IUpstream {
+ public:
+  CurlUpstream(UpstreamSettings settings, HostGates& gates, std::function<void(const std::string&)> log);
+  ~CurlUpstream() override;
+  FetchResult Get(const std::string& url, Deadline deadline) override;
+
+ private:
+  FetchResult Transfer(const std::string& url, Deadline deadline);
+  UpstreamSettings settings_;
+  HostGates& gates_;
+  std::function<void(const std::string&)> log_;
+};
+
+}  // namespace sky::gateway

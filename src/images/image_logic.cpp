@@ -1,0 +1,283 @@
+#include "images/image_logic.h"
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+#include <vector>
+
+#include "app/main_logic.h"
+#include "common/exceptions.h"
+#include "common/text.h"
+#include "common/user_dirs.h"
+#include "controls/gif_decoder.h"
+#include "images/bmp_writer.h"
+#include "images/jpeg_loader.h"
+#include "net/HttpClient.h"
+#include "settings/ini_proc.h"
+#include "settings/preferences.h"
+
+namespace sky {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class NoMessages : public IMessagePort {
+ public:
+  void ShowMessage(const std::string&) override {}
+  void ShowError(const std::string&) override {}
+  bool Confirm(const std::string&) override { return false; }
+  void Beep() override {}
+};
+NoMessages gNoMessages;
+
+std::string Upper(const std::string& s) {
+  std::string u = s;
+  for (char& c : u)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return u;
+}
+
+bool IsGifName(const std::string& upper) { return upper.find(".GIF") != std::string::npos; }
+
+// "http://host/old/path" with another path on the same server.
+std::string SameServer(const std::string& address, const std::string& path) {
+  const std::size_t scheme = address.find("://");
+  const std::size_t start = scheme == std::string::npos ? 0 : scheme + 3;
+  const std::size_t slash = address.find('/', start);
+  return (slash == std::string::npos ? address : address.substr(0, slash)) + path;
+}
+
+void RemoveQuietly(const std::string& path) {
+  if (path.empty()) return;
+  std::error_code ec;
+  fs::remove(path, ec);
+}
+
+}  // namespace
+
+WallpaperDesktop SessionDesktop() {
+  WallpaperDesktop d;
+  d.setter = DetectDesktopSetter();
+  d.runner = std::make_shared<ProcessRunner>();
+  return d;
+}
+
+ImageLogic::ImageLogic(THttpClient& client, MainState& state, ImagePorts ports, WallpaperDesktop desktop)
+    : client_(client), state_(state), ports_(ports), desktop_(std::move(desktop)) {}
+
+void ImageLogic::Status(const std::string& text) {
+  if (ports_.status) ports_.status->SetStatus(text);
+}
+
+void ImageLogic::Repaint() {
+  if (ports_.window) ports_.window->Repaint();
+}
+
+IMessagePort& ImageLogic::Messages() { return ports_.messages ? *ports_.messages : gNoMessages; }
+
+bool ImageLogic::Silent() const { return state_.SilentFlag == "y"; }
+
+std::string ImageLogic::LocalPath(const std::string& file) const {
+  // Only a bare name: a request can never reach outside the working folder.
+  if (file.empty() || file == "." || file == ".." || file.find('/') != std::string::npos) return {};
+  const std::string dir = WorkingDirectory();
+  return dir.empty() ? std::string() : dir + "/" + file;
+}
+
+void ImageLogic::SetRequest(const std::string& sourceAddress, const std::string& localFile) {
+  request_.SourceAddress = sourceAddress;
+  request_.LocalImageFile = localFile;
+}
+
+ImageOutcome ImageLogic::RunCommand(const ImageRow& row) {
+  request_.SourceAddress = row.SourceAddress();
+  if (ports_.viewer) ports_.viewer->SetImageCaption(row.viewerCaption);
+  request_.LocalImageFile = row.file;
+  if (row.animate && ports_.viewer) ports_.viewer->SetAnimate(true);
+  const ImageOutcome outcome = do_image();
+  if (outcome != ImageOutcome::Error && row.note[0] != '\0') Messages().ShowMessage(row.note);
+  return outcome;
+}
+
+void ImageLogic::Download() {
+  const std::string path = LocalPath(request_.LocalImageFile);
+  if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
+  THttpClient& c = client_;
+  c.TimeOut = 90000;
+  c.InputFileMode = true;
+  c.OutputFileMode = false;
+  c.ReportLevel = 16;
+  c.HeaderInfo.Referer = kReferer;
+  c.Body = path;
+  // A success of an earlier request must not pass for this one's.
+  state_.SuccessFlag.clear();
+  c.Get(request_.SourceAddress);
+}
+
+ImageOutcome ImageLogic::do_image() {
+  try {
+    Download();
+    if (request_.LocalImageFile == kPurdueRadarFile && client_.TotalBytes() < kPurdueMinimumBytes) {
+      Messages().ShowMessage(kPurdueFallbackMessage);
+      request_.SourceAddress = SameServer(request_.SourceAddress, kPurdueFallbackPath);
+      request_.LocalImageFile = kPurdueFallbackFile;
+      Download();
+    }
+  } catch (const std::exception& e) {
+    // A picture cut off half-way is no picture: nothing of it stays behind.
+    RemoveQuietly(LocalPath(request_.LocalImageFile));
+    if (!Silent()) state_.SuccessFlag.clear();
+    Messages().ShowError(e.what());
+    return ImageOutcome::Error;
+  }
+  Status("Connection process complete...");
+  Repaint();
+
+  ImageOutcome outcome = ImageOutcome::Shown;
+  const std::string path = LocalPath(request_.LocalImageFile);
+  if (state_.SuccessFlag != "Y") {
+    Messages().Beep();
+    Status(kImageErrorText);
+    // What arrived is the server's error page, not a picture.
+    RemoveQuietly(path);
+    outcome = ImageOutcome::Failed;
+  } else {
+    request_.UpperFileName = Upper(request_.LocalImageFile);
+    if (IsGifName(request_.UpperFileName)) {
+      if (ports_.viewer) ports_.viewer->ShowGifFile(path);
+    } else {
+      JpegDecodeResult jpeg = LoadJpegFile(path);
+      if (!jpeg.ok) {
+        Messages().ShowError(jpeg.error);
+        outcome = ImageOutcome::Error;
+      } else if (ports_.viewer) {
+        ports_.viewer->ShowPicture(jpeg.picture);
+      }
+    }
+    if (outcome == ImageOutcome::Shown && !Silent() && ports_.viewer) ports_.viewer->ShowViewer();
+  }
+  if (!Silent()) state_.SuccessFlag.clear();
+  return outcome;
+}
+
+std::string ImageLogic::SetDesktopWallpaper(const std::string& path, int style, int x, int y) {
+  WriteDesktopValues(MakeDesktopValues(path, style, x, y));
+  if (!desktop_.setter || !desktop_.runner) return kNoSetterText;
+  return desktop_.setter->Apply(path, *desktop_.runner);
+}
+
+bool ImageLogic::do_wallpaper() {
+  try {
+    const std::string work = WorkingDirectory();
+    const std::string bmpWork = work.empty() ? std::string() : work + "/" + kWallpaperFileName;
+    // A bitmap left from an earlier run must not stand in for this picture.
+    RemoveQuietly(bmpWork);
+    const std::string picture = LocalPath(request_.LocalImageFile);
+    if (!bmpWork.empty() && !picture.empty()) {
+      if (IsGifName(request_.UpperFileName)) {
+        const std::optional<RgbPicture> frame =
+            ports_.viewer ? ports_.viewer->GifFirstFrame() : GifFirstFrameOf(picture);
+        if (frame) WriteBmpFile(*frame, bmpWork);
+      } else {
+        JpegDecodeResult jpeg = LoadJpegFile(picture);
+        if (!jpeg.ok) {
+          Messages().ShowError(jpeg.error);
+          return false;
+        }
+        WriteBmpFile(jpeg.picture, bmpWork);
+      }
+    }
+    const std::string windowsDir = DataDirectory();
+    if (windowsDir.empty()) {
+      Messages().ShowMessage(kNoWindowsDirText);
+      return false;
+    }
+    std::error_code ec;
+    if (bmpWork.empty() || !fs::exists(bmpWork, ec)) {
+      Messages().ShowMessage(kNoBitmapText);
+      return false;
+    }
+    const std::string target = windowsDir + "/" + kWallpaperFileName;
+    fs::copy_file(bmpWork, target, fs::copy_options::overwrite_existing, ec);
+    RemoveQuietly(bmpWork);
+    if (ec) {
+      Messages().ShowMessage("Error - skyglass.bmp could not be copied to " + windowsDir + ".");
+      return false;
+    }
+    const std::string desktop = SetDesktopWallpaper(target, 1, 0, 0);
+    if (!desktop.empty()) Status(desktop);
+    return desktop.empty();
+  } catch (const std::exception& e) {
+    Messages().ShowError(e.what());
+    return false;
+  }
+}
+
+void ImageLogic::AutoWallpaper(const std::string& value) {
+  if (value == kNA || value == kNoneChoice) return;
+  const ImageRow* row = FindAutoWallpaperRow(value);
+  if (!row) return;
+  request_.SourceAddress = row->SourceAddress();
+  request_.LocalImageFile = row->file;
+  if (do_image() == ImageOutcome::Shown) {
+    Status("Processing wallpaper image...");
+    if (do_wallpaper()) Status("Wallpaper updated...");
+  } else {
+    // An old or missing picture never becomes the wallpaper.
+    Status(kWallpaperNotRetrievedText);
+  }
+  state_.SuccessFlag.clear();
+  request_.LocalImageFile.clear();
+  request_.UpperFileName.clear();
+}
+
+void ImageLogic::ViewerClosed() {
+  RemoveQuietly(LocalPath(request_.LocalImageFile));
+  if (!Silent()) {
+    request_.LocalImageFile.clear();
+    request_.UpperFileName.clear();
+  }
+}
+
+std::optional<RgbPicture> GifFirstFrameOf(const std::string& gifPath) {
+  std::ifstream in(gifPath, std::ios::binary);
+  if (!in) return std::nullopt;
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  GifDecodeOptions options;
+  options.firstImageOnly = true;
+  const GifDecodeResult gif = DecodeGif(bytes, options);
+  if (!gif.ok || gif.image.frames.empty()) return std::nullopt;
+  const GifFrame& f = gif.image.frames[0];
+  RgbPicture p;
+  p.width = f.width;
+  p.height = f.height;
+  p.rgb.resize(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height) * 3);
+  for (std::size_t i = 0; i < f.indices.size() && i * 3 < p.rgb.size(); ++i) {
+    const GifColor c = f.ColorOf(f.indices[i]);
+    p.rgb[i * 3] = c.r;
+    p.rgb[i * 3 + 1] = c.g;
+    p.rgb[i * 3 + 2] = c.b;
+  }
+  return p;
+}
+
+std::string ConvertToBitmap(const std::string& picturePath, const std::string& bmpPath) {
+  RgbPicture picture;
+  if (IsGifName(Upper(picturePath))) {
+    std::optional<RgbPicture> frame = GifFirstFrameOf(picturePath);
+    if (!frame) return "Not a usable GIF picture: " + picturePath;
+    picture = std::move(*frame);
+  } else {
+    JpegDecodeResult jpeg = LoadJpegFile(picturePath);
+    if (!jpeg.ok) return jpeg.error;
+    picture = std::move(jpeg.picture);
+  }
+  if (!WriteBmpFile(picture, bmpPath)) return "Cannot write " + bmpPath;
+  return {};
+}
+
+}  // namespace sky

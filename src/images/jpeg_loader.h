@@ -1,0 +1,39 @@
+// JPEG pictures for the image viewer and the wallpaper, decoded with
+// libjpeg-turbo in the core. Hostile input is expected (the pictures come off
+// the network): a fatal libjpeg error returns to us instead of ending the
+// program, and pictures beyond a pixel budget are refused before any pixel
+// memory is taken.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "images/picture.h"
+
+namespace sky {
+
+// The same budget as the GIF decoder's per-picture limit, so that neither
+// kind of downloaded picture can ask for more memory than the other.
+std::uint64_t DefaultJpegMaxPixels();
+
+struct JpegDecodeOptions {
+  std::uint64_t maxPixels = DefaultJpegMaxPixels();
+  // Progressive files may carry any number of scans, each a pass over the
+  // whole picture; more than this is refused as hostile.
+  int maxScans = 500;
+};
+
+struct JpegDecodeResult {
+  bool ok = false;
+  std::string error;    // why the picture was refused (for the user)
+  std::string warning;  // the first warning of a picture decoded anyway (damaged data)
+  RgbPicture picture;   // grey and CMYK pictures come out as RGB too
+};
+
+// Never throws for bad input and never lets libjpeg exit the program.
+JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecodeOptions& options = {});
+// Reads the file first; a file that cannot be read is an error too.
+JpegDecodeResult LoadJpegFile(const std::string& path, const JpegDecodeOptions& options = {});
+
+}  // namespace sky

@@ -1,0 +1,142 @@
+// Decoding of the live sources' answers and the locally computed sky times.
+#include <gtest/gtest.h>
+
+#include "gateway/observation.h"
+#include "gateway/sky_times.h"
+#include "gateway/upstream.h"
+
+namespace sky::gateway {
+namespace {
+
+using nlohmann::json;
+
+TEST(GatewayDecode, MetarGroupsBecomeWordsOfThePictureTable) {
+  const json none = json::array();
+  EXPECT_EQ(MetarSky("-SHRA BR", none), "Light Rain Showers");
+  EXPECT_EQ(MetarSky("+TSRA", none), "Heavy Thunderstorm Rain");
+  EXPECT_EQ(MetarSky("FZFG", none), "Freezing Fog");
+  EXPECT_EQ(MetarSky("", json::parse(R"([{"cover":"FEW"},{"cover":"BKN"}])")), "Mostly Cloudy");
+  EXPECT_EQ(MetarSky("", json::parse(R"([{"cover":"CAVOK"}])")), "Clear");
+  EXPECT_EQ(MetarSky("", json::parse(R"([{"cover":7}])")), std::nullopt);
+  EXPECT_EQ(MetarSky("", json()), std::nullopt);
+}
+
+TEST(GatewayDecode, MetarValuesInThePageUnits) {
+  json m = json::parse(R"({"obsTime":1796662200,"temp":-3.5,"dewp":-6,"wdir":"VRB","wspd":3,"visib":"1.5",
+                           "altim":1033.2,"wxString":"-SN","clouds":[]})");
+  Observed o = DecodeMetar(m);
+  ConditionsPageContent page;
+  FillObservedValues(o, page);
+  EXPECT_EQ(page.temp_f, 26);
+  EXPECT_EQ(page.temp_c, -4);  // rounds away from zero as the sample server does
+  EXPECT_EQ(page.humidity, 83);
+  EXPECT_EQ(page.wind, "Variable at 3 mph");
+  EXPECT_EQ(page.pressure, "30.51");
+  EXPECT_EQ(page.visibility, "1.5");
+  EXPECT_EQ(page.sky, "Light Snow");
+  EXPECT_EQ(o.time, 1796662200);
+}
+
+TEST(GatewayDecode, HostileValuesStayMissing) {
+  // Wrong types, unknown units and absurd numbers are not invented into values.
+  json m = json::parse(R"({"temp":"warm","dewp":null,"wdir":[1],"wspd":{"a":1},"visib":"lots","altim":99999})");
+  ConditionsPageContent page;
+  FillObservedValues(DecodeMetar(m), page);
+  EXPECT_FALSE(page.temp_f);
+  EXPECT_FALSE(page.humidity);
+  EXPECT_FALSE(page.wind);
+  EXPECT_FALSE(page.visibility);
+  EXPECT_FALSE(page.pressure);
+  json n = json::parse(R"({"properties":{"temperature":{"unitCode":"wmoUnit:K","value":280},
+                          "windSpeed":{"unitCode":"wmoUnit:m_s-1","value":5}}})");
+  ConditionsPageContent p2;
+  FillObservedValues(DecodeNwsObservation(n), p2);
+  EXPECT_FALSE(p2.temp_f);
+  EXPECT_EQ(p2.wind, "Variable at 11 mph");
+  FillObservedValues(DecodeNwsObservation(json::parse("[1,2]")), p2);
+}
+
+TEST(GatewayDecode, IsoTimes) {
+  EXPECT_EQ(ParseIsoTime("2026-12-07T16:53:00+00:00"), 1796662380);
+  EXPECT_EQ(ParseIsoTime("2026-12-07T10:53:00-06:00"), 1796662380);
+  EXPECT_EQ(ParseIsoTime("2026-12-07 16:53:00.000Z"), 1796662380);
+  EXPECT_EQ(ParseIsoTime("yesterday"), std::nullopt);
+  EXPECT_EQ(ParseIsoTime("2026-13-07T16:53:00Z"), std::nullopt);
+}
+
+// Minutes after local midnight of a time text "7:16 AM CST".
+int Minutes(const std::string& text) {
+  int h = 0, m = 0;
+  char ampm[3] = {};
+  if (std::sscanf(text.c_str(), "%d:%d %2s", &h, &m, ampm) != 3) return -1;
+  return (h % 12 + (ampm[0] == 'P' ? 12 : 0)) * 60 + m;
+}
+
+TEST(GatewaySkyTimes, SunAndMoonInThePlacesZone) {
+  const std::int64_t noon = 1796644800;  // 2026-12-07 12:00 UTC
+  // Austin, 7 December 2026: sunrise 7:16, sunset 17:31 CST (almanac).
+  RiseSet sun = SunTimes(30.26715, -97.74306, noon, "America/Chicago");
+  ASSERT_TRUE(sun.rise && sun.set);
+  EXPECT_NEAR(Minutes(ClockText(ToLocal(*sun.rise, "America/Chicago"))), 7 * 60 + 16, 2);
+  EXPECT_NEAR(Minutes(ClockText(ToLocal(*sun.set, "America/Chicago"))), 17 * 60 + 31, 2);
+  EXPECT_EQ(ToLocal(*sun.rise, "America/Chicago").abbreviation, "CST");
+  // Summer time: Helsinki on 7 July 2026, sunrise 4:08, sunset 22:41 EEST.
+  RiseSet summer = SunTimes(60.17, 24.94, 1783425600, "Europe/Helsinki");
+  ASSERT_TRUE(summer.rise && summer.set);
+  EXPECT_EQ(ToLocal(*summer.rise, "Europe/Helsinki").abbreviation, "EEST");
+  EXPECT_NEAR(Minutes(ClockText(ToLocal(*summer.rise, "Europe/Helsinki"))), 4 * 60 + 8, 3) << ClockText(ToLocal(*summer.rise, "Europe/Helsinki"));
+  EXPECT_NEAR(Minutes(ClockText(ToLocal(*summer.set, "Europe/Helsinki"))), 22 * 60 + 41, 3) << ClockText(ToLocal(*summer.set, "Europe/Helsinki"));
+  // Polar night: no sunrise in Barrow in December.
+  RiseSet polar = SunTimes(71.29, -156.79, noon, "America/Anchorage");
+  EXPECT_FALSE(polar.rise);
+  // The moon rises and sets within the day or not at all, never twice the same way.
+  RiseSet moon = MoonTimes(30.26715, -97.74306, noon, "America/Chicago");
+  EXPECT_TRUE(moon.rise || moon.set);
+  MoonState state = MoonAt(noon);
+  EXPECT_GE(state.illuminated, 0);
+  EXPECT_LE(state.illuminated, 100);
+  EXPECT_EQ(ToLocal(noon, "No/Such_Zone").abbreviation, "UTC");
+  EXPECT_EQ(LongitudeZone(-97.7), "Etc/GMT+7");
+}
+
+TEST(GatewayHostGates, ExponentialBackOffOnTheInjectedClock) {
+  ManualClock clock;
+  HostGates gates(clock, 1000, 8000);
+  const Deadline far = SteadyNowMs() + 60000;
+  ASSERT_EQ(gates.Acquire("a", far), HostGates::Admit::kGo);
+  gates.Release("a", false);
+  EXPECT_EQ(gates.BackoffLeftMs("a"), 1000);
+  EXPECT_EQ(gates.Acquire("a", far), HostGates::Admit::kBackingOff);
+  EXPECT_EQ(gates.Acquire("b", far), HostGates::Admit::kGo);  // per host
+  gates.Release("b", true);
+  clock.Advance(999);
+  EXPECT_EQ(gates.Acquire("a", far), HostGates::Admit::kBackingOff);
+  clock.Advance(1);
+  ASSERT_EQ(gates.Acquire("a", far), HostGates::Admit::kGo);
+  gates.Release("a", false);
+  EXPECT_EQ(gates.BackoffLeftMs("a"), 2000);
+  for (int i = 0; i < 5; ++i) {
+    clock.Advance(10000);
+    ASSERT_EQ(gates.Acquire("a", far), HostGates::Admit::kGo);
+    gates.Release("a", false);
+  }
+  EXPECT_EQ(gates.BackoffLeftMs("a"), 8000);  // capped
+  clock.Advance(8000);
+  ASSERT_EQ(gates.Acquire("a", far), HostGates::Admit::kGo);
+  gates.Release("a", true);
+  EXPECT_EQ(gates.BackoffLeftMs("a"), 0);
+}
+
+TEST(GatewayHostGates, OneRequestInFlightPerHost) {
+  ManualClock clock;
+  HostGates gates(clock, 1000, 8000);
+  ASSERT_EQ(gates.Acquire("a", SteadyNowMs() + 1000), HostGates::Admit::kGo);
+  EXPECT_EQ(gates.Acquire("a", SteadyNowMs() + 20), HostGates::Admit::kTimedOut);
+  gates.Release("a", true);
+  EXPECT_EQ(gates.Acquire("a", SteadyNowMs() + 20), HostGates::Admit::kGo);
+  gates.Release("a", true);
+  EXPECT_EQ(HostOf("https://API.weather.gov:443/points/1,2"), "api.weather.gov:443");
+}
+
+}  // namespace
+}  // namespace sky::gateway

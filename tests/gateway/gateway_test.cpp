@@ -1,0 +1,252 @@
+// The gateway in-process against the stub of the live sources: each kind of
+// place read back by the program's parser, and the faults.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+
+#include "common/hosts.h"
+#include "common/ports.h"
+#include "conditions/htmlp.h"
+#include "gateway/gateway.h"
+#include "gateway/stub_upstream.h"
+
+namespace sky::gateway {
+namespace {
+
+constexpr std::int64_t kNoon = 1796644800;  // 2026-12-07 12:00 UTC
+
+class Messages : public IMessagePort {
+ public:
+  void ShowMessage(const std::string& text) override { shown.push_back(text); }
+  void ShowError(const std::string& text) override { shown.push_back(text); }
+  bool Confirm(const std::string&) override { return false; }
+  void Beep() override {}
+  std::vector<std::string> shown;
+};
+
+ParsedConditionsPage ParsePage(const std::string& page) {
+  Messages messages;
+  ParsedConditionsPage parsed = ParseConditionsPage(page, messages);
+  EXPECT_TRUE(messages.shown.empty()) << messages.shown.front();
+  return parsed;
+}
+
+class GatewayTest : public ::testing::Test {
+ protected:
+  void SetUp() override { Make(Options()); }
+  void Make(Options o) {
+    o.nws_api = stub_.Base();
+    o.metar_api = stub_.Base() + "/api/data/metar";
+    o.contact = "tester@example.org";
+    options_ = o;
+    gateway_.reset();
+    upstream_.reset();
+    gates_ = std::make_unique<HostGates>(clock_, 30000, 600000);
+    UpstreamSettings settings;
+    settings.user_agent = UserAgent(o);
+    settings.max_body_bytes = o.max_body_bytes;
+    upstream_ = std::make_unique<CurlUpstream>(settings, *gates_, [this](const std::string& l) { log_.push_back(l); });
+    gateway_ = std::make_unique<Gateway>(o, *upstream_, clock_, [] { return kNoon; },
+                                         [this](const std::string& l) { log_.push_back(l); });
+  }
+  Reply Get(const std::string& path, const std::string& query = "") {
+    Request r;
+    r.method = "GET";
+    r.host = hosts::kWeatherUnderground;
+    r.path = path;
+    r.query = query;
+    r.now = kNoon;
+    return gateway_->Handle(r);
+  }
+
+  skytest::StubUpstream stub_;
+  ManualClock clock_;
+  Options options_;
+  std::unique_ptr<HostGates> gates_;
+  std::unique_ptr<CurlUpstream> upstream_;
+  std::unique_ptr<Gateway> gateway_;
+  std::vector<std::string> log_;
+};
+
+TEST_F(GatewayTest, UsCityFromTheNextStationWhenTheNearestHasNoTemperature) {
+  Reply reply = Get("/US/TX/Austin.html");
+  ASSERT_EQ(reply.status, 200) << reply.body;
+  ParsedConditionsPage p = ParsePage(reply.body);
+  const ConditionsRecord& r = p.Record;
+  EXPECT_EQ(p.PageLocationName, "Austin, Texas");
+  EXPECT_EQ(r.ObservedAt, "10:53 AM CST");
+  EXPECT_EQ(r.Temperature, "55\xB0" "F / 13\xB0" "C ");
+  EXPECT_EQ(r.Humidity, "55% ");
+  EXPECT_EQ(r.Wind, "NNW at 11 mph ");
+  EXPECT_EQ(r.Pressure, "30.22 in ");
+  EXPECT_EQ(r.Sky, "Mostly Cloudy");
+  EXPECT_EQ(r.SkyIcon, 3);
+  EXPECT_EQ(r.Visibility, "10 miles");
+  EXPECT_EQ(r.HeatIndex, "n/a");
+  EXPECT_TRUE(r.Sunrise.starts_with(" 7:1")) << r.Sunrise;  // the parser keeps the blank before
+  EXPECT_TRUE(r.Sunset.ends_with(" PM CST ")) << r.Sunset;
+  const std::vector<std::string> asked = stub_.Requests();
+  EXPECT_EQ(asked, (std::vector<std::string>{"/points/30.2672,-97.7431", "/gridpoints/EWX/156,91/stations",
+                                             "/stations/KATT/observations/latest",
+                                             "/stations/KAUS/observations/latest"}));
+  EXPECT_EQ(stub_.UserAgent(), "skyglass-gateway/0.1 (tester@example.org)");
+  // Fresh for ten minutes: no second round of requests.
+  clock_.Advance(9 * 60 * 1000);
+  EXPECT_EQ(Get("/US/TX/Austin.html").body, reply.body);
+  EXPECT_EQ(stub_.Requests().size(), 4u);
+}
+
+TEST_F(GatewayTest, ZipAndForeignStation) {
+  Reply zip = Get("/cgi-bin/findweather/getForecast", "query=10001");
+  ASSERT_EQ(zip.status, 200) << zip.body;
+  ParsedConditionsPage z = ParsePage(zip.body);
+  EXPECT_EQ(z.PageLocationName, "New York, New York");
+  EXPECT_EQ(z.Record.ObservedAt, "11:51 AM EST");
+  EXPECT_EQ(z.Record.Temperature, "38\xB0" "F / 3\xB0" "C ");
+  EXPECT_EQ(z.Record.Humidity, "97% ");
+  EXPECT_EQ(z.Record.Wind, "Calm ");
+  EXPECT_EQ(z.Record.Pressure, "29.86 in ");
+  EXPECT_EQ(z.Record.Sky, "Light Rain and Fog/Mist");
+  EXPECT_EQ(z.Record.SkyIcon, 1);  // "fog" before "rain" in the picture table
+  EXPECT_EQ(z.Record.Visibility, "1.5 mile");
+
+  Reply station = Get("/global/stations/03772.html");
+  ASSERT_EQ(station.status, 200) << station.body;
+  ParsedConditionsPage s = ParsePage(station.body);
+  EXPECT_EQ(s.PageLocationName, "London, United Kingdom");
+  EXPECT_EQ(s.Record.ObservedAt, "4:50 PM GMT");
+  EXPECT_EQ(s.Record.Temperature, "48\xB0" "F / 9\xB0" "C ");
+  EXPECT_EQ(s.Record.Humidity, "87% ");
+  EXPECT_EQ(s.Record.Wind, "WSW at 16 mph gusting to 29 mph ");
+  EXPECT_EQ(s.Record.Pressure, "29.88 in ");
+  EXPECT_EQ(s.Record.Sky, "Light Rain");
+  EXPECT_EQ(s.Record.Visibility, "6 miles ");
+  EXPECT_TRUE(s.Record.Sunset.ends_with(" PM GMT ")) << s.Record.Sunset;
+
+  // Places the sources cannot answer for: no upstream request at all.
+  const std::size_t asked = stub_.Requests().size();
+  EXPECT_EQ(Get("/cgi-bin/findweather/getForecast", "query=00000").status, 404);
+  EXPECT_EQ(Get("/US/TX/Nowhere.html").status, 404);
+  EXPECT_EQ(Get("/global/stations/99999.html").status, 404);
+  EXPECT_EQ(stub_.Requests().size(), asked);
+}
+
+TEST_F(GatewayTest, SourceDownServesTheLastGoodAnswerThenFails) {
+  const std::string good = Get("/global/stations/03772.html").body;
+  stub_.failing = true;
+  clock_.Advance(11 * 60 * 1000);  // past the ten minutes
+  Reply stale = Get("/global/stations/03772.html");
+  EXPECT_EQ(stale.status, 200);
+  EXPECT_EQ(stale.body, good);
+  ASSERT_FALSE(log_.empty());
+  EXPECT_NE(log_.back().find("from the cache"), std::string::npos) << log_.back();
+  // The host backs off: within its back-off nothing more is asked of it.
+  const std::size_t asked = stub_.Requests().size();
+  clock_.Advance(6 * 3600 * 1000);  // the cached answer is too old now
+  EXPECT_EQ(Get("/global/stations/03772.html").status, 502);
+  EXPECT_EQ(Get("/cgi-bin/findweather/getForecast", "query=10001").status, 502);
+  EXPECT_LE(stub_.Requests().size(), asked + 2);
+  clock_.Advance(2 * 60 * 1000);
+  stub_.failing = false;
+  EXPECT_EQ(Get("/global/stations/03772.html").status, 200);
+}
+
+TEST_F(GatewayTest, BadJsonAndHugeBodiesFailCleanly) {
+  stub_.Override("/points/30.2672,-97.7431", 200, "{\"properties\": [truncated");
+  EXPECT_EQ(Get("/US/TX/Austin.html").status, 502);
+  stub_.Override("/api/data/metar?ids=EGLL&format=json", 200, "<html>maintenance</html>");
+  EXPECT_EQ(Get("/global/stations/03772.html").status, 502);
+  stub_.Override("/api/data/metar?ids=EGLL&format=json", 200, "[]");  // no current report
+  EXPECT_EQ(Get("/global/stations/03772.html").status, 502);
+  Options small;
+  small.max_body_bytes = 512;
+  Make(small);
+  EXPECT_EQ(Get("/cgi-bin/findweather/getForecast", "query=10001").status, 502);
+  bool logged = false;
+  for (const std::string& l : log_) logged |= l.find("larger than 512 bytes") != std::string::npos;
+  EXPECT_TRUE(logged);
+}
+
+TEST_F(GatewayTest, NoTemperatureAtAnyStationIsWrittenAsMissing) {
+  stub_.Override("/stations/KAUS/observations/latest", 200, "{not json");
+  Reply reply = Get("/US/TX/Austin.html");
+  ASSERT_EQ(reply.status, 200);
+  ParsedConditionsPage p = ParsePage(reply.body);
+  EXPECT_EQ(p.Record.Temperature, "N/A ");
+  EXPECT_EQ(p.Record.Sky, "N/A");
+  EXPECT_EQ(p.Record.Visibility, "N/A Sunr");
+  EXPECT_EQ(p.Record.ObservedAt, "10:51 AM CST");
+}
+
+TEST_F(GatewayTest, SlowSourceGivesAFailureInTime) {
+  Options quick;
+  quick.answer_within_ms = 300;
+  Make(quick);
+  stub_.delay_ms = 1500;
+  const auto start = std::chrono::steady_clock::now();
+  Reply reply = Get("/global/stations/03772.html");
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(reply.status, 502);
+  EXPECT_LT(took, std::chrono::milliseconds(1200));
+  stub_.delay_ms = 0;
+}
+
+Reply GetIwin(Gateway& gateway, const std::string& path) {
+  Request r;
+  r.method = "GET";
+  r.host = hosts::kIwin;
+  r.path = path;
+  return gateway.Handle(r);
+}
+
+TEST_F(GatewayTest, StateProductsAndAlerts) {
+  // The newest zone forecast of each office serving the state, in <pre> blocks
+  // with the "$$" segment ends the county search cuts at.
+  Reply zone = GetIwin(*gateway_, "/iwin/TX/zone.html");
+  ASSERT_EQ(zone.status, 200) << zone.body;
+  EXPECT_NE(zone.body.find("<pre>\n000\nFPUS54 KEWX 071547"), std::string::npos);
+  EXPECT_NE(zone.body.find("Travis-\nIncluding the city of Austin"), std::string::npos);
+  EXPECT_NE(zone.body.find("Dallas-\nIncluding the city of Dallas"), std::string::npos);
+  EXPECT_EQ(zone.body.find("not currently available"), std::string::npos);
+  std::vector<std::string> asked = stub_.Requests();
+  EXPECT_EQ(std::count_if(asked.begin(), asked.end(), [](const std::string& a) { return a.starts_with("/products/"); }), 2);
+
+  Reply warnings = GetIwin(*gateway_, "/iwin/TX/allwarnings.html");
+  ASSERT_EQ(warnings.status, 200);
+  EXPECT_NE(warnings.body.find("Freeze Warning issued December 7"), std::string::npos);
+  EXPECT_NE(warnings.body.find("Take steps now"), std::string::npos);
+  // Nothing in force, nothing issued: the notice the warning display looks for.
+  EXPECT_NE(GetIwin(*gateway_, "/iwin/VT/allwarnings.html").body.find("not currently available"), std::string::npos);
+  EXPECT_NE(GetIwin(*gateway_, "/iwin/TX/special.html").body.find("not currently available"), std::string::npos);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/XX/zone.html").status, 404);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/other.html").status, 404);
+  // Cached for half an hour, then stale while the service is down.
+  const std::size_t before = stub_.Requests().size();
+  clock_.Advance(29 * 60 * 1000);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/zone.html").body, zone.body);
+  EXPECT_EQ(stub_.Requests().size(), before);
+  stub_.failing = true;
+  clock_.Advance(2 * 60 * 1000);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/zone.html").body, zone.body);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/hydro.html").status, 502);
+}
+
+TEST(GatewayProducts, Latin1AndEscaping) {
+  EXPECT_EQ(Latin1FromUtf8("Ca\xC3\xB1on \xE2\x80\x94 \xFF"), "Ca\xF1on ? ?");
+  EXPECT_EQ(Latin1FromUtf8("\xC3"), "?");
+  const std::string html = ProductsHtml("Zone Forecast", "TX", {"WINDS <10 MPH & GUSTS >20"});
+  EXPECT_NE(html.find("WINDS &lt;10 MPH & GUSTS &gt;20"), std::string::npos);
+}
+
+TEST_F(GatewayTest, MakersServerFromTheSampleContent) {
+  Request r;
+  r.method = "GET";
+  r.host = hosts::kMaker;
+  r.path = "/assets/skyglassvs.txt";
+  EXPECT_EQ(gateway_->Handle(r).status, 200);
+  EXPECT_TRUE(stub_.Requests().empty());
+}
+
+}  // namespace
+}  // namespace sky::gateway

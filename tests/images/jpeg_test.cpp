@@ -1,0 +1,144 @@
+// The JPEG loader against libjpeg-turbo's own djpeg on the corpus of
+// tests/data/jpeg, and against hostile input.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "images/jpeg_loader.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+Bytes ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// djpeg's PPM (or PGM for grey pictures) of a file, as RGB.
+bool Djpeg(const std::string& path, sky::RgbPicture& out) {
+  const std::string cmd = "djpeg '" + path + "'";
+  std::FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return false;
+  Bytes data;
+  char buf[65536];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) data.insert(data.end(), buf, buf + n);
+  if (pclose(p) != 0 || data.size() < 2) return false;
+  int w = 0, h = 0, maxval = 0, consumed = 0;
+  char magic[3] = {};
+  if (std::sscanf(reinterpret_cast<const char*>(data.data()), "%2s %d %d %d%n", magic, &w, &h, &maxval, &consumed) != 4)
+    return false;
+  const std::size_t start = static_cast<std::size_t>(consumed) + 1;
+  const bool grey = std::string(magic) == "P5";
+  out.width = w;
+  out.height = h;
+  out.rgb.clear();
+  for (std::size_t i = start; i < data.size(); ++i) {
+    if (grey)
+      out.rgb.insert(out.rgb.end(), 3, data[i]);
+    else
+      out.rgb.push_back(data[i]);
+  }
+  return out.rgb.size() == std::size_t(w) * h * 3;
+}
+
+TEST(JpegLoader, CorpusMatchesDjpegPixelForPixel) {
+  if (std::system("djpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "djpeg (libjpeg-turbo-progs) is missing";
+  int files = 0;
+  for (const auto& e : fs::directory_iterator(std::string(SKYGLASS_TEST_DATA) + "/jpeg")) {
+    if (e.path().extension() != ".jpg") continue;
+    SCOPED_TRACE(e.path().filename().string());
+    const sky::JpegDecodeResult ours = sky::LoadJpegFile(e.path().string());
+    ASSERT_TRUE(ours.ok) << ours.error;
+    EXPECT_TRUE(ours.warning.empty()) << ours.warning;
+    sky::RgbPicture ref;
+    ASSERT_TRUE(Djpeg(e.path().string(), ref));
+    ASSERT_EQ(ours.picture.width, ref.width);
+    ASSERT_EQ(ours.picture.height, ref.height);
+    EXPECT_TRUE(ours.picture.rgb == ref.rgb);
+    ++files;
+  }
+  EXPECT_GE(files, 16);
+}
+
+Bytes Corpus(const char* name) { return ReadAll(std::string(SKYGLASS_TEST_DATA) + "/jpeg/" + name); }
+
+TEST(JpegLoader, HostileInputGivesAClearErrorAndNoCrash) {
+  const Bytes good = Corpus("imagemagick-6-doc--rose.jpg");
+  ASSERT_GT(good.size(), 600u);
+  struct Case {
+    const char* what;
+    Bytes bytes;
+  };
+  std::vector<Case> cases = {
+      {"empty", {}},
+      {"not a JPEG", Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}},
+      {"only the start marker", Bytes{0xFF, 0xD8}},
+      {"header cut in the middle", Bytes(good.begin(), good.begin() + 100)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const sky::JpegDecodeResult r = sky::DecodeJpeg(c.bytes);
+    EXPECT_FALSE(r.ok);
+    EXPECT_FALSE(r.error.empty());
+    EXPECT_TRUE(r.picture.rgb.empty());
+  }
+  // Every single-byte flip in the headers and every cut: never a crash,
+  // either a picture of the declared size or an error.
+  for (std::size_t i = 0; i < 400; ++i) {
+    Bytes b = good;
+    b[i] ^= 0x5A;
+    const sky::JpegDecodeResult r = sky::DecodeJpeg(b);
+    if (r.ok) {
+      EXPECT_EQ(r.picture.rgb.size(), std::size_t(r.picture.width) * r.picture.height * 3);
+    } else {
+      EXPECT_FALSE(r.error.empty());
+    }
+  }
+  // The data cut short after the headers: libjpeg fills the rest and warns.
+  const sky::JpegDecodeResult cut = sky::DecodeJpeg(Bytes(good.begin(), good.end() - 1500));
+  EXPECT_TRUE(cut.ok);
+  EXPECT_NE(cut.warning.find("Premature end"), std::string::npos) << cut.warning;
+}
+
+TEST(JpegLoader, RefusesPicturesOverThePixelBudget) {
+  Bytes b = Corpus("imagemagick-6-doc--rose.jpg");
+  // Rewrite the frame header's size to 60000 x 60000.
+  for (std::size_t i = 0; i + 9 < b.size(); ++i) {
+    if (b[i] == 0xFF && b[i + 1] == 0xC0) {
+      b[i + 5] = 0xEA;
+      b[i + 6] = 0x60;
+      b[i + 7] = 0xEA;
+      b[i + 8] = 0x60;
+      break;
+    }
+  }
+  const sky::JpegDecodeResult r = sky::DecodeJpeg(b);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("too large"), std::string::npos) << r.error;
+
+  sky::JpegDecodeOptions small;
+  small.maxPixels = 70 * 46 - 1;  // the rose is 70 x 46
+  EXPECT_FALSE(sky::DecodeJpeg(Corpus("imagemagick-6-doc--rose.jpg"), small).ok);
+  small.maxPixels = 70 * 46;
+  EXPECT_TRUE(sky::DecodeJpeg(Corpus("imagemagick-6-doc--rose.jpg"), small).ok);
+  EXPECT_EQ(sky::DefaultJpegMaxPixels(), sky::JpegDecodeOptions{}.maxPixels);
+}
+
+TEST(JpegLoader, RefusesProgressiveFilesWithEndlessScans) {
+  sky::JpegDecodeOptions options;
+  options.maxScans = 3;
+  const sky::JpegDecodeResult r = sky::DecodeJpeg(Corpus("imagemagick-6-doc--wizard.jpg"), options);
+  EXPECT_FALSE(r.ok);
+  EXPECT_NE(r.error.find("scans"), std::string::npos) << r.error;
+  EXPECT_FALSE(sky::LoadJpegFile("/nonexistent/x.jpg").ok);
+}
+
+}  // namespace
