@@ -7,7 +7,9 @@
 #include "common/text.h"
 #include "forecast/forecast_text.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 #include "settings/ini_proc.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
@@ -95,18 +97,13 @@ bool IsForecastKind(const std::string& k) {
 }
 
 std::string HttpForecastFetch::Get(const std::string& url) {
-  client_.TimeOut = 60000;
-  client_.InputFileMode = false;
-  client_.OutputFileMode = false;
+  profiles::kForecast.Apply(client_);
   client_.Get(url);
   return client_.Body;
 }
 
 void mnuForecastHTMLClick(THttpClient& client, const std::function<void(const std::string& url)>& openInBrowser) {
-  client.TimeOut = 60000;
-  client.InputFileMode = false;
-  client.OutputFileMode = false;
-  client.HeaderInfo.Referer = kHtmlForecastReferer;
+  profiles::kForecastLink.Apply(client);
   client.Get(hosts::kWeatherUndergroundUrl);
   client.Body.clear();
   if (openInBrowser) openInBrowser(hosts::kWeatherUndergroundUrl);
@@ -126,14 +123,14 @@ void ForecastLogic::Status(const std::string& text) {
 void ForecastLogic::Repaint() { W().Repaint(); }
 
 std::string ForecastLogic::Read(const std::string& name) {
-  return ports_.readSetting ? ports_.readSetting(name) : ReadSetting(kSectionSettings, name);
+  return ports_.readSetting ? ports_.readSetting(name) : ReadSetting(settings::kSectionSettings, name);
 }
 
 void ForecastLogic::Write(const std::string& name, const std::string& text) {
   if (ports_.writeSetting)
     ports_.writeSetting(name, text);
   else
-    WriteSetting(kSectionSettings, name, text);
+    WriteSetting(settings::kSectionSettings, name, text);
 }
 
 // ---------------------------------------------------------------- retrieval
@@ -360,9 +357,9 @@ void ForecastLogic::parse_warning_html() {
 
 void ForecastLogic::FormShow() {
   W().SetText("");
-  const std::string bg = Read("Fbgcolor");
+  const std::string bg = Read(settings::kForecastBackground);
   W().SetTextColor(bg == kNA ? clWhite : StringToColor(bg));
-  std::string size = Read("FfontSiz");
+  std::string size = Read(settings::kForecastFontSize);
   if (size == kNA || size < "1") {
     size = "8";
     W().SetFontChecks(false, true);
@@ -403,13 +400,13 @@ void ForecastLogic::FormClose() {
 
 void ForecastLogic::mnuLargefontClick() {
   W().SetFontSize(12);
-  Write("Ffontsiz", "12");
+  Write(settings::kForecastFontSizeWritten, "12");
   W().SetFontChecks(true, false);
 }
 
 void ForecastLogic::mnuSmallfontClick() {
   W().SetFontSize(8);
-  Write("Ffontsiz", "8");
+  Write(settings::kForecastFontSizeWritten, "8");
   W().SetFontChecks(false, true);
 }
 
@@ -418,7 +415,7 @@ void ForecastLogic::mnubgColorClick(IColorDialogPort& dialog) {
   switch (dialog.Execute(color)) {
     case IColorDialogPort::Answer::Chosen:
       W().SetTextColor(color);
-      Write("Fbgcolor", ColorToString(color));
+      Write(settings::kForecastBackground, ColorToString(color));
       break;
     case IColorDialogPort::Answer::Cancelled:
       break;

@@ -26,7 +26,6 @@ inline constexpr const char* kNoLocationText =
     "A stats location has not been selected. You will need to select a location (under Options) or view "
     "current stats before viewing forecasts.";
 inline constexpr const char* kInvalidZipText = "Sorry, you entered an invalid zip.";
-inline constexpr const char* kHtmlForecastReferer = "Skyglass by Corvantis - html forecast link";
 
 // The 52 rows of the state list: "None", then the states and DC by name,
 // each as its FIPS code, "-" and the name.

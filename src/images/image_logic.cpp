@@ -16,6 +16,7 @@
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 #include "settings/ini_proc.h"
 #include "settings/preferences.h"
 
