@@ -17,6 +17,7 @@
 #include "common/convert.h"
 #include "common/text.h"
 #include "controls/OnTray.h"
+#include "controls/app_icon.h"
 #include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
 #include "settings/colors.h"
@@ -115,7 +116,7 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   setWindowTitle(app::kTitle);
   setFont(SansFont(11));
   IconList = MakeTrayPictures();
-  setWindowIcon(QIcon(MakeAppPicture()));
+  setWindowIcon(AppIcon());
   BuildClientArea();
   BuildMenus();
   // Fixed border: the window is exactly the menu plus the 322-pixel-wide part
@@ -124,7 +125,7 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
 
   tray = new TOnTray(this);
   tray->SetHint(app::kTitle);
-  tray->SetIcon(QIcon(MakeAppPicture()));
+  tray->SetIcon(AppIcon());
   tray->LeftPopup = pmnLeft;
   tray->RightPopup = pmnRight;
   tray->SetAppVisible(true);

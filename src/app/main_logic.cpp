@@ -365,7 +365,14 @@ void MainLogic::HttpClient1HostResolved() { RoutedStatus("Host resolved..."); }
 void MainLogic::HttpClient1Connect() { RoutedStatus("Connected..."); }
 void MainLogic::HttpClient1Disconnect() { RoutedStatus("Disconnected..."); }
 void MainLogic::HttpClient1InvalidHost(bool&) { RoutedStatus("Invalid host..."); }
-void MainLogic::HttpClient1ConnectionFailed() { RoutedStatus("Connection Failed..."); }
+void MainLogic::HttpClient1ConnectionFailed() {
+  // Refused at the local gateway's port: it is not running, and the user can start it.
+  if (client_->Proxy == hosts::kGatewayHost && client_->ProxyPort == hosts::kGatewayPort) {
+    RoutedStatus("Weather gateway not running: systemctl --user start skyglass-gateway");
+    return;
+  }
+  RoutedStatus("Connection Failed...");
+}
 void MainLogic::HttpClient1Redirect(bool&) { RoutedStatus("Redirected..."); }
 void MainLogic::HttpClient1AuthenticationNeeded() { RoutedStatus("Authentication needed..."); }
 void MainLogic::HttpClient1PacketSent() { SetStatus("Packet sent..."); }

@@ -10,6 +10,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <map>
 
 #include "app/Unit1.h"
@@ -19,7 +21,9 @@
 #include "controls/OnTray.h"
 #include "data/moon/moon_data.h"
 #include "net/HttpClient.h"
+#include "settings/first_start.h"
 #include "settings/ini_proc.h"
+#include "common/data_files.h"
 #include "app/app_info.h"
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
@@ -280,9 +284,25 @@ void ArmScreenshot(TForm1* form) {
 }
 }  // namespace
 
+// An installed program, not one in a build tree (which has the CMake cache
+// beside its bin folder).
+bool Installed() {
+  const std::string dir = ExecutableDir();
+  std::error_code ec;
+  return !dir.empty() && !std::filesystem::exists(dir + "/../CMakeCache.txt", ec);
+}
+
 int RunProgram(int argc, char** argv) {
+  if (app::CommandLineNeedsNoDisplay(argc, argv)) {
+    QCoreApplication info(argc, argv);
+    app::InitApplicationInfo();
+    app::ParseCommandLine();  // prints and exits
+    return 0;
+  }
   QApplication app(argc, argv);
   app::InitApplicationInfo();
+  app::ParseCommandLine();
+  if (Installed()) SeedGatewayProxy();
 
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;

@@ -5,10 +5,12 @@
 #include <cstdint>
 #include <string>
 
+#include "common/hosts.h"
+
 namespace sky::gateway {
 
 // The loopback port a new settings store points the program's proxy at.
-inline constexpr int kDefaultPort = 8077;
+inline constexpr int kDefaultPort = hosts::kGatewayPort;
 
 struct Options {
   int port = kDefaultPort;

@@ -10,6 +10,7 @@
 
 #include "app/main_logic.h"
 #include "common/exceptions.h"
+#include "net/request_profile.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
 #include "controls/gif_decoder.h"
@@ -108,11 +109,7 @@ void ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
   if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
   THttpClient& c = client_;
-  c.TimeOut = 90000;
-  c.InputFileMode = true;
-  c.OutputFileMode = false;
-  c.ReportLevel = 16;
-  c.HeaderInfo.Referer = kReferer;
+  profiles::kPicture.Apply(c);
   c.Body = path;
   // A success of an earlier request must not pass for this one's.
   state_.SuccessFlag.clear();

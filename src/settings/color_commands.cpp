@@ -2,6 +2,7 @@
 
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
