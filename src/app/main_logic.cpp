@@ -191,16 +191,20 @@ FetchOutcome MainLogic::Get_the_Stats() {
       ComputeWindChill();
       outcome = FetchOutcome::Shown;
     } else {
-      SetStatus("Error retrieving data...");
+      SetStatus(kRetrieveError);
     }
     state_.SuccessFlag.clear();
     state_.RequestText.clear();
 
     SetStatus("Processing moon phase image...");
     if (ports_.moon) ports_.moon->UpdateMoonPhase();
-    SetStatus(kThankYou);
+    // A failure stays readable until the next fetch: the thanks over it
+    // would report it as a success within milliseconds.
+    SetStatus(outcome == FetchOutcome::Shown ? kThankYou : kRetrieveError);
     return outcome;
   } catch (const std::exception& e) {
+    // The abort's own text stays; any other failure names itself.
+    if (!abortRequested_) SetStatus(e.what());
     Messages().ShowError(e.what());
     return FetchOutcome::Error;
   }

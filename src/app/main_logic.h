@@ -22,6 +22,7 @@ enum CmdType : unsigned char;
 
 // Texts of the main window shown by the fetch.
 inline constexpr const char* kThankYou = "Thank you for using Skyglass...";
+inline constexpr const char* kRetrieveError = "Error retrieving data...";
 inline constexpr const char* kConnectionComplete = "Connection process complete...";
 inline constexpr const char* kCaptionPrefix = "Skyglass - ";
 

@@ -1,6 +1,7 @@
 // skyglass-screenshots OUTDIR: starts the program's windows as the program
 // does, waits for the start-up fetch (the settings store names the place and
-// the proxy), then saves main-window.png, chooser.png and about.png in OUTDIR.
+// the proxy), then saves main-window.png, chooser.png, about.png and help.png
+// in OUTDIR.
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include "app/Unit1.h"
 #include "app/app_info.h"
 #include "app/startup.h"
+#include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
 #include "locations/frmLocation.h"
 
@@ -39,7 +41,17 @@ int main(int argc, char** argv) {
         w.frmAbout->ShowAbout();
         QTimer::singleShot(500, [&] {
           save(w.frmAbout, "about.png");
-          app.quit();
+          w.frmAbout->hide();
+          sky::ui::launch_help();
+          QTimer::singleShot(500, [&] {
+            if (sky::ui::HelpWindow()) {
+              save(sky::ui::HelpWindow(), "help.png");
+            } else {
+              std::fprintf(stderr, "skyglass-screenshots: the help window did not open\n");
+              status = 1;
+            }
+            app.quit();
+          });
         });
       });
     });
