@@ -223,35 +223,34 @@ FetchOutcome MainLogic::Get_the_Stats() {
   }
 }
 
-void MainLogic::ChooserFetch() {
+void MainLogic::ChooserFetch(const std::string& path) {
   CurrentLocation& loc = state_.Location;
   try {
     Repaint();
-    if (std::optional<std::string> path = ChooserAddress(loc, Messages())) {
-      SetStatus("Attempting connection...");
-      const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + *path);
-      // The place asked for here is the chooser's own, not a preset's: a
-      // request text left behind (by a removal click or a stopped fetch)
-      // would name another place in the caption and in the timed refresh.
-      state_.RequestText.clear();
+    SetStatus("Attempting connection...");
+    const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + path);
+    // The place asked for here is the chooser's own, not a preset's: a
+    // request text left behind (by a removal click or a stopped fetch)
+    // would name another place in the caption and in the timed refresh.
+    state_.RequestText.clear();
 
-      if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
-        Messages().ShowMessage("Error - missing data found. (Unit_location). State=" + loc.Region +
-                               "/ City = " + loc.City + "/ Country = " + loc.Country);
-      } else {
-        if (state_.SuccessFlag != "Y")
-          Messages().ShowMessage(kChooserRetrieveError);
-        else
-          ParseAndShow(body);
-        state_.SuccessFlag.clear();
-        Repaint();
-        ComputeHeatIndex();
-        ComputeWindChill();
-        SetStatus("Processing moon phase image...");
-        if (ports_.moon) ports_.moon->UpdateMoonPhase();
-        SetStatus("");
-        Repaint();
-      }
+    if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
+      Messages().ShowMessage(MissingDataMessage(loc));
+    } else {
+      const bool failed = state_.SuccessFlag != "Y";
+      if (failed)
+        Messages().ShowMessage(kChooserRetrieveError);
+      else
+        ParseAndShow(body);
+      state_.SuccessFlag.clear();
+      Repaint();
+      ComputeHeatIndex();
+      ComputeWindChill();
+      SetStatus("Processing moon phase image...");
+      if (ports_.moon) ports_.moon->UpdateMoonPhase();
+      // As after a fetch from the menu, a failure stays on the status line.
+      SetStatus(failed ? kRetrieveError : "");
+      Repaint();
     }
     FetchPreStep();
   } catch (const std::exception& e) {

@@ -85,8 +85,8 @@ class ChooserHost final : public IChooserHost {
   IMessagePort& Messages() override { return form_; }
   IStatusPort& Status() override { return form_; }
   CurrentLocation& Location() override { return logic_.State().Location; }
-  void FetchChoice() override {
-    form_.RunFetch([this] { logic_.ChooserFetch(); });
+  void FetchChoice(const std::string& address) override {
+    form_.RunFetch([this, &address] { logic_.ChooserFetch(address); });
   }
   void FetchNothing() override {
     form_.RunFetch([this] { logic_.FetchPreStep(); });
@@ -175,6 +175,9 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.frmForecast = new TfrmForecast();
   step("TfrmForecast", 35);
   w.frmLocation = new TfrmLocation(w.program->chooserHost);
+  w.frmLocation->showBox = [form = w.Form1](const std::string& kind, const std::string& text, QWidget* over) {
+    return form->ShowBox(kind, text, over);
+  };
   step("TfrmLocation", 100);
   TfrmLocation* chooser = w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
