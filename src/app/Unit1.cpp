@@ -472,6 +472,14 @@ void TForm1::Guarded(const std::function<void()>& command) {
   }
 }
 
+bool TForm1::BindCommand(const char* objectName, std::function<void()> command) {
+  QAction* a = findChild<QAction*>(QString::fromLatin1(objectName));
+  if (!a) return false;
+  a->disconnect(this);
+  connect(a, &QAction::triggered, this, [this, command = std::move(command)] { Guarded(command); });
+  return true;
+}
+
 namespace {
 void ApplyColor(const std::string& text, QLabel* const* labels, int count, QPalette::ColorRole role) {
   const std::optional<TColor> c = TryStringToColor(text);

@@ -101,6 +101,9 @@ class TForm1 : public QMainWindow,
   void PresetClick(int slot);
   // A menu command: an error it throws goes to the standard error box.
   void Guarded(const std::function<void()>& command);
+  // Gives the menu item named `objectName` its command (in place of any it
+  // had), run through Guarded. False when there is no such item.
+  bool BindCommand(const char* objectName, std::function<void()> command);
 
   // The colour apply steps: a colour text that converts is set on every
   // label of the row; one that does not changes nothing, silently.

@@ -21,7 +21,9 @@
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
+#include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
+#include "info/info_commands.h"
 #include "locations/frmLocation.h"
 #include "settings/Unit_pref.h"
 
@@ -154,6 +156,10 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   step("TfrmLocation", 100);
   TfrmLocation* chooser = w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
+  WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);
+  for (QWidget* window : {static_cast<QWidget*>(w.frmLocation), static_cast<QWidget*>(w.frmForecast),
+                          static_cast<QWidget*>(w.frmImage)})
+    InstallHelpKey(window);
 
   TfrmPleaseWait* wait = w.frmPleaseWait;
   w.Form1->hooks.firstPaint = [wait] {

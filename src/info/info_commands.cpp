@@ -1,0 +1,47 @@
+#include "info/info_commands.h"
+
+#include <QAction>
+
+#include "app/Unit1.h"
+#include "app/main_logic.h"
+#include "controls/ColorDialog.h"
+#include "info/HelpWindow.h"
+#include "info/frmAbout_Unit.h"
+#include "info/info_links.h"
+#include "settings/Unit_pref.h"
+
+namespace sky::ui {
+
+void CheckforUpdate1Click(TForm1& form, MainLogic& logic) {
+  FetchGate::Hold hold(form.Gate());
+  if (!hold.Entered()) {
+    form.SetStatus(kBusyText);
+    return;
+  }
+  const VersionCheck check = RunVersionCheck(logic.HttpClient1());
+  form.ShowMessage(check.message);
+  form.SetStatus(kThankYou);
+  form.Repaint();
+}
+
+void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout& about) {
+  form.BindCommand("mnuGeneralPreferences1", [&pref] { pref.ShowDialog(); });
+  auto color = [&form](ColorCommand command, void (TForm1::*apply)(const std::string&)) {
+    return [&form, command, apply] {
+      RunColorCommand(command, TSharedColorDialog::Instance(),
+                      [&form, apply](const std::string& text) { (form.*apply)(text); }, &form);
+    };
+  };
+  form.BindCommand("mnuMainLabelColor1", color(ColorCommand::LabelColor, &TForm1::set_label_colors));
+  form.BindCommand("mnuMainLabelFontColor1", color(ColorCommand::LabelFontColor, &TForm1::set_label_font_colors));
+  form.BindCommand("mnuStatsFontColor1", color(ColorCommand::StatsFontColor, &TForm1::set_stats_font_color));
+  form.BindCommand("mnuHelpContents", [] { launch_help(); });
+  if (auto* help = form.findChild<QAction*>("mnuHelpContents")) {
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::WindowShortcut);
+  }
+  form.BindCommand("mnuAbout", [&about] { about.ShowAbout(); });
+  form.BindCommand("CheckforUpdate1", [&form, &logic] { CheckforUpdate1Click(form, logic); });
+}
+
+}  // namespace sky::ui

@@ -1,0 +1,21 @@
+// The commands of the main window that lead to the preferences, the colours,
+// the help, the about box and the version check.
+#pragma once
+
+namespace sky {
+class MainLogic;
+}
+
+namespace sky::ui {
+
+class TForm1;
+class TfrmPref;
+class TfrmAbout;
+
+void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout& about);
+
+// "Check Version #...": the version check through the main window's client
+// (turned away while another request runs), its box and the closing status.
+void CheckforUpdate1Click(TForm1& form, MainLogic& logic);
+
+}  // namespace sky::ui

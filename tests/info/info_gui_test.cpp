@@ -1,0 +1,220 @@
+// The preferences dialog, the colour commands, the help window and the about
+// box in the running program's windows (offscreen platform). With
+// SKYGLASS_SHOT_DIR set (and an X display), the dialogs are also captured
+// from the screen there.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTextBrowser>
+
+#include "app/gui_fixture.h"
+#include "controls/ColorDialog.h"
+#include "controls/ProgressGauge.h"
+#include "fetch/sample_server.h"
+#include "forecast/Unit_frmforecast.h"
+#include "images/Unit_frmImage.h"
+#include "info/HelpWindow.h"
+#include "info/frmAbout_Unit.h"
+#include "locations/frmLocation.h"
+#include "settings/Unit_pref.h"
+
+using namespace skytest;
+using sky::ReadSetting;
+using sky::WriteSetting;
+
+namespace {
+
+void Shot(QWidget* w, const char* name) {
+  const char* dir = std::getenv("SKYGLASS_SHOT_DIR");
+  if (!dir || qgetenv("QT_QPA_PLATFORM") == "offscreen") return;
+  w->activateWindow();
+  WaitFor([] { return false; }, 600);
+  QProcess::execute("import", {"-window", "root", QString(dir) + "/" + name + ".png"});
+}
+
+QColor Base(QLineEdit* e) { return e->palette().color(QPalette::Active, QPalette::Base); }
+const QColor kSilver(0xC0, 0xC0, 0xC0);
+
+class InfoGui : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    // The manual of the build tree, whatever folder the test runs in.
+    setenv("SKYGLASS_DATA_DIR", SKYGLASS_BIN_DIR "/../share/skyglass", 1);
+    Create();
+  }
+  void TearDown() override {
+    if (sky::ui::HelpWindow()) sky::ui::HelpWindow()->hide();
+    sky::ui::TSharedColorDialog::Instance().answerer = nullptr;
+    GuiTest::TearDown();
+  }
+  sky::ui::TfrmPref& pref() { return *windows->frmPref; }
+  void Trigger(const char* name) {
+    QAction* a = form().findChild<QAction*>(name);
+    ASSERT_NE(a, nullptr) << name;
+    a->trigger();
+  }
+};
+
+TEST_F(InfoGui, PreferencesOpenEmptyAndFull) {
+  Trigger("mnuGeneralPreferences1");
+  ASSERT_TRUE(pref().isVisible());
+  EXPECT_TRUE(pref().radioYesupstat->isChecked());
+  ASSERT_EQ(pref().cboStartupLoc->count(), 1);
+  EXPECT_EQ(pref().cboStartupLoc->itemText(0), "None");
+  EXPECT_EQ(pref().cboStartupLoc->currentText(), "");
+  EXPECT_EQ(pref().cboAutoWallpaper->count(), 11);
+  EXPECT_EQ(pref().cboAutoWallpaper->itemText(0), "Europe Satellite Image");
+  EXPECT_EQ(pref().cboAutoWallpaper->currentText(), "None");
+  EXPECT_FALSE(pref().CheckBox1->isChecked());
+  EXPECT_FALSE(pref().EditProxy->isEnabled() || pref().EditProxyPort->isEnabled());
+  EXPECT_EQ(Base(pref().EditProxy), kSilver);
+  EXPECT_EQ(Base(pref().EditProxyPort), kSilver);
+  pref().btnCancelClick();
+
+  WriteSetting("Locations", "loc0", "Austin, TX");
+  WriteSetting("Settings", "AutoUpdate", "n");
+  WriteSetting("Settings", "StartupLoc", "Typed, ZZ");
+  WriteSetting("Settings", "AutoWallpaper", "US Radar Image - Texas A&&M");
+  WriteSetting("Settings", "ProxyUse", "y");
+  WriteSetting("Settings", "Proxy", "proxy.example");
+  WriteSetting("Settings", "ProxyPort", "3128");
+  Trigger("mnuGeneralPreferences1");
+  EXPECT_TRUE(pref().radioNoupstat->isChecked());
+  EXPECT_EQ(pref().cboStartupLoc->count(), 2);
+  EXPECT_EQ(pref().cboStartupLoc->currentText(), "Typed, ZZ");
+  EXPECT_EQ(pref().cboAutoWallpaper->currentText(), "US Radar Image - Texas A&&M");
+  EXPECT_TRUE(pref().CheckBox1->isChecked());
+  EXPECT_TRUE(pref().EditProxy->isEnabled() && pref().EditProxyPort->isEnabled());
+  EXPECT_NE(Base(pref().EditProxy), kSilver);
+  EXPECT_EQ(pref().EditProxy->text(), "proxy.example");
+  EXPECT_EQ(pref().EditProxyPort->text(), "3128");
+  Shot(&pref(), "preferences");
+
+  // The tick switches both fields; a bad port keeps the dialog open.
+  pref().CheckBox1->setChecked(false);
+  EXPECT_FALSE(pref().EditProxy->isEnabled() || pref().EditProxyPort->isEnabled());
+  pref().CheckBox1->setChecked(true);
+  EXPECT_TRUE(pref().EditProxyPort->isEnabled());
+  std::vector<std::string> errors;
+  pref().errorRecorder = [&](const std::string& t) { errors.push_back(t); };
+  pref().EditProxyPort->setText("31x");
+  pref().radioYesupstat->setChecked(true);
+  pref().btnOkayClick();
+  EXPECT_EQ(errors, std::vector<std::string>{"'31x' is not a valid integer value"});
+  EXPECT_TRUE(pref().isVisible());
+  EXPECT_EQ(ReadSetting("Settings", "AutoUpdate"), "y");
+  EXPECT_EQ(ReadSetting("Settings", "ProxyPort"), "3128");
+  pref().EditProxyPort->setText("8080");
+  pref().btnOkayClick();
+  EXPECT_FALSE(pref().isVisible());
+  EXPECT_EQ(ReadSetting("Settings", "ProxyPort"), "8080");
+}
+
+TEST_F(InfoGui, ColourCommandsShareOneDialog) {
+  ShowMain();
+  auto& dialog = sky::ui::TSharedColorDialog::Instance();
+  std::vector<QColor> openedOn;
+  QColor answer(0x12, 0x34, 0x56);
+  dialog.answerer = [&](const QColor& initial) -> std::optional<QColor> {
+    openedOn.push_back(initial);
+    return answer;
+  };
+  Trigger("mnuMainLabelColor1");
+  EXPECT_EQ(form().captionLabels[0]->palette().color(QPalette::Window), answer);
+  EXPECT_EQ(ReadSetting("Settings", "labelcolor"), "$00563412");
+  answer = Qt::red;
+  Trigger("mnuMainLabelFontColor1");
+  EXPECT_EQ(form().captionLabels[12]->palette().color(QPalette::WindowText), answer);
+  EXPECT_EQ(ReadSetting("Settings", "labelfcolor"), "clRed");
+  answer = QColor(0, 0x80, 0x80);
+  Trigger("mnuStatsFontColor1");
+  EXPECT_EQ(form().valueLabels[11]->palette().color(QPalette::WindowText), answer);
+  EXPECT_EQ(ReadSetting("Settings", "statsfcolor"), "clTeal");
+  ASSERT_EQ(openedOn.size(), 3u);
+  EXPECT_EQ(openedOn[1], QColor(0x12, 0x34, 0x56));  // the colour last chosen
+  EXPECT_EQ(openedOn[2], QColor(Qt::red));
+
+  dialog.answerer = [](const QColor&) { return std::optional<QColor>(); };
+  Trigger("mnuMainLabelColor1");
+  EXPECT_EQ(ReadSetting("Settings", "labelcolor"), "$00563412");
+  dialog.failNext = true;
+  Trigger("mnuStatsFontColor1");
+  EXPECT_TRUE(HasBox("Error - Color selection dialog failed to load."));
+}
+
+TEST_F(InfoGui, F1OpensTheHelpAtItsContentsEverywhere) {
+  ShowMain();
+  QWidget* windowsWithF1[] = {&form(),           windows->frmLocation, windows->frmForecast,
+                              windows->frmImage, windows->frmPref,     windows->frmAbout};
+  for (QWidget* w : windowsWithF1) {
+    if (sky::ui::HelpWindow()) {
+      sky::ui::HelpWindow()->Browser()->setSource(QUrl("files.html"));
+      sky::ui::HelpWindow()->hide();
+    }
+    w->show();
+    w->activateWindow();
+    QApplication::setActiveWindow(w);
+    QTest::keyClick(w, Qt::Key_F1);
+    QCoreApplication::processEvents();
+    ASSERT_NE(sky::ui::HelpWindow(), nullptr) << w->objectName().toStdString();
+    EXPECT_TRUE(sky::ui::HelpWindow()->isVisible()) << w->objectName().toStdString();
+    EXPECT_TRUE(sky::ui::HelpWindow()->Browser()->source().toString().endsWith("index.html"))
+        << w->objectName().toStdString();
+    if (w != &form()) w->hide();
+  }
+  sky::ui::THelpWindow* help = sky::ui::HelpWindow();
+  EXPECT_GE(help->Topics()->count(), 12);
+  EXPECT_TRUE(help->Browser()->toPlainText().contains("Skyglass Help"));
+  // Every topic of the contents is there, and search finds across them.
+  const QStringList hits = help->Search("Host Lookup Failed");
+  EXPECT_TRUE(hits.contains("troubleshooting.html"));
+  EXPECT_TRUE(help->Search("no-such-word-anywhere").isEmpty());
+  help->ShowSearch("proxy port");
+  EXPECT_TRUE(help->Browser()->toPlainText().contains("Proxy settings and the sample server"));
+  help->ShowContents();
+  help->Topics()->setCurrentRow(0);
+  Shot(help, "help");
+}
+
+TEST_F(InfoGui, AboutBox) {
+  Trigger("mnuAbout");
+  sky::ui::TfrmAbout& about = *windows->frmAbout;
+  ASSERT_TRUE(about.isVisible());
+  EXPECT_EQ(about.windowTitle(), "About Skyglass");
+  EXPECT_EQ(about.lblCurrVs->text(), "1.30.6.3");
+  EXPECT_TRUE(about.Memo1->toPlainText().startsWith("Credits:\n\nData courtesy"));
+  EXPECT_TRUE(about.lbltotalRAM->text().startsWith("Total RAM: "));
+  about.memshow({100000000, 3000000});
+  EXPECT_EQ(about.Ramguage->Progress(), 3);
+  EXPECT_EQ(about.Ramguage->ForeColor(), QColor(255, 0, 0));
+  EXPECT_EQ(about.lblFreeRAM->text(), "Free RAM: 3000 K bytes");
+  std::vector<QUrl> opened;
+  about.openUrl = [&](const QUrl& u) { opened.push_back(u); };
+  QTest::mouseClick(about.lblURL, Qt::LeftButton);
+  QTest::mouseClick(about.lblEmail, Qt::LeftButton);
+  ASSERT_EQ(opened.size(), 2u);
+  EXPECT_EQ(opened[0].scheme(), "http");
+  EXPECT_EQ(opened[1].scheme(), "mailto");
+  if (const auto m = sky::ReadMemoryStatus()) about.memshow(*m);
+  Shot(&about, "about");
+}
+
+TEST_F(InfoGui, VersionCheckThroughTheProxy) {
+  SampleServer server;
+  ASSERT_GT(server.port(), 0);
+  UseProxy(server.port());
+  ShowMain();
+  Trigger("CheckforUpdate1");
+  EXPECT_TRUE(HasBox("Your version is the most current (1.30.6.3). The latest version is 1.30.6.3."));
+  EXPECT_EQ(form().Status(), "Thank you for using Skyglass...");
+}
+
+}  // namespace
