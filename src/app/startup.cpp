@@ -21,6 +21,8 @@
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
+#include "images/image_logic.h"
+#include "settings/preferences.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
 #include "info/info_commands.h"
@@ -80,9 +82,11 @@ class MoonView final : public IMoonView, public IMoonPort {
 struct Program {
   explicit Program(TForm1& form)
       : moon(form),
-        logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}) {}
+        logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}),
+        images(logic.HttpClient1(), logic.State(), ImagePorts{&form, &form, &form, nullptr}) {}
   MoonView moon;
   MainLogic logic;
+  ImageLogic images;  // the viewer port is set once the viewer exists
 };
 
 namespace {
@@ -107,6 +111,24 @@ void Wire(TForm1& form, Program& program) {
   h.updateMoonPhase = [&program] { program.moon.UpdateMoonPhase(); };
   h.setProxy = [&logic](const std::string& host) { logic.HttpClient1().Proxy = host; };
   h.setProxyPort = [&logic](int port) { logic.HttpClient1().ProxyPort = port; };
+  h.imageCommand = [&program](const ImageRow& row) { program.images.RunCommand(row); };
+  h.wallpaper = [&program] {
+    program.images.AutoWallpaper(ReadSetting(kSectionSettings, pref_names::kAutoWallpaper));
+  };
+}
+
+// The viewer shows the pictures of the picture logic and reaches back into it.
+void WireViewer(TfrmImage& viewer, TForm1& form, Program& program) {
+  program.images.SetViewer(&viewer);
+  ImageViewerHooks& v = viewer.hooks;
+  v.saveAsWallpaper = [&program] { program.images.do_wallpaper(); };
+  v.closed = [&program] { program.images.ViewerClosed(); };
+  v.helpContents = [] { launch_help(); };
+  v.minimizeMain = [&form] { form.setWindowState(form.windowState() | Qt::WindowMinimized); };
+  v.restoreMain = [&form] {
+    if (form.isMinimized() || !form.isVisible()) form.showNormal();
+  };
+  v.error = [&form](const std::string& text) { form.ShowError(text); };
 }
 
 }  // namespace
@@ -117,6 +139,7 @@ std::string ShownMoonPicture(const Windows& w) { return w.program->moon.Shown();
 Windows::~Windows() {
   SetMessagePumpHook(nullptr);
   if (Form1) Form1->hooks = MainHooks{};
+  if (frmImage) frmImage->hooks = ImageViewerHooks{};
   program.reset();
   // Owned top-level windows go in reverse order of creation; the main window
   // last, since the others may still call into it.
@@ -148,6 +171,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.frmPref = new TfrmPref();
   step("TfrmPref", 20);
   w.frmImage = new TfrmImage();
+  WireViewer(*w.frmImage, *w.Form1, *w.program);
   step("TfrmImage", 25);
   w.frmForecast = new TfrmForecast();
   step("TfrmForecast", 35);

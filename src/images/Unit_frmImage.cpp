@@ -40,10 +40,7 @@ TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
   QMenu* help = MainMenu1->addMenu("&Help");
   mnuHelpContentsF11 = help->addAction("Help &Contents (F1)");
   mnuHelpContentsF11->setObjectName("mnuHelpContentsF11");
-  mnuHelpContentsF11->setShortcut(Qt::Key_F1);
-  mnuHelpContentsF11->setShortcutContext(Qt::WindowShortcut);
-  addAction(mnuHelpContentsF11);
-  SetMenuBar(MainMenu1);
+  // F1 itself is the program-wide help key the start-up installs.
   connect(mnuSaveAsWallpaper1, &QAction::triggered, this, [this] {
     Guard([this] { if (hooks.saveAsWallpaper) hooks.saveAsWallpaper(); });
   });
@@ -56,9 +53,10 @@ TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
   // The two picture controls on top of each other at the client's top-left
   // corner; the status bar along the bottom.
   QWidget* client = ClientArea();
-  client->setAutoFillBackground(true);
   auto* pictures = new QWidget(client);
   pictures->setObjectName("pictures");
+  pictures->setAutoFillBackground(true);
+  pictures_ = pictures;
   Image1 = new QLabel(pictures);
   Image1->setObjectName("Image1");
   Image1->setGeometry(0, 0, 0, 0);
@@ -82,6 +80,9 @@ TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
   auto* layout = new QVBoxLayout(client);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
+  // The menu heads the client area, under the painted caption (the form's
+  // own menu slot would put it over the caption).
+  layout->setMenuBar(MainMenu1);
   layout->addWidget(pictures, 1);
   layout->addWidget(StatusBar1, 0);
   SetBackground(kNavy);
@@ -102,10 +103,14 @@ void TfrmImage::Guard(const std::function<void()>& f) {
 }
 
 void TfrmImage::SetBackground(const QColor& color) {
-  QPalette p = ClientArea()->palette();
+  // The window's colour is what shows around the picture; the menu and the
+  // status bar keep the system colours.
+  QPalette p = pictures_->palette();
   p.setColor(QPalette::Window, color);
-  ClientArea()->setPalette(p);
+  pictures_->setPalette(p);
 }
+
+QColor TfrmImage::BackgroundColor() const { return pictures_->palette().color(QPalette::Window); }
 
 void TfrmImage::SetImageCaption(const std::string& caption) {
   SetCaption(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));

@@ -51,6 +51,8 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
   // The population counters' look: white background, no maximise button.
   // Closing puts the navy background and the button back.
   void SetCounterLook();
+  // The window's background colour (navy, or white for the counters).
+  QColor BackgroundColor() const;
 
   // FormClose (also "&Close").
   void FormClose();
@@ -77,6 +79,7 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
   void mnuPrint1Click();
   void Guard(const std::function<void()>& f);
   bool closing_ = false;
+  QWidget* pictures_ = nullptr;  // the area the two picture controls lie in
 };
 
 }  // namespace sky::ui
