@@ -10,6 +10,7 @@
 #include "conditions/fetch.h"
 #include "json.h"
 #include "net/HttpClient.h"
+#include "common/exceptions.h"
 #include "settings/ini_proc.h"
 #include "locations/Unit_location.h"
 #include "locations/US_cities.h"
@@ -179,18 +180,12 @@ int Conditions(const cli::Args& args) {
   sky::MainLogic logic(sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr,
                                       &messages});
   sky::THttpClient& client = logic.HttpClient1();
-  if (sky::ReadSetting(sky::kSectionSettings, "ProxyUse") == "y") {
-    std::string proxy = sky::ReadSetting(sky::kSectionSettings, "Proxy");
-    if (proxy != sky::kNA) client.Proxy = proxy;
-    std::string port = sky::ReadSetting(sky::kSectionSettings, "ProxyPort");
-    if (port != sky::kNA) {
-      int n = 0;
-      if (!sky::TryStrToInt(sky::Trim(port), n)) {
-        messages.ShowError("'" + port + "' is not a valid integer value");
-        return cli::kExitFailed;
-      }
-      client.ProxyPort = n;
-    }
+  try {
+    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy,
+                              client.ProxyPort);
+  } catch (const sky::EConvertError& e) {
+    messages.ShowError(e.what());
+    return cli::kExitFailed;
   }
 
   logic.State().SilentFlag = "y";

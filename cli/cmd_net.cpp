@@ -11,11 +11,9 @@
 #include "common/text.h"
 #include "json.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 
-#if __has_include("settings/ini_proc.h")
-#include "settings/ini_proc.h"
-#define SKYGLASS_CLI_HAVE_SETTINGS 1
-#endif
+#include "settings/settings_names.h"
 
 namespace {
 
@@ -124,19 +122,7 @@ int RunGet(const Args& args) {
 // The proxy the program would use: "Proxy"/"ProxyPort" of the settings when
 // "ProxyUse" is "y".
 void ApplyProxySettings(sky::THttpClient& c) {
-#ifdef SKYGLASS_CLI_HAVE_SETTINGS
-  if (sky::ReadSetting("Settings", "ProxyUse") != "y") return;
-  std::string host = sky::ReadSetting("Settings", "Proxy");
-  if (host != sky::kNA) c.Proxy = host;
-  std::string port = sky::ReadSetting("Settings", "ProxyPort");
-  if (port != sky::kNA) {
-    int n = 0;
-    if (!sky::TryStrToInt(port, n)) throw sky::EConvertError("'" + port + "' is not a valid integer value");
-    c.ProxyPort = n;
-  }
-#else
-  (void)c;
-#endif
+  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), c.Proxy, c.ProxyPort);
 }
 
 // The exception text, with what lies behind it where the text alone does
@@ -158,8 +144,8 @@ int RunFetch(const Args& args) {
   std::optional<std::string> out = p.Get("o");
   if (!out) out = p.Get("output");
   sky::THttpClient c;
-  c.TimeOut = 60000;
-  c.HeaderInfo.Referer = "Skyglass by Corvantis";
+  c.TimeOut = sky::kPageTimeOutMs;
+  c.HeaderInfo.Referer = sky::kReferer;
   if (out) {
     c.InputFileMode = true;
     c.Body = *out;
@@ -168,7 +154,7 @@ int RunFetch(const Args& args) {
   bool progress = false;
   bool timedOut = false;
   std::chrono::steady_clock::time_point lastShown{};
-  c.ReportLevel = 8;  // to learn of a time-out
+  c.ReportLevel = sky::kReportTrace;  // to learn of a time-out
   c.OnStatus = [&](sky::TSockClient*, const std::string& text) {
     if (text == "Timer Triggered") timedOut = true;
   };

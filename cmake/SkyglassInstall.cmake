@@ -60,11 +60,15 @@ function(skyglass_data)
   add_dependencies(skyglass_data_files ${target})
 endfunction()
 
-# Called once every folder has defined its targets.
+# Called once every folder has defined its targets. The target
+# skyglass_installed builds everything that gets installed (for cpack).
 function(skyglass_install_programs)
+  add_custom_target(skyglass_installed)
+  add_dependencies(skyglass_installed skyglass_data_files)
   foreach(t ${SKYGLASS_INSTALL_PROGRAMS})
     if(TARGET ${t})
       install(TARGETS ${t} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+      add_dependencies(skyglass_installed ${t})
     endif()
   endforeach()
 endfunction()

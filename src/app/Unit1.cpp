@@ -18,6 +18,7 @@
 #include "common/convert.h"
 #include "common/text.h"
 #include "controls/OnTray.h"
+#include "controls/app_icon.h"
 #include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
 #include "images/image_catalogue.h"
@@ -117,7 +118,7 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   setWindowTitle(app::kTitle);
   setFont(SansFont(11));
   IconList = MakeTrayPictures();
-  setWindowIcon(QIcon(MakeAppPicture()));
+  setWindowIcon(AppIcon());
   BuildClientArea();
   BuildMenus();
   // Fixed border: the window is exactly the menu plus the 322-pixel-wide part
@@ -126,7 +127,7 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
 
   tray = new TOnTray(this);
   tray->SetHint(app::kTitle);
-  tray->SetIcon(QIcon(MakeAppPicture()));
+  tray->SetIcon(AppIcon());
   tray->LeftPopup = pmnLeft;
   tray->RightPopup = pmnRight;
   tray->SetAppVisible(true);
@@ -496,6 +497,14 @@ void ApplyColor(const std::string& text, QLabel* const* labels, int count, QPale
 }
 }  // namespace
 
+void TForm1::ApplyColorSetting(ColorRow row, const std::string& colorText) {
+  switch (row) {
+    case ColorRow::CaptionBackground: set_label_colors(colorText); break;
+    case ColorRow::CaptionText: set_label_font_colors(colorText); break;
+    case ColorRow::ValueText: set_stats_font_color(colorText); break;
+  }
+}
+
 void TForm1::set_label_colors(const std::string& colorText) {
   ApplyColor(colorText, captionLabels.data(), 13, QPalette::Window);
 }
@@ -539,32 +548,7 @@ void TForm1::FormShow() {
     move(g.x() + g.width() / 2 - frameGeometry().width() / 2,
          g.y() + g.height() / 2 - frameGeometry().height() / 2);
   }
-  auto read = [this](const char* n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
-  Guarded([&] {
-    std::string c = read("labelcolor");
-    if (c != kNA) set_label_colors(c);
-    c = read("labelfcolor");
-    if (c != kNA) set_label_font_colors(c);
-    c = read("statsfcolor");
-    if (c != kNA) set_stats_font_color(c);
-    Repaint();
-  });
-  Guarded([&] {
-    if (hooks.loadPresetMenu) hooks.loadPresetMenu();
-    Repaint();
-  });
-  Guarded([&] {
-    if (hooks.updateMoonPhase) hooks.updateMoonPhase();
-    Repaint();
-  });
-  Guarded([&] {
-    if (read("ProxyUse") != "y") return;
-    const std::string proxy = read("Proxy");
-    if (proxy != kNA && hooks.setProxy) hooks.setProxy(proxy);
-    const std::string port = read("ProxyPort");
-    // A port that is no number shows the conversion error; the host stays.
-    if (port != kNA && hooks.setProxyPort) hooks.setProxyPort(StrToInt(port));
-  });
+  if (hooks.formShow) hooks.formShow();
 }
 
 void TForm1::showEvent(QShowEvent* e) {

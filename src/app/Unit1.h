@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "app/fetch_gate.h"
+#include "common/fetch_gate.h"
 #include "app/main_ports.h"
 #include "app/refresh_cycle.h"
 #include "common/ports.h"
@@ -43,7 +43,6 @@ struct MainHooks {
   std::function<void(const std::string&)> setRequestText;
   std::function<void(bool)> setSilent;
   std::function<void()> abortConnection;
-  std::function<void()> loadPresetMenu;
   std::function<void()> clearPresets;
   std::function<void()> removeSpecificLocation;
   std::function<void()> sortPresets;
@@ -51,11 +50,8 @@ struct MainHooks {
   std::function<void()> wallpaper;
   // A picture command of the Images or Forecasts menu.
   std::function<void(const ImageRow&)> imageCommand;
-  // The moon-phase step.
-  std::function<void()> updateMoonPhase;
-  // Proxy host and port for the HTTP client.
-  std::function<void(const std::string&)> setProxy;
-  std::function<void(int)> setProxyPort;
+  // The steps of the first showing, once the window has centred itself.
+  std::function<void()> formShow;
   // Runs when the first fetch of the run is over (successful or not).
   std::function<void()> afterFirstFetch;
   // The first paint: hides the please-wait window.
@@ -82,6 +78,7 @@ class TForm1 : public QMainWindow,
   std::string Caption() const override;
   void SetCaption(const std::string& caption) override;
   void Repaint() override;
+  void ApplyColorSetting(ColorRow row, const std::string& colorText) override;
   // IStatusPort: the status line (first panel).
   void SetStatus(const std::string& text) override;
   std::string Status() const;

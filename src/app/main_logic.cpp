@@ -7,7 +7,9 @@
 #include "conditions/derived.h"
 #include "conditions/fetch.h"
 #include "conditions/htmlp.h"
+#include "locations/chooser_logic.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 
 namespace sky {
 
@@ -134,19 +136,14 @@ std::string MainLogic::Label(ValueLabel label) const {
 void MainLogic::FetchPreStep() {
   CountRequestOnce();
   state_.SuccessFlag.clear();
-  client_->TimeOut = 90000;
-  client_->ReportLevel = 2;
+  profiles::kAfterPreStep.Apply(*client_);
 }
 
 void MainLogic::CountRequestOnce() {
   THttpClient& c = *client_;
   if (state_.CountRequested != "Y") {
     state_.CountRequested = "Y";
-    c.TimeOut = 12000;
-    c.InputFileMode = false;
-    c.OutputFileMode = false;
-    c.ReportLevel = 0;
-    c.HeaderInfo.Referer = kReferer;
+    profiles::kCountFile.Apply(c);
     try {
       c.Get(std::string(hosts::kMakerUrl) + "/assets/SkyglassCount.txt");
     } catch (const std::exception&) {
@@ -157,6 +154,17 @@ void MainLogic::CountRequestOnce() {
     }
     c.Body.clear();
   }
+}
+
+std::string MainLogic::RequestPage(const RequestProfile& profile, const std::string& url) {
+  profile.Apply(*client_);
+  // The flag must speak of this request only.
+  state_.SuccessFlag.clear();
+  client_->Get(url);
+  std::string body = client_->Body;
+  SetStatus(kConnectionComplete);
+  Repaint();
+  return body;
 }
 
 FetchOutcome MainLogic::Get_the_Stats() {
@@ -171,20 +179,10 @@ FetchOutcome MainLogic::Get_the_Stats() {
     CurrentLocation& loc = state_.Location;
     ReadRequest(state_.RequestText, loc);
 
-    THttpClient& c = *client_;
-    c.TimeOut = 60000;
-    c.InputFileMode = false;
-    c.OutputFileMode = false;
-    c.ReportLevel = 4;
-
     std::optional<std::string> path = ConditionsPath(loc, Messages());
     if (!path) return FetchOutcome::Stopped;
 
-    c.HeaderInfo.Referer = kReferer;
-    c.Get(hosts::kWeatherUndergroundUrl + *path);
-    std::string page = c.Body;
-    SetStatus("Connection process complete...");
-    Repaint();
+    const std::string page = RequestPage(profiles::kConditions, hosts::kWeatherUndergroundUrl + *path);
 
     FetchOutcome outcome = FetchOutcome::Failed;
     if (state_.SuccessFlag == "Y") {
@@ -205,6 +203,42 @@ FetchOutcome MainLogic::Get_the_Stats() {
   } catch (const std::exception& e) {
     Messages().ShowError(e.what());
     return FetchOutcome::Error;
+  }
+}
+
+void MainLogic::ChooserFetch() {
+  CurrentLocation& loc = state_.Location;
+  try {
+    Repaint();
+    if (std::optional<std::string> path = ChooserAddress(loc, Messages())) {
+      SetStatus("Attempting connection...");
+      const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + *path);
+      // The place asked for here is the chooser's own, not a preset's: a
+      // request text left behind (by a removal click or a stopped fetch)
+      // would name another place in the caption and in the timed refresh.
+      state_.RequestText.clear();
+
+      if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
+        Messages().ShowMessage("Error - missing data found. (Unit_location). State=" + loc.Region +
+                               "/ City = " + loc.City + "/ Country = " + loc.Country);
+      } else {
+        if (state_.SuccessFlag != "Y")
+          Messages().ShowMessage(kChooserRetrieveError);
+        else
+          ParseAndShow(body);
+        state_.SuccessFlag.clear();
+        Repaint();
+        ComputeHeatIndex();
+        ComputeWindChill();
+        SetStatus("Processing moon phase image...");
+        if (ports_.moon) ports_.moon->UpdateMoonPhase();
+        SetStatus("");
+        Repaint();
+      }
+    }
+    FetchPreStep();
+  } catch (const std::exception& e) {
+    Messages().ShowError(e.what());
   }
 }
 
@@ -264,6 +298,44 @@ void MainLogic::mnuAbortconnectionClick() {
   client_->Abort();
   SetStatus("Connection Aborted...");
   Repaint();
+}
+
+// ---------------------------------------------------------------- showing
+
+void MainLogic::Guarded(const std::function<void()>& step) {
+  try {
+    step();
+  } catch (const std::exception& e) {
+    Messages().ShowError(e.what());
+  }
+}
+
+void MainLogic::FormShowSteps(const settings::Reader& read) {
+  static constexpr struct {
+    const char* name;
+    ColorRow row;
+  } kColorSettings[] = {
+      {settings::kLabelColor, ColorRow::CaptionBackground},
+      {settings::kLabelFontColor, ColorRow::CaptionText},
+      {settings::kStatsFontColor, ColorRow::ValueText},
+  };
+  Guarded([&] {
+    for (const auto& c : kColorSettings) {
+      const std::string text = read(c.name);
+      if (text != kNA && ports_.window) ports_.window->ApplyColorSetting(c.row, text);
+    }
+    Repaint();
+  });
+  Guarded([&] {
+    LoadPresetMenu();
+    Repaint();
+  });
+  Guarded([&] {
+    if (ports_.moon) ports_.moon->UpdateMoonPhase();
+    Repaint();
+  });
+  // A port that is no number shows the conversion error; the host stays.
+  Guarded([&] { settings::ApplyProxy(settings::ReadProxy(read), client_->Proxy, client_->ProxyPort); });
 }
 
 // ---------------------------------------------------------------- presets

@@ -5,21 +5,24 @@
 // their own instances with recorders, so several can live side by side.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "app/main_ports.h"
 #include "locations/Unit_location.h"
 #include "locations/presets.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
 class THttpClient;
+struct RequestProfile;
 enum CmdType : unsigned char;
 
 // Texts of the main window shown by the fetch.
 inline constexpr const char* kThankYou = "Thank you for using Skyglass...";
-inline constexpr const char* kReferer = "Skyglass by Corvantis";
+inline constexpr const char* kConnectionComplete = "Connection process complete...";
 inline constexpr const char* kCaptionPrefix = "Skyglass - ";
 
 // Everything program-wide that the main window keeps as plain texts.
@@ -59,6 +62,11 @@ class MainLogic {
   THttpClient& HttpClient1() { return *client_; }
   Presets& PresetList() { return presets_; }
 
+  // ---- the request step every page fetch of the main window goes through:
+  // the profile onto the client, the success flag cleared, the Get, then
+  // "Connection process complete..." and a repaint. The body, as text.
+  std::string RequestPage(const RequestProfile& profile, const std::string& url);
+
   // ---- the conditions fetch of RequestText
   FetchOutcome Get_the_Stats();
   // The first step of every fetch: the count file once per run, then the
@@ -67,6 +75,12 @@ class MainLogic {
   // Its first half, also run by the chooser when it closes: the count file,
   // asked for once per run. A failure of it is ignored (see the .cpp).
   void CountRequestOnce();
+  // The fetch of the place the location chooser read into Location: builds
+  // the address, requests it, parses and shows the page (which also offers
+  // the place as a preset), derives the values and updates the moon picture.
+  // Errors are shown; nothing is thrown. Ends with the fetch pre-step (the
+  // once-per-run count request).
+  void ChooserFetch();
   // Parse-and-show of one page (the labels, tray, preset and caption).
   void ParseAndShow(const std::string& page);
   // The derived values from the texts now in the labels.
@@ -75,6 +89,12 @@ class MainLogic {
   // "Abort GetStats connection". The pause after it (which keeps the status
   // text visible) is left to the window.
   void mnuAbortconnectionClick();
+
+  // ---- the main window's first showing (after it has centred itself)
+  // The colour settings onto the label rows, the presets into the menu, the
+  // moon picture, and the proxy of the settings onto the client. A step that
+  // fails shows its error in the standard error box; the next step still runs.
+  void FormShowSteps(const settings::Reader& read);
 
   // ---- presets and the Get Stats menu
   void LoadPresetMenu() { presets_.LoadPresetMenu(); }
@@ -113,6 +133,8 @@ class MainLogic {
   void SetLabel(ValueLabel label, const std::string& text);
   std::string Label(ValueLabel label) const;
   IMessagePort& Messages();
+  // Runs one step; an exception it throws goes to the standard error box.
+  void Guarded(const std::function<void()>& step);
 
   std::unique_ptr<THttpClient> ownClient_;
   THttpClient* client_;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/ports.h"
+#include "locations/preset_menu.h"
 
 namespace sky {
 
@@ -29,6 +30,13 @@ enum class ValueLabel {
 };
 inline constexpr int kValueLabelCount = 13;
 
+// The rows of labels the colour settings address.
+enum class ColorRow {
+  CaptionBackground,  // "labelcolor": background of the thirteen caption labels
+  CaptionText,        // "labelfcolor": their text
+  ValueText,          // "statsfcolor": text of the twelve value labels
+};
+
 // The main window itself: labels, caption, repaint.
 class IMainWindowPort {
  public:
@@ -39,6 +47,10 @@ class IMainWindowPort {
   virtual void SetCaption(const std::string& caption) = 0;
   // Repaint now (the status texts become visible during long operations).
   virtual void Repaint() = 0;
+  // A stored colour text for a row: one that converts is set on every label
+  // of the row; one that does not changes nothing, silently. Windows without
+  // the labels ignore it.
+  virtual void ApplyColorSetting(ColorRow /*row*/, const std::string& /*colorText*/) {}
 };
 
 // The notification-area icon.
@@ -50,14 +62,6 @@ class ITrayPort {
   virtual void SetIconIndex(int index) = 0;
   // Setting true also brings an icon already in the tray up to date.
   virtual void SetActive(bool active) = 0;
-};
-
-// The twenty preset items of the Get Stats menu (slots 0..19).
-inline constexpr int kPresetSlots = 20;
-class IPresetMenuPort {
- public:
-  virtual ~IPresetMenuPort() = default;
-  virtual void SetPresetItem(int slot, const std::string& caption, bool visible) = 0;
 };
 
 // Brings the moon picture up to date (the moon-phase step).

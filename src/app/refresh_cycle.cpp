@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "common/text.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
@@ -33,13 +34,13 @@ void RefreshCycle::StartupTick() {
   // start-up fetch follows on a later tick instead of breaking into it.
   if (hooks_.busy && hooks_.busy()) return;
   startup_enabled_ = false;
-  const std::string loc = hooks_.read_setting("StartupLoc");
-  if (loc == kNA || loc == "None") return;
-  SilentFetch(loc, false);
+  const std::optional<std::string> loc = settings::StartupLocation(hooks_.read_setting);
+  if (!loc) return;
+  SilentFetch(*loc, false);
 }
 
 void RefreshCycle::RefreshTick() {
-  if (hooks_.read_setting("AutoUpdate") != "y") return;
+  if (!settings::IsYes(hooks_.read_setting(settings::kAutoUpdate))) return;
   if (hooks_.busy && hooks_.busy()) return;
   refresh_interval_ = intervals_.refresh_ms;
   const auto request = RequestFromCaption(hooks_.caption());

@@ -75,17 +75,39 @@ class MoonView final : public IMoonView, public IMoonPort {
   std::string shown_;
 };
 
+// The location chooser's way to the main window and its logic.
+class ChooserHost final : public IChooserHost {
+ public:
+  ChooserHost(TForm1& form, MainLogic& logic) : form_(form), logic_(logic) {}
+  bool Busy() const override { return form_.Gate().Busy(); }
+  IMessagePort& Messages() override { return form_; }
+  IStatusPort& Status() override { return form_; }
+  CurrentLocation& Location() override { return logic_.State().Location; }
+  void FetchChoice() override {
+    form_.RunFetch([this] { logic_.ChooserFetch(); });
+  }
+  void FetchNothing() override {
+    form_.RunFetch([this] { logic_.FetchPreStep(); });
+  }
+
+ private:
+  TForm1& form_;
+  MainLogic& logic_;
+};
+
 }  // namespace
 
 // The core behind the windows: the main window's logic with its HTTP client,
-// and the moon picture.
+// the moon picture, and the chooser's way to them.
 struct Program {
   explicit Program(TForm1& form)
       : moon(form),
         logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}),
+        chooserHost(form, logic),
         images(logic.HttpClient1(), logic.State(), ImagePorts{&form, &form, &form, nullptr}) {}
   MoonView moon;
   MainLogic logic;
+  ChooserHost chooserHost;
   ImageLogic images;  // the viewer port is set once the viewer exists
 };
 
@@ -94,7 +116,7 @@ namespace {
 void Wire(TForm1& form, Program& program) {
   MainLogic& logic = program.logic;
   MainHooks& h = form.hooks;
-  h.readSetting = [](const std::string& name) { return ReadSetting(kSectionSettings, name); };
+  h.readSetting = settings::StoreReader();
   h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
   h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
   h.setSilent = [&logic](bool on) {
@@ -104,16 +126,13 @@ void Wire(TForm1& form, Program& program) {
       logic.State().SilentFlag.clear();
   };
   h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
-  h.loadPresetMenu = [&logic] { logic.LoadPresetMenu(); };
   h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
-  h.updateMoonPhase = [&program] { program.moon.UpdateMoonPhase(); };
-  h.setProxy = [&logic](const std::string& host) { logic.HttpClient1().Proxy = host; };
-  h.setProxyPort = [&logic](int port) { logic.HttpClient1().ProxyPort = port; };
+  h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
   h.imageCommand = [&program](const ImageRow& row) { program.images.RunCommand(row); };
   h.wallpaper = [&program] {
-    program.images.AutoWallpaper(ReadSetting(kSectionSettings, pref_names::kAutoWallpaper));
+    program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper));
   };
 }
 
@@ -175,8 +194,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   step("TfrmImage", 25);
   w.frmForecast = new TfrmForecast();
   step("TfrmForecast", 35);
-  w.frmLocation = new TfrmLocation(*w.Form1, w.program->logic,
-                                   [p = w.program.get()] { p->moon.UpdateMoonPhase(); });
+  w.frmLocation = new TfrmLocation(w.program->chooserHost);
   step("TfrmLocation", 100);
   TfrmLocation* chooser = w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
@@ -213,8 +231,15 @@ void ArmScreenshot(TForm1* form) {
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
+  if (app::CommandLineNeedsNoDisplay(argc, argv)) {
+    QCoreApplication info(argc, argv);
+    app::InitApplicationInfo();
+    app::ParseCommandLine();  // prints and exits
+    return 0;
+  }
   QApplication app(argc, argv);
   app::InitApplicationInfo();
+  app::ParseCommandLine();
 
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;

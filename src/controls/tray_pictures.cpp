@@ -165,6 +165,4 @@ QList<QPixmap> MakeTrayPictures() {
   return list;
 }
 
-QPixmap MakeAppPicture() { return Picture(8); }
-
 }  // namespace sky::ui

@@ -14,8 +14,4 @@ inline constexpr int kTrayPictureCount = 13;
 // 12 cloud at night.
 QList<QPixmap> MakeTrayPictures();
 
-// The program's own icon (the sun behind a cloud), for windows and the tray
-// at start.
-QPixmap MakeAppPicture();
-
 }  // namespace sky::ui

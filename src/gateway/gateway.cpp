@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 #include <cstdio>
 
 #include "common/hosts.h"
@@ -122,6 +124,10 @@ Reply Gateway::Handle(const Request& request) {
   if (request.host == hosts::kWeatherUnderground) {
     if (std::optional<Reply> reply = ConditionsRequest(request, deadline)) return *reply;
   }
+  if (request.host == hosts::kIwin) {
+    if (std::optional<Reply> reply = ProductsRequest(request, deadline)) return *reply;
+    return Plain(404, sample::NotFoundPage("http://" + request.host + request.path));
+  }
   // The census and maker's servers have no live source: the sample content.
   return fallback_->Route(request);
 }
@@ -220,7 +226,7 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
   if (page_title.empty()) {
     const json* relative = Member(*props, "relativeLocation");
     const json* where = relative ? Member(*relative, "properties") : nullptr;
-    const std::string city = where ? StringAt(*where, "city") : std::string();
+    const std::string city = where ? Latin1FromUtf8(StringAt(*where, "city")) : std::string();
     const std::string state = where ? StringAt(*where, "state") : std::string();
     page_title = city.empty() ? "Zip " + Coordinate(point.lat) + ", " + Coordinate(point.lon)
                               : city + ", " + TitleStateName(state);
@@ -316,6 +322,101 @@ std::optional<Reply> Gateway::ConditionsRequest(const Request& request, Deadline
     return Cached(path + "?query=" + *zip, ttl, deadline, [&](Deadline d) { return UsConditions(*point, "", d); });
   }
   return std::nullopt;
+}
+
+std::optional<Reply> Gateway::ProductsRequest(const Request& request, Deadline deadline) {
+  // "/iwin/<state>/<page>"
+  const std::string& path = request.path;
+  if (!path.starts_with("/iwin/") || path.size() < 10 || path[8] != '/') return std::nullopt;
+  const std::string state = path.substr(6, 2);
+  const ProductPage* page = FindProductPage(path.substr(9));
+  if (page == nullptr || StateName(state).empty()) return std::nullopt;
+  const std::int64_t ttl = options_.products_ttl_s;
+  return Cached(path, ttl, deadline, [&](Deadline d) {
+    return page->types.empty() ? StateAlerts(state, *page, d) : StateProducts(state, *page, d);
+  });
+}
+
+Gateway::Produced Gateway::StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline) {
+  Produced failed;
+  const std::string url = options_.nws_api + "/alerts/active?area=" + state;
+  FetchResult r = upstream_.Get(url, deadline);
+  if (!r.ok) return failed;
+  const json alerts = Parse(r.body);
+  const json* features = Member(alerts, "features");
+  if (features == nullptr || !features->is_array()) {
+    if (log_) log_("upstream " + url + " failed: no alert list");
+    return failed;
+  }
+  std::vector<std::string> texts;
+  for (const json& alert : *features) {
+    const json* p = Member(alert, "properties");
+    if (p == nullptr) continue;
+    std::string text = StringAt(*p, "headline");
+    if (text.empty()) text = StringAt(*p, "event");
+    for (const char* key : {"description", "instruction"}) {
+      const std::string part = StringAt(*p, key);
+      if (!part.empty()) text += "\n\n" + part;
+    }
+    const std::string area = StringAt(*p, "areaDesc");
+    if (!area.empty()) text += "\n\n" + area;
+    texts.push_back(text + "\n\n$$");
+  }
+  return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
+}
+
+Gateway::Produced Gateway::StateProducts(const std::string& state, const ProductPage& page, Deadline deadline) {
+  Produced failed;
+  // The offices that serve the state: those of its forecast zones.
+  const std::string zones_url = options_.nws_api + "/zones?type=forecast&area=" + state;
+  std::optional<std::string> zones_text = NwsJson(zones_url, deadline, nullptr);
+  if (!zones_text) return failed;
+  const json zones = Parse(*zones_text);
+  const json* zone_list = Member(zones, "features");
+  if (zone_list == nullptr || !zone_list->is_array()) {
+    if (log_) log_("upstream " + zones_url + " failed: no zone list");
+    return failed;
+  }
+  std::vector<std::string> offices;
+  for (const json& zone : *zone_list) {
+    const json* p = Member(zone, "properties");
+    const json* cwa = p ? Member(*p, "cwa") : nullptr;
+    if (cwa == nullptr || !cwa->is_array()) continue;
+    for (const json& office : *cwa) {
+      if (!office.is_string()) continue;
+      const std::string id = office.get<std::string>();
+      if (id.size() == 3 && std::find(offices.begin(), offices.end(), id) == offices.end()) offices.push_back(id);
+    }
+  }
+  std::vector<std::string> texts;
+  if (!offices.empty()) {
+    std::string types, locations;
+    for (const char* t : page.types) types += (types.empty() ? "" : ",") + std::string(t);
+    for (const std::string& o : offices) locations += (locations.empty() ? "" : ",") + o;
+    const std::string list_url = options_.nws_api + "/products?type=" + types + "&location=" + locations + "&limit=100";
+    FetchResult r = upstream_.Get(list_url, deadline);
+    if (!r.ok) return failed;
+    const json list = Parse(r.body);
+    const json* graph = Member(list, "@graph");
+    if (graph == nullptr || !graph->is_array()) {
+      if (log_) log_("upstream " + list_url + " failed: no product list");
+      return failed;
+    }
+    // The newest product of each office and type (the list is newest first).
+    std::vector<std::string> seen;
+    for (const json& product : *graph) {
+      const std::string id = StringAt(product, "@id");
+      const std::string which = StringAt(product, "issuingOffice") + "/" + StringAt(product, "productCode");
+      if (id.empty() || !FromNws(id) || std::find(seen.begin(), seen.end(), which) != seen.end()) continue;
+      seen.push_back(which);
+      FetchResult text = upstream_.Get(id, deadline);
+      if (!text.ok) return failed;
+      const json body = Parse(text.body);
+      const std::string product_text = StringAt(body, "productText");
+      if (!product_text.empty()) texts.push_back(product_text);
+    }
+  }
+  return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
 }
 
 }  // namespace sky::gateway

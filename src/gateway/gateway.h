@@ -14,6 +14,7 @@
 #include "gateway/cache.h"
 #include "gateway/geo.h"
 #include "gateway/options.h"
+#include "gateway/products.h"
 #include "gateway/upstream.h"
 #include "site.h"
 
@@ -44,6 +45,9 @@ class Gateway {
   Produced UsConditions(GeoPoint point, const std::string& title, Deadline deadline);
   Produced ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline);
   std::optional<Reply> ConditionsRequest(const Request& request, Deadline deadline);
+  std::optional<Reply> ProductsRequest(const Request& request, Deadline deadline);
+  Produced StateProducts(const std::string& state, const ProductPage& page, Deadline deadline);
+  Produced StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline);
   // A JSON text of the weather service, kept a day (points and station lists
   // do not change); nothing on failure.
   std::optional<std::string> NwsJson(const std::string& url, Deadline deadline, int* status);

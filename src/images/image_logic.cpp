@@ -10,14 +10,16 @@
 
 #include "app/main_logic.h"
 #include "common/exceptions.h"
+#include "net/request_profile.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
 #include "controls/gif_decoder.h"
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 #include "settings/ini_proc.h"
-#include "settings/preferences.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
@@ -107,11 +109,7 @@ void ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
   if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
   THttpClient& c = client_;
-  c.TimeOut = 90000;
-  c.InputFileMode = true;
-  c.OutputFileMode = false;
-  c.ReportLevel = 16;
-  c.HeaderInfo.Referer = kReferer;
+  profiles::kPicture.Apply(c);
   c.Body = path;
   // A success of an earlier request must not pass for this one's.
   state_.SuccessFlag.clear();
@@ -218,7 +216,7 @@ bool ImageLogic::do_wallpaper() {
 }
 
 void ImageLogic::AutoWallpaper(const std::string& value) {
-  if (value == kNA || value == kNoneChoice) return;
+  if (value == kNA || value == settings::kNone) return;
   const ImageRow* row = FindAutoWallpaperRow(value);
   if (!row) return;
   request_.SourceAddress = row->SourceAddress();

@@ -3,10 +3,10 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/main_logic.h"
 #include "common/hosts.h"
 #include "common/text.h"
 #include "net/HttpClient.h"
+#include "net/request_profile.h"
 
 namespace sky {
 
@@ -27,11 +27,7 @@ VersionCheck CompareVersion(const std::string& body, const std::string& current)
 }
 
 VersionCheck RunVersionCheck(THttpClient& client, const std::string& current) {
-  client.TimeOut = 60000;
-  client.InputFileMode = false;
-  client.OutputFileMode = false;
-  client.ReportLevel = 2;
-  client.HeaderInfo.Referer = kReferer;
+  profiles::kVersionCheck.Apply(client);
   client.Get(std::string(hosts::kMakerUrl) + kVersionPath);
   return CompareVersion(client.Body, current);
 }

@@ -1,13 +1,9 @@
 #include "locations/chooser_logic.h"
 
-#include <exception>
-
-#include "app/main_logic.h"
 #include "common/hosts.h"
 #include "common/text.h"
 #include "locations/Foreign_locations.h"
 #include "locations/US_cities.h"
-#include "net/HttpClient.h"
 
 namespace sky {
 
@@ -64,7 +60,7 @@ ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, 
   if (zipText.size() >= 2) {
     loc.Zip = zipText;
     loc.City = zipText;
-    loc.Region = ".";
+    loc.Region.assign(1, '.');  // not = ".": GCC 12 warns falsely (-Wrestrict) there
     loc.Country.clear();
   } else {
     loc.Zip.clear();
@@ -95,69 +91,6 @@ std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui
     return std::nullopt;
   }
   return "global/stations/" + loc.City + ".html";
-}
-
-void ChooserFetch(MainLogic& logic, const ChooserFetchPorts& ports) {
-  struct Silent final : IMessagePort {
-    void ShowMessage(const std::string&) override {}
-    void ShowError(const std::string&) override {}
-    bool Confirm(const std::string&) override { return false; }
-    void Beep() override {}
-  } silent;
-  IMessagePort& ui = ports.messages ? *ports.messages : silent;
-  auto status = [&](const std::string& t) {
-    if (ports.status) ports.status->SetStatus(t);
-  };
-  auto repaint = [&] {
-    if (ports.repaint) ports.repaint();
-  };
-  MainState& state = logic.State();
-  CurrentLocation& loc = state.Location;
-  THttpClient& client = logic.HttpClient1();
-
-  try {
-    repaint();
-    client.TimeOut = 60000;
-    client.ReportLevel = 2;
-    client.InputFileMode = false;
-    client.OutputFileMode = false;
-
-    if (std::optional<std::string> path = ChooserAddress(loc, ui)) {
-      status("Attempting connection...");
-      client.HeaderInfo.Referer = kReferer;
-      // The flag must speak of this request only.
-      state.SuccessFlag.clear();
-      client.Get(hosts::kWeatherUndergroundUrl + *path);
-      const std::string body = client.Body;
-      // The place asked for here is the chooser's own, not a preset's: a
-      // request text left behind (by a removal click or a stopped fetch)
-      // would name another place in the caption and in the timed refresh.
-      state.RequestText.clear();
-      status("Connection process complete...");
-      repaint();
-
-      if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
-        ui.ShowMessage("Error - missing data found. (Unit_location). State=" + loc.Region +
-                       "/ City = " + loc.City + "/ Country = " + loc.Country);
-      } else {
-        if (state.SuccessFlag != "Y")
-          ui.ShowMessage(kChooserRetrieveError);
-        else
-          logic.ParseAndShow(body);
-        state.SuccessFlag.clear();
-        repaint();
-        logic.ComputeHeatIndex();
-        logic.ComputeWindChill();
-        status("Processing moon phase image...");
-        if (ports.updateMoonPhase) ports.updateMoonPhase();
-        status("");
-        repaint();
-      }
-    }
-    logic.FetchPreStep();
-  } catch (const std::exception& e) {
-    ui.ShowError(e.what());
-  }
 }
 
 }  // namespace sky

@@ -1,10 +1,9 @@
 // What "&Okay" of the location chooser does, without the dialog: the path of
 // the selected tree node and the zip box become the CurrentLocation texts,
-// and then the conditions of that place are fetched and shown through the
-// main window's logic.
+// and the address of that place. The fetch itself is the main window's
+// (app/chooser_fetch.h); the dialog reaches it through IChooserHost.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,8 +12,6 @@
 #include "locations/Unit_location.h"
 
 namespace sky {
-
-class MainLogic;
 
 inline constexpr const char* kChooserParsingError = "Error - parsing pathStr.";
 inline constexpr const char* kChooserSelectContinent = "Error - please select a Continent.";
@@ -39,23 +36,25 @@ enum class ChoiceResult {
 ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, CurrentLocation& loc,
                         IMessagePort& ui);
 
-// What the fetch needs from the windows.
-struct ChooserFetchPorts {
-  IMessagePort* messages = nullptr;
-  IStatusPort* status = nullptr;
-  std::function<void()> repaint;
-  std::function<void()> updateMoonPhase;
-};
-
-// The fetch of a place read by ReadChoice: builds the address, requests it
-// through the main logic's client, parses and shows the page (which also
-// offers the place as a preset), derives the values and updates the moon
-// picture. Errors are shown; nothing is thrown. Ends with the once-per-run
-// count request.
-void ChooserFetch(MainLogic& logic, const ChooserFetchPorts& ports);
-
 // The address of the chosen place after the server root; nullopt when the
 // station lookup failed (its message is shown).
 std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui);
+
+// What the chooser dialog needs from the main window.
+class IChooserHost {
+ public:
+  virtual ~IChooserHost() = default;
+  // True while a fetch runs: the choice would change the texts it uses.
+  virtual bool Busy() const = 0;
+  virtual IMessagePort& Messages() = 0;
+  // The main window's status line.
+  virtual IStatusPort& Status() = 0;
+  // The program's CurrentLocation texts, which the choice is read into.
+  virtual CurrentLocation& Location() = 0;
+  // The fetch of the place now in Location(), through the main window's gate.
+  virtual void FetchChoice() = 0;
+  // No place chosen: the fetch pre-step only, through the same gate.
+  virtual void FetchNothing() = 0;
+};
 
 }  // namespace sky

@@ -6,8 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Unit1.h"
-#include "app/main_logic.h"
+#include "common/fetch_gate.h"
 #include "controls/ui_font.h"
 #include "locations/catalogue.h"
 #include "locations/chooser_logic.h"
@@ -44,14 +43,11 @@ void AddChildren(QTreeWidgetItem* item, const LocationNode& node) {
 
 }  // namespace
 
-TfrmLocation::TfrmLocation(TForm1& main, MainLogic& logic, std::function<void()> updateMoonPhase,
-                           QWidget* parent)
+TfrmLocation::TfrmLocation(IChooserHost& host, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      main_(main),
-      logic_(logic),
-      updateMoonPhase_(std::move(updateMoonPhase)) {
+      host_(host) {
   setObjectName("frmLocation");
   setWindowTitle("Skyglass - Choose Location");
   setFixedSize(426, 320);
@@ -129,7 +125,7 @@ void TfrmLocation::showEvent(QShowEvent* e) {
     move(g.x() + g.width() / 2 - frameGeometry().width() / 3,
          g.y() + g.height() / 2 - frameGeometry().height() / 3);
   }
-  CurrentLocation& loc = logic_.State().Location;
+  CurrentLocation& loc = host_.Location();
   loc.Country.clear();
   loc.Region.clear();
   loc.City.clear();
@@ -139,7 +135,7 @@ void TfrmLocation::showEvent(QShowEvent* e) {
 
 void TfrmLocation::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_F1) {
-    main_.SetStatus("Help is not available yet...");
+    host_.Status().SetStatus("Help is not available yet...");
     return;
   }
   QWidget::keyPressEvent(e);
@@ -148,8 +144,8 @@ void TfrmLocation::keyPressEvent(QKeyEvent* e) {
 void TfrmLocation::btnOkayClick() {
   // The place is read into the texts the running fetch also uses, so a
   // choice made during a fetch is turned away instead.
-  if (main_.Gate().Busy()) {
-    main_.SetStatus(kBusyText);
+  if (host_.Busy()) {
+    host_.Status().SetStatus(kBusyText);
     return;
   }
   std::vector<std::string> texts;
@@ -163,21 +159,15 @@ void TfrmLocation::btnOkayClick() {
 
   const std::string path = ChooserPath(texts);
   const std::string zip = txtzipcode->text().toLatin1().toStdString();
-  CurrentLocation& loc = logic_.State().Location;
-  const ChoiceResult r = ReadChoice(path, zip, loc, main_);
+  const ChoiceResult r = ReadChoice(path, zip, host_.Location(), host_.Messages());
   if (r == ChoiceResult::StayOpen) return;
   hide();
   if (r == ChoiceResult::ShowAgain) {
     show();
-    main_.RunFetch([this] { logic_.FetchPreStep(); });
+    host_.FetchNothing();
     return;
   }
-  ChooserFetchPorts ports;
-  ports.messages = &main_;
-  ports.status = &main_;
-  ports.repaint = [this] { main_.Repaint(); };
-  ports.updateMoonPhase = updateMoonPhase_;
-  main_.RunFetch([&] { ChooserFetch(logic_, ports); });
+  host_.FetchChoice();
   hide();
 }
 

@@ -8,21 +8,15 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QWidget>
-#include <functional>
 
-namespace sky {
-class MainLogic;
-}
+#include "locations/chooser_logic.h"
 
 namespace sky::ui {
-
-class TForm1;
 
 class TfrmLocation : public QWidget {
   Q_OBJECT
  public:
-  TfrmLocation(TForm1& main, MainLogic& logic, std::function<void()> updateMoonPhase,
-               QWidget* parent = nullptr);
+  explicit TfrmLocation(IChooserHost& host, QWidget* parent = nullptr);
 
   QLabel* lblCountry = nullptr;
   QTreeWidget* TreeView1 = nullptr;
@@ -48,9 +42,7 @@ class TfrmLocation : public QWidget {
  private:
   void FillTree();
 
-  TForm1& main_;
-  MainLogic& logic_;
-  std::function<void()> updateMoonPhase_;
+  IChooserHost& host_;
 };
 
 }  // namespace sky::ui

@@ -14,7 +14,7 @@ namespace {
 constexpr int kReadLimit = 1000;
 }  // namespace
 
-std::string PresetValueName(int slot) { return "loc" + std::to_string(slot); }
+std::string PresetValueName(int slot) { return settings::kPresetValuePrefix + std::to_string(slot); }
 
 Presets::Presets(IMessagePort* messages, IPresetMenuPort* menu, std::function<void()> repaint)
     : messages_(messages), menu_(menu), repaint_(std::move(repaint)) {}

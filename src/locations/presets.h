@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/main_ports.h"
 #include "common/ports.h"
 #include "locations/Unit_location.h"
+#include "locations/preset_menu.h"
 
 namespace sky {
 

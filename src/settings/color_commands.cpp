@@ -1,17 +1,19 @@
 #include "settings/color_commands.h"
 
 #include "settings/ini_proc.h"
+#include "settings/settings_names.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
 const char* ColorSettingName(ColorCommand command) {
   switch (command) {
     case ColorCommand::LabelColor:
-      return "labelcolor";
+      return settings::kLabelColor;
     case ColorCommand::LabelFontColor:
-      return "Labelfcolor";
+      return settings::kLabelFontColorWritten;
     case ColorCommand::StatsFontColor:
-      return "statsfcolor";
+      return settings::kStatsFontColor;
   }
   return "";
 }

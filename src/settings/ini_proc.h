@@ -12,12 +12,13 @@
 #include <vector>
 
 #include "settings/hive.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
 inline constexpr const char* kSettingsKey = "Software\\Skyglass";
-inline constexpr const char* kSectionSettings = "Settings";
-inline constexpr const char* kSectionLocations = "Locations";
+using settings::kSectionLocations;
+using settings::kSectionSettings;
 
 // The stored text, or "n/a" when the section or the value is missing (a stored
 // "n/a" reads the same). Value names compare without regard to ASCII case.

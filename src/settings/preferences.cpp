@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
-#include "common/convert.h"
 #include "locations/presets.h"
 #include "settings/ini_proc.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
@@ -66,41 +66,41 @@ void SetProxyTick(PrefForm& form, bool ticked) {
 }
 
 void FillPrefForm(PrefForm& form) {
-  const std::string autoUpdate = Read(pref_names::kAutoUpdate);
+  const std::string autoUpdate = Read(settings::kAutoUpdate);
   form.autoUpdateYes = autoUpdate == "y" || autoUpdate == kNA;
 
   form.startupList = Presets(nullptr, nullptr, {}).Stored();
-  form.startupList.emplace_back(kNoneChoice);
+  form.startupList.emplace_back(settings::kNone);
   // The box keeps the text it had when nothing is stored.
-  if (const std::string startup = Read(pref_names::kStartupLoc); startup != kNA) form.startupText = startup;
+  if (const std::string startup = Read(settings::kStartupLoc); startup != kNA) form.startupText = startup;
 
   form.wallpaperList = SortedWallpaperChoices();
-  const std::string wallpaper = Read(pref_names::kAutoWallpaper);
-  form.wallpaperText = wallpaper == kNA ? std::string(kNoneChoice) : wallpaper;
+  const std::string wallpaper = Read(settings::kAutoWallpaper);
+  form.wallpaperText = wallpaper == kNA ? std::string(settings::kNone) : wallpaper;
 
-  if (Read(pref_names::kProxyUse) != "y") {
+  if (Read(settings::kProxyUse) != "y") {
     SetProxyTick(form, false);
     SetField(form.proxyHost, false);
     SetField(form.proxyPort, false);
   } else {
     SetProxyTick(form, true);
   }
-  if (const std::string host = Read(pref_names::kProxy); host != kNA) form.proxyHost.text = host;
-  if (const std::string port = Read(pref_names::kProxyPort); port != kNA) form.proxyPort.text = port;
+  if (const std::string host = Read(settings::kProxy); host != kNA) form.proxyHost.text = host;
+  if (const std::string port = Read(settings::kProxyPort); port != kNA) form.proxyPort.text = port;
 }
 
 void StorePrefForm(const PrefForm& form) {
-  Write(pref_names::kAutoUpdate, form.autoUpdateYes ? "y" : "n");
-  Write(pref_names::kStartupLoc, form.startupText);
+  Write(settings::kAutoUpdate, form.autoUpdateYes ? settings::kYes : settings::kNo);
+  Write(settings::kStartupLoc, form.startupText);
   if (form.proxyTicked) {
-    StrToInt(form.proxyPort.text);  // throws for a port that is no integer
-    Write(pref_names::kProxy, form.proxyHost.text);
-    Write(pref_names::kProxyPort, form.proxyPort.text);
-    Write(pref_names::kProxyUse, "y");
+    settings::ParsePort(form.proxyPort.text);  // throws for a port that is no integer
+    Write(settings::kProxy, form.proxyHost.text);
+    Write(settings::kProxyPort, form.proxyPort.text);
+    Write(settings::kProxyUse, settings::kYes);
   } else {
-    Write(pref_names::kProxyUse, "n");
+    Write(settings::kProxyUse, settings::kNo);
   }
-  Write(pref_names::kAutoWallpaper, form.wallpaperText);
+  Write(settings::kAutoWallpaper, form.wallpaperText);
 }
 
 }  // namespace sky

@@ -6,19 +6,14 @@
 #include <string>
 #include <vector>
 
+#include "settings/settings_names.h"
+
 namespace sky {
 
 // Names of the "Settings" values the dialog reads and writes.
-namespace pref_names {
-inline constexpr const char* kStartupLoc = "StartupLoc";
-inline constexpr const char* kAutoUpdate = "AutoUpdate";
-inline constexpr const char* kProxyUse = "ProxyUse";
-inline constexpr const char* kProxy = "Proxy";
-inline constexpr const char* kProxyPort = "ProxyPort";
-inline constexpr const char* kAutoWallpaper = "AutoWallpaper";
-}  // namespace pref_names
+namespace pref_names = settings;
 
-inline constexpr const char* kNoneChoice = "None";
+inline constexpr const char* kNoneChoice = settings::kNone;
 
 // The wallpaper choices in the order they are added; the box shows them sorted.
 // The Texas texts carry two ampersands: they are stored and compared so.

@@ -12,6 +12,7 @@
 #include "app/gui_fixture.h"
 #include "controls/GifControl.h"
 #include "controls/OnTray.h"
+#include "controls/app_icon.h"
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
@@ -217,6 +218,12 @@ TEST_F(GuiTest, TrayStartsWithTheTitleAndPopsItsMenusOnPress) {
   EXPECT_TRUE(tray.Active());
   EXPECT_TRUE(tray.AppVisible());
   EXPECT_FALSE(tray.Icon().isNull());
+  // One program icon for the tray at start, the windows and the desktop menus.
+  const QIcon icon = sky::ui::AppIcon();
+  EXPECT_FALSE(icon.pixmap(16, 16).isNull());
+  EXPECT_FALSE(icon.pixmap(256, 256).isNull());
+  EXPECT_EQ(tray.Icon().cacheKey(), icon.cacheKey());
+  EXPECT_EQ(form().windowIcon().cacheKey(), icon.cacheKey());
 
   tray.MouseDown(sky::ui::TrayButton::Right, 100, 200);
   EXPECT_TRUE(form().pmnRight->isVisible());

@@ -2,6 +2,7 @@
 // place read back by the program's parser, and the faults.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 
 #include "common/hosts.h"
@@ -189,6 +190,53 @@ TEST_F(GatewayTest, SlowSourceGivesAFailureInTime) {
   EXPECT_EQ(reply.status, 502);
   EXPECT_LT(took, std::chrono::milliseconds(1200));
   stub_.delay_ms = 0;
+}
+
+Reply GetIwin(Gateway& gateway, const std::string& path) {
+  Request r;
+  r.method = "GET";
+  r.host = hosts::kIwin;
+  r.path = path;
+  return gateway.Handle(r);
+}
+
+TEST_F(GatewayTest, StateProductsAndAlerts) {
+  // The newest zone forecast of each office serving the state, in <pre> blocks
+  // with the "$$" segment ends the county search cuts at.
+  Reply zone = GetIwin(*gateway_, "/iwin/TX/zone.html");
+  ASSERT_EQ(zone.status, 200) << zone.body;
+  EXPECT_NE(zone.body.find("<pre>\n000\nFPUS54 KEWX 071547"), std::string::npos);
+  EXPECT_NE(zone.body.find("Travis-\nIncluding the city of Austin"), std::string::npos);
+  EXPECT_NE(zone.body.find("Dallas-\nIncluding the city of Dallas"), std::string::npos);
+  EXPECT_EQ(zone.body.find("not currently available"), std::string::npos);
+  std::vector<std::string> asked = stub_.Requests();
+  EXPECT_EQ(std::count_if(asked.begin(), asked.end(), [](const std::string& a) { return a.starts_with("/products/"); }), 2);
+
+  Reply warnings = GetIwin(*gateway_, "/iwin/TX/allwarnings.html");
+  ASSERT_EQ(warnings.status, 200);
+  EXPECT_NE(warnings.body.find("Freeze Warning issued December 7"), std::string::npos);
+  EXPECT_NE(warnings.body.find("Take steps now"), std::string::npos);
+  // Nothing in force, nothing issued: the notice the warning display looks for.
+  EXPECT_NE(GetIwin(*gateway_, "/iwin/VT/allwarnings.html").body.find("not currently available"), std::string::npos);
+  EXPECT_NE(GetIwin(*gateway_, "/iwin/TX/special.html").body.find("not currently available"), std::string::npos);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/XX/zone.html").status, 404);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/other.html").status, 404);
+  // Cached for half an hour, then stale while the service is down.
+  const std::size_t before = stub_.Requests().size();
+  clock_.Advance(29 * 60 * 1000);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/zone.html").body, zone.body);
+  EXPECT_EQ(stub_.Requests().size(), before);
+  stub_.failing = true;
+  clock_.Advance(2 * 60 * 1000);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/zone.html").body, zone.body);
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/hydro.html").status, 502);
+}
+
+TEST(GatewayProducts, Latin1AndEscaping) {
+  EXPECT_EQ(Latin1FromUtf8("Ca\xC3\xB1on \xE2\x80\x94 \xFF"), "Ca\xF1on ? ?");
+  EXPECT_EQ(Latin1FromUtf8("\xC3"), "?");
+  const std::string html = ProductsHtml("Zone Forecast", "TX", {"WINDS <10 MPH & GUSTS >20"});
+  EXPECT_NE(html.find("WINDS &lt;10 MPH & GUSTS &gt;20"), std::string::npos);
 }
 
 TEST_F(GatewayTest, MakersServerFromTheSampleContent) {

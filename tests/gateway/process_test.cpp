@@ -138,6 +138,14 @@ TEST_F(GatewayProcessTest, ProgramClientReadsEveryKindOfPlace) {
   EXPECT_EQ(station.Record.Temperature, "48\xB0" "F / 9\xB0" "C ");
   EXPECT_EQ(station.Record.Visibility, "6 miles ");
   EXPECT_FALSE(station.Record.MoonRise.empty());
+
+  sky::THttpClient client;
+  client.Proxy = "127.0.0.1";
+  client.ProxyPort = gateway.port();
+  client.TimeOut = 20000;
+  client.Get("http://iwin.nws.noaa.gov/iwin/TX/allwarnings.html");
+  EXPECT_EQ(client.StatusCode(), 200);
+  EXPECT_NE(client.Body.find("Freeze Warning"), std::string::npos);
 }
 
 TEST_F(GatewayProcessTest, HelpAndBadSettings) {

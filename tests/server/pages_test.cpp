@@ -12,7 +12,9 @@
 
 #include "common/hosts.h"
 #include "conditions/htmlp.h"
+#include "controls/gif_decoder.h"
 #include "maker_site.h"
+#include "population_clock.h"
 #include "places.h"
 #include "site.h"
 
@@ -332,6 +334,23 @@ TEST_F(PagesTest, MakerServerHasVersionAndCountFiles) {
   EXPECT_EQ(MakeDefaultRouter("1.31.0.0")->Route({"GET", hosts::kMaker, "/assets/skyglassvs.txt", "", 0}).body.substr(8, 8),
             "1.31.0.0");
   EXPECT_EQ(Get(*router_, hosts::kMaker, "/assets/SkyglassCount.txt").status, 200);
+}
+
+TEST_F(PagesTest, CensusPopulationClocksAreGifPicturesOfTheFigure) {
+  for (const char* path : {"/cgi-bin/ipc/pcwgif", "/cgi-bin/pcugifd.pl"}) {
+    Reply r = router_->Route({"GET", hosts::kCensus, path, "1", kWinterNoon});
+    ASSERT_EQ(r.status, 200) << path;
+    EXPECT_EQ(r.content_type, "image/gif");
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(r.body.data());
+    GifDecodeResult gif = DecodeGif({bytes, r.body.size()});
+    EXPECT_TRUE(gif.ok) << path;
+    EXPECT_EQ(gif.image.width, 360);
+  }
+  EXPECT_EQ(router_->Route({"GET", hosts::kCensus, "/cgi-bin/other", "", 0}).status, 404);
+  EXPECT_EQ(WithThousands(6070000000ull), "6,070,000,000");
+  EXPECT_EQ(WithThousands(999), "999");
+  EXPECT_LT(UsPopulationAt(kWinterNoon), UsPopulationAt(kWinterNoon + 3600));
+  EXPECT_GT(WorldPopulationAt(kWinterNoon), 6070000000ull);
 }
 
 TEST(SplitTargetTest, ProxyAndDirectForms) {

@@ -4,6 +4,7 @@
 #include "conditions_site.h"
 #include "maker_site.h"
 #include "pictures.h"
+#include "population_clock.h"
 
 namespace sky::sample {
 
@@ -57,7 +58,26 @@ bool IsThisMachine(const std::string& host) {
   return host.empty() || host == "localhost" || host == "::1" || host.rfind("127.", 0) == 0;
 }
 
+// The sites of one host, asked in turn.
+class ChainedSite : public Site {
+ public:
+  ChainedSite(std::unique_ptr<Site> first, std::unique_ptr<Site> second)
+      : first_(std::move(first)), second_(std::move(second)) {}
+  std::optional<Reply> Handle(const Request& request) const override {
+    if (std::optional<Reply> reply = first_->Handle(request)) return reply;
+    return second_->Handle(request);
+  }
+
+ private:
+  std::unique_ptr<Site> first_, second_;
+};
+
 }  // namespace
+
+void Router::Chain(const std::string& host, std::unique_ptr<Site> site) {
+  std::unique_ptr<Site>& slot = sites_[Lower(host)];
+  slot = slot ? std::make_unique<ChainedSite>(std::move(slot), std::move(site)) : std::move(site);
+}
 
 void Router::Add(const std::string& host, std::unique_ptr<Site> site) {
   sites_[Lower(host)] = std::move(site);
@@ -80,6 +100,8 @@ std::unique_ptr<Router> MakeDefaultRouter(const std::string& latest_version) {
   router->Add(hosts::kWeatherUnderground, MakeConditionsSite());
   router->Add(hosts::kMaker, MakeMakerSite(latest_version));
   AddPictureSites(*router);
+  // Behind any other census pages: the population clocks.
+  router->Chain(hosts::kCensus, MakePopulationClockSite());
   return router;
 }
 

@@ -34,6 +34,9 @@ class Site {
 class Router {
  public:
   void Add(const std::string& host, std::unique_ptr<Site> site);
+  // Adds a site behind the host's existing one: it answers the paths the
+  // others do not know (several sites can share one host that way).
+  void Chain(const std::string& host, std::unique_ptr<Site> site);
   // The site's answer, or a 404 page for an unknown host or path.
   Reply Route(const Request& request) const;
 

@@ -1,0 +1,27 @@
+// The state text products under "/iwin/<state>/<page>.html": the latest
+// products of the offices that serve the state, and its active alerts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace sky::gateway {
+
+struct ProductPage {
+  const char* page;                    // "zone.html"
+  const char* title;                   // "Zone Forecast"
+  std::vector<const char*> types;      // product codes; empty for the alerts
+};
+
+// The page of an "/iwin/" path's last part, or nullptr.
+const ProductPage* FindProductPage(const std::string& page);
+
+// UTF-8 as the program's single-byte text: characters above U+00FF become "?".
+std::string Latin1FromUtf8(const std::string& text);
+
+// The wrapping the forecast window's treatments read: each text in a <pre>
+// block, "<" and ">" escaped; with no texts the notice that the product
+// is not currently available.
+std::string ProductsHtml(const std::string& title, const std::string& state, const std::vector<std::string>& texts);
+
+}  // namespace sky::gateway
