@@ -4,6 +4,7 @@
 // exits 2.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -12,6 +13,10 @@
 #include <vector>
 
 #include "common/ports.h"
+
+namespace sky {
+class THttpClient;
+}
 
 namespace cli {
 
@@ -56,6 +61,30 @@ struct ParsedArgs {
 ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOptions,
                      const std::vector<std::string>& flags, std::size_t minPositional,
                      std::size_t maxPositional);
+
+// The words of a name given without quotes ("Austin," "TX"), joined with one
+// blank as the shell took them apart.
+std::string JoinWords(const std::vector<std::string>& words);
+
+// ---- help (help.cpp): its table has one row per command.
+
+// `skyglass-cli --help`: user commands, then the plumbing, places, exit codes.
+void PrintOverview(std::FILE* to);
+// `skyglass-cli help NAME` and `NAME --help`; false when there is no such command.
+bool PrintCommandHelp(const std::string& name, std::FILE* to);
+
+// ---- network failures of the user commands (net_failure.cpp)
+
+// "HOST:PORT" the client connects to: the proxy's when one is set.
+std::string Endpoint(const sky::THttpClient& c);
+
+struct NetFailure {
+  std::string text;  // where, the client's own text and socket error (kept as they are)
+  std::string hint;  // a short plain-language hint, or empty
+};
+// A request that ended in an exception with `message`; `timedOut` when the
+// client's timer ended it.
+NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& message, bool timedOut);
 
 // Reads a whole file as bytes; false when it cannot be read.
 bool ReadFileBytes(const std::string& path, std::string& out);

@@ -1,5 +1,6 @@
 // Location subcommands: the catalogue, the address of a place, and a whole
 // conditions fetch from the terminal.
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -62,12 +63,18 @@ std::string SearchForm(const std::string& s) {
 }
 
 int ListLocations(const cli::Args& args) {
-  const auto a = cli::ParseArgs(args, {}, {}, 0, 1);
-  const std::string search = a.positional.empty() ? "" : SearchForm(a.positional[0]);
+  // An unquoted "New York" arrives as two words.
+  const auto a = cli::ParseArgs(args, {}, {}, 0, SIZE_MAX);
+  const std::string words = cli::JoinWords(a.positional);
+  const std::string search = SearchForm(words);
   const auto& cat = sky::LocationCatalogue::Get();
   std::string out;
-  auto emit = [&](const std::string& city, const std::string& name) {
-    if (!search.empty() && SearchForm(city).find(search) == std::string::npos) return;
+  // The whole name as printed is searched (so "TX" and "Kenya" find their
+  // places), and the state's and country's tree names beside it ("Texas",
+  // "United States"); the lines keep a search from running across them.
+  auto emit = [&](const std::string& name, const std::string& state, const std::string& country) {
+    if (!search.empty() && SearchForm(name + "\n" + state + "\n" + country).find(search) == std::string::npos)
+      return;
     out += sky::Latin1ToUtf8(name);
     out += '\n';
   };
@@ -76,23 +83,22 @@ int ListLocations(const cli::Args& args) {
       if (country.text == "United States") {
         for (const auto& state : country.children)
           for (const auto& city : state.children)
-            emit(city.text, sky::UsLocationName(city.text, sky::ToStateCode(state.text)));
+            emit(sky::UsLocationName(city.text, sky::ToStateCode(state.text)), state.text, country.text);
       } else if (country.text == "Canada") {
         for (const auto& prov : country.children)
           for (const auto& city : prov.children)
-            emit(city.text, city.text + ", " + ForeignRegionText(prov.text) + sky::kForeignMarker);
+            emit(city.text + ", " + ForeignRegionText(prov.text) + sky::kForeignMarker, prov.text, country.text);
       } else {
         for (const auto& city : country.children)
-          emit(city.text,
-               city.text + ", " + ForeignRegionText(country.text) + sky::kForeignMarker);
+          emit(city.text + ", " + ForeignRegionText(country.text) + sky::kForeignMarker, "", country.text);
       }
     }
   }
   std::fwrite(out.data(), 1, out.size(), stdout);
-  if (out.empty() && !a.positional.empty()) {
+  if (out.empty() && !search.empty()) {
     // As grep does: nothing found is worth a word and a status of its own.
     std::fprintf(stderr, "skyglass-cli locations: no place in the catalogue matches \"%s\"\n",
-                 sky::Latin1ToUtf8(a.positional[0]).c_str());
+                 sky::Latin1ToUtf8(words).c_str());
     return cli::kExitFailed;
   }
   return cli::kExitOk;
@@ -167,11 +173,22 @@ const char* OutcomeName(sky::FetchOutcome o) {
   return "";
 }
 
+// What to search the place list for after a name that failed: its city.
+std::string SearchSuggestion(const std::string& request) {
+  std::string city = sky::Trim(request.substr(0, request.find(',')));
+  for (char& c : city)
+    if (c == '_') c = ' ';
+  if (city.empty()) city = sky::Trim(request);
+  const bool quote = city.find_first_of(" '\"()&;|<>$`\\*?") != std::string::npos;
+  return "skyglass-cli locations " + (quote ? "\"" + city + "\"" : city);
+}
+
 // "conditions NAME [--json]": the whole fetch of a LocationName, as an
 // automatic fetch (no preset is added), through the proxy of the settings.
 int Conditions(const cli::Args& args) {
-  const auto a = cli::ParseArgs(args, {}, {"json"}, 1, 1);
-  const std::string request = a.positional[0];
+  // An unquoted Austin, TX arrives as two words.
+  const auto a = cli::ParseArgs(args, {}, {"json"}, 1, SIZE_MAX);
+  const std::string request = cli::JoinWords(a.positional);
   if (sky::Trim(request).empty()) throw cli::UsageError("the place name is empty");
 
   TerminalWindow window;
@@ -188,25 +205,34 @@ int Conditions(const cli::Args& args) {
     return cli::kExitFailed;
   }
 
-  logic.State().SilentFlag = "y";
-  logic.State().RequestText = request;
-  const sky::FetchOutcome outcome = logic.Get_the_Stats();
-  const bool ok = outcome == sky::FetchOutcome::Shown;
-
-  // A place the catalogue or the server does not know is the usual cause of a
-  // failure: point the user at the list of names that work.
-  const std::string hint = "; 'skyglass-cli locations SEARCH' lists the places that can be asked for";
-  std::string reason;
-  if (outcome == sky::FetchOutcome::Stopped) {
-    reason = "the place could not be turned into a conditions address" + hint;
-  } else if (outcome == sky::FetchOutcome::Failed && client.StatusCode() == 404) {
-    reason = "the server has no conditions page for \"" + request + "\" (status 404)" + hint;
-  } else if (outcome == sky::FetchOutcome::Failed) {
-    reason = "the server did not return the conditions (status " +
-             std::to_string(client.StatusCode()) + ")";
-  } else if (outcome == sky::FetchOutcome::Error) {
-    reason = "the request did not complete: " + messages.lastError;
+  const std::string tryList = "; try '" + SearchSuggestion(request) + "'";
+  sky::FetchOutcome outcome = sky::FetchOutcome::Stopped;
+  std::string reason, hint;
+  sky::CurrentLocation decoded;
+  sky::ReadRequest(request, decoded);
+  if (!sky::NamesAPlace(decoded)) {
+    // The server would answer 404 for a page that cannot exist; that is
+    // not the server's word on the place.
+    reason = "not a place: " + request + tryList;
+  } else {
+    logic.State().SilentFlag = "y";
+    logic.State().RequestText = request;
+    outcome = logic.Get_the_Stats();
+    if (outcome == sky::FetchOutcome::Stopped) {
+      reason = "not a place: " + request + tryList;
+    } else if (outcome == sky::FetchOutcome::Failed && client.StatusCode() == 404) {
+      reason = "the server " + client.Host + " has no conditions page for \"" + request + "\" (status 404)" +
+               tryList;
+    } else if (outcome == sky::FetchOutcome::Failed) {
+      reason = "the server " + client.Host + " did not return the conditions (status " +
+               std::to_string(client.StatusCode()) + ")";
+    } else if (outcome == sky::FetchOutcome::Error) {
+      const cli::NetFailure f = cli::DescribeNetFailure(client, messages.lastError, false);
+      reason = "the request did not complete: " + f.text;
+      hint = f.hint;
+    }
   }
+  const bool ok = outcome == sky::FetchOutcome::Shown;
 
   const std::string caption = window.Caption();
   const std::string place = caption.rfind(sky::kCaptionPrefix, 0) == 0
@@ -223,7 +249,7 @@ int Conditions(const cli::Args& args) {
       j.Key("header").String(window.Label(sky::ValueLabel::Conditions));
       for (const auto& s : kShown) j.Key(s.key).String(sky::Trim(window.Label(s.label)));
     } else {
-      j.Key("reason").String(reason);
+      j.Key("reason").String(hint.empty() ? reason : reason + "; " + hint);
     }
     j.EndObject();
     j.Print();
@@ -244,6 +270,7 @@ int Conditions(const cli::Args& args) {
   }
   if (!ok) {
     std::fprintf(stderr, "skyglass-cli conditions: %s\n", sky::Latin1ToUtf8(reason).c_str());
+    if (!hint.empty()) std::fprintf(stderr, "  %s\n", hint.c_str());
     return cli::kExitFailed;
   }
   return cli::kExitOk;

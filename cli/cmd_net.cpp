@@ -2,6 +2,7 @@
 // network), "get" (one real Get with its events) and the user command
 // "fetch" (download a URL like a small curl).
 #include <chrono>
+#include <optional>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -125,22 +126,42 @@ void ApplyProxySettings(sky::THttpClient& c) {
   sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), c.Proxy, c.ProxyPort);
 }
 
-// The exception text, with what lies behind it where the text alone does
-// not tell a user (which host, which socket error, a time-out).
-std::string FetchFailure(const sky::THttpClient& c, const std::string& message, bool timedOut) {
-  std::string detail;
-  if (timedOut && message.find("aborted") != std::string::npos) {
-    detail = "nothing arrived for " + std::to_string(c.TimeOut / 1000) + " s";
-  } else if (message == "Null Remote Address") {
-    detail = "cannot find host " + (c.Proxy.empty() ? c.Host : c.Proxy);
-  } else if (message == "Connection Failed" && c.LastErrorNo() != 0) {
-    detail = sky::SocketErrorText(c.LastErrorNo());
+// Why `url` cannot be fetched, or nothing: only http:// with a host name or
+// address, an optional port of 1 to 65535, and no blank or control character
+// (each would break the request line).
+std::optional<std::string> UrlProblem(const std::string& url) {
+  const std::string scheme = "http://";
+  if (sky::LowerAscii(url.substr(0, scheme.size())) != scheme) {
+    const std::size_t sep = url.find("://");
+    if (sep != std::string::npos && sep > 0) return "only http:// addresses can be fetched, not " + url.substr(0, sep + 3);
+    return "write the address as http://HOST[:PORT]/PATH";
   }
-  return detail.empty() ? message : message + " (" + detail + ")";
+  for (unsigned char ch : url)
+    if (ch <= ' ' || ch == 0x7F) return "it holds a blank or a control character (write a blank as %20)";
+  const std::string rest = url.substr(scheme.size());
+  const std::string authority = rest.substr(0, rest.find_first_of("/?#"));
+  const std::size_t colon = authority.find(':');
+  const std::string host = authority.substr(0, colon);
+  if (host.empty()) return "it names no host";
+  for (char ch : host) {
+    const bool ok = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
+                    ch == '-' || ch == '.' || ch == '_';
+    if (!ok) return "'" + host + "' is no host name";
+  }
+  if (colon != std::string::npos) {
+    const std::string port = authority.substr(colon + 1);
+    int n = 0;
+    const bool digits = !port.empty() && port.find_first_not_of("0123456789") == std::string::npos;
+    if (!digits || !sky::TryStrToInt(port, n) || n < 1 || n > 65535)
+      return "'" + port + "' is no port (1 to 65535)";
+  }
+  return std::nullopt;
 }
 
 int RunFetch(const Args& args) {
   auto p = cli::ParseArgs(args, {"o", "output"}, {}, 1, 1);
+  const std::string& url = p.positional[0];
+  if (auto problem = UrlProblem(url)) throw cli::UsageError("cannot fetch '" + url + "': " + *problem);
   std::optional<std::string> out = p.Get("o");
   if (!out) out = p.Get("output");
   sky::THttpClient c;
@@ -179,10 +200,14 @@ int RunFetch(const Args& args) {
   };
   try {
     ApplyProxySettings(c);
-    c.Get(p.positional[0]);
+    if (!c.Proxy.empty())
+      std::fprintf(stderr, "skyglass-cli fetch: via proxy %s:%d\n", sky::Latin1ToUtf8(c.Proxy).c_str(), c.ProxyPort);
+    c.Get(url);
   } catch (const std::exception& e) {
     if (progress) std::fprintf(stderr, "\n");
-    std::fprintf(stderr, "skyglass-cli fetch: %s\n", sky::Latin1ToUtf8(FetchFailure(c, e.what(), timedOut)).c_str());
+    const cli::NetFailure f = cli::DescribeNetFailure(c, e.what(), timedOut);
+    std::fprintf(stderr, "skyglass-cli fetch: %s\n", sky::Latin1ToUtf8(f.text).c_str());
+    if (!f.hint.empty()) std::fprintf(stderr, "  %s\n", f.hint.c_str());
     return cli::kExitFailed;
   }
   if (progress) {
@@ -191,7 +216,8 @@ int RunFetch(const Args& args) {
     std::fprintf(stderr, "\n");
   }
   if (!ok) {
-    std::fprintf(stderr, "skyglass-cli fetch: the server answered with status %d\n", c.StatusCode());
+    std::fprintf(stderr, "skyglass-cli fetch: the server %s answered with status %d\n",
+                 sky::Latin1ToUtf8(c.Host).c_str(), c.StatusCode());
     return cli::kExitFailed;
   }
   if (!out) {

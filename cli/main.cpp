@@ -82,6 +82,15 @@ ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOpti
   return p;
 }
 
+std::string JoinWords(const std::vector<std::string>& words) {
+  std::string joined;
+  for (const std::string& w : words) {
+    if (!joined.empty()) joined += ' ';
+    joined += w;
+  }
+  return joined;
+}
+
 bool ReadFileBytes(const std::string& path, std::string& out) {
   std::ifstream f(path, std::ios::binary);
   if (!f) return false;
@@ -106,8 +115,17 @@ bool StderrMessages::Confirm(const std::string& text) {
 }  // namespace cli
 
 static void PrintUsage(std::FILE* to) {
-  std::fprintf(to, "usage: skyglass-cli COMMAND [ARGS...]\n\ncommands:\n");
-  for (const auto& [name, c] : cli::Commands()) std::fprintf(to, "  %s\n", c.synopsis.c_str());
+  std::fprintf(to, "usage: skyglass-cli COMMAND [ARGS...]\nrun 'skyglass-cli --help' for the commands\n");
+}
+
+// "--help" or "-h" among the options (not after "--").
+static bool AsksForHelp(int argc, char** argv) {
+  for (int i = 2; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--") return false;
+    if (a == "--help" || a == "-h") return true;
+  }
+  return false;
 }
 
 int main(int argc, char** argv) {
@@ -117,7 +135,13 @@ int main(int argc, char** argv) {
   }
   const std::string name = argv[1];
   if (name == "--help" || name == "-h" || name == "help") {
-    PrintUsage(stdout);
+    if (name == "help" && argc > 2) {
+      if (cli::PrintCommandHelp(argv[2], stdout)) return cli::kExitOk;
+      std::fprintf(stderr, "skyglass-cli help: unknown command '%s'\n", argv[2]);
+      PrintUsage(stderr);
+      return cli::kExitUsage;
+    }
+    cli::PrintOverview(stdout);
     return cli::kExitOk;
   }
   if (name == "--version") {
@@ -131,6 +155,10 @@ int main(int argc, char** argv) {
     PrintUsage(stderr);
     return cli::kExitUsage;
   }
+  if (AsksForHelp(argc, argv)) {
+    cli::PrintCommandHelp(name, stdout);
+    return cli::kExitOk;
+  }
   cli::Args args;
   for (int i = 2; i < argc; ++i) {
     std::string latin1;
@@ -143,8 +171,8 @@ int main(int argc, char** argv) {
   try {
     return it->second.run(args);
   } catch (const cli::UsageError& e) {
-    std::fprintf(stderr, "skyglass-cli %s: %s\nusage: skyglass-cli %s\n", name.c_str(), e.what(),
-                 it->second.synopsis.c_str());
+    std::fprintf(stderr, "skyglass-cli %s: %s\nusage: skyglass-cli %s\n(skyglass-cli help %s tells more)\n",
+                 name.c_str(), sky::Latin1ToUtf8(e.what()).c_str(), it->second.synopsis.c_str(), name.c_str());
     return cli::kExitUsage;
   } catch (const std::exception& e) {
     // A failure no subcommand expected (a settings value of the wrong type,

@@ -427,26 +427,27 @@ void TForm1::SetPresetItem(int slot, const std::string& caption, bool visible) {
   mnuViewStats[slot]->setVisible(visible);
 }
 
-void TForm1::ShowMessage(const std::string& text) {
-  if (closing_) return;
-  if (boxRecorder && boxRecorder("message", text)) return;
-  QMessageBox::information(isVisible() ? this : nullptr, app::kTitle, L1(text));
-}
+void TForm1::ShowMessage(const std::string& text) { ShowBox("message", text, nullptr); }
 
-void TForm1::ShowError(const std::string& text) {
+void TForm1::ShowError(const std::string& text) { ShowBox("error", text, nullptr); }
+
+bool TForm1::Confirm(const std::string& text) { return ShowBox("confirm", text, nullptr); }
+
+bool TForm1::ShowBox(const std::string& kind, const std::string& text, QWidget* over) {
   // The abort of a fetch cut short by closing the window is no news.
-  if (closing_) return;
-  if (boxRecorder && boxRecorder("error", text)) return;
-  QMessageBox::critical(isVisible() ? this : nullptr, app::kTitle, L1(text));
-}
-
-bool TForm1::Confirm(const std::string& text) {
   if (closing_) return false;
   if (boxRecorder) {
-    if (const std::optional<bool> answer = boxRecorder("confirm", text)) return *answer;
+    if (const std::optional<bool> answer = boxRecorder(kind, text)) return *answer;
   }
-  return QMessageBox::question(isVisible() ? this : nullptr, app::kTitle, L1(text),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  if (!over) over = isVisible() ? this : nullptr;
+  if (kind == "confirm")
+    return QMessageBox::question(over, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  if (kind == "error")
+    QMessageBox::critical(over, app::kTitle, L1(text));
+  else
+    QMessageBox::information(over, app::kTitle, L1(text));
+  return true;
 }
 
 void TForm1::Beep() { QApplication::beep(); }

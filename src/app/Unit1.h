@@ -93,6 +93,10 @@ class TForm1 : public QMainWindow,
   void ShowError(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   void Beep() override;
+  // A box ("message", "error" or "confirm") over `over`, or over this window
+  // when it is null; another window's boxes (the chooser's) come this way so
+  // that after OK that window is in front again. True for OK and Yes.
+  bool ShowBox(const std::string& kind, const std::string& text, QWidget* over);
 
   // Conditions fetches started so far.
   int FetchCount() const { return fetch_count_; }

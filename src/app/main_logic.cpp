@@ -191,50 +191,53 @@ FetchOutcome MainLogic::Get_the_Stats() {
       ComputeWindChill();
       outcome = FetchOutcome::Shown;
     } else {
-      SetStatus("Error retrieving data...");
+      SetStatus(kRetrieveError);
     }
     state_.SuccessFlag.clear();
     state_.RequestText.clear();
 
     SetStatus("Processing moon phase image...");
     if (ports_.moon) ports_.moon->UpdateMoonPhase();
-    SetStatus(kThankYou);
+    // A failure stays readable until the next fetch: the thanks over it
+    // would report it as a success within milliseconds.
+    SetStatus(outcome == FetchOutcome::Shown ? kThankYou : kRetrieveError);
     return outcome;
   } catch (const std::exception& e) {
+    // The abort's own text stays; any other failure names itself.
+    if (!abortRequested_) SetStatus(e.what());
     Messages().ShowError(e.what());
     return FetchOutcome::Error;
   }
 }
 
-void MainLogic::ChooserFetch() {
+void MainLogic::ChooserFetch(const std::string& path) {
   CurrentLocation& loc = state_.Location;
   try {
     Repaint();
-    if (std::optional<std::string> path = ChooserAddress(loc, Messages())) {
-      SetStatus("Attempting connection...");
-      const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + *path);
-      // The place asked for here is the chooser's own, not a preset's: a
-      // request text left behind (by a removal click or a stopped fetch)
-      // would name another place in the caption and in the timed refresh.
-      state_.RequestText.clear();
+    SetStatus("Attempting connection...");
+    const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + path);
+    // The place asked for here is the chooser's own, not a preset's: a
+    // request text left behind (by a removal click or a stopped fetch)
+    // would name another place in the caption and in the timed refresh.
+    state_.RequestText.clear();
 
-      if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
-        Messages().ShowMessage("Error - missing data found. (Unit_location). State=" + loc.Region +
-                               "/ City = " + loc.City + "/ Country = " + loc.Country);
-      } else {
-        if (state_.SuccessFlag != "Y")
-          Messages().ShowMessage(kChooserRetrieveError);
-        else
-          ParseAndShow(body);
-        state_.SuccessFlag.clear();
-        Repaint();
-        ComputeHeatIndex();
-        ComputeWindChill();
-        SetStatus("Processing moon phase image...");
-        if (ports_.moon) ports_.moon->UpdateMoonPhase();
-        SetStatus("");
-        Repaint();
-      }
+    if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
+      Messages().ShowMessage(MissingDataMessage(loc));
+    } else {
+      const bool failed = state_.SuccessFlag != "Y";
+      if (failed)
+        Messages().ShowMessage(kChooserRetrieveError);
+      else
+        ParseAndShow(body);
+      state_.SuccessFlag.clear();
+      Repaint();
+      ComputeHeatIndex();
+      ComputeWindChill();
+      SetStatus("Processing moon phase image...");
+      if (ports_.moon) ports_.moon->UpdateMoonPhase();
+      // As after a fetch from the menu, a failure stays on the status line.
+      SetStatus(failed ? kRetrieveError : "");
+      Repaint();
     }
     FetchPreStep();
   } catch (const std::exception& e) {
@@ -365,7 +368,14 @@ void MainLogic::HttpClient1HostResolved() { RoutedStatus("Host resolved..."); }
 void MainLogic::HttpClient1Connect() { RoutedStatus("Connected..."); }
 void MainLogic::HttpClient1Disconnect() { RoutedStatus("Disconnected..."); }
 void MainLogic::HttpClient1InvalidHost(bool&) { RoutedStatus("Invalid host..."); }
-void MainLogic::HttpClient1ConnectionFailed() { RoutedStatus("Connection Failed..."); }
+void MainLogic::HttpClient1ConnectionFailed() {
+  // Refused at the local gateway's port: it is not running, and the user can start it.
+  if (client_->Proxy == hosts::kGatewayHost && client_->ProxyPort == hosts::kGatewayPort) {
+    RoutedStatus("Weather gateway not running: systemctl --user start skyglass-gateway");
+    return;
+  }
+  RoutedStatus("Connection Failed...");
+}
 void MainLogic::HttpClient1Redirect(bool&) { RoutedStatus("Redirected..."); }
 void MainLogic::HttpClient1AuthenticationNeeded() { RoutedStatus("Authentication needed..."); }
 void MainLogic::HttpClient1PacketSent() { SetStatus("Packet sent..."); }

@@ -22,6 +22,7 @@ enum CmdType : unsigned char;
 
 // Texts of the main window shown by the fetch.
 inline constexpr const char* kThankYou = "Thank you for using Skyglass...";
+inline constexpr const char* kRetrieveError = "Error retrieving data...";
 inline constexpr const char* kConnectionComplete = "Connection process complete...";
 inline constexpr const char* kCaptionPrefix = "Skyglass - ";
 
@@ -75,12 +76,13 @@ class MainLogic {
   // Its first half, also run by the chooser when it closes: the count file,
   // asked for once per run. A failure of it is ignored (see the .cpp).
   void CountRequestOnce();
-  // The fetch of the place the location chooser read into Location: builds
-  // the address, requests it, parses and shows the page (which also offers
+  // The fetch of the place the location chooser read into Location, at
+  // `path` (ChooserAddress's, taken while the dialog could still show its
+  // boxes and stay open): requests it, parses and shows the page (which also offers
   // the place as a preset), derives the values and updates the moon picture.
   // Errors are shown; nothing is thrown. Ends with the fetch pre-step (the
   // once-per-run count request).
-  void ChooserFetch();
+  void ChooserFetch(const std::string& path);
   // Parse-and-show of one page (the labels, tray, preset and caption).
   void ParseAndShow(const std::string& page);
   // The derived values from the texts now in the labels.

@@ -8,6 +8,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <map>
 
 #include "app/Unit1.h"
@@ -16,7 +18,9 @@
 #include "controls/GifControl.h"
 #include "data/moon/moon_data.h"
 #include "net/HttpClient.h"
+#include "settings/first_start.h"
 #include "settings/ini_proc.h"
+#include "common/data_files.h"
 #include "app/app_info.h"
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
@@ -83,8 +87,8 @@ class ChooserHost final : public IChooserHost {
   IMessagePort& Messages() override { return form_; }
   IStatusPort& Status() override { return form_; }
   CurrentLocation& Location() override { return logic_.State().Location; }
-  void FetchChoice() override {
-    form_.RunFetch([this] { logic_.ChooserFetch(); });
+  void FetchChoice(const std::string& address) override {
+    form_.RunFetch([this, &address] { logic_.ChooserFetch(address); });
   }
   void FetchNothing() override {
     form_.RunFetch([this] { logic_.FetchPreStep(); });
@@ -195,6 +199,9 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.frmForecast = new TfrmForecast();
   step("TfrmForecast", 35);
   w.frmLocation = new TfrmLocation(w.program->chooserHost);
+  w.frmLocation->showBox = [form = w.Form1](const std::string& kind, const std::string& text, QWidget* over) {
+    return form->ShowBox(kind, text, over);
+  };
   step("TfrmLocation", 100);
   TfrmLocation* chooser = w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
@@ -230,6 +237,14 @@ void ArmScreenshot(TForm1* form) {
 }
 }  // namespace
 
+// An installed program, not one in a build tree (which has the CMake cache
+// beside its bin folder).
+bool Installed() {
+  const std::string dir = ExecutableDir();
+  std::error_code ec;
+  return !dir.empty() && !std::filesystem::exists(dir + "/../CMakeCache.txt", ec);
+}
+
 int RunProgram(int argc, char** argv) {
   if (app::CommandLineNeedsNoDisplay(argc, argv)) {
     QCoreApplication info(argc, argv);
@@ -240,6 +255,7 @@ int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   app::InitApplicationInfo();
   app::ParseCommandLine();
+  if (Installed()) SeedGatewayProxy();
 
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;

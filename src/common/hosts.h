@@ -14,6 +14,11 @@ inline constexpr const char* kCensus = "www.census.gov";
 // The maker's server: version file and once-per-run count file.
 inline constexpr const char* kMaker = "www.corvantis.com";
 
+// The local live-weather gateway (skyglass-gateway): the proxy a new
+// settings store starts with.
+inline constexpr const char* kGatewayHost = "127.0.0.1";
+inline constexpr int kGatewayPort = 8077;
+
 // "http://" + host, the form the request addresses are built on.
 inline constexpr const char* kWeatherUndergroundUrl = "http://www.wunderground.com/";
 inline constexpr const char* kMakerUrl = "http://www.corvantis.com";

@@ -45,33 +45,44 @@ std::string ComputeHeatIndex(std::string_view temperatureText, std::string_view 
                              std::string_view currentHeatIndexText) {
   if (currentHeatIndexText.size() >= 2 && currentHeatIndexText != kNA) return std::string(currentHeatIndexText);
   const double t = ReadLabelNumber(temperatureText);
-  double hi = 0;
-  if (t >= 55) {
-    const double rh = std::clamp<double>(ReadLabelNumber(humidityText), 0, 100);
+  // The regression was fitted to hot air only: at 63 degrees it gives 80.
+  if (t < 80) return DegreesFText(static_cast<long long>(t));
+  const double rh = std::clamp<double>(ReadLabelNumber(humidityText), 0, 100);
+  double hi = 0.5 * (t + 61.0 + (t - 68.0) * 1.2 + rh * 0.094);
+  if ((hi + t) / 2 >= 80) {
     hi = -42.379 + 2.04901523 * t + 10.14333127 * rh - 0.22475541 * t * rh - 0.00683783 * t * t -
          0.05481717 * rh * rh + 0.00122874 * t * t * rh + 0.00085282 * t * rh * rh -
          0.00000199 * t * t * rh * rh;
-    if (hi < 0) hi = 0;
+    if (rh < 13 && t <= 112) hi -= ((13 - rh) / 4) * std::sqrt((17 - std::fabs(t - 95)) / 17);
+    if (rh > 85 && t <= 87) hi += ((rh - 85) / 10) * ((87 - t) / 5);
   }
   return RoundedDegreesText(RoundHalfEven(hi));
 }
 
 std::string ComputeWindChill(std::string_view temperatureText, std::string_view windText) {
   const int t = ReadLabelNumber(temperatureText);
-  auto digitsIn = [windText](std::size_t count) {
-    std::string d;
-    for (char ch : windText.substr(0, std::min(count, windText.size())))
-      if (ch >= '0' && ch <= '9') d.push_back(ch);
-    return d;
+  auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
+  // The sustained speed comes first; a gust ("N 5 G 12 mph") follows it.
+  auto runStartingIn = [&](std::size_t window) {
+    std::size_t i = 0;
+    const std::size_t end = std::min(window, windText.size());
+    while (i < end && !isDigit(windText[i])) ++i;
+    std::string_view run;
+    if (i < end) {
+      std::size_t j = i;
+      while (j < windText.size() && isDigit(windText[j])) ++j;
+      run = windText.substr(i, j - i);
+    }
+    return run;
   };
-  std::string digits = digitsIn(9);
-  if (digits.empty()) digits = digitsIn(14);
+  std::string_view digits = runStartingIn(9);
+  if (digits.empty()) digits = runStartingIn(14);
   if (digits.empty()) return kNA;
-  // Up to fourteen joined digits: read as a double, which holds them exactly,
-  // so no speed can overflow.
+  // A run of any length is read as a double, so no speed can overflow.
   double v = 0;
   for (char ch : digits) v = v * 10 + (ch - '0');
-  if (v < 5) return DegreesFText(static_cast<long long>(t));
+  // The formula holds for cold, moving air only.
+  if (v < 5 || t > 50) return DegreesFText(static_cast<long long>(t));
   const double wc = 91.4 - (0.474677 - 0.020425 * v + 0.303107 * std::sqrt(v)) * (91.4 - t);
   return RoundedDegreesText(RoundHalfEven(wc));
 }

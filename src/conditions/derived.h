@@ -22,16 +22,21 @@ double RoundHalfEven(double x);
 std::string DegreesFText(long long degrees);
 
 // The heat index label after the computation. A page value (two or more
-// characters and not "n/a") is kept as it is; otherwise the National Weather
-// Service regression from the temperature (degrees F) and relative humidity,
-// rounded half to even, and "0\xB0 F" below 55 degrees F.
+// characters and not "n/a") is kept as it is. Otherwise, from 80 degrees F
+// up, the heat index as the National Weather Service computes it from the
+// temperature and relative humidity (its simple formula, and its regression
+// with the two adjustments once the simple value averaged with the
+// temperature reaches 80), rounded half to even; below 80 degrees F the
+// regression means nothing and the air temperature is shown.
 std::string ComputeHeatIndex(std::string_view temperatureText, std::string_view humidityText,
                              std::string_view currentHeatIndexText);
 
-// The wind chill label: the speed is every digit among the first nine
-// characters of the wind text (the first fourteen when there is none), joined;
-// "n/a" without any digit, the air temperature below 5 mph, otherwise the
-// National Weather Service formula of the time, rounded half to even.
+// The wind chill label: the speed is the first run of digits that starts
+// among the first nine characters of the wind text (the first fourteen when
+// none starts there), so a gust after it ("N 5 G 12 mph") does not count;
+// "n/a" without any digit, the air temperature below 5 mph or above 50
+// degrees F, otherwise the National Weather Service formula of the time,
+// rounded half to even.
 std::string ComputeWindChill(std::string_view temperatureText, std::string_view windText);
 
 }  // namespace sky

@@ -2,6 +2,7 @@
 
 #include "common/text.h"
 #include "locations/Foreign_locations.h"
+#include "locations/catalogue.h"
 
 namespace sky {
 
@@ -34,6 +35,14 @@ void ReadRequest(const std::string& request, CurrentLocation& loc) {
   loc.Country.clear();
   loc.Region.clear();
   DecodeLocationName(request, loc);
+}
+
+bool NamesAPlace(const CurrentLocation& loc) {
+  if (!loc.Zip.empty() || loc.Country != "US") return true;
+  if (loc.City.empty()) return false;
+  for (const auto& [name, code] : LocationCatalogue::Get().StateCodes())
+    if (code == loc.Region) return true;
+  return false;
 }
 
 std::optional<std::string> ConditionsPath(CurrentLocation& loc, IMessagePort& ui) {

@@ -17,6 +17,14 @@ inline constexpr const char* kInvalidCityNA = "Error - Invalid city:";
 // Clears Country and Region, then decodes `request` into `loc`.
 void ReadRequest(const std::string& request, CurrentLocation& loc);
 
+// Whether `loc`, as ReadRequest left it, names a place whose conditions
+// address needs no guess: a zip, a foreign place (the station lookup decides
+// that one), or a US place with a city and a state code the catalogue knows.
+// "Nowhere" (no comma: an empty city) or "Austin, Txas" (no such state) fail.
+// The main window still asks for those, as it always has; the terminal says
+// "not a place" instead of passing the server's 404 off as the answer.
+bool NamesAPlace(const CurrentLocation& loc);
+
 // The address of the conditions page after the server root:
 //   zip of two or more characters: "cgi-bin/findweather/getForecast?query=" + zip
 //   Country "US":                  "US/" + Region + "/" + City + ".html"

@@ -8,6 +8,10 @@
 
 namespace sky::ui {
 
+namespace {
+QString Latin1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
+}  // namespace
+
 TCustomOnTray::TCustomOnTray(QWidget* owner)
     : QObject(owner), owner_(owner), tray_(new QSystemTrayIcon(this)), record_(*this) {
   connect(tray_, &QSystemTrayIcon::activated, this,
@@ -38,7 +42,7 @@ void TCustomOnTray::Notify(TrayCommand command, const std::string& tip) {
     case TrayCommand::Add:
     case TrayCommand::Modify:
       tray_->setIcon(icon_);
-      tray_->setToolTip(QString::fromLatin1(tip.data(), static_cast<qsizetype>(tip.size())));
+      tray_->setToolTip(Latin1(TrayTipShown(tip)));
       if (!tray_->isVisible()) tray_->show();
       break;
     case TrayCommand::Delete:

@@ -2,6 +2,16 @@
 
 namespace sky {
 
+std::string TrayTipShown(const std::string& tip) {
+  std::string shown;
+  shown.reserve(tip.size());
+  for (std::size_t i = 0; i < tip.size(); ++i) {
+    shown += tip[i];
+    if (tip[i] == '&' && i + 1 < tip.size() && tip[i + 1] == '&') ++i;
+  }
+  return shown;
+}
+
 void TrayRecord::SetHint(const std::string& text) {
   if (text != hint_) {
     tip_ = text.substr(0, kTrayTipMax);

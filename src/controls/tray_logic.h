@@ -18,6 +18,12 @@ class ITrayShell {
 
 inline constexpr std::size_t kTrayTipMax = 63;
 
+// The tip as the desktop's tray is given it. The conditions tip joins sky and
+// temperature with " && ", written for tips that show "&&" as one "&"; Qt's
+// tips show both, so each "&&" becomes one "&" here, where the text meets the
+// tray. A single "&" stays.
+std::string TrayTipShown(const std::string& tip);
+
 class TrayRecord {
  public:
   explicit TrayRecord(ITrayShell& shell) : shell_(shell) {}

@@ -11,6 +11,7 @@
 #include "conditions/page_writer.h"
 #include "data/locations/location_data.h"
 #include "gateway/observation.h"
+#include "gateway/pictures.h"
 #include "gateway/sky_times.h"
 #include "maker_site.h"
 #include "places.h"
@@ -128,6 +129,7 @@ Reply Gateway::Handle(const Request& request) {
     if (std::optional<Reply> reply = ProductsRequest(request, deadline)) return *reply;
     return Plain(404, sample::NotFoundPage("http://" + request.host + request.path));
   }
+  if (IsPictureHost(request.host)) return PictureRequest(request, deadline);
   // The census and maker's servers have no live source: the sample content.
   return fallback_->Route(request);
 }
@@ -417,6 +419,27 @@ Gateway::Produced Gateway::StateProducts(const std::string& state, const Product
     }
   }
   return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
+}
+
+Reply Gateway::PictureRequest(const Request& request, Deadline deadline) {
+  std::string url = LivePictureUrl(request.host, request.path);
+  if (url.empty()) return Plain(404, sample::NotFoundPage("http://" + request.host + request.path));
+  if (!options_.pictures_base.empty()) url = options_.pictures_base + "/" + url.substr(url.find("://") + 3);
+  const std::string type = PictureType(request.path);
+  return Cached(request.host + request.path, options_.pictures_ttl_s, deadline, [&](Deadline d) {
+    Produced produced;
+    FetchResult r = upstream_.Get(url, d);
+    if (!r.ok) return produced;
+    if (!PictureMatches(type, r.body)) {
+      if (log_) log_("upstream " + url + " failed: not a " + type + " picture");
+      return produced;
+    }
+    produced.outcome = Outcome::kOk;
+    produced.reply.status = 200;
+    produced.reply.content_type = type;
+    produced.reply.body = std::move(r.body);
+    return produced;
+  });
 }
 
 }  // namespace sky::gateway

@@ -46,6 +46,7 @@ class Gateway {
   Produced ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline);
   std::optional<Reply> ConditionsRequest(const Request& request, Deadline deadline);
   std::optional<Reply> ProductsRequest(const Request& request, Deadline deadline);
+  Reply PictureRequest(const Request& request, Deadline deadline);
   Produced StateProducts(const std::string& state, const ProductPage& page, Deadline deadline);
   Produced StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline);
   // A JSON text of the weather service, kept a day (points and station lists

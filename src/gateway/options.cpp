@@ -8,7 +8,8 @@ namespace sky::gateway {
 
 const char* const kUsage =
     "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--contact TEXT]\n"
-    "                        [--cache-entries N] [--timeout-ms N] [--log FILE] [--check-live] [--help]\n"
+    "                        [--cache-entries N] [--timeout-ms N] [--pictures-base URL] [--log FILE]\n"
+    "                        [--check-live] [--help]\n"
     "\n"
     "Answers the program's requests (as its proxy, on 127.0.0.1) from today's public\n"
     "weather services. --port 0 picks a free port; the first line on standard output is\n"
@@ -49,6 +50,9 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
     std::string url = value;
     while (!url.empty() && url.back() == '/') url.pop_back();
     (key == "nws-api" ? o.nws_api : o.metar_api) = url;
+  } else if (key == "pictures-base") {
+    if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
+    o.pictures_base = value;
   } else if (key == "contact") {
     for (char c : value) {
       if (static_cast<unsigned char>(c) < 32) return error = "contact must be one line", false;

@@ -5,16 +5,21 @@
 #include <cstdint>
 #include <string>
 
+#include "common/hosts.h"
+
 namespace sky::gateway {
 
 // The loopback port a new settings store points the program's proxy at.
-inline constexpr int kDefaultPort = 8077;
+inline constexpr int kDefaultPort = hosts::kGatewayPort;
 
 struct Options {
   int port = kDefaultPort;
   std::string nws_api = "https://api.weather.gov";
   std::string metar_api = "https://aviationweather.gov/api/data/metar";
   std::string contact;  // goes into the User-Agent
+  // When set, every picture source "https://host/path" is asked for at
+  // base + "/host/path" instead (tests).
+  std::string pictures_base;
   std::size_t cache_entries = 500;
   std::int64_t conditions_ttl_s = 600;
   std::int64_t products_ttl_s = 1800;

@@ -22,6 +22,8 @@ void CheckforUpdate1Click(TForm1& form, MainLogic& logic) {
   form.ShowMessage(check.message);
   form.SetStatus(kThankYou);
   form.Repaint();
+  // The success flag is shared with the picture downloads: none is pending now.
+  logic.State().SuccessFlag.clear();
 }
 
 void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout& about) {

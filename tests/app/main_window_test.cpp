@@ -241,6 +241,11 @@ TEST_F(GuiTest, TrayStartsWithTheTitleAndPopsItsMenusOnPress) {
   tray.SetHint(std::string(80, 'w'));
   EXPECT_EQ(tray.NotifyCount(), before + 1);
   EXPECT_EQ(tray.SystemTrayIcon()->toolTip().size(), 63);
+
+  // The conditions tip's "&&" reaches the tray as one "&"; the hint keeps it.
+  tray.SetHint("Clear && 37\xB0" "F / 3\xB0" "C");
+  EXPECT_EQ(tray.SystemTrayIcon()->toolTip(), QString::fromLatin1("Clear & 37\xB0" "F / 3\xB0" "C"));
+  EXPECT_EQ(tray.Hint(), "Clear && 37\xB0" "F / 3\xB0" "C");
 }
 
 TEST_F(GuiTest, HideAndRestoreThroughTheTrayCommands) {

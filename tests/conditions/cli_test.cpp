@@ -61,4 +61,9 @@ TEST(ConditionsCli, DeriveComputesBothValues) {
   EXPECT_EQ(r.out, "{\"HeatIndex\": \"0\xC2\xB0 F\", \"WindChill\": \"n/a\"}\n");
   r = RunCli("derive --temp 90 --heat-index ' 95\xC2\xB0" "F'");
   EXPECT_EQ(r.out, "{\"HeatIndex\": \" 95\xC2\xB0" "F\", \"WindChill\": \"n/a\"}\n");
+  // The same boundaries as the main window: cool air, and a gust after the speed.
+  r = RunCli("derive --temp 79 --humidity 90 --wind 'N 5 G 12 mph'");
+  EXPECT_EQ(r.out, "{\"HeatIndex\": \"79\xC2\xB0 F\", \"WindChill\": \"79\xC2\xB0 F\"}\n");
+  r = RunCli("derive --temp 20 --humidity 90 --wind 'N 5 G 12 mph'");
+  EXPECT_EQ(r.out, "{\"HeatIndex\": \"20\xC2\xB0 F\", \"WindChill\": \"16\xC2\xB0 F\"}\n");
 }

@@ -39,32 +39,58 @@ TEST(HeatIndex, ComputedOnlyWhenThePageHasNone) {
   EXPECT_EQ(ComputeHeatIndex("90", "70", "?"), F("106"));  // one character is no value
   // A page value of two or more characters stays as it is, blanks included.
   EXPECT_EQ(ComputeHeatIndex("90", "70", " 95\xB0" "F "), " 95\xB0" "F ");
-  // Below 55 degrees, and for an empty temperature, 0.
-  EXPECT_EQ(ComputeHeatIndex("50\xB0" "F", "90%", "n/a"), F("0"));
-  EXPECT_EQ(ComputeHeatIndex("", "", ""), F("0"));
-  EXPECT_EQ(ComputeHeatIndex("-40", "50", ""), F("0"));
+  EXPECT_EQ(ComputeHeatIndex("63", "44", " 70\xB0" "F"), " 70\xB0" "F");
   // Humidity is held to 0..100 before the regression.
   EXPECT_EQ(ComputeHeatIndex("90", "150", ""), ComputeHeatIndex("90", "100", ""));
   EXPECT_EQ(ComputeHeatIndex("90", "-20", ""), ComputeHeatIndex("90", "0", ""));
-  // At 55 degrees the regression applies (and stays far from negative).
-  EXPECT_EQ(ComputeHeatIndex("55", "0", ""), F("50"));  // 49.63
+}
+
+TEST(HeatIndex, BelowEightyDegreesTheAirTemperature) {
+  EXPECT_EQ(ComputeHeatIndex("63\xB0" "F / 17\xB0" "C", "44%", "n/a"), F("63"));  // was 80
+  EXPECT_EQ(ComputeHeatIndex("79", "90", ""), F("79"));
+  EXPECT_EQ(ComputeHeatIndex("50\xB0" "F", "90%", "n/a"), F("50"));  // was 0
+  EXPECT_EQ(ComputeHeatIndex("-5", "50", ""), F("-5"));
+  EXPECT_EQ(ComputeHeatIndex("", "", ""), F("0"));
+}
+
+TEST(HeatIndex, FromEightyTheSimpleFormulaThenTheAdjustedRegression) {
+  // The simple value averaged with the temperature stays below 80: 79.77.
+  EXPECT_EQ(ComputeHeatIndex("80", "44", ""), F("80"));
+  EXPECT_EQ(ComputeHeatIndex("80", "0", ""), F("78"));  // 77.7
+  // Dry air: the regression less its adjustment (94.75 - 0.63).
+  EXPECT_EQ(ComputeHeatIndex("100", "10", ""), F("94"));
+  EXPECT_EQ(ComputeHeatIndex("100", "13", ""), F("95"));  // no adjustment at 13 %
+  // Damp air up to 87 degrees: the regression plus its adjustment (87.19 + 2.1).
+  EXPECT_EQ(ComputeHeatIndex("80", "100", ""), F("89"));
 }
 
 TEST(WindChill, SpeedDigitsAndFormula) {
   EXPECT_EQ(ComputeWindChill("20\xB0" "F / -7\xB0" "C ", "NW at 10 mph "), F("4"));
   EXPECT_EQ(ComputeWindChill("-5\xB0" "F", "NW at 10 mph"), F("-27"));
   EXPECT_EQ(ComputeWindChill("20", "Calm "), "n/a");
+  EXPECT_EQ(ComputeWindChill("20", "n/a"), "n/a");
   EXPECT_EQ(ComputeWindChill("20", ""), "n/a");
   // Below 5 mph the air temperature is shown.
-  EXPECT_EQ(ComputeWindChill("20", "NW at 3 mph"), F("20"));
+  EXPECT_EQ(ComputeWindChill("20", "NW at 4 mph"), F("20"));
+  EXPECT_EQ(ComputeWindChill("20", "NW at 5 mph"), F("16"));  // 16.41
   EXPECT_EQ(ComputeWindChill("", "SW at 0 mph"), F("0"));
   // No digit in the first nine characters: the first fourteen are searched.
   EXPECT_EQ(ComputeWindChill("20", "North at 12 mph"), ComputeWindChill("20", "NW at 12 mph"));
   EXPECT_EQ(ComputeWindChill("20", "Northwesterly at 12 mph"), "n/a");
-  // All digits are joined: N 5 G 12 reads as 512.
-  EXPECT_EQ(ComputeWindChill("20", "N 5 G 12 mph"), ComputeWindChill("20", "512"));
-  // No upper limit on the temperature.
-  EXPECT_EQ(ComputeWindChill("95", "S at 20 mph"), F("97"));
+  // A number that begins inside the window is read whole.
+  EXPECT_EQ(ComputeWindChill("20", "NNW at 10 mph"), F("4"));
+}
+
+TEST(WindChill, TheSustainedSpeedNotTheGust) {
+  // The gust used to be joined to the speed (512 mph).
+  EXPECT_EQ(ComputeWindChill("20", "N 5 G 12 mph"), F("16"));
+  EXPECT_EQ(ComputeWindChill("20", "N at 10 G 25"), F("4"));
+}
+
+TEST(WindChill, AboveFiftyDegreesTheAirTemperature) {
+  EXPECT_EQ(ComputeWindChill("95", "S at 13 mph"), F("95"));  // was 96
+  EXPECT_EQ(ComputeWindChill("51", "S at 13 mph"), F("51"));
+  EXPECT_EQ(ComputeWindChill("50", "S at 13 mph"), F("37"));  // 37.50
 }
 
 TEST(WindChill, LongDigitRunsDoNotOverflow) {

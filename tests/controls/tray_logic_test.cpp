@@ -54,5 +54,11 @@ TEST(TrayRecord, TipIsCutAndRepeatedHintIsIgnored) {
   EXPECT_EQ(rec.Tip(), "Sunny 75\xB0");
 }
 
+TEST(TrayTipShown, EachDoubledAmpersandShowsAsOne) {
+  EXPECT_EQ(TrayTipShown("Clear && 37\xB0" "F / 3\xB0" "C"), "Clear & 37\xB0" "F / 3\xB0" "C");
+  EXPECT_EQ(TrayTipShown("A &&&& B & C&"), "A && B & C&");
+  EXPECT_EQ(TrayTipShown("&&&"), "&&");
+}
+
 }  // namespace
 }  // namespace sky

@@ -59,6 +59,15 @@ TEST_F(CliTest, LocationsListsNamesThatLocateAccepts) {
   r = RunCli("locations atlantis", true);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("no place in the catalogue matches \"atlantis\""), std::string::npos);
+  // The whole name as printed is searched, and the state's and country's names.
+  r = RunCli("locations Kenya");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("Nairobi"), std::string::npos) << r.out;
+  const CliRun texas = RunCli("locations texas");
+  EXPECT_NE(texas.out.find("Austin, TX\n"), std::string::npos) << texas.out;
+  EXPECT_EQ(RunCli("locations TX").out, texas.out);
+  EXPECT_EQ(RunCli("locations 'Austin, TX'").out, "Austin, TX\n");
+  EXPECT_EQ(RunCli("locations austin, tx").out, "Austin, TX\n");  // unquoted words are joined
   // Island countries are written the way the station table knows them.
   r = RunCli("locations piarco");
   EXPECT_EQ(r.out, "Piarco Int'L, Trinidad_And_Tobago (O)\n");
@@ -86,23 +95,53 @@ TEST_F(CliTest, ConditionsThroughTheProxyOfTheSettings) {
             0u)
       << r.out;
 
+  // Unquoted, the words of a name are joined.
+  r = RunCli("conditions Austin, TX --json");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_NE(r.out.find("\"place\": \"Austin, TX\""), std::string::npos) << r.out;
+
+  // Only a page the server itself does not have is reported as its 404.
   r = RunCli("conditions 'Atlantis, TX'", true);
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.out.find("status 404"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("the server www.wunderground.com has no conditions page for \"Atlantis, TX\" "
+                       "(status 404); try 'skyglass-cli locations Atlantis'"),
+            std::string::npos)
+      << r.out;
   r = RunCli("conditions 'Nowhere, Peru (O)'", true);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("Sorry, invalid City found for Peru:Nowhere"), std::string::npos);
+  EXPECT_NE(r.out.find("not a place: Nowhere, Peru (O); try 'skyglass-cli locations Nowhere'"),
+            std::string::npos)
+      << r.out;
+  // Names that cannot make an address are not sent at all.
+  for (const char* name : {"Nowhere", "'Austin Texas'", "'San Antonio, Txas'"}) {
+    r = RunCli(std::string("conditions ") + name, true);
+    EXPECT_EQ(r.exitCode, 1) << name;
+    EXPECT_NE(r.out.find("conditions: not a place: "), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find("404"), std::string::npos) << r.out;
+  }
+  EXPECT_NE(r.out.find("try 'skyglass-cli locations \"San Antonio\"'"), std::string::npos) << r.out;
   EXPECT_EQ(RunCli("conditions").exitCode, 2);
   EXPECT_EQ(RunCli("conditions x --bogus").exitCode, 2);
 }
 
 TEST_F(CliTest, ConditionsReportsAnUnreachableServer) {
-  UseProxy(skytest::RefusedPort());
+  const std::string port = std::to_string(skytest::RefusedPort());
+  UseProxy(std::stoi(port));
   CliRun r = RunCli("conditions 'Austin, TX' --json", true);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("error: "), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("\"ok\": false"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("\"reason\": \"the request did not complete: "), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"reason\": \"the request did not complete: proxy 127.0.0.1:" + port +
+                       ": Connection Failed (10061:Connection refused); connection refused: is the "
+                       "server or proxy running?\""),
+            std::string::npos)
+      << r.out;
+  r = RunCli("conditions 'Austin, TX'", true);
+  EXPECT_NE(r.out.find("Connection Failed (10061:Connection refused)\n"
+                       "  connection refused: is the server or proxy running?\n"),
+            std::string::npos)
+      << r.out;
   sky::WriteSetting("Settings", "ProxyPort", "80a");
   r = RunCli("conditions 'Austin, TX'", true);
   EXPECT_EQ(r.exitCode, 1);

@@ -153,11 +153,16 @@ TEST_F(FetchTest, NotFoundPageKeepsTheLabels) {
   EXPECT_TRUE(Has(s, "Get Failed"));
   EXPECT_TRUE(Has(s, "Error retrieving data..."));
   EXPECT_FALSE(Has(s, "...parsing data..."));
-  EXPECT_EQ(s.back(), "Thank you for using Skyglass...");
+  // The failure stays on the status line (no thanks over it), and neither
+  // the caption nor the tray speaks of the place that was not found.
+  EXPECT_FALSE(Has(s, "Thank you for using Skyglass..."));
+  EXPECT_EQ(s.back(), "Error retrieving data...");
   EXPECT_EQ(w.Label(ValueLabel::Temp), "old");
   EXPECT_EQ(w.moon.updates, 1);
   EXPECT_EQ(w.logic->State().RequestText, "");
   EXPECT_EQ(w.window.caption, "Skyglass");
+  EXPECT_EQ(w.tray.hint, "Skyglass");
+  EXPECT_EQ(w.tray.activations, 0);
   EXPECT_TRUE(w.messages.log.empty());
 }
 
@@ -170,6 +175,8 @@ TEST_F(FetchTest, UnreachableServerShowsTheErrorAndKeepsTheRequest) {
   ASSERT_EQ(w.messages.log.size(), 1u);
   EXPECT_EQ(w.messages.log[0].rfind("<error>", 0), 0u);
   EXPECT_TRUE(Has(w.status.texts, "Connection Failed..."));
+  EXPECT_EQ(w.status.Last(), "Connection Failed");  // the client's own text stays
+  EXPECT_EQ(w.window.caption, "Skyglass");
   EXPECT_EQ(w.Label(ValueLabel::Temp), "old");
   EXPECT_EQ(w.moon.updates, 0);
   EXPECT_EQ(w.logic->State().RequestText, "Austin, TX");

@@ -8,6 +8,7 @@
 #include "common/hosts.h"
 #include "common/ports.h"
 #include "conditions/htmlp.h"
+#include "controls/gif_decoder.h"
 #include "gateway/gateway.h"
 #include "gateway/stub_upstream.h"
 
@@ -237,6 +238,33 @@ TEST(GatewayProducts, Latin1AndEscaping) {
   EXPECT_EQ(Latin1FromUtf8("\xC3"), "?");
   const std::string html = ProductsHtml("Zone Forecast", "TX", {"WINDS <10 MPH & GUSTS >20"});
   EXPECT_NE(html.find("WINDS &lt;10 MPH & GUSTS &gt;20"), std::string::npos);
+}
+
+TEST_F(GatewayTest, PicturesFromTheirPublicEquivalents) {
+  Options o;
+  o.pictures_base = stub_.Base() + "/pictures";
+  Make(o);
+  auto get = [&](const std::string& host, const std::string& path) {
+    Request r;
+    r.method = "GET";
+    r.host = host;
+    r.path = path;
+    return gateway_->Handle(r);
+  };
+  // The radar rows all show the national mosaic, which the GIF decoder reads.
+  Reply radar = get("www.met.tamu.edu", "/mcsat/mcimages/MDR/MDR.GIF");
+  ASSERT_EQ(radar.status, 200);
+  EXPECT_EQ(radar.content_type, "image/gif");
+  std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(radar.body.data()), radar.body.size());
+  EXPECT_TRUE(DecodeGif(bytes).ok);
+  EXPECT_EQ(get("weather.purdue.edu", "/radar/rad_comp.gif").body, radar.body);
+  Reply europe = get("www.meteo.fr", "/tpsreel/images/satt0.jpg");
+  EXPECT_EQ(europe.status, 200);
+  EXPECT_EQ(europe.content_type, "image/jpeg");
+  // Not the format the row names: refused. No public equivalent: 404.
+  EXPECT_EQ(get("grads.iges.org", "/pix/temp1.gif").status, 502);
+  EXPECT_EQ(get("grads.iges.org", "/pix/temp7.gif").status, 404);
+  EXPECT_EQ(get("www.anchoragecam.net", "/recent0.jpg").status, 404);
 }
 
 TEST_F(GatewayTest, MakersServerFromTheSampleContent) {

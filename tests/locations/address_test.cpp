@@ -77,4 +77,22 @@ TEST(ConditionsAddress, StopsBeforeTheRequest) {
                        "Error in Unit1 - Invalid city:"}));
 }
 
+TEST(ConditionsAddress, NamesAPlaceOnlyWithACityAndAKnownState) {
+  auto names = [](const std::string& request) {
+    sky::CurrentLocation loc;
+    sky::ReadRequest(request, loc);
+    return sky::NamesAPlace(loc);
+  };
+  EXPECT_TRUE(names("Austin, TX"));
+  EXPECT_TRUE(names("Austin, Texas"));
+  EXPECT_TRUE(names("Atlantis, TX"));  // only the server knows its cities
+  EXPECT_TRUE(names("78701"));
+  EXPECT_TRUE(names("Nowhere, Peru (O)"));  // the station lookup speaks for these
+  EXPECT_FALSE(names("Nowhere"));
+  EXPECT_FALSE(names("Austin Texas"));
+  EXPECT_FALSE(names("Austin, Txas"));
+  EXPECT_FALSE(names("Austin, tx"));
+  EXPECT_FALSE(names(", TX"));
+}
+
 }  // namespace

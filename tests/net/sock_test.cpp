@@ -231,14 +231,23 @@ TEST(Cli, FetchUsesTheProxyOfTheSettingsAndGivesTheReasonOfAFailure) {
   run("setting set Settings ProxyUse y", status);
   run("setting set Settings Proxy 127.0.0.1", status);
   run("setting set Settings ProxyPort " + std::to_string(proxy.port()), status);
-  EXPECT_EQ(run("fetch http://far.away.test/page.html", status), "via the proxy|");
+  EXPECT_EQ(run("fetch http://far.away.test/page.html", status),
+            "via the proxy|skyglass-cli fetch: via proxy 127.0.0.1:" + std::to_string(proxy.port()) + "\n");
   EXPECT_EQ(status, 0);
 
   run("setting set Settings ProxyUse n", status);
-  std::string url = "http://127.0.0.1:" + std::to_string(nettest::RefusedPort()) + "/";
-  EXPECT_EQ(run("fetch " + url + " -o '" + (dir / "page.html").string() + "'", status),
-            "|skyglass-cli fetch: Connection Failed (10061:Connection refused)\n");
+  const std::string refused = std::to_string(nettest::RefusedPort());
+  EXPECT_EQ(run("fetch http://127.0.0.1:" + refused + "/ -o '" + (dir / "page.html").string() + "'", status),
+            "|skyglass-cli fetch: 127.0.0.1:" + refused +
+                ": Connection Failed (10061:Connection refused)\n"
+                "  connection refused: is the server or proxy running?\n");
   EXPECT_EQ(status, 1);
+
+  // Only well-formed http:// addresses are tried.
+  for (const char* bad : {"ftp://h/x", "h/x", "http:///x", "http://h:0/", "http://h:8o/", "'http://h/a b'"}) {
+    EXPECT_NE(run(std::string("fetch ") + bad, status).find("cannot fetch"), std::string::npos) << bad;
+    EXPECT_EQ(status, 2) << bad;
+  }
   std::filesystem::remove_all(dir);
 }
 
