@@ -48,6 +48,11 @@ struct MainHooks {
   std::function<void()> formShow;
   // Runs when the first fetch of the run is over (successful or not).
   std::function<void()> afterFirstFetch;
+  // The forecast and census commands: the retrieval kind ("n", "f", "h",
+  // "p", "sw", "w", "s1", "s2", "ss", "si") for the forecast window.
+  std::function<void(const std::string& kind)> showForecast;
+  // "Forecast - &HTML Version".
+  std::function<void()> forecastHtml;
   // The first paint: hides the please-wait window.
   std::function<void()> firstPaint;
 };

@@ -25,6 +25,18 @@ class SilentMessages : public IMessagePort {
 };
 SilentMessages gSilentMessages;
 
+// Refused at the local gateway's address: the gateway is not running, and the
+// user is told how to start it.
+constexpr const char* kGatewayDownStatus = "Weather gateway not running";
+constexpr const char* kGatewayDownMessage =
+    "Connection Failed\n\nThe weather gateway (skyglass-gateway) is not running. Start it with:\n"
+    "systemctl --user start skyglass-gateway";
+
+bool GatewayRefused(const THttpClient& c, const std::exception& e) {
+  return c.Proxy == hosts::kGatewayHost && c.ProxyPort == hosts::kGatewayPort &&
+         std::string(e.what()) == "Connection Failed";
+}
+
 constexpr ValueLabel kValueLabels[] = {
     ValueLabel::Sky,     ValueLabel::Temp,     ValueLabel::Humid,     ValueLabel::Press,
     ValueLabel::Wind,    ValueLabel::Visible,  ValueLabel::Sunrise,   ValueLabel::Sunset,
@@ -204,8 +216,9 @@ FetchOutcome MainLogic::Get_the_Stats() {
     return outcome;
   } catch (const std::exception& e) {
     // The abort's own text stays; any other failure names itself.
-    if (!abortRequested_) SetStatus(e.what());
-    Messages().ShowError(e.what());
+    const bool gatewayDown = GatewayRefused(*client_, e);
+    if (!abortRequested_) SetStatus(gatewayDown ? kGatewayDownStatus : e.what());
+    Messages().ShowError(gatewayDown ? kGatewayDownMessage : e.what());
     return FetchOutcome::Error;
   }
 }
@@ -241,7 +254,7 @@ void MainLogic::ChooserFetch(const std::string& path) {
     }
     FetchPreStep();
   } catch (const std::exception& e) {
-    Messages().ShowError(e.what());
+    Messages().ShowError(GatewayRefused(*client_, e) ? kGatewayDownMessage : e.what());
   }
 }
 
@@ -369,9 +382,8 @@ void MainLogic::HttpClient1Connect() { RoutedStatus("Connected..."); }
 void MainLogic::HttpClient1Disconnect() { RoutedStatus("Disconnected..."); }
 void MainLogic::HttpClient1InvalidHost(bool&) { RoutedStatus("Invalid host..."); }
 void MainLogic::HttpClient1ConnectionFailed() {
-  // Refused at the local gateway's port: it is not running, and the user can start it.
   if (client_->Proxy == hosts::kGatewayHost && client_->ProxyPort == hosts::kGatewayPort) {
-    RoutedStatus("Weather gateway not running: systemctl --user start skyglass-gateway");
+    RoutedStatus(kGatewayDownStatus);
     return;
   }
   RoutedStatus("Connection Failed...");

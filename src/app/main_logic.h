@@ -58,6 +58,8 @@ class MainLogic {
   MainLogic(const MainLogic&) = delete;
   MainLogic& operator=(const MainLogic&) = delete;
 
+  // The forecast window's status bar, once the window exists.
+  void SetForecastStatus(IStatusPort* port) { ports_.forecastStatus = port; }
   MainState& State() { return state_; }
   const MainState& State() const { return state_; }
   THttpClient& HttpClient1() { return *client_; }
