@@ -140,6 +140,14 @@ constexpr HelpRow kHelp[] = {
      "Example:\n"
      "  skyglass-cli get http://127.0.0.1:8080/ --timeout 5000\n",
      nullptr},
+    {"forecast-text", Group::Plumbing, "one forecast window retrieval with a file for the page",
+     "Runs the forecast window's retrieval of KIND (n nowcast, f zone forecast,\n"
+     "and the other state products and census look-ups) with FILE standing in for\n"
+     "the received page, without the network, and prints the window's text.\n"
+     "\n"
+     "Example:\n"
+     "  skyglass-cli forecast-text f page.txt --state TX --county Travis\n",
+     nullptr},
     {"locate", Group::Plumbing, "the conditions address of a place name, without fetching",
      "Example:\n"
      "  skyglass-cli locate \"San Francisco, California\"\n",
