@@ -23,6 +23,7 @@
 #include "net/HttpClient.h"
 #include "settings/first_start.h"
 #include "settings/ini_proc.h"
+#include "settings/store_notice.h"
 #include "common/data_files.h"
 #include "app/app_info.h"
 #include "controls/Unit_pleasewait.h"
@@ -261,8 +262,13 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
     InstallHelpKey(window);
 
   TfrmPleaseWait* wait = w.frmPleaseWait;
-  w.Form1->hooks.firstPaint = [wait] {
+  TForm1* form = w.Form1;
+  w.Form1->hooks.firstPaint = [wait, form, told = false]() mutable {
     if (wait->isVisible()) wait->hide();
+    // Settings lines skipped while the window was set up: told once, after
+    // the first paint rather than inside it.
+    if (!told) QTimer::singleShot(0, form, [form] { TellStoreNotice(*form); });
+    told = true;
   };
   return owned;
 }
