@@ -8,6 +8,7 @@
 #include "cli.h"
 #include "common/text.h"
 #include "common/version.h"
+#include "settings/hive.h"
 
 namespace cli {
 
@@ -168,6 +169,15 @@ int main(int argc, char** argv) {
     }
     args.push_back(std::move(latin1));
   }
+  // Settings lines skipped on the way are told once, whatever the outcome.
+  struct StoreNoticeLine {
+    ~StoreNoticeLine() {
+      if (auto n = sky::hive::TakeStoreNotice()) {
+        std::fflush(stdout);  // after the command's own output
+        std::fprintf(stderr, "skyglass-cli: %s\n", sky::Latin1ToUtf8(sky::hive::StoreNoticeText(*n)).c_str());
+      }
+    }
+  } storeNotice;
   try {
     return it->second.run(args);
   } catch (const cli::UsageError& e) {

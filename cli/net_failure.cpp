@@ -46,7 +46,13 @@ NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& mess
   NetFailure f;
   std::string detail;
   if (timedOut && message.find("aborted") != std::string::npos) {
-    detail = "nothing arrived for " + std::to_string(c.TimeOut / 1000) + " s";
+    const std::string seconds = std::to_string(c.TimeOut / 1000) + " s";
+    if (c.TimeOutCause() == "deadline")
+      detail = "the whole request took too long";
+    else if (c.TimeOutCause() == "stall")
+      detail = "less than " + std::to_string(sky::TSockClient::StallBytes) + " bytes arrived in " + seconds;
+    else
+      detail = "nothing arrived for " + seconds;
     f.hint = "no answer in time: the server or proxy may be busy; try again";
   } else if (message == "Null Remote Address") {
     detail = "cannot find host " + (c.Proxy.empty() ? c.Host : c.Proxy);

@@ -315,9 +315,22 @@ void TForm1::BuildMenus() {
   // &Forecasts
   QMenu* forecasts = bar->addMenu("&Forecasts");
   forecasts->setObjectName("mnuForecasts");
-  later(forecasts, "&Nowcast - Short term forecast", "mnuNowcast");
-  later(forecasts, "Forecast - &HTML Version", "mnuForecastHTML");
-  later(forecasts, "Forecast - &TEXT version", "ForecastTEXTversion1");
+  // The forecast and census commands store their kind and show the window.
+  auto forecast = [this](QMenu* m, const char* caption, const char* name, const char* kind) {
+    QAction* a = m->addAction(QString::fromLatin1(caption));
+    a->setObjectName(name);
+    connect(a, &QAction::triggered, this, [this, kind = std::string(kind)] {
+      if (hooks.showForecast) hooks.showForecast(kind);
+    });
+    return a;
+  };
+  forecast(forecasts, "&Nowcast - Short term forecast", "mnuNowcast", "n");
+  QAction* html = forecasts->addAction("Forecast - &HTML Version");
+  html->setObjectName("mnuForecastHTML");
+  connect(html, &QAction::triggered, this, [this] {
+    if (hooks.forecastHtml) hooks.forecastHtml();
+  });
+  forecast(forecasts, "Forecast - &TEXT version", "ForecastTEXTversion1", "f");
   const char* regions[] = {"&1 - Africa", "&2 - Australia", "&3 - Canada && Alaska", "&4 - Continental US",
                            "&5 - East Asia", "&6 - Europe", "&7 - Mexico && Carribean", "&8 - MidEast",
                            "&9 - South America", "&a - South Asia"};
@@ -332,17 +345,18 @@ void TForm1::BuildMenus() {
   // I&nformation
   QMenu* info = bar->addMenu("I&nformation");
   info->setObjectName("mnuInformation");
-  later(info, "&Hydrological Data (NWS)");
-  later(info, "&Public Information (NWS)");
-  later(info, "&Special Weather Statements (NWS)");
-  later(info, "&Warnings and Advisories (NWS)");
+  forecast(info, "&Hydrological Data (NWS)", "mnuHydrologicalDataNWS1", "h");
+  forecast(info, "&Public Information (NWS)", "PublicInformation1", "p");
+  forecast(info, "&Special Weather Statements (NWS)", "mnuSpecialWeatherStatementsNWS1", "sw");
+  forecast(info, "&Warnings and Advisories (NWS)", "mnuWarningsAdvisories", "w");
   info->addSeparator();
   later(info, "Current World Population...", "mnuCurrWorldPop1");
   later(info, "Current US Population...", "mnuCurrentUSPopulation1");
   QMenu* census = info->addMenu("Census Information");
-  for (const char* c : {"Detail by US State...", "Detail by US Zip...", "US Median HH Income by State...",
-                        "US State Salary Rankings..."})
-    later(census, c);
+  forecast(census, "Detail by US State...", "mnuDetailbyUSState1", "s1");
+  forecast(census, "Detail by US Zip...", "mnuDetailbyUSZip1", "s2");
+  forecast(census, "US Median HH Income by State...", "mnuUSMHHIncomebyState1", "si");
+  forecast(census, "US State Salary Rankings...", "mnuCensusStateSal", "ss");
 
   // &Help
   QMenu* help = bar->addMenu("&Help");
@@ -424,26 +438,27 @@ void TForm1::SetPresetItem(int slot, const std::string& caption, bool visible) {
   mnuViewStats[slot]->setVisible(visible);
 }
 
-void TForm1::ShowMessage(const std::string& text) {
-  if (closing_) return;
-  if (boxRecorder && boxRecorder("message", text)) return;
-  QMessageBox::information(isVisible() ? this : nullptr, app::kTitle, L1(text));
-}
+void TForm1::ShowMessage(const std::string& text) { ShowBox("message", text, nullptr); }
 
-void TForm1::ShowError(const std::string& text) {
+void TForm1::ShowError(const std::string& text) { ShowBox("error", text, nullptr); }
+
+bool TForm1::Confirm(const std::string& text) { return ShowBox("confirm", text, nullptr); }
+
+bool TForm1::ShowBox(const std::string& kind, const std::string& text, QWidget* over) {
   // The abort of a fetch cut short by closing the window is no news.
-  if (closing_) return;
-  if (boxRecorder && boxRecorder("error", text)) return;
-  QMessageBox::critical(isVisible() ? this : nullptr, app::kTitle, L1(text));
-}
-
-bool TForm1::Confirm(const std::string& text) {
   if (closing_) return false;
   if (boxRecorder) {
-    if (const std::optional<bool> answer = boxRecorder("confirm", text)) return *answer;
+    if (const std::optional<bool> answer = boxRecorder(kind, text)) return *answer;
   }
-  return QMessageBox::question(isVisible() ? this : nullptr, app::kTitle, L1(text),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  if (!over) over = isVisible() ? this : nullptr;
+  if (kind == "confirm")
+    return QMessageBox::question(over, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  if (kind == "error")
+    QMessageBox::critical(over, app::kTitle, L1(text));
+  else
+    QMessageBox::information(over, app::kTitle, L1(text));
+  return true;
 }
 
 void TForm1::Beep() { QApplication::beep(); }

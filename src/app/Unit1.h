@@ -48,6 +48,11 @@ struct MainHooks {
   std::function<void()> formShow;
   // Runs when the first fetch of the run is over (successful or not).
   std::function<void()> afterFirstFetch;
+  // The forecast and census commands: the retrieval kind ("n", "f", "h",
+  // "p", "sw", "w", "s1", "s2", "ss", "si") for the forecast window.
+  std::function<void(const std::string& kind)> showForecast;
+  // "Forecast - &HTML Version".
+  std::function<void()> forecastHtml;
   // The first paint: hides the please-wait window.
   std::function<void()> firstPaint;
 };
@@ -87,6 +92,10 @@ class TForm1 : public QMainWindow,
   void ShowError(const std::string& text) override;
   bool Confirm(const std::string& text) override;
   void Beep() override;
+  // A box ("message", "error" or "confirm") over `over`, or over this window
+  // when it is null; another window's boxes (the chooser's) come this way so
+  // that after OK that window is in front again. True for OK and Yes.
+  bool ShowBox(const std::string& kind, const std::string& text, QWidget* over);
 
   // Conditions fetches started so far.
   int FetchCount() const { return fetch_count_; }

@@ -25,6 +25,18 @@ class SilentMessages : public IMessagePort {
 };
 SilentMessages gSilentMessages;
 
+// Refused at the local gateway's address: the gateway is not running, and the
+// user is told how to start it.
+constexpr const char* kGatewayDownStatus = "Weather gateway not running";
+constexpr const char* kGatewayDownMessage =
+    "Connection Failed\n\nThe weather gateway (skyglass-gateway) is not running. Start it with:\n"
+    "systemctl --user start skyglass-gateway";
+
+bool GatewayRefused(const THttpClient& c, const std::exception& e) {
+  return c.Proxy == hosts::kGatewayHost && c.ProxyPort == hosts::kGatewayPort &&
+         std::string(e.what()) == "Connection Failed";
+}
+
 constexpr ValueLabel kValueLabels[] = {
     ValueLabel::Sky,     ValueLabel::Temp,     ValueLabel::Humid,     ValueLabel::Press,
     ValueLabel::Wind,    ValueLabel::Visible,  ValueLabel::Sunrise,   ValueLabel::Sunset,
@@ -204,45 +216,45 @@ FetchOutcome MainLogic::Get_the_Stats() {
     return outcome;
   } catch (const std::exception& e) {
     // The abort's own text stays; any other failure names itself.
-    if (!abortRequested_) SetStatus(e.what());
-    Messages().ShowError(e.what());
+    const bool gatewayDown = GatewayRefused(*client_, e);
+    if (!abortRequested_) SetStatus(gatewayDown ? kGatewayDownStatus : e.what());
+    Messages().ShowError(gatewayDown ? kGatewayDownMessage : e.what());
     return FetchOutcome::Error;
   }
 }
 
-void MainLogic::ChooserFetch() {
+void MainLogic::ChooserFetch(const std::string& path) {
   CurrentLocation& loc = state_.Location;
   try {
     Repaint();
-    if (std::optional<std::string> path = ChooserAddress(loc, Messages())) {
-      SetStatus("Attempting connection...");
-      const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + *path);
-      // The place asked for here is the chooser's own, not a preset's: a
-      // request text left behind (by a removal click or a stopped fetch)
-      // would name another place in the caption and in the timed refresh.
-      state_.RequestText.clear();
+    SetStatus("Attempting connection...");
+    const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + path);
+    // The place asked for here is the chooser's own, not a preset's: a
+    // request text left behind (by a removal click or a stopped fetch)
+    // would name another place in the caption and in the timed refresh.
+    state_.RequestText.clear();
 
-      if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
-        Messages().ShowMessage("Error - missing data found. (Unit_location). State=" + loc.Region +
-                               "/ City = " + loc.City + "/ Country = " + loc.Country);
-      } else {
-        if (state_.SuccessFlag != "Y")
-          Messages().ShowMessage(kChooserRetrieveError);
-        else
-          ParseAndShow(body);
-        state_.SuccessFlag.clear();
-        Repaint();
-        ComputeHeatIndex();
-        ComputeWindChill();
-        SetStatus("Processing moon phase image...");
-        if (ports_.moon) ports_.moon->UpdateMoonPhase();
-        SetStatus("");
-        Repaint();
-      }
+    if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
+      Messages().ShowMessage(MissingDataMessage(loc));
+    } else {
+      const bool failed = state_.SuccessFlag != "Y";
+      if (failed)
+        Messages().ShowMessage(kChooserRetrieveError);
+      else
+        ParseAndShow(body);
+      state_.SuccessFlag.clear();
+      Repaint();
+      ComputeHeatIndex();
+      ComputeWindChill();
+      SetStatus("Processing moon phase image...");
+      if (ports_.moon) ports_.moon->UpdateMoonPhase();
+      // As after a fetch from the menu, a failure stays on the status line.
+      SetStatus(failed ? kRetrieveError : "");
+      Repaint();
     }
     FetchPreStep();
   } catch (const std::exception& e) {
-    Messages().ShowError(e.what());
+    Messages().ShowError(GatewayRefused(*client_, e) ? kGatewayDownMessage : e.what());
   }
 }
 
@@ -370,9 +382,8 @@ void MainLogic::HttpClient1Connect() { RoutedStatus("Connected..."); }
 void MainLogic::HttpClient1Disconnect() { RoutedStatus("Disconnected..."); }
 void MainLogic::HttpClient1InvalidHost(bool&) { RoutedStatus("Invalid host..."); }
 void MainLogic::HttpClient1ConnectionFailed() {
-  // Refused at the local gateway's port: it is not running, and the user can start it.
   if (client_->Proxy == hosts::kGatewayHost && client_->ProxyPort == hosts::kGatewayPort) {
-    RoutedStatus("Weather gateway not running: systemctl --user start skyglass-gateway");
+    RoutedStatus(kGatewayDownStatus);
     return;
   }
   RoutedStatus("Connection Failed...");

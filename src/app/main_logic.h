@@ -58,6 +58,8 @@ class MainLogic {
   MainLogic(const MainLogic&) = delete;
   MainLogic& operator=(const MainLogic&) = delete;
 
+  // The forecast window's status bar, once the window exists.
+  void SetForecastStatus(IStatusPort* port) { ports_.forecastStatus = port; }
   MainState& State() { return state_; }
   const MainState& State() const { return state_; }
   THttpClient& HttpClient1() { return *client_; }
@@ -76,12 +78,13 @@ class MainLogic {
   // Its first half, also run by the chooser when it closes: the count file,
   // asked for once per run. A failure of it is ignored (see the .cpp).
   void CountRequestOnce();
-  // The fetch of the place the location chooser read into Location: builds
-  // the address, requests it, parses and shows the page (which also offers
+  // The fetch of the place the location chooser read into Location, at
+  // `path` (ChooserAddress's, taken while the dialog could still show its
+  // boxes and stay open): requests it, parses and shows the page (which also offers
   // the place as a preset), derives the values and updates the moon picture.
   // Errors are shown; nothing is thrown. Ends with the fetch pre-step (the
   // once-per-run count request).
-  void ChooserFetch();
+  void ChooserFetch(const std::string& path);
   // Parse-and-show of one page (the labels, tray, preset and caption).
   void ParseAndShow(const std::string& page);
   // The derived values from the texts now in the labels.

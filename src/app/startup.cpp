@@ -1,6 +1,8 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QUrl>
 #include <QDir>
 #include <QLabel>
 #include <QTimer>
@@ -16,14 +18,17 @@
 #include "app/main_logic.h"
 #include "conditions/moon.h"
 #include "controls/GifControl.h"
+#include "controls/OnTray.h"
 #include "data/moon/moon_data.h"
 #include "net/HttpClient.h"
 #include "settings/first_start.h"
 #include "settings/ini_proc.h"
+#include "settings/store_notice.h"
 #include "common/data_files.h"
 #include "app/app_info.h"
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
+#include "forecast/forecast_logic.h"
 #include "images/Unit_frmImage.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
@@ -85,8 +90,8 @@ class ChooserHost final : public IChooserHost {
   IMessagePort& Messages() override { return form_; }
   IStatusPort& Status() override { return form_; }
   CurrentLocation& Location() override { return logic_.State().Location; }
-  void FetchChoice() override {
-    form_.RunFetch([this] { logic_.ChooserFetch(); });
+  void FetchChoice(const std::string& address) override {
+    form_.RunFetch([this, &address] { logic_.ChooserFetch(address); });
   }
   void FetchNothing() override {
     form_.RunFetch([this] { logic_.FetchPreStep(); });
@@ -109,6 +114,8 @@ struct Program {
   MoonView moon;
   MainLogic logic;
   ChooserHost chooserHost;
+  std::unique_ptr<HttpForecastFetch> forecastFetch;
+  std::unique_ptr<ForecastLogic> forecast;
 };
 
 namespace {
@@ -132,6 +139,69 @@ void Wire(TForm1& form, Program& program) {
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
 }
 
+// The forecast window: its logic on the main window's client and the
+// program's current place, its retrievals through the main window's gate,
+// the forecast and census commands of the main menu.
+void WireForecast(Windows& w, const ProgramOptions& options) {
+  Program& program = *w.program;
+  MainLogic& logic = program.logic;
+  TForm1* form = w.Form1;
+  TfrmForecast* window = w.frmForecast;
+  program.forecastFetch = std::make_unique<HttpForecastFetch>(logic.HttpClient1());
+  ForecastPorts ports;
+  ports.window = window;
+  ports.status = window;
+  ports.messages = form;
+  ports.fetch = program.forecastFetch.get();
+  program.forecast = std::make_unique<ForecastLogic>(ports, logic.State().RetrievalKind, logic.State().Location);
+  window->SetLogic(program.forecast.get());
+  logic.SetForecastStatus(window);
+
+  ForecastHooks& h = window->hooks;
+  h.runFetch = [form, window](const std::function<void()>& step) {
+    FetchGate::Hold hold(form->Gate());
+    if (!hold.Entered()) {
+      window->SetStatus(kBusyText);
+      return false;
+    }
+    form->Guarded(step);
+    return true;
+  };
+  h.abort = [&logic] { logic.mnuAbortconnectionClick(); };
+  h.minimizeMain = [form] { form->showMinimized(); };
+  h.restoreMain = [form] {
+    if (form->tray)
+      form->tray->SetAppVisible(true);
+    else
+      form->showNormal();
+  };
+  h.showError = [form](const std::string& text) { form->ShowError(text); };
+
+  // While a request waits, a new command would change the kind under it:
+  // it is turned away like a second fetch.
+  form->hooks.showForecast = [form, window](const std::string& kind) {
+    if (form->Gate().Busy()) {
+      if (window->isVisible())
+        window->SetStatus(kBusyText);
+      else
+        form->SetStatus(kBusyText);
+      return;
+    }
+    window->ShowKind(kind);
+  };
+  auto open = options.openUrl;
+  if (!open)
+    open = [](const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(url.c_str()))); };
+  form->hooks.forecastHtml = [form, &logic, open] {
+    FetchGate::Hold hold(form->Gate());
+    if (!hold.Entered()) {
+      form->SetStatus(kBusyText);
+      return;
+    }
+    form->Guarded([&] { mnuForecastHTMLClick(logic.HttpClient1(), open); });
+  };
+}
+
 }  // namespace
 
 MainLogic& ProgramLogic(const Windows& w) { return w.program->logic; }
@@ -140,6 +210,10 @@ std::string ShownMoonPicture(const Windows& w) { return w.program->moon.Shown();
 Windows::~Windows() {
   SetMessagePumpHook(nullptr);
   if (Form1) Form1->hooks = MainHooks{};
+  if (frmForecast) {
+    frmForecast->SetLogic(nullptr);
+    frmForecast->hooks = ForecastHooks{};
+  }
   program.reset();
   // Owned top-level windows go in reverse order of creation; the main window
   // last, since the others may still call into it.
@@ -173,8 +247,12 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.frmImage = new TfrmImage();
   step("TfrmImage", 25);
   w.frmForecast = new TfrmForecast();
+  WireForecast(w, options);
   step("TfrmForecast", 35);
   w.frmLocation = new TfrmLocation(w.program->chooserHost);
+  w.frmLocation->showBox = [form = w.Form1](const std::string& kind, const std::string& text, QWidget* over) {
+    return form->ShowBox(kind, text, over);
+  };
   step("TfrmLocation", 100);
   TfrmLocation* chooser = w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
@@ -184,8 +262,13 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
     InstallHelpKey(window);
 
   TfrmPleaseWait* wait = w.frmPleaseWait;
-  w.Form1->hooks.firstPaint = [wait] {
+  TForm1* form = w.Form1;
+  w.Form1->hooks.firstPaint = [wait, form, told = false]() mutable {
     if (wait->isVisible()) wait->hide();
+    // Settings lines skipped while the window was set up: told once, after
+    // the first paint rather than inside it.
+    if (!told) QTimer::singleShot(0, form, [form] { TellStoreNotice(*form); });
+    told = true;
   };
   return owned;
 }

@@ -27,6 +27,8 @@ struct ProgramOptions {
   // Called after each start-up step with the window just created and the
   // gauge's value (tests record the order).
   std::function<void(const std::string& window, int gauge)> onStep;
+  // Opens an address in the user's browser (default: the desktop's).
+  std::function<void(const std::string& url)> openUrl;
 };
 
 struct Program;  // the core state and the wiring behind the windows

@@ -11,6 +11,8 @@ inline constexpr const char* kWeatherUnderground = "www.wunderground.com";
 inline constexpr const char* kIwin = "iwin.nws.noaa.gov";
 // Census ranking texts, look-ups and the population clocks.
 inline constexpr const char* kCensus = "www.census.gov";
+// The census data look-ups by state and by zip ("/cdrom/lookup/...").
+inline constexpr const char* kCensusLookup = "venus.census.gov";
 // The maker's server: version file and once-per-run count file.
 inline constexpr const char* kMaker = "www.corvantis.com";
 

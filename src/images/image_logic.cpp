@@ -10,7 +10,6 @@
 
 #include "app/main_logic.h"
 #include "common/exceptions.h"
-#include "net/request_profile.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
 #include "controls/gif_decoder.h"
@@ -26,6 +25,8 @@ namespace sky {
 namespace fs = std::filesystem;
 
 namespace {
+
+constexpr std::int64_t kMaxPictureBytes = std::int64_t{32} * 1024 * 1024;
 
 class NoMessages : public IMessagePort {
  public:
@@ -110,6 +111,9 @@ void ImageLogic::Download() {
   if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
   THttpClient& c = client_;
   profiles::kPicture.Apply(c);
+  // No catalogue picture comes near this; a server sending more is refused
+  // before it fills the disk.
+  c.MaxFileBytes = kMaxPictureBytes;
   c.Body = path;
   // A success of an earlier request must not pass for this one's.
   state_.SuccessFlag.clear();

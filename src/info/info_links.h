@@ -7,14 +7,16 @@
 #include <optional>
 #include <string>
 
+#include "common/version.h"
 #include "settings/colors.h"
 
 namespace sky {
 
 class THttpClient;
 
-// The version this program is (the about box's version label).
-inline constexpr const char* kCurrentVersion = "1.30.6.3";
+// The version this program is (the about box's version label); the build's
+// version, so the package, --version and the about box agree.
+inline constexpr const char* kCurrentVersion = kVersion;
 inline constexpr const char* kVersionPath = "/assets/skyglassvs.txt";
 inline constexpr const char* kVersionMarker = "Version#";
 inline constexpr const char* kVersionErrorText = "Error retrieving version #.  Please try again later.";

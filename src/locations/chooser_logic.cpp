@@ -73,6 +73,11 @@ ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, 
   return ChoiceResult::Fetch;
 }
 
+std::string MissingDataMessage(const CurrentLocation& loc) {
+  return "Error - missing data found. (Unit_location). State=" + loc.Region + "/ City = " + loc.City +
+         "/ Country = " + loc.Country;
+}
+
 std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui) {
   if (loc.Zip.size() >= 2) return "cgi-bin/findweather/getForecast?query=" + loc.Zip;
   if (loc.Country == "United States") {
@@ -88,6 +93,13 @@ std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui
   loc.City = StationNumberOf(loc, ui);
   if (loc.City == kNA) {
     ui.ShowMessage(kChooserInvalidStation + loc.City);
+    return std::nullopt;
+  }
+  // A state or province node (taken for a city), or a station row without a
+  // number: the box that used to follow a request for "global/stations/.html"
+  // now comes instead of it.
+  if (loc.City.size() < 2) {
+    ui.ShowMessage(MissingDataMessage(loc));
     return std::nullopt;
   }
   return "global/stations/" + loc.City + ".html";

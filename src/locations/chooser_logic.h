@@ -36,8 +36,12 @@ enum class ChoiceResult {
 ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, CurrentLocation& loc,
                         IMessagePort& ui);
 
-// The address of the chosen place after the server root; nullopt when the
-// station lookup failed (its message is shown).
+// "Error - missing data found. (Unit_location). State=..." for `loc`.
+std::string MissingDataMessage(const CurrentLocation& loc);
+
+// The address of the chosen place after the server root; nullopt, after its
+// message, when the station lookup gives no usable number: nothing may then
+// be requested, and the dialog stays open for another choice.
 std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui);
 
 // What the chooser dialog needs from the main window.
@@ -51,8 +55,9 @@ class IChooserHost {
   virtual IStatusPort& Status() = 0;
   // The program's CurrentLocation texts, which the choice is read into.
   virtual CurrentLocation& Location() = 0;
-  // The fetch of the place now in Location(), through the main window's gate.
-  virtual void FetchChoice() = 0;
+  // The fetch of `address` (ChooserAddress's) for the place now in
+  // Location(), through the main window's gate.
+  virtual void FetchChoice(const std::string& address) = 0;
   // No place chosen: the fetch pre-step only, through the same gate.
   virtual void FetchNothing() = 0;
 };

@@ -1,7 +1,9 @@
 #include "locations/frmLocation.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMessageBox>
 #include <QScreen>
 #include <string>
 #include <vector>
@@ -112,6 +114,24 @@ bool TfrmLocation::SelectPath(const QStringList& textsBelowRoot) {
   return true;
 }
 
+void TfrmLocation::ShowMessage(const std::string& text) {
+  if (showBox) showBox("message", text, this);
+  else QMessageBox::information(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TfrmLocation::ShowError(const std::string& text) {
+  if (showBox) showBox("error", text, this);
+  else QMessageBox::critical(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+bool TfrmLocation::Confirm(const std::string& text) {
+  if (showBox) return showBox("confirm", text, this);
+  return QMessageBox::question(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TfrmLocation::Beep() { QApplication::beep(); }
+
 void TfrmLocation::Choose() {
   if (isHidden()) show();
   raise();
@@ -122,8 +142,11 @@ void TfrmLocation::showEvent(QShowEvent* e) {
   QWidget::showEvent(e);
   if (QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen()) {
     const QRect g = s->availableGeometry();
-    move(g.x() + g.width() / 2 - frameGeometry().width() / 3,
-         g.y() + g.height() / 2 - frameGeometry().height() / 3);
+    // The dialog's own area is placed, by its fixed size: the frame is known
+    // only once the dialog has been shown, and placing it by the frame put
+    // the dialog lower from the second showing on.
+    const QPoint at(g.x() + g.width() / 2 - width() / 3, g.y() + g.height() / 2 - height() / 3);
+    setGeometry(QRect(at, size()));
   }
   CurrentLocation& loc = host_.Location();
   loc.Country.clear();
@@ -136,6 +159,16 @@ void TfrmLocation::showEvent(QShowEvent* e) {
 void TfrmLocation::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_F1) {
     host_.Status().SetStatus("Help is not available yet...");
+    return;
+  }
+  // As in a dialog box: Enter presses "&Okay" (or the focused "&Cancel"),
+  // Escape "&Cancel". The tree and the zip box pass these keys on.
+  if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+    (focusWidget() == btnCancel ? btnCancel : btnOkay)->click();
+    return;
+  }
+  if (e->key() == Qt::Key_Escape) {
+    btnCancel->click();
     return;
   }
   QWidget::keyPressEvent(e);
@@ -153,22 +186,53 @@ void TfrmLocation::btnOkayClick() {
   if (selected && !selected->isSelected()) selected = nullptr;
   for (QTreeWidgetItem* item = selected; item; item = item->parent())
     texts.insert(texts.begin(), item->text(0).toLatin1().toStdString());
-  // The walk leaves no node selected.
-  TreeView1->clearSelection();
-  TreeView1->setCurrentItem(nullptr);
 
   const std::string path = ChooserPath(texts);
   const std::string zip = txtzipcode->text().toLatin1().toStdString();
-  const ChoiceResult r = ReadChoice(path, zip, host_.Location(), host_.Messages());
-  if (r == ChoiceResult::StayOpen) return;
-  hide();
+  CurrentLocation& loc = host_.Location();
+  const ChoiceResult r = ReadChoice(path, zip, loc, *this);
+  if (r == ChoiceResult::StayOpen) {
+    StayForAnotherChoice(selected);
+    return;
+  }
   if (r == ChoiceResult::ShowAgain) {
+    hide();
     show();
+    StayForAnotherChoice(nullptr);
     host_.FetchNothing();
     return;
   }
-  host_.FetchChoice();
+  // The address is settled while the dialog is still there: a place that
+  // has none (a state or province node, a station row without a number) is
+  // not requested with an empty city, and the user can pick again.
+  const std::optional<std::string> address = ChooserAddress(loc, *this);
+  if (!address) {
+    StayForAnotherChoice(selected);
+    host_.FetchNothing();
+    return;
+  }
+  // The walk leaves no node selected.
+  TreeView1->clearSelection();
+  TreeView1->setCurrentItem(nullptr);
   hide();
+  host_.FetchChoice(*address);
+  hide();
+}
+
+void TfrmLocation::StayForAnotherChoice(QTreeWidgetItem* selected) {
+  // What a stopped choice read is no place; the next choice starts afresh.
+  CurrentLocation& loc = host_.Location();
+  loc.Country.clear();
+  loc.Region.clear();
+  loc.City.clear();
+  loc.Zip.clear();
+  if (selected) {
+    TreeView1->setCurrentItem(selected);
+    selected->setSelected(true);
+  }
+  if (isHidden()) show();
+  raise();
+  activateWindow();
 }
 
 }  // namespace sky::ui

@@ -8,12 +8,17 @@
 #include <QPushButton>
 #include <QTreeWidget>
 #include <QWidget>
+#include <functional>
+#include <string>
 
+#include "common/ports.h"
 #include "locations/chooser_logic.h"
 
 namespace sky::ui {
 
-class TfrmLocation : public QWidget {
+// Its own boxes are parented to it (IMessagePort), so after OK the dialog
+// is in front again and has the focus.
+class TfrmLocation : public QWidget, public IMessagePort {
   Q_OBJECT
  public:
   explicit TfrmLocation(IChooserHost& host, QWidget* parent = nullptr);
@@ -35,12 +40,25 @@ class TfrmLocation : public QWidget {
   // {"North America", "United States", "Texas", "Austin"}); false if absent.
   bool SelectPath(const QStringList& textsBelowRoot);
 
+  // Shows a box ("message", "error", "confirm") over the given window; the
+  // program start hands in the main window's, so every box goes one way.
+  // Unset: a plain box over the dialog.
+  std::function<bool(const std::string& kind, const std::string& text, QWidget* over)> showBox;
+
+  // IMessagePort: boxes over the dialog.
+  void ShowMessage(const std::string& text) override;
+  void ShowError(const std::string& text) override;
+  bool Confirm(const std::string& text) override;
+  void Beep() override;
+
  protected:
   void showEvent(QShowEvent* e) override;
   void keyPressEvent(QKeyEvent* e) override;
 
  private:
   void FillTree();
+  // After a box that stopped the choice: open, in front, selection kept.
+  void StayForAnotherChoice(QTreeWidgetItem* selected);
 
   IChooserHost& host_;
 };

@@ -118,6 +118,8 @@ void THttpClient::ExecuteRequest() {
   // A cancel left over from an earlier request or an idle Abort is spent;
   // one raised from here on (even in OnAboutToSend) ends this request.
   cancel_ = false;
+  // One deadline for the whole request, redirects included.
+  StartRequestClock();
   int redirects = 0;
   for (;;) {
     ParseURL();
@@ -290,8 +292,12 @@ void THttpClient::ReadReplyHeader() {
     else
       Header += line;
   };
+  // A peer that sends header lines without end, or one line without end,
+  // must not fill the memory (or the disk) either. Real reply headers are a
+  // few kilobytes.
+  const std::size_t maxHeader = std::min<std::size_t>(MaxBufferedBytes, kMaxHeaderBytes);
   try {
-    std::string line = ReadLn();
+    std::string line = ReadLnBounded(maxHeader);
     if (line.empty()) {
       // The server closed without sending a reply at all: that is no
       // success, whatever the status classification would make of it.
@@ -301,14 +307,11 @@ void THttpClient::ReadReplyHeader() {
     if (!TryStrToInt(Field(line, ' ', 2), code)) code = 0;
     statusCode_ = static_cast<std::int16_t>(code);
     store(line);
-    // A peer that sends header lines without end must not fill the memory
-    // (or the disk) either. Real reply headers are a few kilobytes.
-    const std::size_t maxHeader = std::min<std::size_t>(MaxBufferedBytes, kMaxHeaderBytes);
     std::size_t headerBytes = line.size();
     for (;;) {
-      line = ReadLn();
+      if (headerBytes >= maxHeader) throw EAbortError("Socket readln aborted");
+      line = ReadLnBounded(maxHeader - headerBytes);
       headerBytes += line.size();
-      if (headerBytes > maxHeader) throw EAbortError("Socket readln aborted");
       std::string upper = UpperAscii(line);
       std::string key = Field(upper, ' ', 1);
       if (key == "SET-COOKIE:") {

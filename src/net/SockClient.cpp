@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -396,9 +397,52 @@ void TSockClient::TimerFired() {
   Abort();
 }
 
-bool TSockClient::IdleExpired() {
-  if (TimeOut <= 0 || timedOut_) return false;
-  return std::chrono::steady_clock::now() - lastActivity_ >= std::chrono::milliseconds(TimeOut);
+void TSockClient::StartPeriod() {
+  periodStart_ = std::chrono::steady_clock::now();
+  periodBytes_ = 0;
+}
+
+void TSockClient::ResumePeriod() {
+  if (TimeOut > 0 && std::chrono::steady_clock::now() - periodStart_ >= std::chrono::milliseconds(TimeOut))
+    StartPeriod();
+}
+
+void TSockClient::StartRequestClock() {
+  requestStart_ = std::chrono::steady_clock::now();
+  timeOutCause_.clear();
+}
+
+bool TSockClient::DeadlinePassed() {
+  constexpr long long kLongest = 15 * 60 * 1000;
+  long long limit = MaxRequestTime;
+  if (limit <= 0) limit = TimeOut > 0 ? std::min(10LL * TimeOut, kLongest) : kLongest;
+  return std::chrono::steady_clock::now() - requestStart_ >= std::chrono::milliseconds(limit);
+}
+
+void TSockClient::TimeOutBy(const char* cause) {
+  ReportStatus(8, "Timer Triggered");
+  timeOutCause_ = cause;
+  timedOut_ = true;
+  Abort();
+}
+
+bool TSockClient::TransferExpired(bool socketReady) {
+  if (timedOut_) return false;
+  if (DeadlinePassed()) {
+    TimeOutBy("deadline");
+    return true;
+  }
+  if (TimeOut <= 0) return false;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - periodStart_ < std::chrono::milliseconds(TimeOut)) return false;
+  if (periodBytes_ >= StallBytes || socketReady) {
+    // Enough came in this period (or is waiting to be read): a new one begins.
+    if (periodBytes_ >= StallBytes) StartPeriod();
+    return false;
+  }
+  // A trickle of a few bytes a period keeps no request alive.
+  TimeOutBy(periodBytes_ == 0 ? "silence" : "stall");
+  return true;
 }
 
 void TSockClient::Pass(WaitKind kind) {
@@ -421,6 +465,7 @@ void TSockClient::Pass(WaitKind kind) {
     lookIdx = static_cast<int>(n++);
   }
   int rc = ::poll(n ? fds : nullptr, n, 2);
+  const bool socketReady = rc > 0 && sockIdx >= 0 && fds[sockIdx].revents != 0;
   if (rc > 0) {
     if (lookIdx >= 0 && fds[lookIdx].revents) {
       char c;
@@ -444,6 +489,10 @@ void TSockClient::Pass(WaitKind kind) {
               overflow_ = true;
               break;
             }
+            if (captureFile_ && receivedBytes_ > MaxFileBytes) {
+              overflow_ = true;
+              break;
+            }
             if (!ReceiveStep() || cancel_) break;
           }
         }
@@ -451,12 +500,13 @@ void TSockClient::Pass(WaitKind kind) {
       }
     }
   }
-  if (kind == WaitKind::Transfer && IdleExpired()) {
-    // The peer went silent for longer than TimeOut: end the wait as an
-    // abort would.
-    ReportStatus(8, "Timer Triggered");
-    timedOut_ = true;
-    Abort();
+  if (kind == WaitKind::Transfer) {
+    // A silent or trickling peer, or a request past its deadline: end the
+    // wait as an abort would.
+    TransferExpired(socketReady);
+  } else if (TimeOut > 0 && !timedOut_ && DeadlinePassed()) {
+    // Lookups and connection set-ups of redirects count towards it too.
+    TimeOutBy("deadline");
   }
   try {
     timer_.Check();
@@ -496,6 +546,8 @@ bool TSockClient::ReceiveStep() {
   if (n < 0) {
     busy_ = false;
     if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return false;
+    // A reset is no end of the reply: only an orderly close is.
+    receiveFailed_ = true;
     CloseOnSocketError(errno);
     return false;
   }
@@ -504,7 +556,7 @@ bool TSockClient::ReceiveStep() {
     CloseByPeer();
     return false;
   }
-  NoteActivity();
+  Moved(n);
   if (capturing_) {
     receivedBytes_ += n;
     Dispatch(OnPacketRecvd);
@@ -562,7 +614,7 @@ void TSockClient::SendStep() {
     CloseOnSocketError(err);
     return;
   }
-  NoteActivity();
+  Moved(n);
   if (sendFile_) {
     if (static_cast<std::size_t>(n) < size) std::fseek(sendFile_, -static_cast<long>(size - static_cast<std::size_t>(n)), SEEK_CUR);
     if (sentBytes_ + n >= totalBytes_) sendDone_ = true;
@@ -691,7 +743,7 @@ bool TSockClient::StartConnect(std::size_t index) {
   haveSocket_ = true;
   if (::connect(fd_, reinterpret_cast<const sockaddr*>(&a.addr), a.len) == 0) {
     connected_ = true;
-    NoteActivity();
+    StartPeriod();
     Dispatch(OnConnect);
     return true;
   }
@@ -717,7 +769,7 @@ void TSockClient::FinishConnect() {
   if (err == 0) {
     connected_ = true;
     asyncOk_ = true;
-    NoteActivity();
+    StartPeriod();
     Dispatch(OnConnect);
     return;
   }
@@ -735,6 +787,7 @@ void TSockClient::FinishConnect() {
 
 void TSockClient::Connect() {
   cancel_ = false;
+  StartRequestClock();
   ConnectKeepingCancel();
 }
 
@@ -747,6 +800,7 @@ void TSockClient::ConnectKeepingCancel() {
   sendPos_ = 0;
   sendDone_ = true;
   overflow_ = false;
+  receiveFailed_ = false;
   writeFailed_ = false;
   truncated_ = false;
 
@@ -807,7 +861,7 @@ void TSockClient::SendBuffer(const char* data, std::size_t size) {
   send_.append(data, size);
   sendDone_ = send_.size() <= sendPos_;
   timedOut_ = false;
-  NoteActivity();
+  ResumePeriod();
   while (!sendDone_ && !cancel_ && !timedOut_ && connected_) Pass(WaitKind::Transfer);
   if (sendDone_) return;
   send_.clear();
@@ -829,10 +883,12 @@ void TSockClient::Writeln(const std::string& text) {
   Write(text + "\r\n");
 }
 
-std::string TSockClient::ReadLn() {
+std::string TSockClient::ReadLn() { return ReadLnBounded(MaxBufferedBytes); }
+
+std::string TSockClient::ReadLnBounded(std::size_t maxBytes) {
   ReportStatus(8, "ReadLn");
   timedOut_ = false;
-  NoteActivity();
+  ResumePeriod();
   std::size_t scanned = 0;  // no line feed before here
   for (;;) {
     if (cancel_ || timedOut_ || overflow_) {
@@ -841,12 +897,19 @@ std::string TSockClient::ReadLn() {
       cancel_ = true;  // stays up until the next Connect, as after a Cancel
       throw EAbortError("Socket readln aborted");
     }
-    auto lf = recv_.find('\n', scanned);
+    auto lf = recv_.find('\n', std::min(scanned, maxBytes));
     scanned = recv_.size();
-    if (lf != std::string::npos) {
+    if (lf != std::string::npos && lf < maxBytes) {
       std::string line = recv_.substr(0, lf + 1);
       recv_.erase(0, lf + 1);
       return line;
+    }
+    if (recv_.size() >= maxBytes) {
+      // A line without end is not held past the bound, whatever the peer
+      // keeps sending.
+      recv_.clear();
+      overflow_ = true;
+      continue;
     }
     if (!connected_) {
       std::string rest;
@@ -869,7 +932,7 @@ void TSockClient::CaptureStringInto(std::string& text, long long count) {
     text.reserve(static_cast<std::size_t>(expectedLength_) + kChunk);  // room for the last read's chunk
     AdviseLargeBuffer(text.data(), text.capacity());
   }
-  NoteActivity();
+  ResumePeriod();
   text.append(recv_);
   recv_.clear();
   struct SinkGuard {
@@ -900,9 +963,11 @@ void TSockClient::CaptureStringInto(std::string& text, long long count) {
     overflow_ = false;
     throw EAbortError("Socket capture aborted");
   }
-  if (expectedLength_ > 0 && text.size() < static_cast<std::size_t>(expectedLength_)) {
-    // The peer closed before the announced length arrived: a cut-off body
-    // must not pass for a complete one.
+  if ((expectedLength_ > 0 && text.size() < static_cast<std::size_t>(expectedLength_)) ||
+      (expectedLength_ <= 0 && receiveFailed_)) {
+    // The peer closed before the announced length arrived, or, without a
+    // length, the connection broke instead of closing: a cut-off body must
+    // not pass for a complete one.
     truncated_ = true;
     throw EAbortError("Socket capture aborted");
   }
@@ -927,9 +992,9 @@ void TSockClient::CaptureFile(const std::string& fileName) {
   receivedBytes_ = static_cast<std::int64_t>(recv_.size());
   if (!recv_.empty() && std::fwrite(recv_.data(), 1, recv_.size(), f) != recv_.size()) writeFailed_ = true;
   recv_.clear();
-  NoteActivity();
+  ResumePeriod();
   CloseGrace grace(expectedLength_);
-  while (connected_ && !cancel_ && !timedOut_ && !writeFailed_) {
+  while (connected_ && !cancel_ && !timedOut_ && !writeFailed_ && !overflow_) {
     if (grace.Over(receivedBytes_)) break;
     Pass(WaitKind::Transfer);
   }
@@ -937,6 +1002,16 @@ void TSockClient::CaptureFile(const std::string& fileName) {
   if (std::fclose(f) != 0) writeFailed_ = true;
   fileMode_ = false;
   capturing_ = false;
+  if (overflow_ || receivedBytes_ > MaxFileBytes) {
+    // An endless body must not fill the disk, nor leave half of itself.
+    overflow_ = false;
+    cancel_ = false;
+    timedOut_ = false;
+    writeFailed_ = false;
+    struct stat st{};
+    if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(fileName.c_str());
+    throw EAbortError("Socket capture aborted");
+  }
   if (writeFailed_) {
     writeFailed_ = false;
     throw EFileError("Cannot write file " + fileName);
@@ -946,7 +1021,7 @@ void TSockClient::CaptureFile(const std::string& fileName) {
     timedOut_ = false;
     throw EAbortError("Socket send aborted");
   }
-  if (expectedLength_ > 0 && receivedBytes_ < expectedLength_) {
+  if ((expectedLength_ > 0 && receivedBytes_ < expectedLength_) || (expectedLength_ <= 0 && receiveFailed_)) {
     truncated_ = true;
     throw EAbortError("Socket send aborted");
   }
@@ -966,7 +1041,7 @@ void TSockClient::SendFile(const std::string& fileName) {
   sentBytes_ = 0;
   totalBytes_ = size > 0 ? size : 0;
   timedOut_ = false;
-  NoteActivity();
+  ResumePeriod();
   while (!sendDone_ && !cancel_ && !timedOut_ && connected_ && totalBytes_ > 0) Pass(WaitKind::Transfer);
   bool complete = sendDone_ || totalBytes_ <= 0;
   sendFile_ = nullptr;

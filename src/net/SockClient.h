@@ -91,13 +91,22 @@ class TSockClient {
   std::string Host;
   int Port = 0;
   int TimeOut = 0;      // ms for name lookup and connection set-up, and the
-                        // longest silence once connected; 0 = no limit
+                        // longest silence once connected (fewer than
+                        // StallBytes in a TimeOut period); 0 = no limit
   int ReportLevel = 0;  // highest status level reported
   std::string Proxy;    // empty: connect to Host directly
   int ProxyPort = 0;
   // Largest number of received bytes held in memory (reply text and the
   // unread rest); a peer sending more ends the wait like an abort.
   std::size_t MaxBufferedBytes = 256u * 1024u * 1024u;
+  // Largest body CaptureFile writes; a peer sending more ends the capture
+  // with the overflow failure and the partial file is removed.
+  std::int64_t MaxFileBytes = std::int64_t{256} * 1024 * 1024;
+  // Longest a whole exchange may take, from Connect (or the start of a
+  // request) to its last byte, in ms; 0: ten times TimeOut, at most 15
+  // minutes, and 15 minutes when TimeOut is 0. Past it the running wait
+  // ends as a time-out does.
+  long long MaxRequestTime = 0;
 
   // ---- events (fire only when assigned)
   TSockNotify OnConnect;
@@ -122,6 +131,12 @@ class TSockClient {
   int LastErrorNo() const { return lastErrorNo_; }
   const std::string& LastStatus() const { return lastStatus_; }
   const std::string& LastReply() const { return lastReply_; }
+  // Why the last time-out came: "" (none since Connect), "silence" (nothing
+  // for TimeOut), "stall" (less than StallBytes in a TimeOut period) or
+  // "deadline" (MaxRequestTime passed).
+  const std::string& TimeOutCause() const { return timeOutCause_; }
+  // Fewer bytes than this moved in a whole TimeOut period count as silence.
+  static constexpr std::int64_t StallBytes = 256;
   // Lines describing the socket library.
   const std::vector<std::string>& Info() const { return info_; }
 
@@ -140,6 +155,9 @@ class TSockClient {
   // One received line with its line end. When the peer has closed, the
   // unterminated rest (possibly "") is returned instead.
   std::string ReadLn();
+  // As ReadLn, but a line longer than maxBytes (or more than maxBytes
+  // without a line feed) ends like an abort ("Socket readln aborted").
+  std::string ReadLnBounded(std::size_t maxBytes);
   void SendFile(const std::string& fileName);
   void CaptureFile(const std::string& fileName);
   // Count -1: until the peer closes; else until at least count characters.
@@ -152,6 +170,8 @@ class TSockClient {
   // Connect without clearing the cancel flag, so an Abort made before the
   // connection starts (from OnAboutToSend) still ends the request.
   void ConnectKeepingCancel();
+  // Starts the clock of MaxRequestTime (Connect does it too).
+  void StartRequestClock();
   void CaptureStringInto(std::string& text, long long count);
   // Once this many body bytes have arrived a capture waits only briefly for
   // the peer's close; -1 = read until the peer closes.
@@ -186,8 +206,18 @@ class TSockClient {
   bool StartConnect(std::size_t index);  // false when the attempt failed at once
   void FinishConnect();
   void SendBuffer(const char* data, std::size_t size);
-  bool IdleExpired();
-  void NoteActivity() { lastActivity_ = std::chrono::steady_clock::now(); }
+  // The guard against a silent or trickling peer, checked in the waits: a
+  // period of TimeOut in which fewer than StallBytes moved, or the request
+  // deadline passing, ends the wait as a time-out. `socketReady`: the socket
+  // had something this pass (then it is not judged silent).
+  bool TransferExpired(bool socketReady);
+  bool DeadlinePassed();
+  void TimeOutBy(const char* cause);
+  void StartPeriod();
+  // An operation begins: a period that ran out while the caller was busy
+  // elsewhere is not held against the peer.
+  void ResumePeriod();
+  void Moved(long long bytes) { periodBytes_ += bytes; }
   void Dispatch(const TSockNotify& e);
 
   int fd_ = -1;
@@ -202,6 +232,7 @@ class TSockClient {
   bool asyncOk_ = true;
   bool timedOut_ = false;
   bool overflow_ = false;
+  bool receiveFailed_ = false;  // a receive ended in an error (a reset), not a close
   bool writeFailed_ = false;
   int lastErrorNo_ = 0;
   std::string lastStatus_;
@@ -216,7 +247,10 @@ class TSockClient {
   std::FILE* sendFile_ = nullptr;
 
   TThreadTimer timer_;
-  std::chrono::steady_clock::time_point lastActivity_{};
+  std::chrono::steady_clock::time_point periodStart_{};
+  std::int64_t periodBytes_ = 0;
+  std::chrono::steady_clock::time_point requestStart_{};
+  std::string timeOutCause_;
   std::shared_ptr<LookupJob> lookup_;
   std::vector<TSockAddress> addresses_;
   std::size_t addressIndex_ = 0;

@@ -12,6 +12,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <mutex>
+#include <optional>
+#include <unordered_map>
 
 #include "common/text.h"
 
@@ -187,10 +190,18 @@ enum class ReadResult { Ok, Missing, Unreadable };
 
 ReadResult ReadWhole(const std::string& path, std::string& out, std::string& error) {
   out.clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without blocking: a FIFO or a device in the file's place would hang every
+  // read, and every writer queued behind the lock of one.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) {
     if (errno == ENOENT) return ReadResult::Missing;
     error = Errno(errno);
+    return ReadResult::Unreadable;
+  }
+  struct stat st{};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
+    close(fd);
     return ReadResult::Unreadable;
   }
   char buf[65536];
@@ -223,34 +234,64 @@ bool WriteAll(int fd, const std::string& data) {
   return true;
 }
 
-// Writes the new file beside the old one and renames it over; on failure the
-// temporary file is gone and the old file untouched. A settings file that is a
-// symbolic link (kept with other dotfiles) stays one: its target is replaced.
-bool ReplaceFile(const Paths& p, const std::string& data) {
-  std::string target = p.file;
-  struct stat st{};
-  if (lstat(p.file.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = realpath(p.file.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
+// The file a write replaces: the settings file itself or, when that is a
+// symbolic link (dotfile managers keep it elsewhere), the file the link leads
+// to, also when that does not exist yet. The link stays a link.
+std::string WriteTarget(const std::string& file) {
+  std::string target = file;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st{};
+    if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    std::string link(4096, '\0');
+    const ssize_t n = readlink(target.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<std::size_t>(n) >= link.size()) break;
+    link.resize(static_cast<std::size_t>(n));
+    if (link[0] != '/') link = target.substr(0, target.rfind('/') + 1) + link;
+    target = link;
   }
-  const std::string dir = target.substr(0, target.rfind('/'));
-  std::string tmp = (dir.empty() ? std::string("/") : dir + "/") + kTempPrefix + "XXXXXX";
+  return target;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos || slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// Writes the new file beside the one it replaces and renames it over; on
+// failure the temporary file is gone, the old file untouched and `cause`
+// says why.
+bool ReplaceFile(const Paths& p, const std::string& data, std::string& cause) {
+  const std::string target = WriteTarget(p.file);
+  const std::string dir = FolderOf(target);
+  std::string tmp = (dir == "/" ? dir : dir + "/") + kTempPrefix + "XXXXXX";
   const int fd = mkostemp(tmp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = true;
+  if (fd < 0) {
+    cause = "cannot create a file in " + dir + ": " + Errno(errno);
+    return false;
+  }
+  auto fail = [&](const std::string& what) {
+    cause = what + ": " + Errno(errno);
+    close(fd);
+    unlink(tmp.c_str());
+    return false;
+  };
   // Keep the permissions the user gave the file; a new file is private.
-  if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode)) ok = fchmod(fd, st.st_mode & 07777) == 0;
-  ok = ok && WriteAll(fd, data) && fsync(fd) == 0;
-  ok = close(fd) == 0 && ok;
-  if (ok) ok = rename(tmp.c_str(), target.c_str()) == 0;
-  if (!ok) {
+  struct stat st{};
+  if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && fchmod(fd, st.st_mode & 07777) != 0)
+    return fail("cannot set the permissions of " + tmp);
+  if (!WriteAll(fd, data) || fsync(fd) != 0) return fail("cannot write " + tmp);
+  if (close(fd) != 0) {
+    cause = "cannot write " + tmp + ": " + Errno(errno);
+    unlink(tmp.c_str());
+    return false;
+  }
+  if (rename(tmp.c_str(), target.c_str()) != 0) {
+    cause = "cannot replace " + target + ": " + Errno(errno);
     unlink(tmp.c_str());
     return false;
   }
   // The rename itself must reach the disk, or a crash may bring back the old file.
-  const int dfd = open(dir.empty() ? "/" : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dfd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dfd >= 0) {
     fsync(dfd);
     close(dfd);
@@ -258,24 +299,34 @@ bool ReplaceFile(const Paths& p, const std::string& data) {
   return true;
 }
 
+// Temporary files of writers that died, in the store's folder and, for a
+// linked store, beside the link's target. Call with the lock held.
 void RemoveStaleTemps(const Paths& p) {
-  DIR* d = opendir(p.dir.c_str());
-  if (!d) return;
-  const std::size_t n = std::strlen(kTempPrefix);
-  while (const dirent* e = readdir(d)) {
-    if (std::strncmp(e->d_name, kTempPrefix, n) == 0) unlinkat(dirfd(d), e->d_name, 0);
+  const std::string targetDir = FolderOf(WriteTarget(p.file));
+  for (const std::string& folder : {p.dir, targetDir}) {
+    DIR* d = opendir(folder.c_str());
+    if (!d) continue;
+    const std::size_t n = std::strlen(kTempPrefix);
+    while (const dirent* e = readdir(d)) {
+      if (std::strncmp(e->d_name, kTempPrefix, n) == 0) unlinkat(dirfd(d), e->d_name, 0);
+    }
+    closedir(d);
+    if (targetDir == p.dir) break;
   }
-  closedir(d);
 }
 
 // Holds the writers' lock for its lifetime.
 class FileLock {
  public:
   explicit FileLock(const std::string& path) {
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd_ < 0) return;
+    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
+    if (fd_ < 0) {
+      error_ = Errno(errno);
+      return;
+    }
     while (flock(fd_, LOCK_EX) != 0) {
       if (errno != EINTR) {
+        error_ = Errno(errno);
         close(fd_);
         fd_ = -1;
         return;
@@ -288,32 +339,61 @@ class FileLock {
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
   bool Held() const { return fd_ >= 0; }
+  // Why the lock could not be taken.
+  std::string Cause(const std::string& path) const { return "cannot lock " + path + ": " + error_; }
 
  private:
   int fd_ = -1;
+  std::string error_;
 };
 
-// Keeps an unparseable file for the user instead of overwriting it; call with
-// the lock held. False when it could not be moved.
-bool MoveAside(const Paths& p, const std::string& reason) {
+std::mutex& NoticeMutex() {
+  static std::mutex m;
+  return m;
+}
+std::optional<StoreNotice>& PendingNotice() {
+  static std::optional<StoreNotice> notice;
+  return notice;
+}
+
+// A file with lines that cannot be read: its bytes are kept in a file of
+// their own beside it, and the file is rewritten with what could be read, so
+// the user loses one line, not every setting. Call with the lock held.
+// False (and the file as it was) when the copy cannot be made.
+bool KeepAsideAndRepair(const Paths& p, const std::string& original, const Hive& readable,
+                        const ParseReport& report, std::string& cause) {
   char stamp[32];
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
   gmtime_r(&now, &tm);
   std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &tm);
   std::string aside = p.file + ".corrupt-" + stamp;
-  struct stat st{};
-  for (int i = 1; lstat(aside.c_str(), &st) == 0; ++i)
+  int fd = -1;
+  for (int i = 1; i < 1000; ++i) {
+    fd = open(aside.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) break;
     aside = p.file + ".corrupt-" + stamp + "-" + std::to_string(i);
-  if (rename(p.file.c_str(), aside.c_str()) != 0) {
-    std::fprintf(stderr, "skyglass: the settings file %s cannot be read (%s) and cannot be moved aside (%s)\n",
-                 p.file.c_str(), reason.c_str(), Errno(errno).c_str());
+  }
+  bool ok = fd >= 0 && WriteAll(fd, original) && fsync(fd) == 0;
+  if (!ok) cause = "cannot keep a copy as " + aside + ": " + Errno(errno);
+  if (fd >= 0 && close(fd) != 0 && ok) {
+    ok = false;
+    cause = "cannot keep a copy as " + aside + ": " + Errno(errno);
+  }
+  if (!ok) {
+    if (fd >= 0) unlink(aside.c_str());
+  } else if (!ReplaceFile(p, Serialize(readable), cause)) {
+    unlink(aside.c_str());
+    ok = false;
+  }
+  if (!ok) {
+    std::fprintf(stderr, "skyglass: the settings file %s has lines that cannot be read (%s); %s\n", p.file.c_str(),
+                 report.firstError.c_str(), cause.c_str());
     return false;
   }
-  std::fprintf(stderr,
-               "skyglass: the settings file %s could not be read (%s); it was kept as %s "
-               "and the settings start empty\n",
-               p.file.c_str(), reason.c_str(), aside.c_str());
+  // Told by the program (a message box at start, a line from skyglass-cli).
+  std::lock_guard<std::mutex> lock(NoticeMutex());
+  PendingNotice() = StoreNotice{p.file, aside, report.skipped, report.firstError};
   return true;
 }
 
@@ -436,16 +516,22 @@ std::string Serialize(const Hive& hive) {
   return out;
 }
 
-bool Parse(const std::string& fileText, Hive& out, std::string& error) {
+Hive ParseReadable(const std::string& fileText, ParseReport& report) {
   Hive hive;
-  Key* current = nullptr;
+  report = {};
+  // Keys and names by their lower-case form, so that a file of many keys or
+  // values reads in linear time; the first spelling is the one kept.
+  std::unordered_map<std::string, std::size_t> keyIndex;
+  std::vector<std::unordered_map<std::string, std::size_t>> valueIndex;
+  constexpr std::size_t kNoKey = static_cast<std::size_t>(-1);
+  std::size_t current = kNoKey;
+  bool keyUnread = false;  // the last key line could not be read
   std::size_t lineNo = 0;
   // Text editors may put a byte order mark in front when the user edits the
   // file by hand; it is no reason to set the whole store aside.
   std::size_t pos = fileText.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-  auto fail = [&](const std::string& why) {
-    error = "line " + std::to_string(lineNo) + ": " + why;
-    return false;
+  auto skip = [&](const std::string& why) {
+    if (report.skipped++ == 0) report.firstError = "line " + std::to_string(lineNo) + ": " + why;
   };
   while (pos < fileText.size()) {
     ++lineNo;
@@ -458,44 +544,89 @@ bool Parse(const std::string& fileText, Hive& out, std::string& error) {
     if (t.empty() || t.front() == ';' || t.front() == '#') continue;
     std::string why;
     if (t.front() == '[') {
-      if (t.back() != ']') return fail("a key line must end with \"]\"");
+      // A key line that cannot be read takes its values with it: they
+      // must not land in the key above.
+      keyUnread = true;
+      current = kNoKey;
       std::string path;
-      if (!Unescape(t.substr(1, t.size() - 2), false, path, why)) return fail(why);
-      if (!ValidKeyPath(path)) return fail("invalid key path");
-      current = hive.Find(path);
-      if (!current) {
-        hive.keys.push_back(Key{path, {}});
-        current = &hive.keys.back();
+      if (t.back() != ']') {
+        skip("a key line must end with \"]\"");
+      } else if (!Unescape(t.substr(1, t.size() - 2), false, path, why)) {
+        skip(why);
+      } else if (!ValidKeyPath(path)) {
+        skip("invalid key path");
+      } else {
+        keyUnread = false;
+        auto [it, added] = keyIndex.try_emplace(LowerAscii(path), hive.keys.size());
+        if (added) {
+          hive.keys.push_back(Key{path, {}});
+          valueIndex.emplace_back();
+        }
+        current = it->second;
       }
       continue;
     }
-    if (!current) return fail("a value before the first [key]");
+    if (current == kNoKey) {
+      skip(keyUnread ? "a value under a key line that cannot be read" : "a value before the first [key]");
+      continue;
+    }
     const auto eq = t.find('=');
-    if (eq == std::string_view::npos) return fail("no \"=\"");
+    if (eq == std::string_view::npos) {
+      skip("no \"=\"");
+      continue;
+    }
     const std::string_view rest = t.substr(eq + 1);
     const auto colon = rest.find(':');
-    if (colon == std::string_view::npos) return fail("no type before the value");
+    if (colon == std::string_view::npos) {
+      skip("no type before the value");
+      continue;
+    }
     Value v;
-    if (!Unescape(TrimBlanks(t.substr(0, eq)), true, v.name, why)) return fail(why);
+    if (!Unescape(TrimBlanks(t.substr(0, eq)), true, v.name, why)) {
+      skip(why);
+      continue;
+    }
     const std::string_view type = TrimBlanks(rest.substr(0, colon));
     const std::string_view data = TrimBlanks(rest.substr(colon + 1));
+    bool ok = true;
     if (type == "sz") {
       v.type = ValueType::Text;
-      if (!Unescape(data, true, v.text, why)) return fail(why);
+      ok = Unescape(data, true, v.text, why);
     } else if (type == "dword") {
       v.type = ValueType::Dword;
-      if (!ParseDword(data, v.dword)) return fail("invalid dword");
+      ok = ParseDword(data, v.dword);
+      if (!ok) why = "invalid dword";
     } else if (ValidTypeName(type)) {
       v.type = ValueType::Other;
       v.otherType = std::string(type);
-      if (!Unescape(data, true, v.text, why)) return fail(why);
+      ok = Unescape(data, true, v.text, why);
     } else {
-      return fail("invalid type");
+      ok = false;
+      why = "invalid type";
+    }
+    if (!ok) {
+      skip(why);
+      continue;
     }
     // A name given twice (hand edits): the later line wins, the first spelling stays.
-    const std::string path = current->path;
-    hive.Set(path, v);
-    current = hive.Find(path);
+    std::vector<Value>& values = hive.keys[current].values;
+    auto [it, added] = valueIndex[current].try_emplace(LowerAscii(v.name), values.size());
+    if (added) {
+      values.push_back(std::move(v));
+    } else {
+      v.name = values[it->second].name;
+      values[it->second] = std::move(v);
+    }
+  }
+  return hive;
+}
+
+bool Parse(const std::string& fileText, Hive& out, std::string& error) {
+  ParseReport report;
+  Hive hive = ParseReadable(fileText, report);
+  if (report.skipped > 0) {
+    error = report.firstError;
+    return false;
   }
   out = std::move(hive);
   return true;
@@ -508,39 +639,42 @@ std::string FilePath() { return CurrentPaths().file; }
 Hive Load() {
   const Paths p = CurrentPaths();
   std::string text, error;
-  Hive hive;
   switch (ReadWhole(p.file, text, error)) {
     case ReadResult::Missing:
-      return hive;
+      return Hive{};
     case ReadResult::Unreadable:
       std::fprintf(stderr, "skyglass: cannot read the settings file %s: %s\n", p.file.c_str(),
                    error.c_str());
-      return hive;
+      return Hive{};
     case ReadResult::Ok:
       break;
   }
-  if (Parse(text, hive, error)) return hive;
+  ParseReport report;
+  Hive hive = ParseReadable(text, report);
+  if (report.skipped == 0) return hive;
   // Only with the lock: a writer may be replacing the file right now, and
-  // only one process may move it aside.
+  // only one process may set it aside.
   if (MakeDirs(p.dir)) {
     FileLock lock(p.lock);
     if (lock.Held()) {
-      if (ReadWhole(p.file, text, error) != ReadResult::Ok) return Hive{};
-      if (Parse(text, hive, error)) return hive;
-      MoveAside(p, error);
-      return Hive{};
+      if (ReadWhole(p.file, text, error) != ReadResult::Ok) return hive;
+      hive = ParseReadable(text, report);
+      std::string cause;
+      if (report.skipped > 0) KeepAsideAndRepair(p, text, hive, report, cause);
+      return hive;
     }
   }
-  std::fprintf(stderr, "skyglass: the settings file %s cannot be read (%s)\n", p.file.c_str(),
-               error.c_str());
-  return Hive{};
+  std::fprintf(stderr, "skyglass: the settings file %s has lines that cannot be read (%s)\n", p.file.c_str(),
+               report.firstError.c_str());
+  return hive;
 }
 
 void Update(const std::function<bool(Hive&)>& change, const std::string& failMessage) {
   const Paths p = CurrentPaths();
-  if (!MakeDirs(p.dir)) throw ESettingsError(failMessage);
+  auto fail = [&](const std::string& cause) { return ESettingsError(failMessage + " (" + cause + ")"); };
+  if (!MakeDirs(p.dir)) throw fail("cannot create the folder " + p.dir + ": " + Errno(errno));
   FileLock lock(p.lock);
-  if (!lock.Held()) throw ESettingsError(failMessage);
+  if (!lock.Held()) throw fail(lock.Cause(p.lock));
   RemoveStaleTemps(p);
   std::string text, error;
   Hive hive;
@@ -549,18 +683,32 @@ void Update(const std::function<bool(Hive&)>& change, const std::string& failMes
       break;
     case ReadResult::Unreadable:
       // Writing now would throw away whatever the file holds.
-      std::fprintf(stderr, "skyglass: cannot read the settings file %s: %s\n", p.file.c_str(),
-                   error.c_str());
-      throw ESettingsError(failMessage);
-    case ReadResult::Ok:
-      if (!Parse(text, hive, error)) {
-        if (!MoveAside(p, error)) throw ESettingsError(failMessage);
-        hive = Hive{};
-      }
+      throw fail("cannot read " + p.file + ": " + error);
+    case ReadResult::Ok: {
+      ParseReport report;
+      hive = ParseReadable(text, report);
+      std::string cause;
+      if (report.skipped > 0 && !KeepAsideAndRepair(p, text, hive, report, cause)) throw fail(cause);
       break;
+    }
   }
   if (!change(hive)) return;
-  if (!ReplaceFile(p, Serialize(hive))) throw ESettingsError(failMessage);
+  std::string cause;
+  if (!ReplaceFile(p, Serialize(hive), cause)) throw fail(cause);
+}
+
+std::optional<StoreNotice> TakeStoreNotice() {
+  std::lock_guard<std::mutex> lock(NoticeMutex());
+  std::optional<StoreNotice> notice;
+  notice.swap(PendingNotice());
+  return notice;
+}
+
+std::string StoreNoticeText(const StoreNotice& n) {
+  const bool one = n.skipped == 1;
+  return std::to_string(n.skipped) + (one ? " line" : " lines") + " of the settings file " + n.file +
+         (one ? " could not be read and was skipped" : " could not be read and were skipped") + " (" + n.firstError +
+         "); the file as it was is kept as " + n.keptAs + ".";
 }
 
 // --- registry-like operations ------------------------------------------------------

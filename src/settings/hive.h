@@ -28,6 +28,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 #include "common/exceptions.h"
@@ -81,8 +82,17 @@ class Hive {
   std::vector<std::string> SubKeys(const std::string& path) const;
 };
 
-// Reads a hive file's text; false with a reason ("line N: ...") when it is
-// not a valid hive file. Never throws for any input.
+// Lines of a hive file that could not be read.
+struct ParseReport {
+  std::size_t skipped = 0;  // lines left out (values under an unreadable key line too)
+  std::string firstError;   // "line N: why" of the first of them
+};
+// Reads every line of a hive file's text that can be read and leaves out,
+// counting them, those that cannot. Linear in the size of the text. Never
+// throws for any input.
+Hive ParseReadable(const std::string& fileText, ParseReport& report);
+// Reads a hive file's text; false with a reason ("line N: ...") when any
+// line of it cannot be read.
 bool Parse(const std::string& fileText, Hive& out, std::string& error);
 // The file text of a hive; Parse(Serialize(h)) gives h back.
 std::string Serialize(const Hive& hive);
@@ -96,15 +106,30 @@ bool ValidKeyPath(const std::string& path);
 std::string FilePath();
 
 // The hive as it is in the file now. A missing file is an empty hive. A file
-// that cannot be parsed is renamed aside (".corrupt-<time>") with a message on
-// stderr and an empty hive is returned; an unreadable file gives an empty hive
-// and a message on stderr.
+// with lines that cannot be read is copied aside (".corrupt-<time>") and
+// rewritten with every line that can be read, which the hive holds; the
+// StoreNotice below tells of it. A file that cannot be read at all (no
+// permission, not a regular file: opened without blocking, so a FIFO does
+// not hang) gives an empty hive and a message on stderr, and is left alone.
 Hive Load();
 
-// One locked read-modify-write: loads the hive, runs `change` on it and, when
-// it returns true, writes the result atomically. On any failure throws
-// ESettingsError(failMessage) and leaves the file as it was.
+// One locked read-modify-write: loads the hive (setting a file with bad
+// lines aside as Load does), runs `change` on it and, when it returns true,
+// writes the result atomically. On any failure throws ESettingsError with
+// failMessage followed by the cause in brackets, and leaves the file as it was.
 void Update(const std::function<bool(Hive&)>& change, const std::string& failMessage);
+
+// What the user is to be told once: lines of the store that were skipped.
+struct StoreNotice {
+  std::string file;        // the settings file
+  std::string keptAs;      // the copy of the file as it was
+  std::size_t skipped = 0;
+  std::string firstError;  // "line N: why"
+};
+// The notice of the last setting-aside in this process, if any; taking it
+// clears it, so it is told once.
+std::optional<StoreNotice> TakeStoreNotice();
+std::string StoreNoticeText(const StoreNotice& notice);
 
 // Registry-like operations, each one complete access to the file.
 bool KeyExists(const std::string& path);

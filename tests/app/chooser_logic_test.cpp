@@ -94,5 +94,20 @@ TEST(ReadChoice, NothingChosenAsksAgain) {
   EXPECT_EQ(ui.beeps, 1);
 }
 
+TEST(ChooserAddress, NoAddressWithoutAStationNumber) {
+  // A state node is read as a depth-four place of the group "North America",
+  // which has no rows; a station row may lack its number.
+  for (const char* path : {"Continent\\North America\\United States\\Texas\\",
+                           "Continent\\North America\\Canada\\British Columbia\\Bella Coola Arpt\\"}) {
+    Recorder ui;
+    CurrentLocation loc;
+    ASSERT_EQ(ReadChoice(path, "", loc, ui), ChoiceResult::Fetch) << path;
+    EXPECT_FALSE(ChooserAddress(loc, ui)) << path;
+    ASSERT_FALSE(ui.shown.empty());
+    EXPECT_EQ(ui.shown.back(), MissingDataMessage(loc)) << path;
+    EXPECT_EQ(ui.shown.back().rfind("Error - missing data found. (Unit_location). State=", 0), 0u);
+  }
+}
+
 }  // namespace
 }  // namespace sky

@@ -5,6 +5,9 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -217,9 +220,13 @@ TEST_F(FetchGuiTest, ChooserKeepsItsDialogOpenForAMissingLevel) {
   EXPECT_TRUE(chooser.isVisible());
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].text, sky::kChooserSelectCountry);
+  // The selection stays for the next pick.
+  ASSERT_EQ(chooser.TreeView1->selectedItems().size(), 1);
+  EXPECT_EQ(chooser.TreeView1->selectedItems()[0]->text(0), "North America");
 
   // Nothing selected and no zip: the dialog is shown again.
   boxes.clear();
+  chooser.TreeView1->clearSelection();
   chooser.btnOkay->click();
   EXPECT_TRUE(chooser.isVisible());
   EXPECT_TRUE(HasBox(sky::kChooserParsingError));
@@ -228,6 +235,70 @@ TEST_F(FetchGuiTest, ChooserKeepsItsDialogOpenForAMissingLevel) {
   chooser.btnCancel->click();
   EXPECT_FALSE(chooser.isVisible());
   EXPECT_EQ(form().windowTitle(), "Skyglass");
+}
+
+TEST_F(FetchGuiTest, ChooserRequestsNothingForAStateNodeAndStaysInFront) {
+  Create();
+  ShowMain();
+  sky::ui::TfrmLocation& chooser = *windows->frmLocation;
+  chooser.Choose();
+  ASSERT_TRUE(chooser.SelectPath({"North America", "United States", "Texas"}));
+  // Real boxes this time: each must belong to the chooser.
+  form().boxRecorder = nullptr;
+  std::vector<QWidget*> parents;
+  std::vector<QString> texts;
+  QTimer closer;
+  QObject::connect(&closer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      parents.push_back(box->parentWidget());
+      texts.push_back(box->text());
+      box->accept();
+    }
+  });
+  closer.start(20);
+  chooser.btnOkay->click();
+  closer.stop();
+
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "Sorry, this foreign country info is not added yet...North America");
+  EXPECT_TRUE(texts[1].startsWith("Error - missing data found. (Unit_location). State=")) << texts[1].toStdString();
+  for (QWidget* p : parents) EXPECT_EQ(p, &chooser);
+  // No request with an empty city: the fetch never began.
+  EXPECT_FALSE(HasStatus("Attempting connection..."));
+  EXPECT_FALSE(HasStatus("Connection process complete..."));
+  EXPECT_TRUE(chooser.isVisible());
+  ASSERT_EQ(chooser.TreeView1->selectedItems().size(), 1);
+  EXPECT_EQ(chooser.TreeView1->selectedItems()[0]->text(0), "Texas");
+  EXPECT_EQ(form().windowTitle(), "Skyglass");
+
+  // A city then goes ahead as usual.
+  Create();
+  ShowMain();
+  sky::ui::TfrmLocation& again = *windows->frmLocation;
+  again.Choose();
+  ASSERT_TRUE(again.SelectPath({"North America", "United States", "Texas", "Austin"}));
+  again.btnOkay->click();
+  EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+}
+
+TEST_F(FetchGuiTest, ChooserKeysAndPlace) {
+  Create();
+  ShowMain();
+  sky::ui::TfrmLocation& chooser = *windows->frmLocation;
+  chooser.Choose();
+  const QRect first = chooser.geometry();
+  ASSERT_TRUE(chooser.SelectPath({"North America"}));
+  // Enter in the tree presses "&Okay"; Escape in the zip box "&Cancel".
+  QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+  QApplication::sendEvent(chooser.TreeView1, &enter);
+  EXPECT_TRUE(HasBox(sky::kChooserSelectCountry));
+  EXPECT_TRUE(chooser.isVisible());
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(chooser.txtzipcode, &escape);
+  EXPECT_FALSE(chooser.isVisible());
+  // Every showing puts it at the same place.
+  chooser.Choose();
+  EXPECT_EQ(chooser.geometry(), first);
 }
 
 }  // namespace

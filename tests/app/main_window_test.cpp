@@ -1,6 +1,8 @@
 // The program's start and the main window as built: order of creation with
 // the please-wait gauge, layout of the conditions area, menus and tray.
 #include <QAction>
+#include <filesystem>
+#include <fstream>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -126,6 +128,20 @@ TEST_F(GuiTest, ColourSettingsAreAppliedWhenShown) {
   }
   for (QLabel* l : form().valueLabels) EXPECT_EQ(l->palette().color(QPalette::WindowText), QColor(0, 0, 0xFF));
   EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(GuiTest, SkippedSettingsLinesAreToldOnceAfterTheFirstPaint) {
+  const std::string dir = dir_.path().toStdString() + "/skyglass";
+  std::filesystem::create_directories(dir);
+  std::ofstream(dir + "/settings.ini") << "[Software\\Skyglass\\Settings]\nlabelcolor=sz:clRed\nlabelfcolor\n";
+  Create();
+  ShowMain();
+  ASSERT_TRUE(skytest::WaitFor([&] { return !boxes.empty(); }));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_EQ(boxes[0].text.rfind("1 line of the settings file " + dir + "/settings.ini could not be read", 0), 0u)
+      << boxes[0].text;
+  EXPECT_EQ(sky::ReadSetting("Settings", "labelcolor"), "clRed");
 }
 
 TEST_F(GuiTest, BadProxyPortShowsTheConversionErrorAndKeepsTheHost) {

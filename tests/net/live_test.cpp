@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -430,6 +431,85 @@ TEST_F(Live, EndlessRepliesAreBoundedInMemory) {
   ExpectReusable(c);
 }
 
+// A peer that trickles keeps no request alive: less than StallBytes in a
+// TimeOut period is silence, and a steady but endless reply meets the
+// request's deadline (ten times TimeOut here, shortened through TimeOut).
+TEST_F(Live, TricklingAndEndlessPeersEndAsATimeOut) {
+  auto trickle = [](std::string head) {
+    return [head](Connection& c) {
+      c.ReadRequest();
+      c.Send(head);
+      while (c.Send("x") && !c.Wait(20)) {
+      }
+    };
+  };
+  for (const auto& [head, outcome] :
+       {std::pair<std::string, std::string>{"HTTP/1.0 200 OK\r\n\r\n", "EAbortError: Socket capture aborted"},
+        {"HTTP/1.0 200 OK\r\nX-Slow: ", "EAbortError: Socket readln aborted"}}) {
+    TestServer s(trickle(head));
+    THttpClient c;
+    Recorder r(c);
+    c.TimeOut = 200;
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), outcome);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(c.TimeOutCause(), "stall");
+    EXPECT_EQ(r.Count("Success CmdGet"), 0);
+  }
+  TestServer steady([](Connection& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.0 200 OK\r\n\r\n");
+    while (c.Send(std::string(1000, 's')) && !c.Wait(20)) {
+    }
+  });
+  THttpClient c;
+  c.TimeOut = 100;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Outcome([&] { c.Get(steady.Url()); }), "EAbortError: Socket capture aborted");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  EXPECT_EQ(c.TimeOutCause(), "deadline");
+  ExpectReusable(c);
+}
+
+// Without a Content-Length only an orderly close ends the body; a reset in
+// the middle of it is a failure, in memory and in file mode.
+TEST_F(Live, AResetMidBodyWithoutLengthIsNoSuccess) {
+  TestServer s([](Connection& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.0 200 OK\r\n\r\nfirst half of the page");
+    c.Wait(100);
+    c.Reset();
+  });
+  THttpClient c;
+  Recorder r(c);
+  c.Body = "before";
+  EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket capture aborted");
+  EXPECT_EQ(c.Body, "before");
+  EXPECT_EQ(c.LastErrorNo(), 10054);
+  const std::string file = ::testing::TempDir() + "reset_body.txt";
+  c.InputFileMode = true;
+  c.Body = file;
+  EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket send aborted");
+  EXPECT_EQ(r.Count("Success CmdGet"), 0);
+  std::remove(file.c_str());
+}
+
+// One header line without end is cut at the header bound, not read on
+// until the body bound: what the server gets to send stays a few megabytes.
+TEST_F(Live, AnEndlessHeaderLineIsBoundedWhileItIsRead) {
+  std::atomic<long long> sent{0};
+  TestServer s([&](Connection& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.0 200 OK\r\nX-Endless: ");
+    const std::string block(64 * 1024, 'h');
+    while (c.Send(block) && sent < (1LL << 30)) sent += static_cast<long long>(block.size());
+  });
+  THttpClient c;
+  EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket readln aborted");
+  EXPECT_LT(sent.load(), 16LL << 20);
+  ExpectReusable(c);
+}
+
 class FileMode : public Live {
  protected:
   void SetUp() override {
@@ -495,6 +575,31 @@ TEST_F(FileMode, FullDiskIsReported) {
   EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "Exception: Cannot write file /dev/full");
   c.InputFileMode = false;
   ExpectReusable(c);
+}
+
+// An endless body written to a file ends at the file bound with the
+// overflow failure and leaves no partial file; a body of exactly the bound
+// is whole.
+TEST_F(FileMode, AnEndlessBodyIsBoundedAndItsFileRemoved) {
+  TestServer endless([](Connection& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.0 200 OK\r\n\r\n");
+    const std::string block(64 * 1024, 'e');
+    while (c.Send(block)) {
+    }
+  });
+  THttpClient c;
+  Recorder r(c);
+  c.InputFileMode = true;
+  c.MaxFileBytes = 1 << 20;
+  c.Body = (dir_ / "radar.gif").string();
+  EXPECT_EQ(Outcome([&] { c.Get(endless.Url()); }), "EAbortError: Socket capture aborted");
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "radar.gif"));
+  EXPECT_EQ(r.Count("Success CmdGet"), 0);
+
+  TestServer exact(Answer(HttpReply("200 OK", std::string(1 << 20, 'x'))));
+  ASSERT_EQ(Outcome([&] { c.Get(exact.Url()); }), "");
+  EXPECT_EQ(std::filesystem::file_size(dir_ / "radar.gif"), 1u << 20);
 }
 
 TEST_F(Live, InvalidHostLeadsToNullRemoteAddress) {

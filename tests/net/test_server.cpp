@@ -66,6 +66,16 @@ void Connection::WaitPeerClose() {
 
 void Connection::Close() { ::shutdown(fd_, SHUT_RDWR); }
 
+void Connection::Reset() {
+  linger hard{1, 0};
+  ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &hard, sizeof hard);
+  std::lock_guard<std::mutex> lock(server_.m_);
+  for (int& fd : server_.fds_)
+    if (fd == fd_) fd = -1;
+  ::close(fd_);
+  fd_ = -1;
+}
+
 TestServer::TestServer(Handler handler, bool ipv6) : handler_(std::move(handler)) {
   listenFd_ = ::socket(ipv6 ? AF_INET6 : AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   int one = 1;
@@ -101,7 +111,8 @@ TestServer::~TestServer() {
     workers.swap(workers_);
   }
   for (auto& t : workers) t.join();
-  for (int fd : fds_) ::close(fd);
+  for (int fd : fds_)
+    if (fd >= 0) ::close(fd);
   ::close(listenFd_);
 }
 
@@ -120,7 +131,7 @@ void TestServer::AcceptLoop() {
         handler_(c);
       } catch (...) {
       }
-      ::shutdown(fd, SHUT_RDWR);
+      if (c.fd() >= 0) ::shutdown(c.fd(), SHUT_RDWR);
     });
   }
 }

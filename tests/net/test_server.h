@@ -28,6 +28,8 @@ class Connection {
   // Waits until the client closes its end (or the server stops).
   void WaitPeerClose();
   void Close();
+  // Closes with a reset (RST) instead of an orderly close.
+  void Reset();
   int fd() const { return fd_; }
 
  private:

@@ -36,6 +36,19 @@ TEST_F(SettingCommand, SetsGetsListsAndErases) {
   EXPECT_EQ(Cli("setting get Settings").exitCode, 2);  // usage
 }
 
+TEST_F(SettingCommand, SkippedLinesAreToldOnceOnStderr) {
+  PutFile("[Software\\Skyglass\\Settings]\nStartupLoc=sz:Chicago, IL\nAutoUpdate\n");
+  CliRun r = Cli("setting get Settings StartupLoc");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out.rfind("Chicago, IL\nskyglass-cli: 1 line of the settings file " + File() +
+                            " could not be read and was skipped (line 3: no \"=\"); the file as it was is kept as " +
+                            File() + ".corrupt-",
+                        0),
+            0u)
+      << r.out;
+  EXPECT_EQ(Cli("setting get Settings StartupLoc").out, "Chicago, IL\n");
+}
+
 TEST_F(SettingCommand, FailuresGoToStderrWithExitOne) {
   EXPECT_EQ(Cli("setting set --dword Settings FfontSiz 12").exitCode, 0);
   CliRun r = Cli("setting get Settings FfontSiz");

@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
+#include <iterator>
 #include <random>
 
 #include "settings/hive.h"
 #include "settings/ini_proc.h"
+#include "settings/store_notice.h"
 #include "temp_config.h"
 
 using namespace sky;
@@ -81,9 +84,16 @@ TEST(HiveText, RandomAndMangledFilesNeverCrashTheReader) {
         }
       }
     }
-    Hive h;
+    // Whatever lines can be read are read, and written back they read the same.
+    ParseReport report;
+    const Hive readable = ParseReadable(text, report);
+    Hive back;
     std::string error;
+    ASSERT_TRUE(Parse(Serialize(readable), back, error)) << error;
+    ASSERT_TRUE(SameHive(readable, back));
+    Hive h;
     if (Parse(text, h, error)) {
+      EXPECT_EQ(report.skipped, 0u);
       // Whatever was accepted must be written back so that it reads the same.
       Hive again;
       ASSERT_TRUE(Parse(Serialize(h), again, error)) << error;
@@ -109,6 +119,13 @@ TEST(HiveText, AcceptsHandEditsAndRejectsBrokenLines) {
   EXPECT_EQ(h.Get("Software\\Skyglass\\Settings", "x")->type, ValueType::Other);
   ASSERT_TRUE(Parse("\xEF\xBB\xBF[k]\na=sz:b\n", h, error)) << error;  // saved by an editor with a BOM
   EXPECT_EQ(h.Get("k", "a")->text, "b");
+  // A key given twice in another case is one key, spelled as first given.
+  ASSERT_TRUE(Parse("[Key]\nA=sz:1\n[other]\n[KEY]\na=sz:2\nb=sz:3\n", h, error)) << error;
+  ASSERT_EQ(h.keys.size(), 2u);
+  EXPECT_EQ(h.keys[0].path, "Key");
+  ASSERT_EQ(h.keys[0].values.size(), 2u);
+  EXPECT_EQ(h.keys[0].values[0].name, "A");
+  EXPECT_EQ(h.keys[0].values[0].text, "2");
 
   using namespace std::string_literals;
   for (const std::string& bad : {"a=sz:b\n"s,                 // value before any key
@@ -126,22 +143,45 @@ TEST(HiveText, AcceptsHandEditsAndRejectsBrokenLines) {
 
 class HiveFile : public TempConfig {};
 
-TEST_F(HiveFile, AnUnparseableFileIsKeptAsideAndTheStoreStartsEmpty) {
-  PutFile("[Software\\Skyglass\\Settings]\nStartupLoc=sz:Chicago\n\x01garbage\n");
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(ReadSetting("Settings", "StartupLoc"), "n/a");
-  const std::string err = testing::internal::GetCapturedStderr();
-  EXPECT_NE(err.find("settings.ini"), std::string::npos) << err;
+struct Messages : IMessagePort {
+  std::vector<std::string> shown;
+  void ShowMessage(const std::string& text) override { shown.push_back(text); }
+  void ShowError(const std::string& text) override { shown.push_back(text); }
+  bool Confirm(const std::string&) override { return false; }
+  void Beep() override {}
+};
+
+TEST_F(HiveFile, LinesThatCannotBeReadAreSkippedAndTheFileKeptAsideOnce) {
+  // A byte typed by hand, a line without "=", and a broken key line whose
+  // value must not land in the key above it.
+  const std::string original =
+      "[Software\\Skyglass\\Settings]\nStartupLoc=sz:Chicago\n\x01garbage\nAutoUpdate=sz:y\n"
+      "[Software\\Skyglass\\Locations]\nloc0=sz:Paris (O)\nloc1 Boston\n[Software\\Broken\nloc9=sz:x\n";
+  PutFile(original);
+  EXPECT_EQ(ReadSetting("Settings", "StartupLoc"), "Chicago");
+  EXPECT_EQ(ReadSetting("Settings", "AutoUpdate"), "y");
+  EXPECT_EQ(ReadSetting("Locations", "loc0"), "Paris (O)");
+  EXPECT_EQ(ReadSetting("Locations", "loc9"), "n/a");
   const auto others = OtherFiles();
   ASSERT_EQ(others.size(), 1u);
   EXPECT_EQ(others[0].rfind("settings.ini.corrupt-", 0), 0u);
   std::ifstream kept(Dir() + "/" + others[0], std::ios::binary);
-  std::string first;
-  std::getline(kept, first);
-  EXPECT_EQ(first, "[Software\\Skyglass\\Settings]");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), original);
+  // The file now holds what could be read, so the user is told once.
+  Hive h;
+  std::string error;
+  EXPECT_TRUE(Parse(FileText(), h, error)) << error;
+  Messages m;
+  EXPECT_TRUE(TellStoreNotice(m));
+  ASSERT_EQ(m.shown.size(), 1u);
+  EXPECT_EQ(m.shown[0], "4 lines of the settings file " + File() +
+                            " could not be read and were skipped (line 3: no \"=\"); the file as it "
+                            "was is kept as " + Dir() + "/" + others[0] + ".");
+  EXPECT_FALSE(TellStoreNotice(m));
   WriteSetting("Settings", "StartupLoc", "Boston, MA");
   EXPECT_EQ(ReadSetting("Settings", "StartupLoc"), "Boston, MA");
   EXPECT_EQ(OtherFiles().size(), 1u);
+  EXPECT_FALSE(TakeStoreNotice());
 }
 
 TEST_F(HiveFile, RandomFileContentsGiveAnswersNotCrashes) {
@@ -192,6 +232,55 @@ TEST_F(HiveFile, TwoProcessesWritingAtOnceLoseNothing) {
   EXPECT_EQ(ReadSection("Locations").size(), static_cast<std::size_t>(kEach));
   EXPECT_EQ(ReadSection("Settings").size(), static_cast<std::size_t>(kEach));
   EXPECT_EQ(ReadSetting("Settings", "v1_59"), "59");
+  EXPECT_TRUE(OtherFiles().empty());
+}
+
+// A FIFO (or a device) in the file's place: reads answer "n/a" at once,
+// writes fail naming the cause, and nothing is set aside or replaced.
+TEST_F(HiveFile, AFifoInPlaceOfTheFileNeitherHangsNorIsReplaced) {
+  std::filesystem::create_directories(Dir());
+  ASSERT_EQ(mkfifo(File().c_str(), 0600), 0);
+  alarm(20);  // a hang fails the test instead of the whole run
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(ReadSetting("Settings", "StartupLoc"), "n/a");
+  EXPECT_NE(testing::internal::GetCapturedStderr().find("not a regular file"), std::string::npos);
+  try {
+    WriteSetting("Settings", "StartupLoc", "x");
+    ADD_FAILURE() << "write reported as done";
+  } catch (const ESettingsError& e) {
+    EXPECT_EQ(std::string(e.what()), "Failed to set data for 'StartupLoc' (cannot read " + File() +
+                                         ": it is not a regular file)");
+  }
+  alarm(0);
+  EXPECT_TRUE(std::filesystem::is_fifo(File()));
+  EXPECT_TRUE(OtherFiles().empty());
+}
+
+// A store linked into another folder: temporary files are made beside the
+// target, and those an interrupted writer left there are cleaned up.
+TEST_F(HiveFile, ALinkedStoreKeepsItsTargetFolderClean) {
+  const std::filesystem::path dotfiles = root_ + "/dotfiles";
+  std::filesystem::create_directories(dotfiles);
+  std::filesystem::create_directories(Dir());
+  std::filesystem::create_symlink("../dotfiles/skyglass.ini", File());  // dangling until the first write
+  WriteSetting("Settings", "StartupLoc", "Chicago, IL");
+  ASSERT_TRUE(std::filesystem::is_symlink(File()));
+  ASSERT_TRUE(std::filesystem::is_regular_file(dotfiles / "skyglass.ini"));
+  for (int round = 0; round < 4; ++round) {
+    const pid_t pid = InChild([] {
+      for (int i = 0;; ++i) WriteSetting("Locations", "loc" + std::to_string(i % 20), std::string(i % 500, 'p'));
+      return 0;
+    });
+    usleep(static_cast<useconds_t>(2000 + 3000 * round));
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+  }
+  WriteSetting("Settings", "AutoUpdate", "y");
+  EXPECT_TRUE(std::filesystem::is_symlink(File()));
+  EXPECT_EQ(ReadSetting("Settings", "StartupLoc"), "Chicago, IL");
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dotfiles)) left.push_back(e.path().filename());
+  EXPECT_EQ(left, std::vector<std::string>{"skyglass.ini"});
   EXPECT_TRUE(OtherFiles().empty());
 }
 

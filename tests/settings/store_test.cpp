@@ -141,10 +141,22 @@ TEST_F(Store, AFolderThatCannotBeCreatedRefusesWrites) {
     WriteSetting("Settings", "AutoUpdate", "y");
     FAIL() << "write reported as done";
   } catch (const ESettingsError& e) {
-    EXPECT_STREQ(e.what(), "Failed to set data for 'AutoUpdate'");
+    EXPECT_EQ(std::string(e.what()), "Failed to set data for 'AutoUpdate' (cannot create the folder " + blocker +
+                                         "/skyglass: Not a directory)");
   }
   EXPECT_EQ(ReadSetting("Settings", "AutoUpdate"), "n/a");  // reads still answer
   EXPECT_THROW(EraseSection("Locations"), ESettingsError);
+}
+
+TEST_F(Store, ALockThatCannotBeTakenIsNamedAsTheCause) {
+  std::filesystem::create_directories(Dir() + "/settings.lock");
+  try {
+    WriteSetting("Settings", "AutoUpdate", "y");
+    FAIL() << "write reported as done";
+  } catch (const ESettingsError& e) {
+    EXPECT_EQ(std::string(e.what()),
+              "Failed to set data for 'AutoUpdate' (cannot lock " + Dir() + "/settings.lock: Is a directory)");
+  }
 }
 
 TEST_F(Store, AnUnwritableFileRefusesWritesAndLeavesNothingBehind) {
@@ -171,7 +183,10 @@ TEST_F(Store, AFullDiskKeepsTheOldFileAndRemovesTheTemporaryOne) {
       WriteSetting("Settings", "Big", std::string(4096, 'x'));
       code = 1;
     } catch (const ESettingsError& e) {
-      code = std::string(e.what()) == "Failed to set data for 'Big'" ? 0 : 2;
+      const std::string what = e.what();
+      code = what.starts_with("Failed to set data for 'Big' (cannot write ") && what.ends_with(": File too large)")
+                 ? 0
+                 : 2;
     }
     _exit(code);
   }

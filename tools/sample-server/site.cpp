@@ -2,6 +2,7 @@
 
 #include "common/hosts.h"
 #include "conditions_site.h"
+#include "forecast_site.h"
 #include "maker_site.h"
 #include "pictures.h"
 #include "population_clock.h"
@@ -100,6 +101,9 @@ std::unique_ptr<Router> MakeDefaultRouter(const std::string& latest_version) {
   router->Add(hosts::kWeatherUnderground, MakeConditionsSite());
   router->Add(hosts::kMaker, MakeMakerSite(latest_version));
   AddPictureSites(*router);
+  router->Add(hosts::kIwin, MakeIwinSite());
+  router->Add(hosts::kCensus, MakeCensusTextSite());
+  router->Add(hosts::kCensusLookup, MakeCensusLookupSite());
   // Behind any other census pages: the population clocks.
   router->Chain(hosts::kCensus, MakePopulationClockSite());
   return router;
