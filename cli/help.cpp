@@ -140,6 +140,14 @@ constexpr HelpRow kHelp[] = {
      "Example:\n"
      "  skyglass-cli get http://127.0.0.1:8080/ --timeout 5000\n",
      nullptr},
+    {"forecast-text", Group::Plumbing, "one forecast window retrieval with a file for the page",
+     "Runs the forecast window's retrieval of KIND (n nowcast, f zone forecast,\n"
+     "and the other state products and census look-ups) with FILE standing in for\n"
+     "the received page, without the network, and prints the window's text.\n"
+     "\n"
+     "Example:\n"
+     "  skyglass-cli forecast-text f page.txt --state TX --county Travis\n",
+     nullptr},
     {"locate", Group::Plumbing, "the conditions address of a place name, without fetching",
      "Example:\n"
      "  skyglass-cli locate \"San Francisco, California\"\n",
@@ -190,7 +198,11 @@ bool PrintCommandHelp(const std::string& name, std::FILE* to) {
   if (it == commands.end()) return false;
   std::fprintf(to, "usage: skyglass-cli %s\n", it->second.synopsis.c_str());
   const HelpRow* row = RowOf(name);
-  if (!row) return true;
+  if (!row) {
+    // A command still without its row: what holds for every command.
+    std::fprintf(to, "\nExit codes:\n  0  success\n  2  usage error\n");
+    return true;
+  }
   std::string summary = row->summary;
   if (!summary.empty() && summary[0] >= 'a' && summary[0] <= 'z') summary[0] = static_cast<char>(summary[0] - 32);
   std::fprintf(to, "\n%s.\n\n%s", summary.c_str(), row->details);
