@@ -213,7 +213,11 @@ bool PrintCommandHelp(const std::string& name, std::FILE* to) {
   if (it == commands.end()) return false;
   std::fprintf(to, "usage: skyglass-cli %s\n", it->second.synopsis.c_str());
   const HelpRow* row = RowOf(name);
-  if (!row) return true;
+  if (!row) {
+    // A command still without its row: what holds for every command.
+    std::fprintf(to, "\nExit codes:\n  0  success\n  2  usage error\n");
+    return true;
+  }
   std::string summary = row->summary;
   if (!summary.empty() && summary[0] >= 'a' && summary[0] <= 'z') summary[0] = static_cast<char>(summary[0] - 32);
   std::fprintf(to, "\n%s.\n\n%s", summary.c_str(), row->details);
