@@ -15,16 +15,6 @@ namespace sky {
 
 namespace {
 
-// Stands in for a message port the caller did not give.
-class SilentMessages : public IMessagePort {
- public:
-  void ShowMessage(const std::string&) override {}
-  void ShowError(const std::string&) override {}
-  bool Confirm(const std::string&) override { return false; }
-  void Beep() override {}
-};
-SilentMessages gSilentMessages;
-
 // Refused at the local gateway's address: the gateway is not running, and the
 // user is told how to start it.
 constexpr const char* kGatewayDownStatus = "Weather gateway not running";
@@ -116,7 +106,7 @@ void MainLogic::BindEvents() {
 // ---------------------------------------------------------------- ports
 
 IMessagePort& MainLogic::Messages() {
-  return ports_.messages ? *ports_.messages : static_cast<IMessagePort&>(gSilentMessages);
+  return ports_.messages ? *ports_.messages : NullMessagePort();
 }
 
 void MainLogic::SetStatus(const std::string& text) {

@@ -21,6 +21,20 @@ class IMessagePort {
   virtual void Beep() = 0;
 };
 
+// Stands in for a message port a caller did not give: shows nothing, answers
+// No to every question.
+class NullMessages final : public IMessagePort {
+ public:
+  void ShowMessage(const std::string&) override {}
+  void ShowError(const std::string&) override {}
+  bool Confirm(const std::string&) override { return false; }
+  void Beep() override {}
+};
+inline IMessagePort& NullMessagePort() {
+  static NullMessages port;
+  return port;
+}
+
 // One line of progress text (the main window's status line, or the forecast
 // window's status bar).
 class IStatusPort {

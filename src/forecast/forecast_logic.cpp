@@ -15,15 +15,6 @@ namespace sky {
 
 namespace {
 
-class NoMessages : public IMessagePort {
- public:
-  void ShowMessage(const std::string&) override {}
-  void ShowError(const std::string&) override {}
-  bool Confirm(const std::string&) override { return false; }
-  void Beep() override {}
-};
-NoMessages gNoMessages;
-
 constexpr const char* kTableList =
     "/T=P1/T=P5/T=P6/T=P7/T=P13/T=P49/T=P50/T=P53/T=P54/T=P57/T=P78/T=P80/T=P80A/T=P114A/T=H5/T=H25/T=H43A/"
     "T=H61/T=H61A";
@@ -112,7 +103,7 @@ void mnuForecastHTMLClick(THttpClient& client, const std::function<void(const st
 ForecastLogic::ForecastLogic(ForecastPorts ports, std::string& kind, const CurrentLocation& location)
     : ports_(std::move(ports)), kind_(kind), location_(location) {}
 
-IMessagePort& ForecastLogic::Messages() { return ports_.messages ? *ports_.messages : gNoMessages; }
+IMessagePort& ForecastLogic::Messages() { return ports_.messages ? *ports_.messages : NullMessagePort(); }
 
 std::string ForecastLogic::State() const { return location_.Region; }
 

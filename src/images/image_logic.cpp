@@ -28,15 +28,6 @@ namespace {
 
 constexpr std::int64_t kMaxPictureBytes = std::int64_t{32} * 1024 * 1024;
 
-class NoMessages : public IMessagePort {
- public:
-  void ShowMessage(const std::string&) override {}
-  void ShowError(const std::string&) override {}
-  bool Confirm(const std::string&) override { return false; }
-  void Beep() override {}
-};
-NoMessages gNoMessages;
-
 std::string Upper(const std::string& s) {
   std::string u = s;
   for (char& c : u)
@@ -80,7 +71,7 @@ void ImageLogic::Repaint() {
   if (ports_.window) ports_.window->Repaint();
 }
 
-IMessagePort& ImageLogic::Messages() { return ports_.messages ? *ports_.messages : gNoMessages; }
+IMessagePort& ImageLogic::Messages() { return ports_.messages ? *ports_.messages : NullMessagePort(); }
 
 bool ImageLogic::Silent() const { return state_.SilentFlag == "y"; }
 
