@@ -1,6 +1,7 @@
 // Forecast window subcommands: "forecast-text" (one retrieval of a kind with
 // a file standing in for the received body, no network) and the user command
 // "forecast" (the same retrieval over the network for a place).
+#include <cstdio>
 #include <string>
 
 #include "cli.h"
@@ -9,6 +10,12 @@
 #include "forecast/forecast_logic.h"
 #include "forecast/forecast_record.h"
 #include "json.h"
+#include "conditions/fetch.h"
+#include "locations/Unit_location.h"
+#include "net/Exceptions.h"
+#include "net/HttpClient.h"
+#include "settings/ini_proc.h"
+#include "settings/settings_names.h"
 
 namespace {
 
@@ -82,6 +89,73 @@ int RunForecastText(const Args& args) {
   j.EndObject().Print();
   return cli::kExitOk;
 }
+
+// The text area as a reader sees it: line ends as the window shows them.
+std::string Shown(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') {
+        out += '\n';
+        ++i;
+      }
+      continue;
+    }
+    out += text[i];
+  }
+  if (!out.empty() && out.back() != '\n') out += '\n';
+  return out;
+}
+
+int RunForecast(const Args& args) {
+  auto p = cli::ParseArgs(args, {"place", "county", "state-row", "zip"}, {}, 1, 1);
+  const std::string kind = p.positional[0];
+  if (!sky::IsForecastKind(kind)) throw cli::UsageError("unknown kind '" + kind + "'");
+  // The place: given, or the first of the presets (the places fetched by hand).
+  std::string place = p.Get("place").value_or("");
+  if (place.empty()) {
+    place = sky::ReadSetting(sky::settings::kSectionLocations, std::string(sky::settings::kPresetValuePrefix) + "0");
+    if (place == sky::kNA) place.clear();
+  }
+  sky::CurrentLocation loc;
+  if (!place.empty()) sky::ReadRequest(place, loc);
+
+  sky::ForecastRecord w;
+  if (auto v = p.Get("county")) w.county = *v;
+  if (auto v = p.Get("zip")) w.zip = v->substr(0, 5);
+  sky::THttpClient client;
+  cli::StderrMessages messages;
+  try {
+    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy,
+                              client.ProxyPort);
+  } catch (const std::exception& e) {
+    messages.ShowError(e.what());
+    return cli::kExitFailed;
+  }
+  sky::HttpForecastFetch fetch(client);
+  std::string retrievalKind = kind;
+  sky::ForecastPorts ports;
+  ports.window = &w;
+  ports.status = &w;
+  ports.messages = &w;
+  ports.fetch = &fetch;
+  sky::ForecastLogic logic(ports, retrievalKind, loc);
+  try {
+    RunRetrieval(logic, w, p);
+  } catch (const std::exception& e) {
+    const cli::NetFailure f = cli::DescribeNetFailure(client, e.what(), false);
+    std::fprintf(stderr, "skyglass-cli forecast: the request did not complete: %s\n", f.text.c_str());
+    return cli::kExitFailed;
+  }
+  for (const std::string& m : w.messages) messages.ShowMessage(m);
+  if (logic.LastUrl().empty()) return cli::kExitFailed;
+  if (w.caption) std::printf("%s\n\n", sky::Latin1ToUtf8(*w.caption).c_str());
+  std::fputs(sky::Latin1ToUtf8(Shown(w.text)).c_str(), stdout);
+  return cli::kExitOk;
+}
+
+const cli::Register kForecast{
+    {"forecast", "forecast KIND [--place NAME] [--county TEXT] [--state-row ROW] [--zip Z]", RunForecast}};
 
 const cli::Register kForecastText{
     {"forecast-text",

@@ -108,6 +108,20 @@ constexpr HelpRow kHelp[] = {
      "  0  the check was answered (--json: always)\n"
      "  1  the request failed, or the answer holds no version\n"
      "  2  usage error\n"},
+    {"forecast", Group::User, "a state forecast, warning or census text, as the forecast window shows it",
+     "KIND is one of the forecast window's retrievals: n (nowcast), f (text\n"
+     "forecast), h (hydrological data), p (public information), sw (special\n"
+     "weather statements), w (warnings and advisories) for the state of the place;\n"
+     "s1 (census detail by state, --state-row), s2 (by zip, --zip), ss (state\n"
+     "salary rankings), si (median household income). The place is --place NAME\n"
+     "or else the first preset; --county cuts n and f to one county. Through the\n"
+     "proxy of the settings.\n"
+     "\n"
+     "Example:\n"
+     "  skyglass-cli forecast f --place \"Austin, TX\" --county travis\n",
+     "  0  the text was fetched and printed\n"
+     "  1  nothing was fetched (no state, an invalid zip) or the request failed\n"
+     "  2  usage error\n", true},
     {"prefs", Group::User, "show the stored preferences, presets and colours",
      "Prints what the preferences dialog and the colour commands stored, in plain\n"
      "words, with the value used when one is not set, and the preset locations.\n"
@@ -139,6 +153,15 @@ constexpr HelpRow kHelp[] = {
     {"get", Group::Plumbing, "one Get with every event of the client",
      "Example:\n"
      "  skyglass-cli get http://127.0.0.1:8080/ --timeout 5000\n",
+     nullptr},
+    {"forecast-text", Group::Plumbing, "one forecast window retrieval over a saved page",
+     "Runs the retrieval of KIND (as for forecast) with the bytes of FILE standing\n"
+     "in for the received page, no network, and prints the messages, beeps,\n"
+     "caption, address path and server, font, status texts and the text area.\n"
+     "--state and --city are the current place's state code and city.\n"
+     "\n"
+     "Example:\n"
+     "  skyglass-cli forecast-text f zone.html --state CA --city Irvine --county orange\n",
      nullptr},
     {"locate", Group::Plumbing, "the conditions address of a place name, without fetching",
      "Example:\n"
@@ -190,7 +213,11 @@ bool PrintCommandHelp(const std::string& name, std::FILE* to) {
   if (it == commands.end()) return false;
   std::fprintf(to, "usage: skyglass-cli %s\n", it->second.synopsis.c_str());
   const HelpRow* row = RowOf(name);
-  if (!row) return true;
+  if (!row) {
+    // A command still without its row: what holds for every command.
+    std::fprintf(to, "\nExit codes:\n  0  success\n  2  usage error\n");
+    return true;
+  }
   std::string summary = row->summary;
   if (!summary.empty() && summary[0] >= 'a' && summary[0] <= 'z') summary[0] = static_cast<char>(summary[0] - 32);
   std::fprintf(to, "\n%s.\n\n%s", summary.c_str(), row->details);

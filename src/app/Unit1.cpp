@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <cstdio>
 #include <exception>
+#include <map>
 
 #include "app/app_info.h"
 #include "common/convert.h"
@@ -20,6 +21,7 @@
 #include "controls/app_icon.h"
 #include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
+#include "images/image_catalogue.h"
 #include "settings/colors.h"
 
 namespace sky::ui {
@@ -138,7 +140,7 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   rh.set_request = [this](const std::string& r) { if (hooks.setRequestText) hooks.setRequestText(r); };
   rh.set_silent = [this](bool on) { if (hooks.setSilent) hooks.setSilent(on); };
   rh.get_the_stats = [this] { return CallGetTheStats(); };
-  rh.wallpaper = [this] { if (hooks.wallpaper) hooks.wallpaper(); };
+  rh.wallpaper = [this] { if (hooks.wallpaper) RunRequest(hooks.wallpaper); };
   cycle_ = std::make_unique<RefreshCycle>(std::move(rh), intervals_);
 
   timer_startup = new QTimer(this);
@@ -218,6 +220,37 @@ void TForm1::BuildClientArea() {
   statusPanel1->setObjectName("statusPanel1");
 }
 
+void TForm1::AddImageCommands(QMenu* menu, const char* menuName) {
+  // The picture catalogue in its order: rows of a submenu gather under it.
+  std::map<std::string, QMenu*> submenus;
+  for (const ImageRow& row : ImageCatalogue()) {
+    if (std::string(row.menu) != menuName) continue;
+    QMenu* target = menu;
+    if (row.submenu[0] != '\0') {
+      QMenu*& sub = submenus[row.submenu];
+      if (!sub) sub = menu->addMenu(QString::fromLatin1(row.submenu));
+      target = sub;
+    }
+    QAction* a = target->addAction(QString::fromLatin1(row.caption));
+    std::string name = row.command;
+    if (name.size() > 5 && name.ends_with("Click")) name.resize(name.size() - 5);
+    a->setObjectName(QString::fromLatin1(name.c_str()));
+    const ImageRow* r = &row;
+    connect(a, &QAction::triggered, this, [this, r] {
+      RunRequest([this, r] { if (hooks.imageCommand) hooks.imageCommand(*r); });
+    });
+  }
+}
+
+void TForm1::RunRequest(const std::function<void()>& request) {
+  FetchGate::Hold hold(gate_);
+  if (!hold.Entered()) {
+    SetStatus(kBusyText);
+    return;
+  }
+  Guarded(request);
+}
+
 void TForm1::NotYet() { SetStatus("This command is not available yet..."); }
 
 void TForm1::BuildMenus() {
@@ -289,28 +322,7 @@ void TForm1::BuildMenus() {
   // &Images
   QMenu* images = bar->addMenu("&Images");
   images->setObjectName("mnuImages");
-  QMenu* radar = images->addMenu("&Radar Images");
-  for (const char* c : {"&1 - US Radar Image - Purdue", "&2 - US Radar Image - Texas A&&M",
-                        "&3 - US Radar Image - Yahoo", "&4 - US Radar with Topography - Texas A&&M"})
-    later(radar, c);
-  QMenu* sat = images->addMenu("&Satellite Images");
-  for (const char* c : {"Europe Satellite Image", "Europe Satellite Image - Meteo",
-                        "Global Temp/Weather Image - UW-M", "US Infrared Satellite Image - Purdue",
-                        "US Satellite/Infrared/Radar Image - Purdue"})
-    later(sat, c);
-  QMenu* cams = images->addMenu("&Weather Cams");
-  for (const char* c :
-       {"Alaska - Anchorage", "Arizona - Phoenix", "Arkansas - Little Rock", "California - Hollywood",
-        "California - Lake Tahoe (SugarPine)", "California - San Francisco - ABC",
-        "California - San Francisco - Clock Tower", "California - Yosemite Natl. Park, Half Dome",
-        "Canada - Alberta, Banff - Sulphur Mtn.", "Canada - Alberta, Banff - Banff Ctr. Arts",
-        "Canada - Ontario, Niagra Falls - Sheraton", "Colorado - Aspen (Copper Mtn)",
-        "Colorado - Aspen (Eldora Mtn.)", "Colorado - Aspen (MJ Resort)", "Colorado - Pikes Peak",
-        "Florida - NASA Launch Complex 39-B", "Hawaii - Maui", "Hawaii - Island of O'ahu",
-        "Missouri - St. Louis", "Texas - Austin", "Texas - College Station, A&&M", "Texas - Dallas",
-        "Utah - Alta"})
-    later(cams, c);
-  later(images, "U.S. StormWatch", "mnuUSStormWatch1");
+  AddImageCommands(images, kImagesMenu);
 
   // &Forecasts
   QMenu* forecasts = bar->addMenu("&Forecasts");
@@ -331,16 +343,7 @@ void TForm1::BuildMenus() {
     if (hooks.forecastHtml) hooks.forecastHtml();
   });
   forecast(forecasts, "Forecast - &TEXT version", "ForecastTEXTversion1", "f");
-  const char* regions[] = {"&1 - Africa", "&2 - Australia", "&3 - Canada && Alaska", "&4 - Continental US",
-                           "&5 - East Asia", "&6 - Europe", "&7 - Mexico && Carribean", "&8 - MidEast",
-                           "&9 - South America", "&a - South Asia"};
-  QMenu* temp10 = forecasts->addMenu("&1 - 10-day Temperature Outlook");
-  for (const char* r : regions) later(temp10, r);
-  QMenu* prec10 = forecasts->addMenu("&2 - 10-day Precipitation Outlook");
-  for (const char* r : regions) later(prec10, r);
-  later(forecasts, "&3 - 1 and 3-month US Temper. && Precip. Outlook");
-  later(forecasts, "&4 - 12-month US Temperature Outlook");
-  later(forecasts, "&5 - 12-month US Precipitation Outlook");
+  AddImageCommands(forecasts, kForecastsMenu);
 
   // I&nformation
   QMenu* info = bar->addMenu("I&nformation");

@@ -25,6 +25,10 @@ class QMenu;
 class QPushButton;
 class QStatusBar;
 
+namespace sky {
+struct ImageRow;
+}
+
 namespace sky::ui {
 
 class TOnTray;
@@ -44,6 +48,8 @@ struct MainHooks {
   std::function<void()> sortPresets;
   std::function<void()> chooseLocation;
   std::function<void()> wallpaper;
+  // A picture command of the Images or Forecasts menu.
+  std::function<void(const ImageRow&)> imageCommand;
   // The steps of the first showing, once the window has centred itself.
   std::function<void()> formShow;
   // Runs when the first fetch of the run is over (successful or not).
@@ -105,6 +111,9 @@ class TForm1 : public QMainWindow,
   void RunFetch(const std::function<void()>& fetch);
   // A preset item's command (RequestText := its caption, then the fetch).
   void PresetClick(int slot);
+  // A request through the main window's client that is not a conditions
+  // fetch (a picture): refused with the busy text while another runs.
+  void RunRequest(const std::function<void()>& request);
   // A menu command: an error it throws goes to the standard error box.
   void Guarded(const std::function<void()>& command);
   // Gives the menu item named `objectName` its command (in place of any it
@@ -174,6 +183,7 @@ class TForm1 : public QMainWindow,
   void Timer1Timer();
   void minimize_logic();
   void NotYet();
+  void AddImageCommands(QMenu* menu, const char* menuName);
   bool CallGetTheStats();
 
   RefreshIntervals intervals_;

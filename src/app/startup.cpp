@@ -30,6 +30,8 @@
 #include "forecast/Unit_frmforecast.h"
 #include "forecast/forecast_logic.h"
 #include "images/Unit_frmImage.h"
+#include "images/image_logic.h"
+#include "settings/preferences.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
 #include "info/info_commands.h"
@@ -110,10 +112,12 @@ struct Program {
   explicit Program(TForm1& form)
       : moon(form),
         logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}),
-        chooserHost(form, logic) {}
+        chooserHost(form, logic),
+        images(logic.HttpClient1(), logic.State(), ImagePorts{&form, &form, &form, nullptr}) {}
   MoonView moon;
   MainLogic logic;
   ChooserHost chooserHost;
+  ImageLogic images;  // the viewer port is set once the viewer exists
   std::unique_ptr<HttpForecastFetch> forecastFetch;
   std::unique_ptr<ForecastLogic> forecast;
 };
@@ -137,6 +141,24 @@ void Wire(TForm1& form, Program& program) {
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
+  h.imageCommand = [&program](const ImageRow& row) { program.images.RunCommand(row); };
+  h.wallpaper = [&program] {
+    program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper));
+  };
+}
+
+// The viewer shows the pictures of the picture logic and reaches back into it.
+void WireViewer(TfrmImage& viewer, TForm1& form, Program& program) {
+  program.images.SetViewer(&viewer);
+  ImageViewerHooks& v = viewer.hooks;
+  v.saveAsWallpaper = [&program] { program.images.do_wallpaper(); };
+  v.closed = [&program] { program.images.ViewerClosed(); };
+  v.helpContents = [] { launch_help(); };
+  v.minimizeMain = [&form] { form.setWindowState(form.windowState() | Qt::WindowMinimized); };
+  v.restoreMain = [&form] {
+    if (form.isMinimized() || !form.isVisible()) form.showNormal();
+  };
+  v.error = [&form](const std::string& text) { form.ShowError(text); };
 }
 
 // The forecast window: its logic on the main window's client and the
@@ -210,6 +232,7 @@ std::string ShownMoonPicture(const Windows& w) { return w.program->moon.Shown();
 Windows::~Windows() {
   SetMessagePumpHook(nullptr);
   if (Form1) Form1->hooks = MainHooks{};
+  if (frmImage) frmImage->hooks = ImageViewerHooks{};
   if (frmForecast) {
     frmForecast->SetLogic(nullptr);
     frmForecast->hooks = ForecastHooks{};
@@ -245,6 +268,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.frmPref = new TfrmPref();
   step("TfrmPref", 20);
   w.frmImage = new TfrmImage();
+  WireViewer(*w.frmImage, *w.Form1, *w.program);
   step("TfrmImage", 25);
   w.frmForecast = new TfrmForecast();
   WireForecast(w, options);
@@ -257,6 +281,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   TfrmLocation* chooser = w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
   WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);
+  w.frmForecast->hooks.help = [] { launch_help(); };
   for (QWidget* window : {static_cast<QWidget*>(w.frmLocation), static_cast<QWidget*>(w.frmForecast),
                           static_cast<QWidget*>(w.frmImage)})
     InstallHelpKey(window);

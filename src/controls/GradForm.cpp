@@ -119,8 +119,11 @@ void TGradientForm::SetBorderIcons(TBorderIcons icons) {
 }
 
 void TGradientForm::SetMenuBar(QMenuBar* bar) {
+  // Under the caption, inside the frame: a layout's own menu bar slot would
+  // put it over the caption.
+  if (menuBar_) layout_->removeWidget(menuBar_);
   menuBar_ = bar;
-  layout_->setMenuBar(bar);
+  if (bar) layout_->insertWidget(0, bar);
 }
 
 void TGradientForm::SetClientSize(int w, int h) {

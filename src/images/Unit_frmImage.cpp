@@ -1,13 +1,223 @@
 #include "images/Unit_frmImage.h"
 
+#include <QCloseEvent>
+#include <QImage>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QStatusBar>
+#include <QVBoxLayout>
+#include <exception>
+
+#include "common/exceptions.h"
+#include "controls/GifControl.h"
+
 namespace sky::ui {
+
+namespace {
+const QColor kNavy(0, 0, 128);
+const QColor kGray(128, 128, 128);
+}  // namespace
 
 TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmImage");
   SetGradientStartColor(clBlue);
   SetGradientStopColor(clBlack);
   SetCaption("Skyglass ");
+
+  MainMenu1 = new QMenuBar(this);
+  MainMenu1->setObjectName("MainMenu1");
+  QMenu* options = MainMenu1->addMenu("&Options");
+  mnuSaveAsWallpaper1 = options->addAction("Save As &Wallpaper");
+  mnuSaveAsWallpaper1->setObjectName("mnuSaveAsWallpaper1");
+  mnuPrint1 = options->addAction("&Print");
+  mnuPrint1->setObjectName("mnuPrint1");
+  mnuClose1 = options->addAction("&Close");
+  mnuClose1->setObjectName("mnuClose1");
+  QMenu* help = MainMenu1->addMenu("&Help");
+  mnuHelpContentsF11 = help->addAction("Help &Contents (F1)");
+  mnuHelpContentsF11->setObjectName("mnuHelpContentsF11");
+  // F1 itself is the program-wide help key the start-up installs.
+  connect(mnuSaveAsWallpaper1, &QAction::triggered, this, [this] {
+    Guard([this] { if (hooks.saveAsWallpaper) hooks.saveAsWallpaper(); });
+  });
+  connect(mnuPrint1, &QAction::triggered, this, [this] { Guard([this] { mnuPrint1Click(); }); });
+  connect(mnuClose1, &QAction::triggered, this, [this] { FormClose(); });
+  connect(mnuHelpContentsF11, &QAction::triggered, this, [this] {
+    Guard([this] { if (hooks.helpContents) hooks.helpContents(); });
+  });
+
+  // The two picture controls on top of each other at the client's top-left
+  // corner; the status bar along the bottom.
+  QWidget* client = ClientArea();
+  auto* pictures = new QWidget(client);
+  pictures->setObjectName("pictures");
+  pictures->setAutoFillBackground(true);
+  pictures_ = pictures;
+  Image1 = new QLabel(pictures);
+  Image1->setObjectName("Image1");
+  Image1->setGeometry(0, 0, 0, 0);
+  Image1->hide();
+  GIFImage1 = new TGifControl(pictures);
+  GIFImage1->setObjectName("GIFImage1");
+  GIFImage1->SetColor(kGray);
+  GIFImage1->SetAutoSize(true);
+  GIFImage1->SetAnimate(false);
+  GIFImage1->SetLoop(false);
+  GIFImage1->SetStretch(false);
+  GIFImage1->SetTile(false);
+  GIFImage1->SetCenter(false);
+  GIFImage1->SetOpaque(false);
+  GIFImage1->SetFirstImageOnly(false);
+  GIFImage1->setGeometry(0, 0, 0, 0);
+  StatusBar1 = new QStatusBar(client);
+  StatusBar1->setObjectName("StatusBar1");
+  StatusBar1->setSizeGripEnabled(false);
+  StatusBar1->showMessage(" Thank you for using Skyglass...");
+  auto* layout = new QVBoxLayout(client);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  // The menu heads the client area, under the painted caption (the form's
+  // own menu slot would put it over the caption).
+  layout->setMenuBar(MainMenu1);
+  layout->addWidget(pictures, 1);
+  layout->addWidget(StatusBar1, 0);
+  SetBackground(kNavy);
   resize(332, 316);
+}
+
+TfrmImage::~TfrmImage() {
+  // FormDestroy
+  if (GIFImage1) GIFImage1->Clear();
+}
+
+void TfrmImage::Guard(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    if (hooks.error) hooks.error(e.what());
+  }
+}
+
+void TfrmImage::SetBackground(const QColor& color) {
+  // The window's colour is what shows around the picture; the menu and the
+  // status bar keep the system colours.
+  QPalette p = pictures_->palette();
+  p.setColor(QPalette::Window, color);
+  pictures_->setPalette(p);
+}
+
+QColor TfrmImage::BackgroundColor() const { return pictures_->palette().color(QPalette::Window); }
+
+void TfrmImage::SetImageCaption(const std::string& caption) {
+  SetCaption(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+}
+
+void TfrmImage::SetAnimate(bool on) { GIFImage1->SetAnimate(on); }
+
+void TfrmImage::Layout332x316() {
+  setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+  resize(332, 316);
+  repaint();
+}
+
+void TfrmImage::ShowGifFile(const std::string& path) {
+  Image1->hide();
+  Image1->setGeometry(0, 0, 0, 0);
+  Image1->clear();
+  GIFImage1->show();
+  GIFImage1->Clear();
+  GIFImage1->move(0, 0);
+  Layout332x316();
+  GIFImage1->LoadFromFile(path);
+  GIFImage1->resize(GIFImage1->sizeHint());
+}
+
+void TfrmImage::ShowPicture(const RgbPicture& picture) {
+  GIFImage1->hide();
+  GIFImage1->setGeometry(0, 0, 0, 0);
+  Image1->move(0, 0);
+  Image1->show();
+  Layout332x316();
+  QImage image(picture.rgb.data(), picture.width, picture.height, picture.width * 3, QImage::Format_RGB888);
+  Image1->setPixmap(QPixmap::fromImage(image.copy()));
+  Image1->resize(picture.width, picture.height);
+}
+
+void TfrmImage::ShowViewer() {
+  show();
+  raise();
+  activateWindow();
+}
+
+std::optional<RgbPicture> TfrmImage::GifFirstFrame() const {
+  const QImage bitmap = GIFImage1->ToBitmap();
+  if (bitmap.isNull()) return std::nullopt;
+  const QImage rgb = bitmap.convertToFormat(QImage::Format_RGB888);
+  RgbPicture p;
+  p.width = rgb.width();
+  p.height = rgb.height();
+  p.rgb.resize(static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height) * 3);
+  for (int y = 0; y < p.height; ++y)
+    std::copy_n(rgb.constScanLine(y), static_cast<std::size_t>(p.width) * 3, &p.rgb[static_cast<std::size_t>(y) * p.width * 3]);
+  return p;
+}
+
+void TfrmImage::SetCounterLook() {
+  SetBackground(Qt::white);
+  TBorderIcons icons = BorderIcons();
+  icons.biMaximize = false;
+  SetBorderIcons(icons);
+}
+
+void TfrmImage::showEvent(QShowEvent* e) {
+  TGradientForm::showEvent(e);
+  // FormShow
+  if (hooks.minimizeMain) hooks.minimizeMain();
+}
+
+void TfrmImage::closeEvent(QCloseEvent* e) {
+  e->accept();
+  if (!closing_) FormClose();
+}
+
+void TfrmImage::FormClose() {
+  closing_ = true;
+  hide();
+  TBorderIcons icons = BorderIcons();
+  icons.biMaximize = true;
+  SetBorderIcons(icons);
+  SetBackground(kNavy);
+  GIFImage1->SetAnimate(false);
+  GIFImage1->Clear();
+  if (hooks.restoreMain) hooks.restoreMain();
+  Guard([this] { if (hooks.closed) hooks.closed(); });
+  closing_ = false;
+}
+
+void TfrmImage::mnuPrint1Click() {
+  QPrinter printer;
+  QPrintDialog dialog(&printer, this);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintTo(printer);
+}
+
+void TfrmImage::PrintTo(QPrinter& printer) {
+  const QPixmap shot = ClientArea()->grab();
+  QPainter painter;
+  if (!painter.begin(&printer)) throw Exception("Printing failed: the printer could not be opened.");
+  const QRect page = painter.viewport();
+  QSize size = shot.size();
+  size.scale(page.size(), Qt::KeepAspectRatio);
+  painter.setViewport(page.x(), page.y(), size.width(), size.height());
+  painter.setWindow(shot.rect());
+  painter.drawPixmap(0, 0, shot);
+  painter.end();
 }
 
 }  // namespace sky::ui

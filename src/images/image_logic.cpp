@@ -18,7 +18,7 @@
 #include "net/HttpClient.h"
 #include "net/request_profile.h"
 #include "settings/ini_proc.h"
-#include "settings/preferences.h"
+#include "settings/settings_names.h"
 
 namespace sky {
 
@@ -220,7 +220,7 @@ bool ImageLogic::do_wallpaper() {
 }
 
 void ImageLogic::AutoWallpaper(const std::string& value) {
-  if (value == kNA || value == kNoneChoice) return;
+  if (value == kNA || value == settings::kNone) return;
   const ImageRow* row = FindAutoWallpaperRow(value);
   if (!row) return;
   request_.SourceAddress = row->SourceAddress();

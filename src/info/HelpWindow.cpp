@@ -217,6 +217,13 @@ void launch_help() {
 }
 
 void InstallHelpKey(QWidget* window) {
+  // A window whose menu already answers F1 keeps it: a second F1 would make
+  // the key ambiguous, and then neither would fire.
+  const QKeySequence f1(QKeySequence::HelpContents);
+  for (const QAction* a : window->findChildren<QAction*>())
+    if (a->shortcuts().contains(f1)) return;
+  for (const QShortcut* s : window->findChildren<QShortcut*>())
+    if (s->key() == f1) return;
   auto* key = new QShortcut(QKeySequence::HelpContents, window);
   key->setObjectName("helpKey");
   key->setContext(Qt::WindowShortcut);

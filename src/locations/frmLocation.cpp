@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "info/HelpWindow.h"
 #include "common/fetch_gate.h"
 #include "controls/ui_font.h"
 #include "locations/catalogue.h"
@@ -158,7 +159,7 @@ void TfrmLocation::showEvent(QShowEvent* e) {
 
 void TfrmLocation::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_F1) {
-    host_.Status().SetStatus("Help is not available yet...");
+    launch_help();
     return;
   }
   // As in a dialog box: Enter presses "&Okay" (or the focused "&Cancel"),

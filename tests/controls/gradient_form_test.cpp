@@ -79,7 +79,8 @@ TEST(GradientForm, FramelessWithClientBelowCaptionAndMenu) {
   QApplication::processEvents();
   EXPECT_TRUE(f.windowFlags() & Qt::FramelessWindowHint);
   EXPECT_EQ(f.ClientArea()->size(), QSize(486, 313));
-  EXPECT_GE(f.ClientArea()->y(), f.GetCaptionRect().bottom() + 1 + bar->height());
+  EXPECT_EQ(bar->y(), f.GetCaptionRect().bottom() + 1);
+  EXPECT_EQ(f.ClientArea()->y(), bar->y() + bar->height());
   EXPECT_EQ(f.width(), 486 + 6);
   // The window manager's own caption on request; back to ours.
   f.SetUseWin98Gradient(true);

@@ -1,1 +1,183 @@
-// filled in below
+// The image viewer inside the whole program (offscreen): the picture
+// commands of the menus against the sample server, the two controls, closing,
+// the counters' look, the printout and the wallpaper bitmap read back by Qt.
+#include <QAction>
+#include <QImage>
+#include <QPrinter>
+#include <QScreen>
+#include <QStatusBar>
+#include <cstdio>
+#include <filesystem>
+
+#include "app/gui_fixture.h"
+#include "controls/GifControl.h"
+#include "fetch/sample_server.h"
+#include "images/Unit_frmImage.h"
+#include "images/bmp_writer.h"
+#include "images/image_catalogue.h"
+#include "net/HttpClient.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class ViewerTest : public skytest::GuiTest {
+ protected:
+  static void SetUpTestSuite() { server_ = new skytest::SampleServer(); }
+  static void TearDownTestSuite() { delete server_; }
+  void SetUp() override {
+    GuiTest::SetUp();
+    ASSERT_NE(server_->port(), 0);
+    setenv("XDG_CACHE_HOME", (dir_.path() + "/cache").toLocal8Bit().constData(), 1);
+    setenv("XDG_DATA_HOME", (dir_.path() + "/data").toLocal8Bit().constData(), 1);
+    Create();
+    logic().HttpClient1().Proxy = "127.0.0.1";
+    logic().HttpClient1().ProxyPort = server_->port();
+  }
+  sky::ui::TfrmImage& viewer() { return *windows->frmImage; }
+  void Click(const char* command) {
+    std::string name = command;
+    name.resize(name.size() - 5);  // without "Click"
+    QAction* a = form().findChild<QAction*>(QString::fromLatin1(name.c_str()));
+    ASSERT_NE(a, nullptr) << name;
+    a->trigger();
+  }
+  std::string Cache(const char* f) const { return (dir_.path() + "/cache/skyglass/").toStdString() + f; }
+
+  static skytest::SampleServer* server_;
+};
+skytest::SampleServer* ViewerTest::server_ = nullptr;
+
+TEST_F(ViewerTest, EveryCatalogueRowIsAMenuCommand) {
+  int found = 0;
+  for (const sky::ImageRow& row : sky::ImageCatalogue()) {
+    std::string name = row.command;
+    name.resize(name.size() - 5);
+    QAction* a = form().findChild<QAction*>(QString::fromLatin1(name.c_str()));
+    ASSERT_NE(a, nullptr) << name;
+    EXPECT_EQ(a->text().toStdString(), row.caption);
+    ++found;
+  }
+  EXPECT_EQ(found, 56);
+}
+
+TEST_F(ViewerTest, GifThenJpegInTheirControlsAndCloseDeletesTheFile) {
+  Click("mnuUSRadarTexasAMClick");
+  ASSERT_TRUE(viewer().isVisible());
+  EXPECT_EQ(viewer().size(), QSize(332, 316));
+  EXPECT_EQ(viewer().Caption().toStdString(), "Skyglass - US Radar Image - Texas A&&M University");
+  EXPECT_TRUE(viewer().GIFImage1->isVisible());
+  EXPECT_EQ(viewer().GIFImage1->pos(), QPoint(0, 0));
+  EXPECT_EQ(viewer().GIFImage1->PictureSize(), QSize(640, 480));
+  EXPECT_FALSE(viewer().Image1->isVisible());
+  EXPECT_EQ(viewer().Image1->size(), QSize(0, 0));
+  EXPECT_TRUE(fs::exists(Cache("MDR.GIF")));
+
+  Click("mnuCamColoradoPikesPeak1Click");
+  EXPECT_EQ(viewer().Caption().toStdString(), "Skyglass - Weather Cam - Pikes Peak, Colorado");
+  EXPECT_FALSE(viewer().GIFImage1->isVisible());
+  EXPECT_EQ(viewer().GIFImage1->size(), QSize(0, 0));
+  EXPECT_TRUE(viewer().Image1->isVisible());
+  EXPECT_EQ(viewer().Image1->geometry(), QRect(0, 0, 320, 240));
+  EXPECT_EQ(viewer().size(), QSize(332, 316));
+
+  viewer().mnuClose1->trigger();
+  EXPECT_FALSE(viewer().isVisible());
+  EXPECT_FALSE(fs::exists(Cache("cam.jpg")));
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ViewerTest, StormWatchAnimatesUntilClosed) {
+  Click("mnuUSStormWatch1Click");
+  ASSERT_TRUE(viewer().isVisible());
+  EXPECT_TRUE(viewer().GIFImage1->Animate());
+  EXPECT_EQ(viewer().GIFImage1->FrameCount(), 6);
+  ASSERT_TRUE(skytest::WaitFor([&] { return viewer().GIFImage1->CurrentFrame() > 1; }, 5000));
+  viewer().close();
+  EXPECT_FALSE(viewer().GIFImage1->Animate());
+  EXPECT_FALSE(viewer().GIFImage1->HasPicture());
+  EXPECT_FALSE(fs::exists(Cache("SWUS2D.gif")));
+}
+
+TEST_F(ViewerTest, CloseRestoresTheNavyBackgroundAndTheMaximizeButton) {
+  viewer().SetCounterLook();
+  EXPECT_FALSE(viewer().BorderIcons().biMaximize);
+  EXPECT_EQ(viewer().BackgroundColor(), QColor(Qt::white));
+  viewer().FormClose();
+  EXPECT_TRUE(viewer().BorderIcons().biMaximize);
+  EXPECT_EQ(viewer().BackgroundColor(), QColor(0, 0, 128));
+  EXPECT_EQ(viewer().StatusBar1->currentMessage().toStdString(), " Thank you for using Skyglass...");
+}
+
+TEST_F(ViewerTest, PrintsTheClientAreaOnOnePage) {
+  Click("mnuCamTexasAustin1Click");
+  const QString pdf = dir_.path() + "/viewer.pdf";
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(pdf);
+  viewer().PrintTo(printer);
+  ASSERT_TRUE(fs::exists(pdf.toStdString()));
+  std::FILE* p = popen(("pdfinfo '" + pdf.toStdString() + "' 2>/dev/null; pdfimages -list '" + pdf.toStdString() +
+                        "' 2>/dev/null")
+                           .c_str(),
+                       "r");
+  ASSERT_NE(p, nullptr);
+  std::string out;
+  char buf[4096];
+  std::size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+  pclose(p);
+  if (out.empty()) GTEST_SKIP() << "pdfinfo (poppler-utils) is missing";
+  const std::size_t pages = out.find("Pages:");
+  ASSERT_NE(pages, std::string::npos) << out;
+  EXPECT_EQ(out.substr(out.find_first_not_of(' ', pages + 6), 2), "1\n") << out;
+  EXPECT_NE(out.find(" image "), std::string::npos) << out;
+}
+
+TEST_F(ViewerTest, WallpaperBitmapReadsBackPixelForPixel) {
+  // An odd width, so that every row carries padding.
+  sky::RgbPicture pic;
+  pic.width = 5;
+  pic.height = 3;
+  for (int i = 0; i < 15; ++i) {
+    pic.rgb.push_back(static_cast<std::uint8_t>(i * 17));
+    pic.rgb.push_back(static_cast<std::uint8_t>(255 - i * 9));
+    pic.rgb.push_back(static_cast<std::uint8_t>(i * 5 + 1));
+  }
+  const std::string bmp = (dir_.path() + "/odd.bmp").toStdString();
+  ASSERT_TRUE(sky::WriteBmpFile(pic, bmp));
+  QImage back(QString::fromStdString(bmp), "BMP");
+  ASSERT_FALSE(back.isNull());
+  ASSERT_EQ(back.size(), QSize(5, 3));
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 5; ++x) {
+      const std::uint8_t* p = pic.Pixel(x, y);
+      EXPECT_EQ(back.pixel(x, y), qRgb(p[0], p[1], p[2])) << x << "," << y;
+    }
+
+  // "Save As Wallpaper" on a radar GIF: the first frame, as the control has it.
+  Click("mnuUSRadarYahooClick");
+  viewer().mnuSaveAsWallpaper1->trigger();
+  const QString wallpaper = dir_.path() + "/data/skyglass/skyglass.bmp";
+  QImage written(wallpaper, "BMP");
+  ASSERT_FALSE(written.isNull());
+  EXPECT_EQ(written.convertToFormat(QImage::Format_RGB32),
+            viewer().GIFImage1->ToBitmap().convertToFormat(QImage::Format_RGB32));
+}
+
+// Under Xvfb (SKYGLASS_SHOT_DIR set): pictures of the screen with the viewer
+// showing a radar picture and a camera picture.
+TEST_F(ViewerTest, Screenshots) {
+  const char* dir = std::getenv("SKYGLASS_SHOT_DIR");
+  if (!dir) GTEST_SKIP() << "only under a display (SKYGLASS_SHOT_DIR)";
+  for (auto [command, file] : {std::pair{"mnuUSRadarPurdueClick", "viewer-radar.png"},
+                               std::pair{"mnuCamCaliforniaYosemite1Click", "viewer-camera.png"}}) {
+    Click(command);
+    viewer().move(20, 20);
+    skytest::WaitFor([] { return false; }, 800);
+    const QPixmap shot = viewer().screen()->grabWindow(0, 0, 0, 400, 380);
+    EXPECT_TRUE(shot.save(QString(dir) + "/" + file));
+  }
+}
+
+}  // namespace

@@ -371,6 +371,15 @@ Look LookOf(const ImageRow& row) {
   return {PictureKind::Camera, 320, 240};
 }
 
+// The camera's view: 0 a city skyline, 1 water, 2 mountains (the low bits
+// of the seed pick the scene in DrawCamera).
+std::uint32_t CameraScene(const std::string& file) {
+  static const std::set<std::string> city = {"camera80.jpg", "wxcam.jpg", "hollysm.jpg", "roof_cam.jpg", "tower.jpg",
+                                             "arch_backup.jpg", "skycam.jpg", "view.gif", "view11.jpg", "recent0.jpg"};
+  static const std::set<std::string> water = {"sugarpine.jpg", "falls.jpg", "m6.jpg", "last.md.jpeg", "chan6.gif"};
+  return city.count(file) ? 0u : water.count(file) ? 1u : 2u;
+}
+
 bool IsGif(const std::string& file) {
   return file.size() > 4 && (file.ends_with(".gif") || file.ends_with(".GIF"));
 }
@@ -398,6 +407,7 @@ class PictureSite : public Site {
     const std::int64_t hour = request.now / 3600 - extra;
     std::uint32_t seed = static_cast<std::uint32_t>(hour);
     for (char ch : path) seed = seed * 131 + static_cast<unsigned char>(ch);
+    if (row->group == ImageGroup::Camera) seed = (seed & ~3u) | CameraScene(row->file);
     reply.body = Render(*row, path, seed, path == "/radar/rad_comp.gif" && options_.smallPurdueRadar);
     reply.content_type = IsGif(row->file) ? "image/gif" : "image/jpeg";
     return reply;
