@@ -1,5 +1,6 @@
 #include "images/jpeg_loader.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <fstream>
@@ -122,16 +123,20 @@ JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecod
   const JDIMENSION w = cinfo.output_width;
   const JDIMENSION h = cinfo.output_height;
   out.resize(std::size_t{w} * h * 3);
-  row.resize(std::size_t{w} * static_cast<std::size_t>(cinfo.output_components));
+  if (cmyk) row.resize(std::size_t{w} * 4);
   while (cinfo.output_scanline < h) {
-    JSAMPROW rows[1] = {row.data()};
     const JDIMENSION y = cinfo.output_scanline;
-    if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
-    std::uint8_t* dst = &out[std::size_t{y} * w * 3];
-    if (cmyk)
-      CmykRowToRgb(row.data(), dst, w, inverted);
-    else
-      std::copy(row.begin(), row.begin() + static_cast<std::ptrdiff_t>(std::size_t{w} * 3), dst);
+    if (cmyk) {
+      JSAMPROW rows[1] = {row.data()};
+      if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
+      CmykRowToRgb(row.data(), &out[std::size_t{y} * w * 3], w, inverted);
+    } else {
+      // Straight into the picture, as many rows as libjpeg hands out at once.
+      JSAMPROW rows[4];
+      const JDIMENSION n = std::min<JDIMENSION>(4, h - y);
+      for (JDIMENSION i = 0; i < n; ++i) rows[i] = &out[std::size_t{y + i} * w * 3];
+      if (jpeg_read_scanlines(&cinfo, rows, n) == 0) break;
+    }
   }
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
