@@ -27,16 +27,6 @@ std::function<void()>& HookSlot() {
   return hook;
 }
 
-std::mutex& ResolverMutex() {
-  static std::mutex m;
-  return m;
-}
-
-TResolver& ResolverSlot() {
-  static TResolver r;
-  return r;
-}
-
 constexpr std::size_t kChunk = 16383;
 constexpr int kChunksPerPass = 64;
 // After the announced length has arrived, how long a capture still waits for
@@ -66,65 +56,6 @@ class CloseGrace {
   std::chrono::steady_clock::time_point start_;
 };
 
-struct ErrorRow {
-  int no;
-  const char* text;
-};
-
-constexpr ErrorRow kErrors[] = {
-    {10004, "Interrupted system call"},
-    {10009, "Bad file number"},
-    {10013, "Permission denied"},
-    {10014, "Bad address"},
-    {10022, "Invalid argument"},
-    {10024, "Too many open files"},
-    {10035, "Operation would block"},
-    {10036, "Operation now in progress"},
-    {10037, "Operation already in progress"},
-    {10038, "Socket operation on non-socket"},
-    {10039, "Destination address required"},
-    {10040, "Message too long"},
-    {10041, "Wrong protocol type for socket"},
-    {10042, "Bad protocol option"},
-    {10043, "Protocol not supported"},
-    {10044, "Socket type not supported"},
-    {10045, "Operation not supported on socket"},
-    {10046, "Protocol family not supported"},
-    {10047, "Address family not supported by protocol family"},
-    {10048, "Address already in use"},
-    {10049, "Can't assign requested address"},
-    {10050, "Network is down"},
-    {10051, "Network is unreachable"},
-    {10052, "Network dropped connection or reset"},
-    {10053, "Software caused connection abort"},
-    {10054, "Connection reset by peer"},
-    {10055, "No buffer space available"},
-    {10056, "Socket is already connected"},
-    {10057, "Socket is not connected"},
-    {10058, "Can't send after socket shutdown"},
-    {10059, "Too many references, can't splice"},
-    {10060, "Connection timed out"},
-    {10061, "Connection refused"},
-    {10062, "Too many levels of symbolic links"},
-    {10063, "File name too long"},
-    {10064, "Host is down"},
-    {10065, "No route to Host"},
-    {10066, "Directory not empty"},
-    {10067, "Too many processes"},
-    {10068, "Too many users"},
-    {10069, "Disc quota exceeded"},
-    {10070, "Stale NFS file handle"},
-    {10071, "Too many levels of remote in path"},
-    {10091, "Network subsystem is unavailable"},
-    {10092, "Incompatible version of WINSOCK.DLL"},
-    {10093, "Successful WSAStartup not yet performed"},
-    {11001, "Host not found"},
-    {11002, "Non-Authoritative Host not found"},
-    {11003, "Non-Recoverable error: FORMERR, REFUSED, NOTIMP"},
-    {11004, "Valid name, no data record of requested type"},
-    {0, "Unrecognized error code"},
-};
-
 bool IsTransientConnectError(int err) {
   return err == ECONNREFUSED || err == ENETUNREACH || err == EHOSTUNREACH || err == ETIMEDOUT ||
          err == EADDRNOTAVAIL || err == ECONNRESET || err == EAFNOSUPPORT;
@@ -136,32 +67,6 @@ void SetPort(TSockAddress& a, int port) {
     reinterpret_cast<sockaddr_in*>(&a.addr)->sin_port = p;
   else if (a.addr.ss_family == AF_INET6)
     reinterpret_cast<sockaddr_in6*>(&a.addr)->sin6_port = p;
-}
-
-// A literal address needs no lookup: a dotted IPv4 address (in every form
-// inet_aton accepts) or an IPv6 address.
-bool LiteralAddress(const std::string& name, TSockAddress& out) {
-  in_addr v4{};
-  if (inet_aton(name.c_str(), &v4) != 0) {
-    auto* sin = reinterpret_cast<sockaddr_in*>(&out.addr);
-    sin->sin_family = AF_INET;
-    sin->sin_addr = v4;
-    out.len = sizeof(sockaddr_in);
-    return true;
-  }
-  in6_addr v6{};
-  if (inet_pton(AF_INET6, name.c_str(), &v6) == 1) {
-    auto* sin6 = reinterpret_cast<sockaddr_in6*>(&out.addr);
-    sin6->sin6_family = AF_INET6;
-    sin6->sin6_addr = v6;
-    out.len = sizeof(sockaddr_in6);
-    return true;
-  }
-  return false;
-}
-
-bool IsNullAddress(const TSockAddress& a) {
-  return a.addr.ss_family == AF_INET && reinterpret_cast<const sockaddr_in*>(&a.addr)->sin_addr.s_addr == 0;
 }
 
 // A big reply buffer is filled once, front to back: huge pages spare the
@@ -179,143 +84,6 @@ void AdviseLargeBuffer(char* data, std::size_t size) {
 void SetMessagePumpHook(std::function<void()> hook) { HookSlot() = std::move(hook); }
 const std::function<void()>& MessagePumpHook() { return HookSlot(); }
 
-void SetResolver(TResolver resolver) {
-  std::lock_guard<std::mutex> lock(ResolverMutex());
-  ResolverSlot() = std::move(resolver);
-}
-
-std::vector<TSockAddress> DefaultResolve(const std::string& name, int& error) {
-  addrinfo hints{};
-  hints.ai_family = AF_UNSPEC;
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_flags = AI_ADDRCONFIG;
-  addrinfo* res = nullptr;
-  int rc = getaddrinfo(name.c_str(), nullptr, &hints, &res);
-  std::vector<TSockAddress> out;
-  if (rc != 0) {
-    switch (rc) {
-      case EAI_AGAIN: error = 11002; break;
-      case EAI_FAIL: error = 11003; break;
-#ifdef EAI_NODATA
-      case EAI_NODATA: error = 11004; break;
-#endif
-      default: error = 11001; break;
-    }
-    return out;
-  }
-  for (addrinfo* p = res; p; p = p->ai_next) {
-    if (p->ai_family != AF_INET && p->ai_family != AF_INET6) continue;
-    if (p->ai_addrlen > sizeof(sockaddr_storage)) continue;
-    TSockAddress a;
-    std::memcpy(&a.addr, p->ai_addr, p->ai_addrlen);
-    a.len = p->ai_addrlen;
-    out.push_back(a);
-  }
-  freeaddrinfo(res);
-  error = out.empty() ? 11004 : 0;
-  return out;
-}
-
-int SocketErrorFromErrno(int err) {
-  switch (err) {
-    case 0: return 0;
-    case EINTR: return 10004;
-    case EBADF: return 10009;
-    case EACCES: case EPERM: return 10013;
-    case EFAULT: return 10014;
-    case EINVAL: return 10022;
-    case EMFILE: case ENFILE: return 10024;
-    case EAGAIN: return 10035;
-    case EINPROGRESS: return 10036;
-    case EALREADY: return 10037;
-    case ENOTSOCK: return 10038;
-    case EDESTADDRREQ: return 10039;
-    case EMSGSIZE: return 10040;
-    case EPROTOTYPE: return 10041;
-    case ENOPROTOOPT: return 10042;
-    case EPROTONOSUPPORT: return 10043;
-    case ESOCKTNOSUPPORT: return 10044;
-    case EOPNOTSUPP: return 10045;
-    case EPFNOSUPPORT: return 10046;
-    case EAFNOSUPPORT: return 10047;
-    case EADDRINUSE: return 10048;
-    case EADDRNOTAVAIL: return 10049;
-    case ENETDOWN: return 10050;
-    case ENETUNREACH: return 10051;
-    case ENETRESET: return 10052;
-    case ECONNABORTED: return 10053;
-    case ECONNRESET: return 10054;
-    case ENOBUFS: case ENOMEM: return 10055;
-    case EISCONN: return 10056;
-    case ENOTCONN: return 10057;
-    case ESHUTDOWN: case EPIPE: return 10058;
-    case ETOOMANYREFS: return 10059;
-    case ETIMEDOUT: return 10060;
-    case ECONNREFUSED: return 10061;
-    case ELOOP: return 10062;
-    case ENAMETOOLONG: return 10063;
-    case EHOSTDOWN: return 10064;
-    case EHOSTUNREACH: return 10065;
-    case ENOTEMPTY: return 10066;
-    case EUSERS: return 10068;
-    case EDQUOT: return 10069;
-    case ESTALE: return 10070;
-    case EREMOTE: return 10071;
-    default: return err;
-  }
-}
-
-std::string SocketErrorText(int errorNo) {
-  if (errorNo == 0) return {};
-  for (const auto& row : kErrors)
-    if (row.no == errorNo) return std::to_string(errorNo) + ":" + row.text;
-  return "Unknown Error No. " + std::to_string(errorNo);
-}
-
-// ---------------------------------------------------------------- timer
-
-void TThreadTimer::SetInterval(unsigned ms) {
-  interval_ = ms;
-  Restart();
-}
-
-void TThreadTimer::SetEnabled(bool on) {
-  enabled_ = on;
-  Restart();
-}
-
-void TThreadTimer::Restart() {
-  due_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval_);
-}
-
-long TThreadTimer::Check() {
-  if (!enabled_ || interval_ == 0 || !OnTimer) return -1;
-  auto now = std::chrono::steady_clock::now();
-  if (now >= due_) {
-    due_ = now + std::chrono::milliseconds(interval_);
-    OnTimer(this);
-    if (!enabled_ || interval_ == 0) return -1;
-    now = std::chrono::steady_clock::now();
-  }
-  return static_cast<long>(std::chrono::duration_cast<std::chrono::milliseconds>(due_ - now).count());
-}
-
-// ---------------------------------------------------------------- lookup
-
-// Shared between the owner and the worker that runs the lookup, so whichever
-// lets go last frees it: a late result after a cancel, a time-out or the
-// client's destruction lands here and is dropped.
-struct LookupJob {
-  std::mutex m;
-  bool done = false;
-  int error = 0;
-  std::vector<TSockAddress> result;
-  int pipe[2] = {-1, -1};
-  ~LookupJob() {
-    if (pipe[0] >= 0) ::close(pipe[0]);
-    if (pipe[1] >= 0) ::close(pipe[1]);
-  }
-};
 
 // ---------------------------------------------------------------- client
 
@@ -357,7 +125,7 @@ std::string TSockClient::ErrorText(int errorNo) {
 void TSockClient::CheckSocketError(int err) {
   ReportStatus(16, "Checking Error In Error Manager");
   lastErrorNo_ = SocketErrorFromErrno(err);
-  if (lastErrorNo_ == 10035) return;
+  if (lastErrorNo_ == sockerr::WouldBlock) return;
   std::string text = ErrorText(lastErrorNo_);
   if (OnSocketError) OnSocketError(this, lastErrorNo_, text);
   throw ESockError(text);
@@ -370,6 +138,7 @@ void TSockClient::Dispatch(const TSockNotify& e) {
   try {
     e(this);
   } catch (...) {
+    // The handler's failure is its own; the step goes on.
   }
 }
 
@@ -511,11 +280,15 @@ void TSockClient::Pass(WaitKind kind) {
   try {
     timer_.Check();
   } catch (...) {
+    // A wait pass must finish: the timer's handler only raises flags the
+    // wait loops read.
   }
   if (const auto& hook = MessagePumpHook()) {
     try {
       hook();
     } catch (...) {
+      // The owner's event handling reports its own errors; it must not
+      // unwind through the socket's state half-way through a pass.
     }
   }
 }
@@ -575,6 +348,7 @@ void TSockClient::CloseOnSocketError(int err) {
     try {
       OnSocketError(this, lastErrorNo_, text);
     } catch (...) {
+      // The socket is closed below all the same.
     }
   }
   CloseByPeer();
@@ -585,6 +359,8 @@ void TSockClient::CloseByPeer() {
   try {
     CloseSocket(true);
   } catch (...) {
+    // Closing runs inside a wait pass; an OnDisconnect handler's failure
+    // must not leave the socket half closed.
   }
 }
 
@@ -671,12 +447,7 @@ void TSockClient::ResolveHost() {
   auto job = std::make_shared<LookupJob>();
   bool started = false;
   if (!name.empty() && ::pipe2(job->pipe, O_CLOEXEC | O_NONBLOCK) == 0) {
-    TResolver resolver;
-    {
-      std::lock_guard<std::mutex> lock(ResolverMutex());
-      resolver = ResolverSlot();
-    }
-    if (!resolver) resolver = DefaultResolve;
+    TResolver resolver = CurrentResolver();
     try {
       std::thread([job, resolver, name] {
         int err = 0;
@@ -684,9 +455,9 @@ void TSockClient::ResolveHost() {
         try {
           r = resolver(name, err);
         } catch (...) {
-          err = 11001;
+          err = sockerr::HostNotFound;
         }
-        if (r.empty() && err == 0) err = 11001;
+        if (r.empty() && err == 0) err = sockerr::HostNotFound;
         {
           std::lock_guard<std::mutex> lock(job->m);
           job->result = std::move(r);
@@ -698,6 +469,7 @@ void TSockClient::ResolveHost() {
       }).detach();
       started = true;
     } catch (...) {
+      // No thread to be had: the lookup fails below as a host not found.
     }
   }
   if (started) {
@@ -706,7 +478,7 @@ void TSockClient::ResolveHost() {
     lookup_.reset();
   } else {
     lookupDone_ = true;
-    lastErrorNo_ = 11001;
+    lastErrorNo_ = sockerr::HostNotFound;
   }
   StopTimer();
   if (timedOut_) throw ESockError("Host Lookup Timed Out");
@@ -780,6 +552,7 @@ void TSockClient::FinishConnect() {
     try {
       if (StartConnect(addressIndex_)) return;
     } catch (...) {
+      // This address cannot be tried; the next one may.
     }
   }
   asyncOk_ = false;
@@ -808,8 +581,10 @@ void TSockClient::ConnectKeepingCancel() {
   for (;;) {
     try {
       ResolveHost();
-    } catch (const ESockError& e) {
-      if (e.Message() == "Host Lookup Timed Out" || e.Message() == "Host Lookup Canceled") throw;
+    } catch (const ESockError&) {
+      // A lookup that timed out or was cancelled ends the connect; one that
+      // failed may still be handled by OnInvalidHost.
+      if (timedOut_ || cancel_) throw;
       addresses_.clear();
     }
     if (!addresses_.empty()) break;
@@ -826,7 +601,7 @@ void TSockClient::ConnectKeepingCancel() {
   int port = Proxy.empty() ? Port : ProxyPort;
   // A port the address cannot carry must not wrap round to another one.
   if (port < 0 || port > 65535) {
-    lastErrorNo_ = 10022;
+    lastErrorNo_ = sockerr::Inval;
     throw ESockError(ErrorText(lastErrorNo_));
   }
   for (auto& a : addresses_) SetPort(a, port);

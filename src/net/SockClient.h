@@ -20,6 +20,9 @@
 #include <vector>
 
 #include "net/Exceptions.h"
+#include "net/resolver.h"
+#include "net/socket_errors.h"
+#include "net/thread_timer.h"
 
 namespace sky {
 
@@ -28,57 +31,12 @@ namespace sky {
 void SetMessagePumpHook(std::function<void()> hook);
 const std::function<void()>& MessagePumpHook();
 
-// One resolved address of a host.
-struct TSockAddress {
-  sockaddr_storage addr{};
-  socklen_t len = 0;
-};
-
-// Name lookup used by every socket: the addresses of `name` in the order to
-// try them, or an empty list with a socket error number (11001...) in
-// `error`. Runs on a worker thread. The default calls getaddrinfo; tests
-// replace it to stand in for slow or failing name servers.
-using TResolver = std::function<std::vector<TSockAddress>(const std::string& name, int& error)>;
-void SetResolver(TResolver resolver);  // empty: back to the default
-std::vector<TSockAddress> DefaultResolve(const std::string& name, int& error);
-
-// The socket error number (the Windows Sockets numbering the messages use)
-// for an errno value.
-int SocketErrorFromErrno(int err);
-// "" for 0; number + ":" + text for a known number; else "Unknown Error No. " + number.
-std::string SocketErrorText(int errorNo);
-
-// A timer delivered on the owner thread: the waits of TSockClient check it
-// between their polls. Setting Enabled or Interval restarts it.
-class TThreadTimer {
- public:
-  using TNotify = std::function<void(TThreadTimer* Sender)>;
-
-  unsigned Interval() const { return interval_; }
-  void SetInterval(unsigned ms);
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool on);
-  TNotify OnTimer;
-
-  // Fires OnTimer when due. Returns the milliseconds to the next tick, or -1
-  // when the timer is not running.
-  long Check();
-
- private:
-  void Restart();
-  unsigned interval_ = 1000;
-  bool enabled_ = true;
-  std::chrono::steady_clock::time_point due_{};
-};
-
 class TSockClient;
 using TSockNotify = std::function<void(TSockClient* Sender)>;
 using THandlerEvent = std::function<void(bool& Handled)>;
 using TOnHostResolved = std::function<void(TSockClient* Sender)>;
 using TOnStatus = std::function<void(TSockClient* Sender, const std::string& Status)>;
 using TOnSocketError = std::function<void(TSockClient* Sender, int ErrorNo, const std::string& Text)>;
-
-struct LookupJob;
 
 class TSockClient {
  public:
