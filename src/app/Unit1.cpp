@@ -251,7 +251,6 @@ void TForm1::RunRequest(const std::function<void()>& request) {
   Guarded(request);
 }
 
-void TForm1::NotYet() { SetStatus("This command is not available yet..."); }
 
 void TForm1::BuildMenus() {
   QMenuBar* bar = menuBar();
@@ -259,10 +258,11 @@ void TForm1::BuildMenus() {
   // Narrow items, so that all six menus fit the 322-pixel window.
   bar->setStyleSheet("QMenuBar::item { padding: 2px 3px; }");
   bar->setFont(SansFont(11));
-  auto later = [this](QMenu* m, const char* caption, const char* name = nullptr) {
+  // Items whose commands belong to other windows; the program start binds
+  // them by name (BindCommand).
+  auto item = [](QMenu* m, const char* caption, const char* name) {
     QAction* a = m->addAction(QString::fromLatin1(caption));
-    if (name) a->setObjectName(name);
-    connect(a, &QAction::triggered, this, &TForm1::NotYet);
+    a->setObjectName(name);
     return a;
   };
 
@@ -270,10 +270,10 @@ void TForm1::BuildMenus() {
   QMenu* options = bar->addMenu("&Options");
   options->setObjectName("mnuOptions");
   QMenu* prefs = options->addMenu("&Preferences");
-  later(prefs, "&General Preferences...", "mnuGeneralPreferences1");
-  later(prefs, "&Label Color", "mnuMainLabelColor1");
-  later(prefs, "Label &Font Color", "mnuMainLabelFontColor1");
-  later(prefs, "Stats &Font Color", "mnuStatsFontColor1");
+  item(prefs, "&General Preferences...", "mnuGeneralPreferences1");
+  item(prefs, "&Label Color", "mnuMainLabelColor1");
+  item(prefs, "Label &Font Color", "mnuMainLabelFontColor1");
+  item(prefs, "Stats &Font Color", "mnuStatsFontColor1");
   mnuMinimize = options->addAction("&Minimize to tray");
   mnuMinimize->setObjectName("mnuMinimize");
   connect(mnuMinimize, &QAction::triggered, this, [this] { tray->SetAppVisible(false); });
@@ -353,8 +353,8 @@ void TForm1::BuildMenus() {
   forecast(info, "&Special Weather Statements (NWS)", "mnuSpecialWeatherStatementsNWS1", "sw");
   forecast(info, "&Warnings and Advisories (NWS)", "mnuWarningsAdvisories", "w");
   info->addSeparator();
-  later(info, "Current World Population...", "mnuCurrWorldPop1");
-  later(info, "Current US Population...", "mnuCurrentUSPopulation1");
+  item(info, "Current World Population...", "mnuCurrWorldPop1");
+  item(info, "Current US Population...", "mnuCurrentUSPopulation1");
   QMenu* census = info->addMenu("Census Information");
   forecast(census, "Detail by US State...", "mnuDetailbyUSState1", "s1");
   forecast(census, "Detail by US Zip...", "mnuDetailbyUSZip1", "s2");
@@ -364,10 +364,10 @@ void TForm1::BuildMenus() {
   // &Help
   QMenu* help = bar->addMenu("&Help");
   help->setObjectName("mnuHelp");
-  later(help, "Help &Contents (F1)", "mnuHelpContents");
+  item(help, "Help &Contents (F1)", "mnuHelpContents");
   help->addSeparator();
-  later(help, "&About Skyglass...", "mnuAbout");
-  later(help, "Check Version #...", "CheckforUpdate1");
+  item(help, "&About Skyglass...", "mnuAbout");
+  item(help, "Check Version #...", "CheckforUpdate1");
 
   // Tray menus.
   pmnRight = new QMenu(this);

@@ -182,7 +182,6 @@ class TForm1 : public QMainWindow,
   void timer_startupTimer();
   void Timer1Timer();
   void minimize_logic();
-  void NotYet();
   void AddImageCommands(QMenu* menu, const char* menuName);
   bool CallGetTheStats();
 

@@ -282,6 +282,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
   WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);
   w.frmForecast->hooks.help = [] { launch_help(); };
+  WirePopulationCounters(*w.Form1, w.program->images, *w.frmImage);
   for (QWidget* window : {static_cast<QWidget*>(w.frmLocation), static_cast<QWidget*>(w.frmForecast),
                           static_cast<QWidget*>(w.frmImage)})
     InstallHelpKey(window);

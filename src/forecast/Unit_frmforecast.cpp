@@ -218,10 +218,7 @@ void TfrmForecast::mnubgColorClick() {
 }
 
 void TfrmForecast::mnuHelpClick() {
-  if (hooks.help)
-    hooks.help();
-  else
-    SetStatus("Help is not available yet...");
+  if (hooks.help) hooks.help();
 }
 
 void TfrmForecast::mnuPrintClick() {

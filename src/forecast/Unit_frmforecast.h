@@ -32,7 +32,7 @@ struct ForecastHooks {
   std::function<void()> abort;
   std::function<void()> minimizeMain;
   std::function<void()> restoreMain;
-  // The help manual at its contents; unset: a status text says so.
+  // The help manual at its contents.
   std::function<void()> help;
   std::function<void(const std::string& text)> showError;
 };

@@ -4,7 +4,10 @@
 
 #include "app/Unit1.h"
 #include "app/main_logic.h"
+#include "common/hosts.h"
 #include "controls/ColorDialog.h"
+#include "images/Unit_frmImage.h"
+#include "images/image_logic.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
 #include "info/info_links.h"
@@ -24,6 +27,23 @@ void CheckforUpdate1Click(TForm1& form, MainLogic& logic) {
   form.Repaint();
   // The success flag is shared with the picture downloads: none is pending now.
   logic.State().SuccessFlag.clear();
+}
+
+void ShowPopulationCounter(const PopulationCounter& counter, ImageLogic& images, TfrmImage& viewer) {
+  images.SetRequest(std::string("http://") + hosts::kCensus + counter.path, counter.localFile);
+  viewer.SetImageCaption(counter.caption);
+  viewer.SetCounterLook();
+  images.do_image();
+}
+
+void WirePopulationCounters(TForm1& form, ImageLogic& images, TfrmImage& viewer) {
+  auto command = [&form, &images, &viewer](const PopulationCounter& counter) {
+    return [&form, &images, &viewer, &counter] {
+      form.RunRequest([&] { ShowPopulationCounter(counter, images, viewer); });
+    };
+  };
+  form.BindCommand("mnuCurrWorldPop1", command(kWorldPopulation));
+  form.BindCommand("mnuCurrentUSPopulation1", command(kUsPopulation));
 }
 
 void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout& about) {

@@ -4,6 +4,8 @@
 
 namespace sky {
 class MainLogic;
+class ImageLogic;
+struct PopulationCounter;
 }
 
 namespace sky::ui {
@@ -11,8 +13,14 @@ namespace sky::ui {
 class TForm1;
 class TfrmPref;
 class TfrmAbout;
+class TfrmImage;
 
 void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout& about);
+
+// The two population counters: the census clock picture in the viewer, on
+// white and without the maximise button.
+void WirePopulationCounters(TForm1& form, ImageLogic& images, TfrmImage& viewer);
+void ShowPopulationCounter(const PopulationCounter& counter, ImageLogic& images, TfrmImage& viewer);
 
 // "Check Version #...": the version check through the main window's client
 // (turned away while another request runs), its box and the closing status.

@@ -91,6 +91,8 @@ TSockClient::TSockClient() {
   ReportStatus(8, "Create");
   timer_.SetEnabled(false);
   timer_.OnTimer = [this](TThreadTimer*) { TimerFired(); };
+  StartRequestClock();
+  StartPeriod();
   ReportStatus(8, "Initializing Winsock");
   rlimit rl{};
   long maxSockets = getrlimit(RLIMIT_NOFILE, &rl) == 0 ? static_cast<long>(rl.rlim_cur) : 1024;

@@ -217,4 +217,19 @@ TEST_F(InfoGui, VersionCheckThroughTheProxy) {
   EXPECT_EQ(form().Status(), "Thank you for using Skyglass...");
 }
 
+TEST_F(InfoGui, PopulationCounterInTheViewerOnWhite) {
+  SampleServer server;
+  ASSERT_GT(server.port(), 0);
+  UseProxy(server.port());
+  setenv("XDG_CACHE_HOME", dir_.path().toLocal8Bit().constData(), 1);
+  ShowMain();
+  Trigger("mnuCurrWorldPop1");
+  sky::ui::TfrmImage& viewer = *windows->frmImage;
+  EXPECT_TRUE(viewer.isVisible());
+  EXPECT_EQ(viewer.windowTitle(), "Skyglass - Current World Population");
+  EXPECT_EQ(viewer.BackgroundColor(), QColor(Qt::white));
+  EXPECT_FALSE(viewer.BorderIcons().biMaximize);
+  viewer.FormClose();
+}
+
 }  // namespace
