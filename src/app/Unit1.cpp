@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QKeySequence>
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <exception>
 #include <map>
+#include <vector>
 
 #include "app/app_info.h"
 #include "common/convert.h"
@@ -104,6 +106,125 @@ const ValueRow kValues[12] = {
     {"lblMoonSet2", {80, 220, 97, 17}, 12, false, ""},
     {"lblWindChill2", {224, 92, 81, 17}, 13, true, "n/a"},
     {"lblHeatIndex2", {224, 132, 81, 17}, 13, true, "n/a"},
+};
+
+}  // namespace
+
+// --- the menus --------------------------------------------------------------
+
+enum class MenuStep {
+  Open,         // a menu: on the bar, inside the open one, or a popup of its own
+  Close,        // back to the menu around it
+  Command,      // a command
+  Separator,
+  PresetSlots,  // the hidden preset items, filled by SetPresetItem
+  Pictures,     // the picture catalogue's rows for the menu named by `kind`
+};
+
+enum class MenuDoes {
+  Bound,        // its window binds it by name at the program start (BindCommand)
+  GuardedHook,  // calls `hook`; an error goes to the standard error box
+  Hook,         // calls `hook`
+  Forecast,     // shows the forecast window for retrieval `kind`
+  ShowWindow,
+  HideWindow,
+  Exit,
+};
+
+struct MenuRow {
+  MenuStep step;
+  const char* caption;   // with its access key; a top-level menu without one is a popup
+  const char* name;      // object name
+  const char* shortcut;  // key sequence, or none
+  MenuDoes does;
+  std::function<void()> MainHooks::*hook;
+  const char* kind;
+};
+
+namespace {
+
+using enum MenuStep;
+using enum MenuDoes;
+
+constexpr MenuRow Menu(const char* caption, const char* name = nullptr) {
+  return {Open, caption, name, nullptr, Bound, nullptr, nullptr};
+}
+constexpr MenuRow End() { return {Close, nullptr, nullptr, nullptr, Bound, nullptr, nullptr}; }
+constexpr MenuRow Line() { return {Separator, nullptr, nullptr, nullptr, Bound, nullptr, nullptr}; }
+constexpr MenuRow Item(const char* caption, const char* name, const char* shortcut, MenuDoes does,
+                       std::function<void()> MainHooks::*hook = nullptr) {
+  return {MenuStep::Command, caption, name, shortcut, does, hook, nullptr};
+}
+constexpr MenuRow ForecastItem(const char* caption, const char* name, const char* kind) {
+  return {MenuStep::Command, caption, name, nullptr, Forecast, nullptr, kind};
+}
+constexpr MenuRow PictureItems(const char* menuName) {
+  return {Pictures, nullptr, nullptr, nullptr, Bound, nullptr, menuName};
+}
+
+// The menu bar in its order, then the tray's two popups.
+const MenuRow kMenuRows[] = {
+    Menu("&Options", "mnuOptions"),
+      Menu("&Preferences"),
+        Item("&General Preferences...", "mnuGeneralPreferences1", nullptr, Bound),
+        Item("&Label Color", "mnuMainLabelColor1", nullptr, Bound),
+        Item("Label &Font Color", "mnuMainLabelFontColor1", nullptr, Bound),
+        Item("Stats &Font Color", "mnuStatsFontColor1", nullptr, Bound),
+      End(),
+      Item("&Minimize to tray", "mnuMinimize", nullptr, HideWindow),
+      Item("E&xit", "mnuExit1", nullptr, Exit),
+    End(),
+    Menu("&Get Stats", "mnuGetStats"),
+      Item("&Choose Location...", "mnuChooseLocation", nullptr, GuardedHook, &MainHooks::chooseLocation),
+      Line(),
+      {PresetSlots, nullptr, nullptr, nullptr, Bound, nullptr, nullptr},
+      Line(),
+      Item("Abort GetStats connection", "mnuAbortconnection", nullptr, GuardedHook, &MainHooks::abortConnection),
+      Item("Clear all locations", "mnuClearlocations", nullptr, GuardedHook, &MainHooks::clearPresets),
+      Item("Remove a specific location", "mnuRemoveaspecificlocation1", nullptr, GuardedHook,
+           &MainHooks::removeSpecificLocation),
+      Item("Sort locations", "mnuSortlocations1", nullptr, GuardedHook, &MainHooks::sortPresets),
+    End(),
+    Menu("&Images", "mnuImages"),
+      PictureItems(kImagesMenu),
+    End(),
+    Menu("&Forecasts", "mnuForecasts"),
+      ForecastItem("&Nowcast - Short term forecast", "mnuNowcast", "n"),
+      Item("Forecast - &HTML Version", "mnuForecastHTML", nullptr, Hook, &MainHooks::forecastHtml),
+      ForecastItem("Forecast - &TEXT version", "ForecastTEXTversion1", "f"),
+      PictureItems(kForecastsMenu),
+    End(),
+    Menu("I&nformation", "mnuInformation"),
+      ForecastItem("&Hydrological Data (NWS)", "mnuHydrologicalDataNWS1", "h"),
+      ForecastItem("&Public Information (NWS)", "PublicInformation1", "p"),
+      ForecastItem("&Special Weather Statements (NWS)", "mnuSpecialWeatherStatementsNWS1", "sw"),
+      ForecastItem("&Warnings and Advisories (NWS)", "mnuWarningsAdvisories", "w"),
+      Line(),
+      Item("Current World Population...", "mnuCurrWorldPop1", nullptr, Bound),
+      Item("Current US Population...", "mnuCurrentUSPopulation1", nullptr, Bound),
+      Menu("Census Information"),
+        ForecastItem("Detail by US State...", "mnuDetailbyUSState1", "s1"),
+        ForecastItem("Detail by US Zip...", "mnuDetailbyUSZip1", "s2"),
+        ForecastItem("US Median HH Income by State...", "mnuUSMHHIncomebyState1", "si"),
+        ForecastItem("US State Salary Rankings...", "mnuCensusStateSal", "ss"),
+      End(),
+    End(),
+    Menu("&Help", "mnuHelp"),
+      Item("Help &Contents (F1)", "mnuHelpContents", nullptr, Bound),
+      Line(),
+      Item("&About Skyglass...", "mnuAbout", nullptr, Bound),
+      Item("Check Version #...", "CheckforUpdate1", nullptr, Bound),
+    End(),
+    // The tray icon's menus.
+    Menu(nullptr, "pmnRight"),
+      Item("Restore window...", "pitshow", nullptr, ShowWindow),
+      Item("Hide window...", "pithide", nullptr, HideWindow),
+      Line(),
+      Item("Exit", "pitExit", nullptr, Exit),
+    End(),
+    Menu(nullptr, "pmnLeft"),
+      Item("Restore window...", "pitshowLeft", nullptr, ShowWindow),
+    End(),
 };
 
 }  // namespace
@@ -258,139 +379,97 @@ void TForm1::BuildMenus() {
   // Narrow items, so that all six menus fit the 322-pixel window.
   bar->setStyleSheet("QMenuBar::item { padding: 2px 3px; }");
   bar->setFont(SansFont(11));
-  // Items whose commands belong to other windows; the program start binds
-  // them by name (BindCommand).
-  auto item = [](QMenu* m, const char* caption, const char* name) {
-    QAction* a = m->addAction(QString::fromLatin1(caption));
-    a->setObjectName(name);
-    return a;
-  };
 
-  // &Options
-  QMenu* options = bar->addMenu("&Options");
-  options->setObjectName("mnuOptions");
-  QMenu* prefs = options->addMenu("&Preferences");
-  item(prefs, "&General Preferences...", "mnuGeneralPreferences1");
-  item(prefs, "&Label Color", "mnuMainLabelColor1");
-  item(prefs, "Label &Font Color", "mnuMainLabelFontColor1");
-  item(prefs, "Stats &Font Color", "mnuStatsFontColor1");
-  mnuMinimize = options->addAction("&Minimize to tray");
-  mnuMinimize->setObjectName("mnuMinimize");
-  connect(mnuMinimize, &QAction::triggered, this, [this] { tray->SetAppVisible(false); });
-  mnuExit1 = options->addAction("E&xit");
-  mnuExit1->setObjectName("mnuExit1");
-  connect(mnuExit1, &QAction::triggered, this, &QWidget::close);
-
-  // &Get Stats
-  mnuGetStats = bar->addMenu("&Get Stats");
-  mnuGetStats->setObjectName("mnuGetStats");
-  mnuChooseLocation = mnuGetStats->addAction("&Choose Location...");
-  mnuChooseLocation->setObjectName("mnuChooseLocation");
-  connect(mnuChooseLocation, &QAction::triggered, this, [this] {
-    Guarded([this] { if (hooks.chooseLocation) hooks.chooseLocation(); });
-  });
-  mnuGetStats->addSeparator();
-  for (int i = 0; i < kPresetSlots; ++i) {
-    QAction* a = mnuGetStats->addAction(QString());
-    a->setObjectName(QString(i < 4 ? "mnuViewstats%1" : "mnuViewStats%1").arg(i));
-    a->setVisible(false);
-    connect(a, &QAction::triggered, this, [this, i] { PresetClick(i); });
-    mnuViewStats[i] = a;
+  std::vector<QMenu*> open;  // the menu each row adds to is open.back()
+  for (const MenuRow& row : kMenuRows) {
+    const QString caption = row.caption ? QString::fromLatin1(row.caption) : QString();
+    switch (row.step) {
+      case MenuStep::Open: {
+        QMenu* m = !open.empty() ? open.back()->addMenu(caption)
+                   : row.caption ? bar->addMenu(caption)
+                                 : new QMenu(this);
+        if (row.name) m->setObjectName(row.name);
+        open.push_back(m);
+        break;
+      }
+      case MenuStep::Close:
+        open.pop_back();
+        break;
+      case MenuStep::Separator:
+        open.back()->addSeparator();
+        break;
+      case MenuStep::Pictures:
+        AddImageCommands(open.back(), row.kind);
+        break;
+      case MenuStep::PresetSlots:
+        for (int i = 0; i < kPresetSlots; ++i) {
+          QAction* a = open.back()->addAction(QString());
+          a->setObjectName(QString(i < 4 ? "mnuViewstats%1" : "mnuViewStats%1").arg(i));
+          a->setVisible(false);
+          connect(a, &QAction::triggered, this, [this, i] { PresetClick(i); });
+          mnuViewStats[i] = a;
+        }
+        break;
+      case MenuStep::Command: {
+        QAction* a = open.back()->addAction(caption);
+        a->setObjectName(row.name);
+        if (row.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(row.shortcut)));
+        ConnectMenuCommand(a, row);
+        break;
+      }
+    }
   }
-  mnuGetStats->addSeparator();
-  mnuAbortconnection = mnuGetStats->addAction("Abort GetStats connection");
-  mnuAbortconnection->setObjectName("mnuAbortconnection");
-  connect(mnuAbortconnection, &QAction::triggered, this, [this] {
-    Guarded([this] { if (hooks.abortConnection) hooks.abortConnection(); });
-  });
-  mnuClearlocations = mnuGetStats->addAction("Clear all locations");
-  mnuClearlocations->setObjectName("mnuClearlocations");
-  connect(mnuClearlocations, &QAction::triggered, this, [this] {
-    Guarded([this] { if (hooks.clearPresets) hooks.clearPresets(); });
-  });
-  mnuRemoveaspecificlocation1 = mnuGetStats->addAction("Remove a specific location");
-  mnuRemoveaspecificlocation1->setObjectName("mnuRemoveaspecificlocation1");
-  connect(mnuRemoveaspecificlocation1, &QAction::triggered, this, [this] {
-    Guarded([this] { if (hooks.removeSpecificLocation) hooks.removeSpecificLocation(); });
-  });
-  mnuSortlocations1 = mnuGetStats->addAction("Sort locations");
-  mnuSortlocations1->setObjectName("mnuSortlocations1");
-  connect(mnuSortlocations1, &QAction::triggered, this, [this] {
-    Guarded([this] { if (hooks.sortPresets) hooks.sortPresets(); });
-  });
 
-  // &Images
-  QMenu* images = bar->addMenu("&Images");
-  images->setObjectName("mnuImages");
-  AddImageCommands(images, kImagesMenu);
-
-  // &Forecasts
-  QMenu* forecasts = bar->addMenu("&Forecasts");
-  forecasts->setObjectName("mnuForecasts");
-  // The forecast and census commands store their kind and show the window.
-  auto forecast = [this](QMenu* m, const char* caption, const char* name, const char* kind) {
-    QAction* a = m->addAction(QString::fromLatin1(caption));
-    a->setObjectName(name);
-    connect(a, &QAction::triggered, this, [this, kind = std::string(kind)] {
-      if (hooks.showForecast) hooks.showForecast(kind);
-    });
-    return a;
-  };
-  forecast(forecasts, "&Nowcast - Short term forecast", "mnuNowcast", "n");
-  QAction* html = forecasts->addAction("Forecast - &HTML Version");
-  html->setObjectName("mnuForecastHTML");
-  connect(html, &QAction::triggered, this, [this] {
-    if (hooks.forecastHtml) hooks.forecastHtml();
-  });
-  forecast(forecasts, "Forecast - &TEXT version", "ForecastTEXTversion1", "f");
-  AddImageCommands(forecasts, kForecastsMenu);
-
-  // I&nformation
-  QMenu* info = bar->addMenu("I&nformation");
-  info->setObjectName("mnuInformation");
-  forecast(info, "&Hydrological Data (NWS)", "mnuHydrologicalDataNWS1", "h");
-  forecast(info, "&Public Information (NWS)", "PublicInformation1", "p");
-  forecast(info, "&Special Weather Statements (NWS)", "mnuSpecialWeatherStatementsNWS1", "sw");
-  forecast(info, "&Warnings and Advisories (NWS)", "mnuWarningsAdvisories", "w");
-  info->addSeparator();
-  item(info, "Current World Population...", "mnuCurrWorldPop1");
-  item(info, "Current US Population...", "mnuCurrentUSPopulation1");
-  QMenu* census = info->addMenu("Census Information");
-  forecast(census, "Detail by US State...", "mnuDetailbyUSState1", "s1");
-  forecast(census, "Detail by US Zip...", "mnuDetailbyUSZip1", "s2");
-  forecast(census, "US Median HH Income by State...", "mnuUSMHHIncomebyState1", "si");
-  forecast(census, "US State Salary Rankings...", "mnuCensusStateSal", "ss");
-
-  // &Help
-  QMenu* help = bar->addMenu("&Help");
-  help->setObjectName("mnuHelp");
-  item(help, "Help &Contents (F1)", "mnuHelpContents");
-  help->addSeparator();
-  item(help, "&About Skyglass...", "mnuAbout");
-  item(help, "Check Version #...", "CheckforUpdate1");
-
-  // Tray menus.
-  pmnRight = new QMenu(this);
-  pmnRight->setObjectName("pmnRight");
-  pitshow = pmnRight->addAction("Restore window...");
-  pitshow->setObjectName("pitshow");
-  pithide = pmnRight->addAction("Hide window...");
-  pithide->setObjectName("pithide");
-  pmnRight->addSeparator();
-  pitExit = pmnRight->addAction("Exit");
-  pitExit->setObjectName("pitExit");
-  pmnLeft = new QMenu(this);
-  pmnLeft->setObjectName("pmnLeft");
-  pitshowLeft = pmnLeft->addAction("Restore window...");
-  pitshowLeft->setObjectName("pitshowLeft");
+  // Items the window keeps at hand.
+  mnuGetStats = bar->findChild<QMenu*>("mnuGetStats");
+  pmnRight = findChild<QMenu*>("pmnRight", Qt::FindDirectChildrenOnly);
+  pmnLeft = findChild<QMenu*>("pmnLeft", Qt::FindDirectChildrenOnly);
+  const auto action = [this](const char* name) { return findChild<QAction*>(QString::fromLatin1(name)); };
+  mnuMinimize = action("mnuMinimize");
+  mnuExit1 = action("mnuExit1");
+  mnuChooseLocation = action("mnuChooseLocation");
+  mnuAbortconnection = action("mnuAbortconnection");
+  mnuClearlocations = action("mnuClearlocations");
+  mnuRemoveaspecificlocation1 = action("mnuRemoveaspecificlocation1");
+  mnuSortlocations1 = action("mnuSortlocations1");
+  pitshow = action("pitshow");
+  pithide = action("pithide");
+  pitExit = action("pitExit");
+  pitshowLeft = action("pitshowLeft");
   // Popup menus are windows of their own and take no font from the main
   // window: give them the bar's, so the menus read as one.
   for (QMenu* m : findChildren<QMenu*>()) m->setFont(bar->font());
-  auto show = [this] { tray->SetAppVisible(true); };
-  connect(pitshow, &QAction::triggered, this, show);
-  connect(pitshowLeft, &QAction::triggered, this, show);
-  connect(pithide, &QAction::triggered, this, [this] { tray->SetAppVisible(false); });
-  connect(pitExit, &QAction::triggered, this, &QWidget::close);
+}
+
+void TForm1::ConnectMenuCommand(QAction* a, const MenuRow& row) {
+  switch (row.does) {
+    case MenuDoes::Bound:
+      break;
+    case MenuDoes::GuardedHook:
+      connect(a, &QAction::triggered, this, [this, hook = row.hook] {
+        Guarded([this, hook] { if (hooks.*hook) (hooks.*hook)(); });
+      });
+      break;
+    case MenuDoes::Hook:
+      connect(a, &QAction::triggered, this, [this, hook = row.hook] {
+        if (hooks.*hook) (hooks.*hook)();
+      });
+      break;
+    case MenuDoes::Forecast:
+      connect(a, &QAction::triggered, this, [this, kind = std::string(row.kind)] {
+        if (hooks.showForecast) hooks.showForecast(kind);
+      });
+      break;
+    case MenuDoes::ShowWindow:
+      connect(a, &QAction::triggered, this, [this] { tray->SetAppVisible(true); });
+      break;
+    case MenuDoes::HideWindow:
+      connect(a, &QAction::triggered, this, [this] { tray->SetAppVisible(false); });
+      break;
+    case MenuDoes::Exit:
+      connect(a, &QAction::triggered, this, &QWidget::close);
+      break;
+  }
 }
 
 // --- ports -----------------------------------------------------------------

@@ -32,6 +32,7 @@ struct ImageRow;
 namespace sky::ui {
 
 class TOnTray;
+struct MenuRow;
 
 // What the window's commands do; unset hooks do nothing.
 struct MainHooks {
@@ -183,6 +184,7 @@ class TForm1 : public QMainWindow,
   void Timer1Timer();
   void minimize_logic();
   void AddImageCommands(QMenu* menu, const char* menuName);
+  void ConnectMenuCommand(QAction* a, const MenuRow& row);
   bool CallGetTheStats();
 
   RefreshIntervals intervals_;
