@@ -43,9 +43,11 @@ std::string Endpoint(const sky::THttpClient& c) {
 }
 
 NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& message, bool timedOut) {
+  using Failure = sky::TSockClient::TFailure;
   NetFailure f;
   std::string detail;
-  if (timedOut && message.find("aborted") != std::string::npos) {
+  const Failure how = c.LastFailure();
+  if (timedOut && how == Failure::Aborted) {
     const std::string seconds = std::to_string(c.TimeOut / 1000) + " s";
     if (c.TimeOutCause() == "deadline")
       detail = "the whole request took too long";
@@ -54,9 +56,9 @@ NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& mess
     else
       detail = "nothing arrived for " + seconds;
     f.hint = "no answer in time: the server or proxy may be busy; try again";
-  } else if (message == "Null Remote Address") {
+  } else if (how == Failure::NoAddress) {
     detail = "cannot find host " + (c.Proxy.empty() ? c.Host : c.Proxy);
-  } else if (message == "Connection Failed" && c.LastErrorNo() != 0) {
+  } else if (how == Failure::ConnectFailed && c.LastErrorNo() != 0) {
     detail = sky::SocketErrorText(c.LastErrorNo());
   }
   f.text = Endpoint(c) + ": " + (detail.empty() ? message : message + " (" + detail + ")");
@@ -66,7 +68,7 @@ NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& mess
       // text ("10054:Connection reset by peer").
       const bool hit = row.message ? message == row.message
                                    : c.LastErrorNo() == row.errorNo &&
-                                         (message == "Connection Failed" ||
+                                         (how == Failure::ConnectFailed ||
                                           message.rfind(std::to_string(row.errorNo) + ":", 0) == 0);
       if (hit) {
         f.hint = row.hint;

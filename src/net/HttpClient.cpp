@@ -301,7 +301,7 @@ void THttpClient::ReadReplyHeader() {
     if (line.empty()) {
       // The server closed without sending a reply at all: that is no
       // success, whatever the status classification would make of it.
-      throw EAbortError("Socket readln aborted");
+      ThrowAborted("Socket readln aborted");
     }
     int code = 0;
     if (!TryStrToInt(Field(line, ' ', 2), code)) code = 0;
@@ -309,7 +309,7 @@ void THttpClient::ReadReplyHeader() {
     store(line);
     std::size_t headerBytes = line.size();
     for (;;) {
-      if (headerBytes >= maxHeader) throw EAbortError("Socket readln aborted");
+      if (headerBytes >= maxHeader) ThrowAborted("Socket readln aborted");
       line = ReadLnBounded(maxHeader - headerBytes);
       headerBytes += line.size();
       std::string upper = UpperAscii(line);
@@ -333,7 +333,7 @@ void THttpClient::ReadReplyHeader() {
       if (line == "\n" || line == "\r\n") break;
       // The peer closed before the empty line that ends every header: a
       // cut-off reply must not pass for a complete one.
-      if (line.empty() || line.back() != '\n') throw EAbortError("Socket readln aborted");
+      if (line.empty() || line.back() != '\n') ThrowAborted("Socket readln aborted");
     }
   }
   if (!file.Close()) throw EFileError("Cannot write file " + Header);

@@ -184,6 +184,12 @@ void TSockClient::ResumePeriod() {
 void TSockClient::StartRequestClock() {
   requestStart_ = std::chrono::steady_clock::now();
   timeOutCause_.clear();
+  lastFailure_ = TFailure::None;
+}
+
+void TSockClient::ThrowAborted(const char* text) {
+  lastFailure_ = TFailure::Aborted;
+  throw EAbortError(text);
 }
 
 bool TSockClient::DeadlinePassed() {
@@ -613,6 +619,7 @@ void TSockClient::ConnectKeepingCancel() {
         continue;
       }
     }
+    lastFailure_ = TFailure::NoAddress;
     throw ESockError("Null Remote Address");
   }
   int port = Proxy.empty() ? Port : ProxyPort;
@@ -644,6 +651,7 @@ void TSockClient::ConnectKeepingCancel() {
   if (OnConnectionFailed) OnConnectionFailed(this);
   if (timedOut_) throw ESockError("Connection Timed Out");
   if (cancel_) throw ESockError("Connection Canceled");
+  lastFailure_ = TFailure::ConnectFailed;
   throw ESockError("Connection Failed");
 }
 
@@ -662,7 +670,7 @@ void TSockClient::SendBuffer(const char* data, std::size_t size) {
   cancel_ = false;
   timedOut_ = false;
   // Also when the peer went away before taking everything.
-  throw EAbortError("Socket send aborted");
+  ThrowAborted("Socket send aborted");
 }
 
 void TSockClient::Write(const std::string& text) {
@@ -687,7 +695,7 @@ std::string TSockClient::ReadLnBounded(std::size_t maxBytes) {
       timedOut_ = false;
       overflow_ = false;
       cancel_ = true;  // stays up until the next Connect, as after a Cancel
-      throw EAbortError("Socket readln aborted");
+      ThrowAborted("Socket readln aborted");
     }
     auto lf = recv_.find('\n', std::min(scanned, maxBytes));
     scanned = recv_.size();
@@ -753,7 +761,7 @@ void TSockClient::CaptureStringInto(std::string& text, long long count) {
     cancel_ = false;
     timedOut_ = false;
     overflow_ = false;
-    throw EAbortError("Socket capture aborted");
+    ThrowAborted("Socket capture aborted");
   }
   if ((expectedLength_ > 0 && text.size() < static_cast<std::size_t>(expectedLength_)) ||
       (expectedLength_ <= 0 && receiveFailed_)) {
@@ -761,7 +769,7 @@ void TSockClient::CaptureStringInto(std::string& text, long long count) {
     // length, the connection broke instead of closing: a cut-off body must
     // not pass for a complete one.
     truncated_ = true;
-    throw EAbortError("Socket capture aborted");
+    ThrowAborted("Socket capture aborted");
   }
 }
 
@@ -803,7 +811,7 @@ void TSockClient::CaptureFile(const std::string& fileName) {
     writeFailed_ = false;
     struct stat st{};
     if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(fileName.c_str());
-    throw EAbortError("Socket capture aborted");
+    ThrowAborted("Socket capture aborted");
   }
   if (writeFailed_) {
     writeFailed_ = false;
@@ -812,11 +820,11 @@ void TSockClient::CaptureFile(const std::string& fileName) {
   if (cancel_ || timedOut_) {
     cancel_ = false;
     timedOut_ = false;
-    throw EAbortError("Socket send aborted");
+    ThrowAborted("Socket send aborted");
   }
   if ((expectedLength_ > 0 && receivedBytes_ < expectedLength_) || (expectedLength_ <= 0 && receiveFailed_)) {
     truncated_ = true;
-    throw EAbortError("Socket send aborted");
+    ThrowAborted("Socket send aborted");
   }
 }
 
@@ -846,7 +854,7 @@ void TSockClient::SendFile(const std::string& fileName) {
   if (cancel_ || timedOut_ || !complete) {
     cancel_ = false;
     timedOut_ = false;
-    throw EAbortError("Socket send aborted");
+    ThrowAborted("Socket send aborted");
   }
 }
 

@@ -93,6 +93,10 @@ class TSockClient {
   // for TimeOut), "stall" (less than StallBytes in a TimeOut period) or
   // "deadline" (MaxRequestTime passed).
   const std::string& TimeOutCause() const { return timeOutCause_; }
+  // How the last request failed, for callers that explain a failure
+  // without reading the exception's text.
+  enum class TFailure { None, NoAddress, ConnectFailed, Aborted };
+  TFailure LastFailure() const { return lastFailure_; }
   // Fewer bytes than this moved in a whole TimeOut period count as silence.
   static constexpr std::int64_t StallBytes = 256;
   // Lines describing the socket library.
@@ -130,6 +134,7 @@ class TSockClient {
   void ConnectKeepingCancel();
   // Starts the clock of MaxRequestTime (Connect does it too).
   void StartRequestClock();
+  [[noreturn]] void ThrowAborted(const char* text);
   void CaptureStringInto(std::string& text, long long count);
   // Once this many body bytes have arrived a capture waits only briefly for
   // the peer's close; -1 = read until the peer closes.
@@ -194,6 +199,7 @@ class TSockClient {
   bool writeFailed_ = false;
   bool moreToRead_ = false;  // the last pass stopped draining with a full chunk just read
   int lastErrorNo_ = 0;
+  TFailure lastFailure_ = TFailure::None;
   std::string lastStatus_;
   std::string lastReply_;
   std::vector<std::string> info_;
