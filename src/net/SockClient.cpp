@@ -29,6 +29,9 @@ std::function<void()>& HookSlot() {
 
 constexpr std::size_t kChunk = 16383;
 constexpr int kChunksPerPass = 64;
+// During a transfer the message pump runs no more often than this; a pass
+// that waited idle on poll runs it every time.
+constexpr auto kPumpInterval = std::chrono::milliseconds(4);
 // After the announced length has arrived, how long a capture still waits for
 // the peer to close before it ends on its own.
 constexpr auto kCloseGrace = std::chrono::milliseconds(200);
@@ -235,7 +238,16 @@ void TSockClient::Pass(WaitKind kind) {
     fds[n] = pollfd{lookup_->pipe[0], POLLIN, 0};
     lookIdx = static_cast<int>(n++);
   }
-  int rc = ::poll(n ? fds : nullptr, n, 2);
+  int rc;
+  if (moreToRead_ && sockIdx >= 0 && lookIdx < 0 && fds[sockIdx].events == POLLIN) {
+    // The previous pass left data waiting: asking poll again would only
+    // repeat what it said then.
+    fds[sockIdx].revents = POLLIN;
+    rc = 1;
+  } else {
+    rc = ::poll(n ? fds : nullptr, n, 2);
+  }
+  moreToRead_ = false;
   const bool socketReady = rc > 0 && sockIdx >= 0 && fds[sockIdx].revents != 0;
   if (rc > 0) {
     if (lookIdx >= 0 && fds[lookIdx].revents) {
@@ -255,13 +267,17 @@ void TSockClient::Pass(WaitKind kind) {
         if (re & (POLLIN | POLLHUP | POLLERR)) {
           // Drain what the socket holds (bounded, so the message pump
           // still gets its turn), instead of waking once per chunk.
-          for (int i = 0; i < kChunksPerPass && connected_; ++i) {
+          for (int i = 0; connected_; ++i) {
             if (!captureFile_ && recv_.size() + (sink_ ? sink_->size() : 0) >= MaxBufferedBytes) {
               overflow_ = true;
               break;
             }
             if (captureFile_ && receivedBytes_ > MaxFileBytes) {
               overflow_ = true;
+              break;
+            }
+            if (i == kChunksPerPass) {
+              moreToRead_ = true;
               break;
             }
             if (!ReceiveStep() || cancel_) break;
@@ -285,7 +301,9 @@ void TSockClient::Pass(WaitKind kind) {
     // A wait pass must finish: the timer's handler only raises flags the
     // wait loops read.
   }
-  if (const auto& hook = MessagePumpHook()) {
+  const auto& hook = MessagePumpHook();
+  if (hook && (rc == 0 || std::chrono::steady_clock::now() - lastPump_ >= kPumpInterval)) {
+    lastPump_ = std::chrono::steady_clock::now();
     try {
       hook();
     } catch (...) {
@@ -303,20 +321,17 @@ bool TSockClient::ReceiveStep() {
   }
   if (busy_) return false;
   busy_ = true;
-  ssize_t n;
-  if (captureFile_) {
-    char buf[kChunk];
-    n = ::recv(fd_, buf, sizeof buf, 0);
-    if (n > 0 && std::fwrite(buf, 1, static_cast<std::size_t>(n), captureFile_) != static_cast<std::size_t>(n))
-      writeFailed_ = true;
-  } else {
-    // Straight into the text being captured (or the receive buffer): one
-    // copy per byte.
-    std::string& to = sink_ ? *sink_ : recv_;
-    std::size_t old = to.size();
-    to.resize(old + kChunk);
-    n = ::recv(fd_, to.data() + old, kChunk, 0);
-    to.resize(old + static_cast<std::size_t>(n > 0 ? n : 0));
+  // A small buffer that stays in cache, appended to the capture: growing
+  // the text first would zero-fill every chunk before the read overwrites it.
+  char buf[kChunk];
+  const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
+  if (n > 0) {
+    const auto size = static_cast<std::size_t>(n);
+    if (captureFile_) {
+      if (std::fwrite(buf, 1, size, captureFile_) != size) writeFailed_ = true;
+    } else {
+      (sink_ ? *sink_ : recv_).append(buf, size);
+    }
   }
   if (n < 0) {
     busy_ = false;

@@ -192,6 +192,7 @@ class TSockClient {
   bool overflow_ = false;
   bool receiveFailed_ = false;  // a receive ended in an error (a reset), not a close
   bool writeFailed_ = false;
+  bool moreToRead_ = false;  // the last pass stopped draining with a full chunk just read
   int lastErrorNo_ = 0;
   std::string lastStatus_;
   std::string lastReply_;
@@ -206,6 +207,7 @@ class TSockClient {
 
   TThreadTimer timer_;
   std::chrono::steady_clock::time_point periodStart_{};
+  std::chrono::steady_clock::time_point lastPump_{};
   std::int64_t periodBytes_ = 0;
   std::chrono::steady_clock::time_point requestStart_{};
   std::string timeOutCause_;
