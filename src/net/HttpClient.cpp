@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "net/UUCoder.h"
+#include "net/file_handle.h"
 
 namespace sky {
 
@@ -251,11 +252,10 @@ void THttpClient::BuildRequestHeader() {
   if (AnnouncesLength(cmd_)) {
     long long length = 0;
     if (OutputFileMode) {
-      std::FILE* f = std::fopen(data_.c_str(), "rb");
+      TFile f(data_.c_str(), "rb");
       if (!f) throw EFileError("Cannot open file " + data_);
-      std::fseek(f, 0, SEEK_END);
-      length = std::ftell(f);
-      std::fclose(f);
+      std::fseek(f.get(), 0, SEEK_END);
+      length = std::ftell(f.get());
       if (length < 0) length = 0;
     } else {
       length = static_cast<long long>(data_.size());
@@ -279,16 +279,16 @@ void THttpClient::SendRequest() {
 void THttpClient::ReadReplyHeader() {
   totalBytes_ = 0;
   cookie_.clear();
-  std::FILE* file = nullptr;
+  TFile file;
   if (OutputFileMode) {
-    file = std::fopen(Header.c_str(), "wb");
+    file = TFile(Header.c_str(), "wb");
     if (!file) throw EFileError("Cannot create file " + Header);
   } else {
     Header.clear();
   }
   auto store = [&](const std::string& line) {
     if (file)
-      WriteAll(file, line, Header);
+      WriteAll(file.get(), line, Header);
     else
       Header += line;
   };
@@ -296,7 +296,7 @@ void THttpClient::ReadReplyHeader() {
   // must not fill the memory (or the disk) either. Real reply headers are a
   // few kilobytes.
   const std::size_t maxHeader = std::min<std::size_t>(MaxBufferedBytes, kMaxHeaderBytes);
-  try {
+  {
     std::string line = ReadLnBounded(maxHeader);
     if (line.empty()) {
       // The server closed without sending a reply at all: that is no
@@ -335,11 +335,8 @@ void THttpClient::ReadReplyHeader() {
       // cut-off reply must not pass for a complete one.
       if (line.empty() || line.back() != '\n') throw EAbortError("Socket readln aborted");
     }
-  } catch (...) {
-    if (file) std::fclose(file);
-    throw;
   }
-  if (file && std::fclose(file) != 0) throw EFileError("Cannot write file " + Header);
+  if (!file.Close()) throw EFileError("Cannot write file " + Header);
 }
 
 }  // namespace sky

@@ -16,6 +16,8 @@
 #include <mutex>
 #include <thread>
 
+#include "net/file_handle.h"
+
 namespace sky {
 
 // ---------------------------------------------------------------- globals
@@ -112,8 +114,6 @@ TSockClient::~TSockClient() {
   lookup_.reset();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
-  if (captureFile_) std::fclose(captureFile_);
-  if (sendFile_) std::fclose(sendFile_);
 }
 
 void TSockClient::ReportStatus(int level, const std::string& text) {
@@ -773,8 +773,9 @@ std::string TSockClient::CaptureString(long long count) {
 
 void TSockClient::CaptureFile(const std::string& fileName) {
   ReportStatus(8, "CaptureFile");
-  std::FILE* f = std::fopen(fileName.c_str(), "wb");
-  if (!f) throw EFileError("Cannot create file " + fileName);
+  TFile file(fileName.c_str(), "wb");
+  if (!file) throw EFileError("Cannot create file " + fileName);
+  std::FILE* f = file.get();
   capturing_ = true;
   fileMode_ = true;
   truncated_ = false;
@@ -791,7 +792,7 @@ void TSockClient::CaptureFile(const std::string& fileName) {
     Pass(WaitKind::Transfer);
   }
   captureFile_ = nullptr;
-  if (std::fclose(f) != 0) writeFailed_ = true;
+  if (!file.Close()) writeFailed_ = true;
   fileMode_ = false;
   capturing_ = false;
   if (overflow_ || receivedBytes_ > MaxFileBytes) {
@@ -821,8 +822,9 @@ void TSockClient::CaptureFile(const std::string& fileName) {
 
 void TSockClient::SendFile(const std::string& fileName) {
   ReportStatus(8, "SendFile");
-  std::FILE* f = std::fopen(fileName.c_str(), "rb");
-  if (!f) throw EFileError("Cannot open file " + fileName);
+  TFile file(fileName.c_str(), "rb");
+  if (!file) throw EFileError("Cannot open file " + fileName);
+  std::FILE* f = file.get();
   std::fseek(f, 0, SEEK_END);
   long size = std::ftell(f);
   std::fseek(f, 0, SEEK_SET);
@@ -837,7 +839,7 @@ void TSockClient::SendFile(const std::string& fileName) {
   while (!sendDone_ && !cancel_ && !timedOut_ && connected_ && totalBytes_ > 0) Pass(WaitKind::Transfer);
   bool complete = sendDone_ || totalBytes_ <= 0;
   sendFile_ = nullptr;
-  std::fclose(f);
+  file.Close();
   sendDone_ = true;
   fileMode_ = false;
   capturing_ = false;
