@@ -167,8 +167,8 @@ void WireViewer(TfrmImage& viewer, TForm1& form, Program& program) {
 void WireForecast(Windows& w, const ProgramOptions& options) {
   Program& program = *w.program;
   MainLogic& logic = program.logic;
-  TForm1* form = w.Form1;
-  TfrmForecast* window = w.frmForecast;
+  TForm1* form = w.Form1.get();
+  TfrmForecast* window = w.frmForecast.get();
   program.forecastFetch = std::make_unique<HttpForecastFetch>(logic.HttpClient1());
   ForecastPorts ports;
   ports.window = window;
@@ -237,16 +237,8 @@ Windows::~Windows() {
     frmForecast->SetLogic(nullptr);
     frmForecast->hooks = ForecastHooks{};
   }
+  // The core goes before the windows it writes to.
   program.reset();
-  // Owned top-level windows go in reverse order of creation; the main window
-  // last, since the others may still call into it.
-  delete frmLocation;
-  delete frmForecast;
-  delete frmImage;
-  delete frmPref;
-  delete frmAbout;
-  delete frmPleaseWait;
-  delete Form1;
 }
 
 std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
@@ -258,37 +250,37 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
     if (gauge >= 0) w.frmPleaseWait->SetProgress(gauge);
     if (options.onStep) options.onStep(name, gauge >= 0 ? gauge : w.frmPleaseWait->Gauge1->Progress());
   };
-  w.Form1 = new TForm1(options.intervals);
+  w.Form1 = std::make_unique<TForm1>(options.intervals);
   w.program = std::make_shared<Program>(*w.Form1);
   Wire(*w.Form1, *w.program);
-  w.frmPleaseWait = new TfrmPleaseWait();
+  w.frmPleaseWait = std::make_unique<TfrmPleaseWait>();
   step("TfrmPleaseWait", 10);
-  w.frmAbout = new TfrmAbout();
+  w.frmAbout = std::make_unique<TfrmAbout>();
   step("TfrmAbout", 15);
-  w.frmPref = new TfrmPref();
+  w.frmPref = std::make_unique<TfrmPref>();
   step("TfrmPref", 20);
-  w.frmImage = new TfrmImage();
+  w.frmImage = std::make_unique<TfrmImage>();
   WireViewer(*w.frmImage, *w.Form1, *w.program);
   step("TfrmImage", 25);
-  w.frmForecast = new TfrmForecast();
+  w.frmForecast = std::make_unique<TfrmForecast>();
   WireForecast(w, options);
   step("TfrmForecast", 35);
-  w.frmLocation = new TfrmLocation(w.program->chooserHost);
-  w.frmLocation->showBox = [form = w.Form1](const std::string& kind, const std::string& text, QWidget* over) {
+  w.frmLocation = std::make_unique<TfrmLocation>(w.program->chooserHost);
+  w.frmLocation->showBox = [form = w.Form1.get()](const std::string& kind, const std::string& text, QWidget* over) {
     return form->ShowBox(kind, text, over);
   };
   step("TfrmLocation", 100);
-  TfrmLocation* chooser = w.frmLocation;
+  TfrmLocation* chooser = w.frmLocation.get();
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
   WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);
   w.frmForecast->hooks.help = [] { launch_help(); };
   WirePopulationCounters(*w.Form1, w.program->images, *w.frmImage);
-  for (QWidget* window : {static_cast<QWidget*>(w.frmLocation), static_cast<QWidget*>(w.frmForecast),
-                          static_cast<QWidget*>(w.frmImage)})
+  for (QWidget* window : {static_cast<QWidget*>(w.frmLocation.get()), static_cast<QWidget*>(w.frmForecast.get()),
+                          static_cast<QWidget*>(w.frmImage.get())})
     InstallHelpKey(window);
 
-  TfrmPleaseWait* wait = w.frmPleaseWait;
-  TForm1* form = w.Form1;
+  TfrmPleaseWait* wait = w.frmPleaseWait.get();
+  TForm1* form = w.Form1.get();
   w.Form1->hooks.firstPaint = [wait, form, told = false]() mutable {
     if (wait->isVisible()) wait->hide();
     // Settings lines skipped while the window was set up: told once, after
@@ -341,7 +333,7 @@ int RunProgram(int argc, char** argv) {
 
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;
-  ArmScreenshot(w.Form1);
+  ArmScreenshot(w.Form1.get());
   if (std::getenv("SKYGLASS_TRACE")) {
     w.Form1->traceStatus = true;
     // Figures for the start-up measurements: wall-clock time of the first
@@ -358,7 +350,7 @@ int RunProgram(int argc, char** argv) {
       }
       firstPaint();
     };
-    QObject::connect(w.Form1, &TForm1::firstFetchDone, w.Form1, [] {
+    QObject::connect(w.Form1.get(), &TForm1::firstFetchDone, w.Form1.get(), [] {
       if (std::FILE* f = std::fopen("/proc/self/status", "r")) {
         char line[256];
         while (std::fgets(line, sizeof line, f))

@@ -34,13 +34,15 @@ struct ProgramOptions {
 struct Program;  // the core state and the wiring behind the windows
 
 struct Windows {
-  TForm1* Form1 = nullptr;
-  TfrmPleaseWait* frmPleaseWait = nullptr;
-  TfrmAbout* frmAbout = nullptr;
-  TfrmPref* frmPref = nullptr;
-  TfrmImage* frmImage = nullptr;
-  TfrmForecast* frmForecast = nullptr;
-  TfrmLocation* frmLocation = nullptr;
+  // In creation order, so that they go in reverse: the main window last,
+  // since the others may still call into it.
+  std::unique_ptr<TForm1> Form1;
+  std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
+  std::unique_ptr<TfrmAbout> frmAbout;
+  std::unique_ptr<TfrmPref> frmPref;
+  std::unique_ptr<TfrmImage> frmImage;
+  std::unique_ptr<TfrmForecast> frmForecast;
+  std::unique_ptr<TfrmLocation> frmLocation;
   std::shared_ptr<Program> program;
 
   Windows() = default;

@@ -13,6 +13,7 @@
 #include <QWhatsThis>
 #include <QWindow>
 
+#include "common/scoped_flag.h"
 #include "controls/ui_font.h"
 
 namespace sky::ui {
@@ -62,9 +63,8 @@ TGradientForm::~TGradientForm() = default;
 void TGradientForm::SetCaption(const QString& caption) {
   caption_ = caption;
   if (!inCaptionChange_) {
-    inCaptionChange_ = true;
+    ScopedFlag changing(inCaptionChange_);
     setWindowTitle(caption);  // the taskbar's text
-    inCaptionChange_ = false;
   }
   if (isVisible()) RepaintCaption();
 }
@@ -377,9 +377,8 @@ void TGradientForm::changeEvent(QEvent* e) {
     case QEvent::WindowTitleChange:
       // setWindowTitle from anywhere sets the caption too.
       if (!inCaptionChange_) {
-        inCaptionChange_ = true;
+        ScopedFlag changing(inCaptionChange_);
         SetCaption(windowTitle());
-        inCaptionChange_ = false;
       }
       break;
     default:

@@ -18,6 +18,7 @@
 #include <QTimer>
 #include <stdexcept>
 
+#include "common/scoped_flag.h"
 #include "controls/ColorDialog.h"
 #include "controls/ui_font.h"
 
@@ -175,16 +176,14 @@ void TfrmForecast::ShowKind(const std::string& kind) {
 
 void TfrmForecast::Fetching(const std::function<void()>& step) {
   auto guarded = [this, &step] {
-    retrieving_ = true;
+    ScopedFlag retrieving(retrieving_);
     try {
       step();
     } catch (...) {
-      retrieving_ = false;
       // The abort of a retrieval cut short by closing the window is no news.
       if (closing_) return;
       throw;
     }
-    retrieving_ = false;
   };
   if (hooks.runFetch) {
     hooks.runFetch(guarded);

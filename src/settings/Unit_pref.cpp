@@ -13,6 +13,7 @@
 #include <exception>
 
 #include "app/app_info.h"
+#include "common/scoped_flag.h"
 #include "controls/ColorDialog.h"
 #include "controls/ui_font.h"
 #include "info/HelpWindow.h"
@@ -190,7 +191,7 @@ void TfrmPref::Collect() {
 }
 
 void TfrmPref::ShowForm() {
-  filling_ = true;
+  ScopedFlag filling(filling_);
   (form_.autoUpdateYes ? radioYesupstat : radioNoupstat)->setChecked(true);
   auto fill = [](QComboBox* box, const std::vector<std::string>& list, const std::string& text) {
     box->clear();
@@ -204,7 +205,6 @@ void TfrmPref::ShowForm() {
   CheckBox1->setChecked(form_.proxyTicked);
   EditProxy->setText(L1(form_.proxyHost.text));
   EditProxyPort->setText(L1(form_.proxyPort.text));
-  filling_ = false;
   ShowProxyFields();
 }
 

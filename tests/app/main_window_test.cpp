@@ -38,8 +38,9 @@ TEST_F(GuiTest, StartCreatesTheWindowsInOrderAndTheFirstPaintHidesThePleaseWaitW
   EXPECT_EQ(windows->frmPleaseWait->Gauge1->Kind(), sky::TGaugeKind::gkNeedle);
   EXPECT_EQ(windows->frmPleaseWait->size(), QSize(191, 171));
   EXPECT_FALSE(form().isVisible());
-  for (QWidget* w : std::initializer_list<QWidget*>{windows->frmAbout, windows->frmPref, windows->frmImage,
-                                                    windows->frmForecast, windows->frmLocation})
+  for (QWidget* w : std::initializer_list<QWidget*>{windows->frmAbout.get(), windows->frmPref.get(),
+                                                    windows->frmImage.get(), windows->frmForecast.get(),
+                                                    windows->frmLocation.get()})
     EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
 
   ShowMain();

@@ -152,8 +152,12 @@ TEST_F(InfoGui, ColourCommandsShareOneDialog) {
 
 TEST_F(InfoGui, F1OpensTheHelpAtItsContentsEverywhere) {
   ShowMain();
-  QWidget* windowsWithF1[] = {&form(),           windows->frmLocation, windows->frmForecast,
-                              windows->frmImage, windows->frmPref,     windows->frmAbout};
+  QWidget* windowsWithF1[] = {&form(),
+                              windows->frmLocation.get(),
+                              windows->frmForecast.get(),
+                              windows->frmImage.get(),
+                              windows->frmPref.get(),
+                              windows->frmAbout.get()};
   for (QWidget* w : windowsWithF1) {
     if (sky::ui::HelpWindow()) {
       sky::ui::HelpWindow()->Browser()->setSource(QUrl("files.html"));

@@ -30,17 +30,17 @@ int main(int argc, char** argv) {
       status = 1;
     }
   };
-  QObject::connect(w.Form1, &sky::ui::TForm1::firstFetchDone, w.Form1, [&] {
+  QObject::connect(w.Form1.get(), &sky::ui::TForm1::firstFetchDone, w.Form1.get(), [&] {
     QTimer::singleShot(500, [&] {
-      save(w.Form1, "main-window.png");
+      save(w.Form1.get(), "main-window.png");
       w.frmLocation->Choose();
       w.frmLocation->SelectPath({"North America", "United States", "Texas", "Austin"});
       QTimer::singleShot(500, [&] {
-        save(w.frmLocation, "chooser.png");
+        save(w.frmLocation.get(), "chooser.png");
         w.frmLocation->hide();
         w.frmAbout->ShowAbout();
         QTimer::singleShot(500, [&] {
-          save(w.frmAbout, "about.png");
+          save(w.frmAbout.get(), "about.png");
           w.frmAbout->hide();
           sky::ui::launch_help();
           QTimer::singleShot(500, [&] {
