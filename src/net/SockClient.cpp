@@ -174,9 +174,12 @@ void TSockClient::TimerFired() {
 void TSockClient::StartPeriod() {
   periodStart_ = std::chrono::steady_clock::now();
   periodBytes_ = 0;
+  lastMove_ = periodStart_;
 }
 
 void TSockClient::ResumePeriod() {
+  if (TimeOut > 0 && std::chrono::steady_clock::now() - lastMove_ >= std::chrono::milliseconds(TimeOut))
+    lastMove_ = std::chrono::steady_clock::now();
   if (TimeOut > 0 && std::chrono::steady_clock::now() - periodStart_ >= std::chrono::milliseconds(TimeOut))
     StartPeriod();
 }
@@ -214,10 +217,21 @@ bool TSockClient::TransferExpired(bool socketReady) {
   }
   if (TimeOut <= 0) return false;
   const auto now = std::chrono::steady_clock::now();
-  if (now - periodStart_ < std::chrono::milliseconds(TimeOut)) return false;
+  const auto timeOut = std::chrono::milliseconds(TimeOut);
+  // A whole TimeOut without a byte is silence, however busy the period was
+  // before it: otherwise the request's own bytes would buy a silent server
+  // a second period.
+  if (!socketReady && now - lastMove_ >= timeOut) {
+    TimeOutBy("silence");
+    return true;
+  }
+  if (now - periodStart_ < timeOut) return false;
   if (periodBytes_ >= StallBytes || socketReady) {
     // Enough came in this period (or is waiting to be read): a new one begins.
-    if (periodBytes_ >= StallBytes) StartPeriod();
+    if (periodBytes_ >= StallBytes) {
+      periodStart_ = now;
+      periodBytes_ = 0;
+    }
     return false;
   }
   // A trickle of a few bytes a period keeps no request alive.

@@ -180,7 +180,10 @@ class TSockClient {
   // An operation begins: a period that ran out while the caller was busy
   // elsewhere is not held against the peer.
   void ResumePeriod();
-  void Moved(long long bytes) { periodBytes_ += bytes; }
+  void Moved(long long bytes) {
+    periodBytes_ += bytes;
+    lastMove_ = std::chrono::steady_clock::now();
+  }
   void Dispatch(const TSockNotify& e);
 
   int fd_ = -1;
@@ -215,6 +218,7 @@ class TSockClient {
   std::chrono::steady_clock::time_point periodStart_{};
   std::chrono::steady_clock::time_point lastPump_{};
   std::int64_t periodBytes_ = 0;
+  std::chrono::steady_clock::time_point lastMove_{};  // the last byte sent or received
   std::chrono::steady_clock::time_point requestStart_{};
   std::string timeOutCause_;
   std::shared_ptr<LookupJob> lookup_;

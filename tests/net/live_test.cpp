@@ -471,6 +471,23 @@ TEST_F(Live, TricklingAndEndlessPeersEndAsATimeOut) {
   ExpectReusable(c);
 }
 
+// Bytes that moved early in a period buy a peer that then falls silent no
+// second period: the silence is judged from the last byte.
+TEST_F(Live, SilenceAfterABusyStartEndsWithinOneTimeOut) {
+  TestServer s([](Connection& c) {
+    c.ReadRequest();
+    c.Send("HTTP/1.0 200 OK\r\n\r\n" + std::string(600, 'b'));
+    c.Wait(5000);
+  });
+  THttpClient c;
+  c.TimeOut = 1000;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket capture aborted");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1800));
+  EXPECT_EQ(c.TimeOutCause(), "silence");
+  ExpectReusable(c);
+}
+
 // Without a Content-Length only an orderly close ends the body; a reset in
 // the middle of it is a failure, in memory and in file mode.
 TEST_F(Live, AResetMidBodyWithoutLengthIsNoSuccess) {
