@@ -1,6 +1,7 @@
 #include "site.h"
 
 #include "common/hosts.h"
+#include "conditions/page_writer.h"
 #include "conditions_site.h"
 #include "forecast_site.h"
 #include "maker_site.h"
@@ -137,17 +138,7 @@ std::optional<Target> SplitTarget(const std::string& target, const std::string& 
   return t;
 }
 
-std::string EscapeHtml(const std::string& text) {
-  std::string escaped;
-  for (char c : text) {
-    if (c == '<') escaped += "&lt;";
-    else if (c == '>') escaped += "&gt;";
-    else if (c == '&') escaped += "&amp;";
-    else if (c == '"') escaped += "&quot;";
-    else escaped += c;
-  }
-  return escaped;
-}
+std::string EscapeHtml(const std::string& text) { return EscapeHtmlText(text); }
 
 std::string NotFoundPage(const std::string& what) {
   const std::string escaped = EscapeHtml(what);
