@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/scoped_flag.h"
 #include "common/text.h"
 #include "net/UUCoder.h"
 #include "net/file_handle.h"
@@ -111,11 +112,7 @@ void THttpClient::PrepareRequest(CmdType cmd, const std::string& url, const std:
 
 void THttpClient::ExecuteRequest() {
   if (requestRunning_) throw ESockError("Already connected");
-  struct Running {
-    bool& flag;
-    explicit Running(bool& f) : flag(f) { flag = true; }
-    ~Running() { flag = false; }
-  } running(requestRunning_);
+  ScopedFlag running(requestRunning_);
   // A cancel left over from an earlier request or an idle Abort is spent;
   // one raised from here on (even in OnAboutToSend) ends this request.
   cancel_ = false;
