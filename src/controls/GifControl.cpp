@@ -7,7 +7,7 @@
 #include <fstream>
 #include <iterator>
 
-namespace sky {
+namespace sky::ui {
 
 TGifControl::TGifControl(QWidget* parent) : QWidget(parent), timer_(new TTimerEx(this)) {
   resize(105, 105);
@@ -286,4 +286,4 @@ void TGifControl::paintEvent(QPaintEvent* /*event*/) {
   SyncTimer();
 }
 
-}  // namespace sky
+}  // namespace sky::ui

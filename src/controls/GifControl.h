@@ -19,7 +19,7 @@
 #include "controls/gif_animation.h"
 #include "controls/gif_decoder.h"
 
-namespace sky {
+namespace sky::ui {
 
 class TGifControl : public QWidget {
   Q_OBJECT
@@ -137,4 +137,4 @@ class TGifControl : public QWidget {
   bool pictureDirty_ = true;
 };
 
-}  // namespace sky
+}  // namespace sky::ui

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-namespace sky {
+namespace sky::ui {
 
 TTimerEx::TTimerEx(QObject* owner) : QObject(owner) { Rebuild(); }
 
@@ -129,4 +129,4 @@ void TTimerEx::Tick() {
   handler(this);
 }
 
-}  // namespace sky
+}  // namespace sky::ui

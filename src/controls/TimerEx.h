@@ -13,7 +13,7 @@
 
 class QTimer;
 
-namespace sky {
+namespace sky::ui {
 
 enum class TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 
@@ -71,4 +71,4 @@ class TTimerEx : public QObject {
   std::atomic<bool> tickQueued_{false};
 };
 
-}  // namespace sky
+}  // namespace sky::ui

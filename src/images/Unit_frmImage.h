@@ -15,11 +15,9 @@ class QMenuBar;
 class QPrinter;
 class QStatusBar;
 
-namespace sky {
-class TGifControl;
-}
-
 namespace sky::ui {
+
+class TGifControl;
 
 // What the viewer's commands reach beyond the window.
 struct ImageViewerHooks {

@@ -51,9 +51,9 @@ TEST_F(GuiTest, StartCreatesTheWindowsInOrderAndTheFirstPaintHidesThePleaseWaitW
   // natural size from the spot's top-left corner.
   const std::string moon = sky::ui::ShownMoonPicture(*windows);
   ASSERT_FALSE(moon.empty());
-  const auto pictures = form().client->findChildren<sky::TGifControl*>(QRegularExpression("^GIFImage"));
+  const auto pictures = form().client->findChildren<sky::ui::TGifControl*>(QRegularExpression("^GIFImage"));
   EXPECT_EQ(pictures.size(), 20);
-  for (sky::TGifControl* g : pictures) {
+  for (sky::ui::TGifControl* g : pictures) {
     const bool shown = g->objectName().toStdString() == moon;
     EXPECT_EQ(g->isVisible(), shown) << g->objectName().toStdString();
     if (!shown) continue;

@@ -13,6 +13,7 @@
 #include "controls/gif_builder.h"
 
 using namespace sky;
+using namespace sky::ui;
 using namespace giftest;
 
 namespace {
