@@ -130,25 +130,25 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   tray->SetActive(true);
 
   RefreshHooks rh;
-  rh.read_setting = [this](const std::string& n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
+  rh.readSetting = [this](const std::string& n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
   rh.caption = [this] { return Caption(); };
   rh.busy = [this] { return gate_.Busy(); };
-  rh.set_request = [this](const std::string& r) { if (hooks.setRequestText) hooks.setRequestText(r); };
-  rh.set_silent = [this](bool on) { if (hooks.setSilent) hooks.setSilent(on); };
-  rh.get_the_stats = [this] { return CallGetTheStats(); };
+  rh.setRequest = [this](const std::string& r) { if (hooks.setRequestText) hooks.setRequestText(r); };
+  rh.setSilent = [this](bool on) { if (hooks.setSilent) hooks.setSilent(on); };
+  rh.getTheStats = [this] { return CallGetTheStats(); };
   rh.wallpaper = [this] { if (hooks.wallpaper) RunRequest(hooks.wallpaper); };
   cycle_ = std::make_unique<RefreshCycle>(std::move(rh), intervals_);
 
   timer_startup = new QTimer(this);
   timer_startup->setObjectName("timer_startup");
   timer_startup->setSingleShot(false);
-  timer_startup->setInterval(intervals_.startup_ms);
+  timer_startup->setInterval(intervals_.startupMs);
   connect(timer_startup, &QTimer::timeout, this, &TForm1::timer_startupTimer);
   timer_startup->start();
 
   Timer1 = new QTimer(this);
   Timer1->setObjectName("Timer1");
-  Timer1->setInterval(intervals_.poll_ms);
+  Timer1->setInterval(intervals_.pollMs);
   connect(Timer1, &QTimer::timeout, this, &TForm1::Timer1Timer);
   Timer1->start();
 }
@@ -258,7 +258,7 @@ void TForm1::SetHint(const std::string& hint) { tray->SetHint(hint); }
 
 void TForm1::SetIconIndex(int index) {
   if (index < 0 || index >= IconList.size()) return;
-  tray_icon_index_ = index;
+  trayIconIndex_ = index;
   tray->SetIcon(QIcon(IconList[index]));
 }
 
@@ -307,10 +307,10 @@ void TForm1::RunFetch(const std::function<void()>& fetch) {
     SetStatus(kBusyText);
     return;
   }
-  ++fetch_count_;
+  ++fetchCount_;
   Guarded(fetch);
-  if (!first_fetch_done_) {
-    first_fetch_done_ = true;
+  if (!firstFetchDone_) {
+    firstFetchDone_ = true;
     if (hooks.afterFirstFetch) hooks.afterFirstFetch();
     emit firstFetchDone();
   }
@@ -401,8 +401,8 @@ void TForm1::FormShow() {
 
 void TForm1::showEvent(QShowEvent* e) {
   QMainWindow::showEvent(e);
-  if (!shown_once_) {
-    shown_once_ = true;
+  if (!shownOnce_) {
+    shownOnce_ = true;
     FormShow();
   }
 }

@@ -105,7 +105,7 @@ class TForm1 : public QMainWindow,
   bool ShowBox(const std::string& kind, const std::string& text, QWidget* over);
 
   // Conditions fetches started so far.
-  int FetchCount() const { return fetch_count_; }
+  int FetchCount() const { return fetchCount_; }
   // Runs one fetch through the gate: refused with a status text while
   // another runs; an error of the fetch goes to the standard error box.
   // Every request through the main window's client goes this way.
@@ -157,7 +157,7 @@ class TForm1 : public QMainWindow,
   QTimer* timer_startup = nullptr;
   QTimer* Timer1 = nullptr;
   RefreshCycle* Cycle() { return cycle_.get(); }
-  int TrayIconIndex() const { return tray_icon_index_; }
+  int TrayIconIndex() const { return trayIconIndex_; }
   // Diagnostics: every status text also goes to stderr.
   bool traceStatus = false;
   // Sees every status text as it is set.
@@ -190,11 +190,11 @@ class TForm1 : public QMainWindow,
   RefreshIntervals intervals_;
   std::unique_ptr<RefreshCycle> cycle_;
   FetchGate gate_;
-  bool shown_once_ = false;
+  bool shownOnce_ = false;
   bool closing_ = false;
-  bool first_fetch_done_ = false;
-  int fetch_count_ = 0;
-  int tray_icon_index_ = -1;
+  bool firstFetchDone_ = false;
+  int fetchCount_ = 0;
+  int trayIconIndex_ = -1;
 };
 
 }  // namespace sky::ui

@@ -13,36 +13,36 @@ std::optional<std::string> RequestFromCaption(const std::string& caption) {
 }
 
 RefreshCycle::RefreshCycle(RefreshHooks hooks, RefreshIntervals intervals)
-    : hooks_(std::move(hooks)), intervals_(intervals), refresh_interval_(intervals.poll_ms) {}
+    : hooks_(std::move(hooks)), intervals_(intervals), refreshInterval_(intervals.pollMs) {}
 
 void RefreshCycle::SilentFetch(const std::string& request, bool with_wallpaper) {
-  hooks_.set_request(request);
-  hooks_.set_silent(true);
+  hooks_.setRequest(request);
+  hooks_.setSilent(true);
   try {
-    const bool ok = hooks_.get_the_stats();
+    const bool ok = hooks_.getTheStats();
     if (ok && with_wallpaper && hooks_.wallpaper) hooks_.wallpaper();
   } catch (...) {
-    hooks_.set_silent(false);
+    hooks_.setSilent(false);
     throw;
   }
-  hooks_.set_silent(false);
+  hooks_.setSilent(false);
 }
 
 void RefreshCycle::StartupTick() {
-  if (!startup_enabled_) return;
+  if (!startupEnabled_) return;
   // A fetch the user started in the first seconds is let finish; the
   // start-up fetch follows on a later tick instead of breaking into it.
   if (hooks_.busy && hooks_.busy()) return;
-  startup_enabled_ = false;
-  const std::optional<std::string> loc = settings::StartupLocation(hooks_.read_setting);
+  startupEnabled_ = false;
+  const std::optional<std::string> loc = settings::StartupLocation(hooks_.readSetting);
   if (!loc) return;
   SilentFetch(*loc, false);
 }
 
 void RefreshCycle::RefreshTick() {
-  if (!settings::IsYes(hooks_.read_setting(settings::kAutoUpdate))) return;
+  if (!settings::IsYes(hooks_.readSetting(settings::kAutoUpdate))) return;
   if (hooks_.busy && hooks_.busy()) return;
-  refresh_interval_ = intervals_.refresh_ms;
+  refreshInterval_ = intervals_.refreshMs;
   const auto request = RequestFromCaption(hooks_.caption());
   if (!request) return;
   SilentFetch(*request, true);

@@ -12,26 +12,26 @@
 namespace sky {
 
 struct RefreshIntervals {
-  int startup_ms = 4000;
-  int poll_ms = 1000;
-  int refresh_ms = 2400000;
+  int startupMs = 4000;
+  int pollMs = 1000;
+  int refreshMs = 2400000;
 };
 
 // What a tick may need from the rest of the program.
 struct RefreshHooks {
   // A value of the section "Settings" ("n/a" when missing).
-  std::function<std::string(const std::string& name)> read_setting;
+  std::function<std::string(const std::string& name)> readSetting;
   // The main window's caption.
   std::function<std::string()> caption;
   // Whether a fetch is running now (a tick then waits for a later one).
   std::function<bool()> busy;
   // Puts the place into RequestText and raises/lowers the silent flag.
-  std::function<void(const std::string& request)> set_request;
-  std::function<void(bool silent)> set_silent;
+  std::function<void(const std::string& request)> setRequest;
+  std::function<void(bool silent)> setSilent;
   // The conditions fetch, and the automatic wallpaper after a timed refresh.
   // The fetch reports false when an error ended it (it has shown the error
   // itself); the wallpaper step of that tick is then skipped.
-  std::function<bool()> get_the_stats;
+  std::function<bool()> getTheStats;
   std::function<void()> wallpaper;
 };
 
@@ -44,9 +44,9 @@ class RefreshCycle {
   explicit RefreshCycle(RefreshHooks hooks, RefreshIntervals intervals = {});
 
   const RefreshIntervals& Intervals() const { return intervals_; }
-  bool StartupEnabled() const { return startup_enabled_; }
+  bool StartupEnabled() const { return startupEnabled_; }
   // The refresh timer's interval as it stands now.
-  int RefreshInterval() const { return refresh_interval_; }
+  int RefreshInterval() const { return refreshInterval_; }
 
   // Start-up timer tick: fetches "StartupLoc" once, silently. Errors of the
   // fetch propagate to the caller after the silent flag is lowered.
@@ -59,8 +59,8 @@ class RefreshCycle {
 
   RefreshHooks hooks_;
   RefreshIntervals intervals_;
-  bool startup_enabled_ = true;
-  int refresh_interval_;
+  bool startupEnabled_ = true;
+  int refreshInterval_;
 };
 
 }  // namespace sky

@@ -85,8 +85,8 @@ std::string WriteConditionsPage(const ConditionsPageContent& o) {
   page += std::string(kFont) + "Updated: <b>" + o.observed + "</b></font>\n";
   page += "<!-- observations table -->\n";
   page += "<table border=\"1\" cellpadding=\"3\" cellspacing=\"0\" width=\"320\" bgcolor=\"#F4F4F4\">\n";
-  page += Row("Temperature", Temperature(o.temp_f, o.temp_c));
-  if (o.heat_index_f && o.heat_index_c) page += Row("HeatIndex", Temperature(o.heat_index_f, o.heat_index_c));
+  page += Row("Temperature", Temperature(o.tempF, o.tempC));
+  if (o.heatIndexF && o.heatIndexC) page += Row("HeatIndex", Temperature(o.heatIndexF, o.heatIndexC));
   page += Row("Humidity", o.humidity ? "<b>" + std::to_string(*o.humidity) + "%</b>" : kPageMissingValue);
   page += Row("Wind", o.wind.value_or(kPageMissingValue));
   page += Row("Pressure", Bold(o.pressure, "&nbsp;in"));
@@ -96,8 +96,8 @@ std::string WriteConditionsPage(const ConditionsPageContent& o) {
   page += Row("Sunset", Bold(o.sunset));
   page += Row("Moon Rise", Bold(o.moonrise));
   page += Row("Moon Set", Bold(o.moonset));
-  page += Row("Moon Phase", "<img src=\"/graphics/moon/" + o.moon_picture + "\" width=\"30\" height=\"30\" alt=\"" +
-                                o.moon_phase + "\"><br>" + o.moon_phase + ", " + std::to_string(o.moon_illuminated) +
+  page += Row("Moon Phase", "<img src=\"/graphics/moon/" + o.moonPicture + "\" width=\"30\" height=\"30\" alt=\"" +
+                                o.moonPhase + "\"><br>" + o.moonPhase + ", " + std::to_string(o.moonIlluminated) +
                                 "% of the Moon is Illuminated");
   page += "</table>\n";
   // After the table the program reads nothing.

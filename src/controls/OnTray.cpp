@@ -20,7 +20,7 @@ TCustomOnTray::TCustomOnTray(QWidget* owner)
 }
 
 bool TCustomOnTray::eventFilter(QObject* watched, QEvent* e) {
-  if (watched == owner_ && e->type() == QEvent::Show) owner_shown_ = true;
+  if (watched == owner_ && e->type() == QEvent::Show) ownerShown_ = true;
   return QObject::eventFilter(watched, e);
 }
 
@@ -37,7 +37,7 @@ void TCustomOnTray::SetIcon(const QIcon& icon) {
 }
 
 void TCustomOnTray::Notify(TrayCommand command, const std::string& tip) {
-  ++notify_count_;
+  ++notifyCount_;
   switch (command) {
     case TrayCommand::Add:
     case TrayCommand::Modify:
@@ -52,11 +52,11 @@ void TCustomOnTray::Notify(TrayCommand command, const std::string& tip) {
 }
 
 void TCustomOnTray::SetAppVisible(bool on) {
-  app_visible_ = on;
+  appVisible_ = on;
   Update();
   // The owner's first showing is the program's own business (its window
   // creation marks it visible before it is shown).
-  if (!owner_ || !owner_shown_) return;
+  if (!owner_ || !ownerShown_) return;
   if (on) {
     if (owner_->isMinimized())
       owner_->showNormal();

@@ -43,13 +43,13 @@ class TCustomOnTray : public QObject, private ITrayShell {
   void SetActive(bool on) { record_.SetActive(on); }
   bool InTray() const { return record_.InTray(); }
 
-  bool AppVisible() const { return app_visible_; }
+  bool AppVisible() const { return appVisible_; }
   void SetAppVisible(bool on);
 
   void Update() { record_.Update(); }
 
   // Calls made to the desktop's tray so far (add, modify and delete alike).
-  int NotifyCount() const { return notify_count_; }
+  int NotifyCount() const { return notifyCount_; }
   // Whether the desktop offers a tray; without one, hiding only minimises the
   // window so that it stays reachable from the taskbar.
   static bool TrayAvailable();
@@ -77,9 +77,9 @@ class TCustomOnTray : public QObject, private ITrayShell {
   QSystemTrayIcon* tray_;
   TrayRecord record_;
   QIcon icon_;
-  bool app_visible_ = false;
-  bool owner_shown_ = false;
-  int notify_count_ = 0;
+  bool appVisible_ = false;
+  bool ownerShown_ = false;
+  int notifyCount_ = 0;
 };
 
 class TOnTray : public TCustomOnTray {

@@ -25,10 +25,10 @@ void TProgressGauge::SetKind(TGaugeKind k) {
   if (k != kind_) { kind_ = k; Changed(); }
 }
 void TProgressGauge::SetShowText(bool on) {
-  if (on != show_text_) { show_text_ = on; Changed(); }
+  if (on != showText_) { showText_ = on; Changed(); }
 }
 void TProgressGauge::SetSingleBorder(bool on) {
-  if (on != single_border_) { single_border_ = on; Changed(); }
+  if (on != singleBorder_) { singleBorder_ = on; Changed(); }
 }
 void TProgressGauge::SetForeColor(const QColor& c) {
   if (c != fore_) { fore_ = c; Changed(); }
@@ -56,7 +56,7 @@ QImage TProgressGauge::Render() const {
   QImage image(size, QImage::Format_RGB32);
   image.fill(Qt::black);
   QRect r(0, 0, size.width(), size.height());
-  if (single_border_) r.adjust(1, 1, -1, -1);
+  if (singleBorder_) r.adjust(1, 1, -1, -1);
   const int pct = range_.Percent();
 
   QImage drawing(size, QImage::Format_RGB32);
@@ -112,7 +112,7 @@ QImage TProgressGauge::Render() const {
   }
   XorOnto(image, drawing);
 
-  if (show_text_) {
+  if (showText_) {
     QImage text(size, QImage::Format_RGB32);
     text.fill(Qt::black);
     {
@@ -127,7 +127,7 @@ QImage TProgressGauge::Render() const {
 }
 
 void TProgressGauge::paintEvent(QPaintEvent*) {
-  ++paint_count_;
+  ++paintCount_;
   QPainter p(this);
   p.drawImage(0, 0, Render());
 }

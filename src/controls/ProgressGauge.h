@@ -19,14 +19,14 @@ class TProgressGauge : public QWidget {
   int Progress() const { return range_.Progress(); }
   int PercentDone() const { return range_.Percent(); }
   TGaugeKind Kind() const { return kind_; }
-  bool ShowText() const { return show_text_; }
-  bool SingleBorder() const { return single_border_; }
+  bool ShowText() const { return showText_; }
+  bool SingleBorder() const { return singleBorder_; }
   QColor ForeColor() const { return fore_; }
   QColor BackColor() const { return back_; }
   QColor Color() const { return color_; }
   // How many times the gauge has been drawn (lets a caller see that an
   // unchanged percentage did not cause a redraw).
-  int PaintCount() const { return paint_count_; }
+  int PaintCount() const { return paintCount_; }
 
   void SetMinValue(int v);  // throws EInvalidOperation
   void SetMaxValue(int v);  // throws EInvalidOperation
@@ -49,12 +49,12 @@ class TProgressGauge : public QWidget {
 
   GaugeRange range_;
   TGaugeKind kind_ = TGaugeKind::gkHorizontalBar;
-  bool show_text_ = true;
-  bool single_border_ = true;
+  bool showText_ = true;
+  bool singleBorder_ = true;
   QColor fore_ = Qt::black;
   QColor back_ = Qt::white;
   QColor color_ = QColor(0xC0, 0xC0, 0xC0);  // the form's face colour
-  int paint_count_ = 0;
+  int paintCount_ = 0;
 };
 
 }  // namespace sky::ui

@@ -28,13 +28,13 @@ void TrayRecord::SetActive(bool active) {
 void TrayRecord::Update() {
   TrayCommand cmd = TrayCommand::Delete;
   bool in_tray = false;
-  if (active_ && has_icon_) {
-    cmd = in_tray_ ? TrayCommand::Modify : TrayCommand::Add;
+  if (active_ && hasIcon_) {
+    cmd = inTray_ ? TrayCommand::Modify : TrayCommand::Add;
     in_tray = true;
   }
   // Deleting an icon that was never added is harmless to the shell, and the
   // record keeps no handle afterwards, so the next activation adds it again.
-  in_tray_ = in_tray;
+  inTray_ = in_tray;
   shell_.Notify(cmd, tip_);
 }
 

@@ -31,14 +31,14 @@ class TrayRecord {
   const std::string& Hint() const { return hint_; }
   const std::string& Tip() const { return tip_; }
   bool Active() const { return active_; }
-  bool InTray() const { return in_tray_; }
+  bool InTray() const { return inTray_; }
 
   // A different text goes to the tip (cut to 63 characters) and the shell is
   // told; the same text again changes nothing.
   void SetHint(const std::string& text);
   void SetActive(bool active);
   // Whether an icon picture is set; an empty picture takes the icon out.
-  void SetHasIcon(bool has_icon) { has_icon_ = has_icon; }
+  void SetHasIcon(bool has_icon) { hasIcon_ = has_icon; }
   void Update();
 
  private:
@@ -46,8 +46,8 @@ class TrayRecord {
   std::string hint_;
   std::string tip_;
   bool active_ = false;
-  bool has_icon_ = false;
-  bool in_tray_ = false;
+  bool hasIcon_ = false;
+  bool inTray_ = false;
 };
 
 }  // namespace sky

@@ -112,16 +112,16 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
     : options_(options),
       upstream_(upstream),
       clock_(clock),
-      wall_now_(std::move(wall_now)),
+      wallNow_(std::move(wall_now)),
       log_(std::move(log)),
-      answers_(clock, options.cache_entries),
-      metadata_(clock, options.cache_entries),
+      answers_(clock, options.cacheEntries),
+      metadata_(clock, options.cacheEntries),
       fallback_(sample::MakeDefaultRouter(sample::kDefaultLatestVersion)) {}
 
 Gateway::~Gateway() = default;
 
 Reply Gateway::Handle(const Request& request) {
-  const Deadline deadline = SteadyNowMs() + options_.answer_within_ms;
+  const Deadline deadline = SteadyNowMs() + options_.answerWithinMs;
   if (request.host == hosts::kWeatherUnderground) {
     if (std::optional<Reply> reply = ConditionsRequest(request, deadline)) return *reply;
   }
@@ -137,24 +137,24 @@ Reply Gateway::Handle(const Request& request) {
 Reply Gateway::Cached(const std::string& key, std::int64_t ttl_s, Deadline deadline,
                       const std::function<Produced(Deadline)>& produce) {
   std::optional<Cache<Reply>::Hit> hit = answers_.Find(key);
-  if (hit && hit->age_ms < ttl_s * 1000) return hit->value;
+  if (hit && hit->ageMs < ttl_s * 1000) return hit->value;
   Produced produced = produce(deadline);
   if (produced.outcome == Outcome::kOk) {
     answers_.Put(key, produced.reply);
     return produced.reply;
   }
   if (produced.outcome == Outcome::kNotFound) return produced.reply;
-  if (hit && hit->age_ms < options_.stale_limit_s * 1000) {
-    if (log_) log_("serving " + key + " from the cache, " + std::to_string(hit->age_ms / 1000) + " s old");
+  if (hit && hit->ageMs < options_.staleLimitSeconds * 1000) {
+    if (log_) log_("serving " + key + " from the cache, " + std::to_string(hit->ageMs / 1000) + " s old");
     return hit->value;
   }
   return Plain(502, BadGatewayPage("The live source for " + key + " did not answer."));
 }
 
-bool Gateway::FromNws(const std::string& url) const { return Origin(url) == Origin(options_.nws_api); }
+bool Gateway::FromNws(const std::string& url) const { return Origin(url) == Origin(options_.nwsApi); }
 
 std::optional<std::string> Gateway::NwsJson(const std::string& url, Deadline deadline, int* status) {
-  if (std::optional<Cache<std::string>::Hit> hit = metadata_.Find(url); hit && hit->age_ms < kMetadataTtlS * 1000) {
+  if (std::optional<Cache<std::string>::Hit> hit = metadata_.Find(url); hit && hit->ageMs < kMetadataTtlS * 1000) {
     return hit->value;
   }
   FetchResult r = upstream_.Get(url, deadline);
@@ -169,7 +169,7 @@ Reply Gateway::Page(const ConditionsPageContent& content) const { return Plain(2
 Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title, Deadline deadline) {
   Produced failed;
   int status = 0;
-  const std::string points_url = options_.nws_api + "/points/" + Coordinate(point.lat) + "," + Coordinate(point.lon);
+  const std::string points_url = options_.nwsApi + "/points/" + Coordinate(point.lat) + "," + Coordinate(point.lon);
   std::optional<std::string> points_text = NwsJson(points_url, deadline, &status);
   if (!points_text) {
     if (status == 404) return {Outcome::kNotFound, Plain(404, sample::NotFoundPage(points_url))};
@@ -217,7 +217,7 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
     Observed o = DecodeNwsObservation(latest);
     if (!chosen) chosen = o;
     // The nearest station may report without a temperature; the next one then.
-    if (o.temp_c) {
+    if (o.tempC) {
       chosen = o;
       break;
     }
@@ -236,7 +236,7 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
   ConditionsPageContent content;
   content.title = page_title;
   FillObservedValues(*chosen, content);
-  const std::int64_t now = wall_now_();
+  const std::int64_t now = wallNow_();
   content.observed = ObservedText(ToLocal(chosen->time.value_or(now), zone));
   RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
   RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
@@ -245,9 +245,9 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
   if (moon.rise) content.moonrise = ClockText(ToLocal(*moon.rise, zone));
   if (moon.set) content.moonset = ClockText(ToLocal(*moon.set, zone));
   MoonState m = MoonAt(now);
-  content.moon_phase = m.phase;
-  content.moon_picture = m.picture;
-  content.moon_illuminated = m.illuminated;
+  content.moonPhase = m.phase;
+  content.moonPicture = m.picture;
+  content.moonIlluminated = m.illuminated;
   content.states = sample::Places::Get().States();
   return {Outcome::kOk, Page(content)};
 }
@@ -255,7 +255,7 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
 Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const std::string& title,
                                              Deadline deadline) {
   Produced failed;
-  const std::string url = options_.metar_api + "?ids=" + place.icao + "&format=json";
+  const std::string url = options_.metarApi + "?ids=" + place.icao + "&format=json";
   FetchResult r = upstream_.Get(url, deadline);
   if (!r.ok) return failed;
   const json reports = Parse(r.body);
@@ -272,7 +272,7 @@ Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const 
   ConditionsPageContent content;
   content.title = title;
   FillObservedValues(o, content);
-  const std::int64_t now = wall_now_();
+  const std::int64_t now = wallNow_();
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
   const GeoPoint p = place.point;
   RiseSet sun = SunTimes(p.lat, p.lon, now, zone);
@@ -282,9 +282,9 @@ Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const 
   if (moon.rise) content.moonrise = ClockText(ToLocal(*moon.rise, zone));
   if (moon.set) content.moonset = ClockText(ToLocal(*moon.set, zone));
   MoonState m = MoonAt(now);
-  content.moon_phase = m.phase;
-  content.moon_picture = m.picture;
-  content.moon_illuminated = m.illuminated;
+  content.moonPhase = m.phase;
+  content.moonPicture = m.picture;
+  content.moonIlluminated = m.illuminated;
   content.states = sample::Places::Get().States();
   return {Outcome::kOk, Page(content)};
 }
@@ -292,7 +292,7 @@ Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const 
 std::optional<Reply> Gateway::ConditionsRequest(const Request& request, Deadline deadline) {
   const std::string& path = request.path;
   const std::string html = ".html";
-  const std::int64_t ttl = options_.conditions_ttl_s;
+  const std::int64_t ttl = options_.conditionsTtlSeconds;
   const sample::Places& places = sample::Places::Get();
   if (path.starts_with("/US/") && path.ends_with(html)) {
     std::string rest = path.substr(4, path.size() - 4 - html.size());
@@ -333,7 +333,7 @@ std::optional<Reply> Gateway::ProductsRequest(const Request& request, Deadline d
   const std::string state = path.substr(6, 2);
   const ProductPage* page = FindProductPage(path.substr(9));
   if (page == nullptr || StateName(state).empty()) return std::nullopt;
-  const std::int64_t ttl = options_.products_ttl_s;
+  const std::int64_t ttl = options_.productsTtlSeconds;
   return Cached(path, ttl, deadline, [&](Deadline d) {
     return page->types.empty() ? StateAlerts(state, *page, d) : StateProducts(state, *page, d);
   });
@@ -341,7 +341,7 @@ std::optional<Reply> Gateway::ProductsRequest(const Request& request, Deadline d
 
 Gateway::Produced Gateway::StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline) {
   Produced failed;
-  const std::string url = options_.nws_api + "/alerts/active?area=" + state;
+  const std::string url = options_.nwsApi + "/alerts/active?area=" + state;
   FetchResult r = upstream_.Get(url, deadline);
   if (!r.ok) return failed;
   const json alerts = Parse(r.body);
@@ -370,7 +370,7 @@ Gateway::Produced Gateway::StateAlerts(const std::string& state, const ProductPa
 Gateway::Produced Gateway::StateProducts(const std::string& state, const ProductPage& page, Deadline deadline) {
   Produced failed;
   // The offices that serve the state: those of its forecast zones.
-  const std::string zones_url = options_.nws_api + "/zones?type=forecast&area=" + state;
+  const std::string zones_url = options_.nwsApi + "/zones?type=forecast&area=" + state;
   std::optional<std::string> zones_text = NwsJson(zones_url, deadline, nullptr);
   if (!zones_text) return failed;
   const json zones = Parse(*zones_text);
@@ -395,7 +395,7 @@ Gateway::Produced Gateway::StateProducts(const std::string& state, const Product
     std::string types, locations;
     for (const char* t : page.types) types += (types.empty() ? "" : ",") + std::string(t);
     for (const std::string& o : offices) locations += (locations.empty() ? "" : ",") + o;
-    const std::string list_url = options_.nws_api + "/products?type=" + types + "&location=" + locations + "&limit=100";
+    const std::string list_url = options_.nwsApi + "/products?type=" + types + "&location=" + locations + "&limit=100";
     FetchResult r = upstream_.Get(list_url, deadline);
     if (!r.ok) return failed;
     const json list = Parse(r.body);
@@ -424,9 +424,9 @@ Gateway::Produced Gateway::StateProducts(const std::string& state, const Product
 Reply Gateway::PictureRequest(const Request& request, Deadline deadline) {
   std::string url = LivePictureUrl(request.host, request.path);
   if (url.empty()) return Plain(404, sample::NotFoundPage("http://" + request.host + request.path));
-  if (!options_.pictures_base.empty()) url = options_.pictures_base + "/" + url.substr(url.find("://") + 3);
+  if (!options_.picturesBase.empty()) url = options_.picturesBase + "/" + url.substr(url.find("://") + 3);
   const std::string type = PictureType(request.path);
-  return Cached(request.host + request.path, options_.pictures_ttl_s, deadline, [&](Deadline d) {
+  return Cached(request.host + request.path, options_.picturesTtlSeconds, deadline, [&](Deadline d) {
     Produced produced;
     FetchResult r = upstream_.Get(url, d);
     if (!r.ok) return produced;
@@ -436,7 +436,7 @@ Reply Gateway::PictureRequest(const Request& request, Deadline deadline) {
     }
     produced.outcome = Outcome::kOk;
     produced.reply.status = 200;
-    produced.reply.content_type = type;
+    produced.reply.contentType = type;
     produced.reply.body = std::move(r.body);
     return produced;
   });

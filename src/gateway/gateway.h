@@ -58,7 +58,7 @@ class Gateway {
   Options options_;
   IUpstream& upstream_;
   const IClock& clock_;
-  std::function<std::int64_t()> wall_now_;
+  std::function<std::int64_t()> wallNow_;
   std::function<void(const std::string&)> log_;
   Cache<Reply> answers_;
   Cache<std::string> metadata_;

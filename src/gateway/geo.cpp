@@ -58,7 +58,7 @@ GeoData::GeoData(std::string_view catalogue_tsv, std::string_view zips_tsv) {
     const CataloguePlace& added = places_.back();
     const std::size_t index = places_.size() - 1;
     if (added.country == "United States") {
-      us_cities_.emplace(added.state + "\t" + Blanked(added.city), index);
+      usCities_.emplace(added.state + "\t" + Blanked(added.city), index);
     } else if (!added.wmo.empty()) {
       stations_.emplace(added.wmo, index);
     }
@@ -76,8 +76,8 @@ std::optional<GeoPoint> GeoData::Zip(std::string_view zip) const {
 }
 
 const CataloguePlace* GeoData::UsCity(std::string_view state_name, std::string_view city) const {
-  auto it = us_cities_.find(std::string(state_name) + "\t" + Blanked(city));
-  return it == us_cities_.end() ? nullptr : &places_[it->second];
+  auto it = usCities_.find(std::string(state_name) + "\t" + Blanked(city));
+  return it == usCities_.end() ? nullptr : &places_[it->second];
 }
 
 const CataloguePlace* GeoData::Station(std::string_view wmo) const {

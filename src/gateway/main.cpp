@@ -62,10 +62,10 @@ int main(int argc, char** argv) {
   }
 
   std::FILE* log_out = stderr;
-  if (!options.log_file.empty()) {
-    log_out = std::fopen(options.log_file.c_str(), "a");
+  if (!options.logFile.empty()) {
+    log_out = std::fopen(options.logFile.c_str(), "a");
     if (log_out == nullptr) {
-      std::cerr << "skyglass-gateway: cannot open log file " << options.log_file << ": " << std::strerror(errno) << "\n";
+      std::cerr << "skyglass-gateway: cannot open log file " << options.logFile << ": " << std::strerror(errno) << "\n";
       return 1;
     }
   }
@@ -82,12 +82,12 @@ int main(int argc, char** argv) {
   sky::SystemClock clock;
   HostGates gates(clock, 30'000, 30 * 60'000);
   UpstreamSettings upstream_settings;
-  upstream_settings.user_agent = UserAgent(options);
-  upstream_settings.max_body_bytes = options.max_body_bytes;
+  upstream_settings.userAgent = UserAgent(options);
+  upstream_settings.maxBodyBytes = options.maxBodyBytes;
   CurlUpstream upstream(upstream_settings, gates, write_log);
   Gateway gateway(options, upstream, clock, [] { return static_cast<std::int64_t>(std::time(nullptr)); }, write_log);
 
-  if (options.check_live) return CheckLive(gateway, std::cout);
+  if (options.checkLive) return CheckLive(gateway, std::cout);
 
   httplib::Server server;
   server.set_keep_alive_max_count(1);
@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     request.now = static_cast<long long>(std::time(nullptr));
     sky::sample::Reply reply = gateway.Handle(request);
     res.status = reply.status;
-    res.set_content(reply.body, reply.content_type.c_str());
+    res.set_content(reply.body, reply.contentType.c_str());
     return finish();
   });
   server.set_logger([&](const httplib::Request& req, const httplib::Response& res) {

@@ -112,18 +112,18 @@ Observed DecodeNwsObservation(const nlohmann::json& feature) {
   auto p = feature.find("properties");
   if (p == feature.end() || !p->is_object()) return o;
   if (auto ts = Text(*p, "timestamp")) o.time = ParseIsoTime(*ts);
-  o.temp_c = Quantity(*p, "temperature", "degC");
-  o.dewpoint_c = Quantity(*p, "dewpoint", "degC");
+  o.tempC = Quantity(*p, "temperature", "degC");
+  o.dewpointC = Quantity(*p, "dewpoint", "degC");
   o.humidity = Quantity(*p, "relativeHumidity", "percent");
-  if (!o.humidity) o.humidity = HumidityFrom(o.temp_c, o.dewpoint_c);
-  o.heat_index_c = Quantity(*p, "heatIndex", "degC");
-  o.wind_dir_deg = Quantity(*p, "windDirection", "degree_(angle)");
-  o.wind_kmh = Quantity(*p, "windSpeed", "km_h-1");
-  o.gust_kmh = Quantity(*p, "windGust", "km_h-1");
-  o.pressure_hpa = Quantity(*p, "barometricPressure", "Pa");
-  if (!o.pressure_hpa) o.pressure_hpa = Quantity(*p, "seaLevelPressure", "Pa");
-  if (o.pressure_hpa) *o.pressure_hpa /= 100.0;
-  if (auto metres = Quantity(*p, "visibility", "m")) o.visibility_miles = *metres / 1609.344;
+  if (!o.humidity) o.humidity = HumidityFrom(o.tempC, o.dewpointC);
+  o.heatIndexC = Quantity(*p, "heatIndex", "degC");
+  o.windDirDeg = Quantity(*p, "windDirection", "degree_(angle)");
+  o.windKmh = Quantity(*p, "windSpeed", "km_h-1");
+  o.gustKmh = Quantity(*p, "windGust", "km_h-1");
+  o.pressureHpa = Quantity(*p, "barometricPressure", "Pa");
+  if (!o.pressureHpa) o.pressureHpa = Quantity(*p, "seaLevelPressure", "Pa");
+  if (o.pressureHpa) *o.pressureHpa /= 100.0;
+  if (auto metres = Quantity(*p, "visibility", "m")) o.visibilityMiles = *metres / 1609.344;
   if (auto text = Text(*p, "textDescription"); text && !text->empty()) o.sky = *text;
   return o;
 }
@@ -188,18 +188,18 @@ Observed DecodeMetar(const nlohmann::json& m) {
   if (!m.is_object()) return o;
   if (auto t = Field(m, "obsTime")) o.time = static_cast<std::int64_t>(*t);
   else if (auto r = Text(m, "reportTime")) o.time = ParseIsoTime(*r);
-  o.temp_c = Field(m, "temp");
-  o.dewpoint_c = Field(m, "dewp");
-  o.humidity = HumidityFrom(o.temp_c, o.dewpoint_c);
+  o.tempC = Field(m, "temp");
+  o.dewpointC = Field(m, "dewp");
+  o.humidity = HumidityFrom(o.tempC, o.dewpointC);
   auto wdir = m.find("wdir");
   if (wdir != m.end()) {
-    if (wdir->is_string() && wdir->get<std::string>() == "VRB") o.wind_variable = true;
-    else o.wind_dir_deg = Number(*wdir);
+    if (wdir->is_string() && wdir->get<std::string>() == "VRB") o.windVariable = true;
+    else o.windDirDeg = Number(*wdir);
   }
-  if (auto kt = Field(m, "wspd")) o.wind_kmh = *kt * 1.852;
-  if (auto kt = Field(m, "wgst")) o.gust_kmh = *kt * 1.852;
-  o.pressure_hpa = Field(m, "altim");
-  if (!o.pressure_hpa) o.pressure_hpa = Field(m, "slp");
+  if (auto kt = Field(m, "wspd")) o.windKmh = *kt * 1.852;
+  if (auto kt = Field(m, "wgst")) o.gustKmh = *kt * 1.852;
+  o.pressureHpa = Field(m, "altim");
+  if (!o.pressureHpa) o.pressureHpa = Field(m, "slp");
   auto visib = m.find("visib");
   if (visib != m.end()) {
     if (visib->is_string()) {
@@ -207,9 +207,9 @@ Observed DecodeMetar(const nlohmann::json& m) {
       if (!v.empty() && v.back() == '+') v.pop_back();
       char* end = nullptr;
       double miles = std::strtod(v.c_str(), &end);
-      if (!v.empty() && end != nullptr && *end == '\0' && std::isfinite(miles)) o.visibility_miles = miles;
+      if (!v.empty() && end != nullptr && *end == '\0' && std::isfinite(miles)) o.visibilityMiles = miles;
     } else {
-      o.visibility_miles = Number(*visib);
+      o.visibilityMiles = Number(*visib);
     }
   }
   auto clouds = m.find("clouds");
@@ -219,36 +219,36 @@ Observed DecodeMetar(const nlohmann::json& m) {
 
 void FillObservedValues(const Observed& o, ConditionsPageContent& page) {
   auto f = [](double c) { return Round(c * 9 / 5 + 32); };
-  if (o.temp_c) {
-    page.temp_f = f(*o.temp_c);
-    page.temp_c = Round(*o.temp_c);
+  if (o.tempC) {
+    page.tempF = f(*o.tempC);
+    page.tempC = Round(*o.tempC);
   }
-  if (o.heat_index_c && o.temp_c && *o.heat_index_c > *o.temp_c) {
-    page.heat_index_f = f(*o.heat_index_c);
-    page.heat_index_c = Round(*o.heat_index_c);
+  if (o.heatIndexC && o.tempC && *o.heatIndexC > *o.tempC) {
+    page.heatIndexF = f(*o.heatIndexC);
+    page.heatIndexC = Round(*o.heatIndexC);
   }
   if (o.humidity) page.humidity = std::clamp(Round(*o.humidity), 0, 100);
-  if (o.wind_kmh) {
-    const int mph = Round(*o.wind_kmh / 1.609344);
+  if (o.windKmh) {
+    const int mph = Round(*o.windKmh / 1.609344);
     std::string wind;
     if (mph == 0) {
       wind = "Calm";
     } else {
-      std::string from = o.wind_variable || !o.wind_dir_deg
+      std::string from = o.windVariable || !o.windDirDeg
                              ? "Variable"
-                             : kCompass[static_cast<int>(std::lround(std::fmod(*o.wind_dir_deg + 360.0, 360.0) / 22.5)) % 16];
+                             : kCompass[static_cast<int>(std::lround(std::fmod(*o.windDirDeg + 360.0, 360.0) / 22.5)) % 16];
       wind = from + " at " + std::to_string(mph) + " mph";
-      if (o.gust_kmh) {
-        const int gust = Round(*o.gust_kmh / 1.609344);
+      if (o.gustKmh) {
+        const int gust = Round(*o.gustKmh / 1.609344);
         if (gust > mph) wind += " gusting to " + std::to_string(gust) + " mph";
       }
     }
     page.wind = wind;
   }
-  if (o.pressure_hpa && *o.pressure_hpa > 500 && *o.pressure_hpa < 1200) page.pressure = Fixed(*o.pressure_hpa * 0.0295299830714, 2);
-  if (o.visibility_miles && *o.visibility_miles >= 0) {
+  if (o.pressureHpa && *o.pressureHpa > 500 && *o.pressureHpa < 1200) page.pressure = Fixed(*o.pressureHpa * 0.0295299830714, 2);
+  if (o.visibilityMiles && *o.visibilityMiles >= 0) {
     // Whole miles from ten up (16,090 m is 10), tenths below, hundredths under one.
-    const double v = *o.visibility_miles;
+    const double v = *o.visibilityMiles;
     const double tenths = std::round(v * 10) / 10;
     if (v >= 9.5) page.visibility = std::to_string(Round(v));
     else if (v >= 1) page.visibility = Fixed(tenths, tenths == std::floor(tenths) ? 0 : 1);

@@ -15,11 +15,11 @@ namespace sky::gateway {
 // Metric values as they arrive; missing stays missing.
 struct Observed {
   std::optional<std::int64_t> time;  // UTC seconds
-  std::optional<double> temp_c, dewpoint_c, humidity, heat_index_c;
-  std::optional<double> wind_dir_deg, wind_kmh, gust_kmh;
-  bool wind_variable = false;
-  std::optional<double> pressure_hpa;
-  std::optional<double> visibility_miles;
+  std::optional<double> tempC, dewpointC, humidity, heatIndexC;
+  std::optional<double> windDirDeg, windKmh, gustKmh;
+  bool windVariable = false;
+  std::optional<double> pressureHpa;
+  std::optional<double> visibilityMiles;
   std::optional<std::string> sky;  // words of the parser's picture table where possible
 };
 

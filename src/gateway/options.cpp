@@ -49,10 +49,10 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     std::string url = value;
     while (!url.empty() && url.back() == '/') url.pop_back();
-    (key == "nws-api" ? o.nws_api : o.metar_api) = url;
+    (key == "nws-api" ? o.nwsApi : o.metarApi) = url;
   } else if (key == "pictures-base") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
-    o.pictures_base = value;
+    o.picturesBase = value;
   } else if (key == "contact") {
     for (char c : value) {
       if (static_cast<unsigned char>(c) < 32) return error = "contact must be one line", false;
@@ -60,12 +60,12 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
     o.contact = value;
   } else if (key == "cache-entries") {
     if (!Number(value, 0, 100000, n)) return error = "cache-entries must be 0 to 100000", false;
-    o.cache_entries = static_cast<std::size_t>(n);
+    o.cacheEntries = static_cast<std::size_t>(n);
   } else if (key == "timeout-ms") {
     if (!Number(value, 100, 600000, n)) return error = "timeout-ms must be 100 to 600000", false;
-    o.answer_within_ms = n;
+    o.answerWithinMs = n;
   } else if (key == "log") {
-    o.log_file = value;
+    o.logFile = value;
   } else {
     return error = "unknown setting " + key, false;
   }
@@ -115,7 +115,7 @@ ParseResult ParseArguments(int argc, char** argv, Options& options, std::string&
     const std::string arg = argv[i];
     if (arg == "--help" || arg == "-h") return ParseResult::kHelp;
     if (arg == "--check-live") {
-      options.check_live = true;
+      options.checkLive = true;
       continue;
     }
     if (!arg.starts_with("--")) {

@@ -14,23 +14,23 @@ inline constexpr int kDefaultPort = hosts::kGatewayPort;
 
 struct Options {
   int port = kDefaultPort;
-  std::string nws_api = "https://api.weather.gov";
-  std::string metar_api = "https://aviationweather.gov/api/data/metar";
+  std::string nwsApi = "https://api.weather.gov";
+  std::string metarApi = "https://aviationweather.gov/api/data/metar";
   std::string contact;  // goes into the User-Agent
   // When set, every picture source "https://host/path" is asked for at
   // base + "/host/path" instead (tests).
-  std::string pictures_base;
-  std::size_t cache_entries = 500;
-  std::int64_t conditions_ttl_s = 600;
-  std::int64_t products_ttl_s = 1800;
-  std::int64_t pictures_ttl_s = 300;
+  std::string picturesBase;
+  std::size_t cacheEntries = 500;
+  std::int64_t conditionsTtlSeconds = 600;
+  std::int64_t productsTtlSeconds = 1800;
+  std::int64_t picturesTtlSeconds = 300;
   // How long the last good answer stands in for a failing source.
-  std::int64_t stale_limit_s = 6 * 3600;
+  std::int64_t staleLimitSeconds = 6 * 3600;
   // Longest time one answer may take: well inside the program's own limits.
-  std::int64_t answer_within_ms = 10000;
-  std::size_t max_body_bytes = 8u << 20;
-  std::string log_file;
-  bool check_live = false;
+  std::int64_t answerWithinMs = 10000;
+  std::size_t maxBodyBytes = 8u << 20;
+  std::string logFile;
+  bool checkLive = false;
 };
 
 extern const char* const kUsage;

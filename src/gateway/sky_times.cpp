@@ -128,7 +128,7 @@ struct Zone {
     std::string abbreviation;
   };
   std::vector<std::int64_t> times;
-  std::vector<unsigned char> type_of;
+  std::vector<unsigned char> typeOf;
   std::vector<Type> types;
 };
 
@@ -168,7 +168,7 @@ std::optional<Zone> ReadZone(const std::string& name) {
   for (std::int64_t i = 0; i < timecnt; ++i) {
     const unsigned char t = static_cast<unsigned char>(b[at + i]);
     if (t >= typecnt) return std::nullopt;
-    z.type_of.push_back(t);
+    z.typeOf.push_back(t);
   }
   at += timecnt;
   const std::size_t chars = at + typecnt * 6;
@@ -201,7 +201,7 @@ LocalTime ToLocal(std::int64_t utc, const std::string& zone) {
   if (const Zone* z = CachedZone(zone)) {
     std::size_t type = 0;
     auto next = std::upper_bound(z->times.begin(), z->times.end(), utc);
-    if (next != z->times.begin()) type = z->type_of[static_cast<std::size_t>(next - z->times.begin() - 1)];
+    if (next != z->times.begin()) type = z->typeOf[static_cast<std::size_t>(next - z->times.begin() - 1)];
     offset = z->types[type].offset;
     abbreviation = z->types[type].abbreviation;
   }

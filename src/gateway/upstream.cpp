@@ -30,7 +30,7 @@ HostGates::Admit HostGates::Acquire(const std::string& host, Deadline deadline) 
   std::unique_lock<std::mutex> lock(mutex_);
   while (true) {
     Host& h = hosts_[host];
-    if (h.failures > 0 && clock_.MonotonicMs() < h.retry_at) return Admit::kBackingOff;
+    if (h.failures > 0 && clock_.MonotonicMs() < h.retryAt) return Admit::kBackingOff;
     if (!h.busy) {
       h.busy = true;
       return Admit::kGo;
@@ -50,9 +50,9 @@ void HostGates::Release(const std::string& host, bool succeeded) {
       h.failures = 0;
     } else {
       h.failures = std::min(h.failures + 1, 30);
-      std::int64_t wait = first_backoff_ms_;
-      for (int i = 1; i < h.failures && wait < max_backoff_ms_; ++i) wait *= 2;
-      h.retry_at = clock_.MonotonicMs() + std::min(wait, max_backoff_ms_);
+      std::int64_t wait = firstBackoffMs_;
+      for (int i = 1; i < h.failures && wait < maxBackoffMs_; ++i) wait *= 2;
+      h.retryAt = clock_.MonotonicMs() + std::min(wait, maxBackoffMs_);
     }
   }
   turn_.notify_all();
@@ -62,7 +62,7 @@ std::int64_t HostGates::BackoffLeftMs(const std::string& host) const {
   std::lock_guard<std::mutex> lock(mutex_);
   auto it = hosts_.find(host);
   if (it == hosts_.end() || it->second.failures == 0) return 0;
-  return std::max<std::int64_t>(0, it->second.retry_at - clock_.MonotonicMs());
+  return std::max<std::int64_t>(0, it->second.retryAt - clock_.MonotonicMs());
 }
 
 namespace {
@@ -129,18 +129,18 @@ FetchResult CurlUpstream::Transfer(const std::string& url, Deadline deadline) {
     result.error = "cannot start a transfer";
     return result;
   }
-  Sink sink{&result.body, settings_.max_body_bytes};
+  Sink sink{&result.body, settings_.maxBodyBytes};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
   // A redirect could lead anywhere; the sources answer without one.
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
-  curl_easy_setopt(curl, CURLOPT_USERAGENT, settings_.user_agent.c_str());
+  curl_easy_setopt(curl, CURLOPT_USERAGENT, settings_.userAgent.c_str());
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left));
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(left, settings_.connect_timeout_ms)));
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::min(left, settings_.connectTimeoutMs)));
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   curl_easy_setopt(curl, CURLOPT_PROXY, "");  // never a proxy from the environment
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(settings_.max_body_bytes));
+  curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(settings_.maxBodyBytes));
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &Write);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
   struct curl_slist* headers = curl_slist_append(nullptr, "Accept: application/geo+json, application/json, */*");
@@ -152,7 +152,7 @@ FetchResult CurlUpstream::Transfer(const std::string& url, Deadline deadline) {
   curl_easy_cleanup(curl);
   result.status = static_cast<int>(status);
   if (sink.overflow || rc == CURLE_FILESIZE_EXCEEDED) {
-    result.error = "answer larger than " + std::to_string(settings_.max_body_bytes) + " bytes";
+    result.error = "answer larger than " + std::to_string(settings_.maxBodyBytes) + " bytes";
     result.body.clear();
   } else if (rc != CURLE_OK) {
     result.error = curl_easy_strerror(rc);

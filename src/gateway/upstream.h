@@ -38,7 +38,7 @@ std::string HostOf(const std::string& url);
 class HostGates {
  public:
   HostGates(const IClock& clock, std::int64_t first_backoff_ms, std::int64_t max_backoff_ms)
-      : clock_(clock), first_backoff_ms_(first_backoff_ms), max_backoff_ms_(max_backoff_ms) {}
+      : clock_(clock), firstBackoffMs_(first_backoff_ms), maxBackoffMs_(max_backoff_ms) {}
 
   enum class Admit { kGo, kBackingOff, kTimedOut };
   // kGo: the caller holds the host until Release.
@@ -51,19 +51,19 @@ class HostGates {
   struct Host {
     bool busy = false;
     int failures = 0;
-    std::int64_t retry_at = 0;  // clock ms
+    std::int64_t retryAt = 0;  // clock ms
   };
   const IClock& clock_;
-  const std::int64_t first_backoff_ms_, max_backoff_ms_;
+  const std::int64_t firstBackoffMs_, maxBackoffMs_;
   mutable std::mutex mutex_;
   std::condition_variable turn_;
   std::map<std::string, Host> hosts_;
 };
 
 struct UpstreamSettings {
-  std::string user_agent;             // "skyglass-gateway/0.1 (contact)"
-  std::int64_t connect_timeout_ms = 4000;
-  std::size_t max_body_bytes = 8u << 20;
+  std::string userAgent;             // "skyglass-gateway/0.1 (contact)"
+  std::int64_t connectTimeoutMs = 4000;
+  std::size_t maxBodyBytes = 8u << 20;
 };
 
 // libcurl with the gates above; logs one line per failure.

@@ -20,15 +20,15 @@ struct Fixture {
 
   RefreshHooks Hooks() {
     RefreshHooks h;
-    h.read_setting = [this](const std::string& n) {
+    h.readSetting = [this](const std::string& n) {
       auto it = settings.find(n);
       return it == settings.end() ? std::string("n/a") : it->second;
     };
     h.caption = [this] { return caption; };
     h.busy = [this] { return busy; };
-    h.set_request = [this](const std::string& r) { log.push_back("request " + r); };
-    h.set_silent = [this](bool on) { log.push_back(on ? "silent y" : "silent off"); };
-    h.get_the_stats = [this] {
+    h.setRequest = [this](const std::string& r) { log.push_back("request " + r); };
+    h.setSilent = [this](bool on) { log.push_back(on ? "silent y" : "silent off"); };
+    h.getTheStats = [this] {
       log.push_back("fetch");
       if (fail) throw std::runtime_error("Connection refused");
       return !reportError;

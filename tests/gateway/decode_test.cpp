@@ -27,8 +27,8 @@ TEST(GatewayDecode, MetarValuesInThePageUnits) {
   Observed o = DecodeMetar(m);
   ConditionsPageContent page;
   FillObservedValues(o, page);
-  EXPECT_EQ(page.temp_f, 26);
-  EXPECT_EQ(page.temp_c, -4);  // rounds away from zero as the sample server does
+  EXPECT_EQ(page.tempF, 26);
+  EXPECT_EQ(page.tempC, -4);  // rounds away from zero as the sample server does
   EXPECT_EQ(page.humidity, 83);
   EXPECT_EQ(page.wind, "Variable at 3 mph");
   EXPECT_EQ(page.pressure, "30.51");
@@ -42,7 +42,7 @@ TEST(GatewayDecode, HostileValuesStayMissing) {
   json m = json::parse(R"({"temp":"warm","dewp":null,"wdir":[1],"wspd":{"a":1},"visib":"lots","altim":99999})");
   ConditionsPageContent page;
   FillObservedValues(DecodeMetar(m), page);
-  EXPECT_FALSE(page.temp_f);
+  EXPECT_FALSE(page.tempF);
   EXPECT_FALSE(page.humidity);
   EXPECT_FALSE(page.wind);
   EXPECT_FALSE(page.visibility);
@@ -51,7 +51,7 @@ TEST(GatewayDecode, HostileValuesStayMissing) {
                           "windSpeed":{"unitCode":"wmoUnit:m_s-1","value":5}}})");
   ConditionsPageContent p2;
   FillObservedValues(DecodeNwsObservation(n), p2);
-  EXPECT_FALSE(p2.temp_f);
+  EXPECT_FALSE(p2.tempF);
   EXPECT_EQ(p2.wind, "Variable at 11 mph");
   FillObservedValues(DecodeNwsObservation(json::parse("[1,2]")), p2);
 }

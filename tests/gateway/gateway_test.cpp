@@ -37,16 +37,16 @@ class GatewayTest : public ::testing::Test {
  protected:
   void SetUp() override { Make(Options()); }
   void Make(Options o) {
-    o.nws_api = stub_.Base();
-    o.metar_api = stub_.Base() + "/api/data/metar";
+    o.nwsApi = stub_.Base();
+    o.metarApi = stub_.Base() + "/api/data/metar";
     o.contact = "tester@example.org";
     options_ = o;
     gateway_.reset();
     upstream_.reset();
     gates_ = std::make_unique<HostGates>(clock_, 30000, 600000);
     UpstreamSettings settings;
-    settings.user_agent = UserAgent(o);
-    settings.max_body_bytes = o.max_body_bytes;
+    settings.userAgent = UserAgent(o);
+    settings.maxBodyBytes = o.maxBodyBytes;
     upstream_ = std::make_unique<CurlUpstream>(settings, *gates_, [this](const std::string& l) { log_.push_back(l); });
     gateway_ = std::make_unique<Gateway>(o, *upstream_, clock_, [] { return kNoon; },
                                          [this](const std::string& l) { log_.push_back(l); });
@@ -161,7 +161,7 @@ TEST_F(GatewayTest, BadJsonAndHugeBodiesFailCleanly) {
   stub_.Override("/api/data/metar?ids=EGLL&format=json", 200, "[]");  // no current report
   EXPECT_EQ(Get("/global/stations/03772.html").status, 502);
   Options small;
-  small.max_body_bytes = 512;
+  small.maxBodyBytes = 512;
   Make(small);
   EXPECT_EQ(Get("/cgi-bin/findweather/getForecast", "query=10001").status, 502);
   bool logged = false;
@@ -182,15 +182,15 @@ TEST_F(GatewayTest, NoTemperatureAtAnyStationIsWrittenAsMissing) {
 
 TEST_F(GatewayTest, SlowSourceGivesAFailureInTime) {
   Options quick;
-  quick.answer_within_ms = 300;
+  quick.answerWithinMs = 300;
   Make(quick);
-  stub_.delay_ms = 1500;
+  stub_.delayMs = 1500;
   const auto start = std::chrono::steady_clock::now();
   Reply reply = Get("/global/stations/03772.html");
   const auto took = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(reply.status, 502);
   EXPECT_LT(took, std::chrono::milliseconds(1200));
-  stub_.delay_ms = 0;
+  stub_.delayMs = 0;
 }
 
 Reply GetIwin(Gateway& gateway, const std::string& path) {
@@ -242,7 +242,7 @@ TEST(GatewayProducts, Latin1AndEscaping) {
 
 TEST_F(GatewayTest, PicturesFromTheirPublicEquivalents) {
   Options o;
-  o.pictures_base = stub_.Base() + "/pictures";
+  o.picturesBase = stub_.Base() + "/pictures";
   Make(o);
   auto get = [&](const std::string& host, const std::string& path) {
     Request r;
@@ -254,13 +254,13 @@ TEST_F(GatewayTest, PicturesFromTheirPublicEquivalents) {
   // The radar rows all show the national mosaic, which the GIF decoder reads.
   Reply radar = get("www.met.tamu.edu", "/mcsat/mcimages/MDR/MDR.GIF");
   ASSERT_EQ(radar.status, 200);
-  EXPECT_EQ(radar.content_type, "image/gif");
+  EXPECT_EQ(radar.contentType, "image/gif");
   std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(radar.body.data()), radar.body.size());
   EXPECT_TRUE(DecodeGif(bytes).ok);
   EXPECT_EQ(get("weather.purdue.edu", "/radar/rad_comp.gif").body, radar.body);
   Reply europe = get("www.meteo.fr", "/tpsreel/images/satt0.jpg");
   EXPECT_EQ(europe.status, 200);
-  EXPECT_EQ(europe.content_type, "image/jpeg");
+  EXPECT_EQ(europe.contentType, "image/jpeg");
   // Not the format the row names: refused. No public equivalent: 404.
   EXPECT_EQ(get("grads.iges.org", "/pix/temp1.gif").status, 502);
   EXPECT_EQ(get("grads.iges.org", "/pix/temp7.gif").status, 404);

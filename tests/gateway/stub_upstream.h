@@ -46,9 +46,9 @@ class StubUpstream {
       {
         std::lock_guard<std::mutex> lock(mutex_);
         requests_.push_back(target);
-        user_agent_ = req.get_header_value("User-Agent");
+        userAgent_ = req.get_header_value("User-Agent");
       }
-      if (delay_ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay_ms.load()));
+      if (delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delayMs.load()));
       if (failing) {
         res.status = 503;
         res.set_content("Service Unavailable", "text/plain");
@@ -94,10 +94,10 @@ class StubUpstream {
   }
   std::string UserAgent() {
     std::lock_guard<std::mutex> lock(mutex_);
-    return user_agent_;
+    return userAgent_;
   }
 
-  std::atomic<int> delay_ms{0};
+  std::atomic<int> delayMs{0};
   std::atomic<bool> failing{false};
 
  private:
@@ -107,7 +107,7 @@ class StubUpstream {
   std::mutex mutex_;
   std::map<std::string, std::pair<int, std::string>> routes_, overrides_;
   std::vector<std::string> requests_;
-  std::string user_agent_;
+  std::string userAgent_;
 };
 
 }  // namespace skytest

@@ -256,7 +256,7 @@ TEST_F(PagesTest, SameHourSamePageOtherHoursOtherWeather) {
 }
 
 struct Values {
-  int temperature, humidity, heat_index;
+  int temperature, humidity, heatIndex;
 };
 
 Values ValuesOf(const std::string& page) {
@@ -286,7 +286,7 @@ TEST_F(PagesTest, WeatherIsPlausibleForPlaceAndSeason) {
       EXPECT_LE(t, 125) << p;
       EXPECT_GE(rh, 0) << p;
       EXPECT_LE(rh, 100) << p;
-      int heat = v.heat_index;
+      int heat = v.heatIndex;
       if (heat != -999) {
         ++hot_pages;
         EXPECT_GE(t, 80) << p;
@@ -340,7 +340,7 @@ TEST_F(PagesTest, CensusPopulationClocksAreGifPicturesOfTheFigure) {
   for (const char* path : {"/cgi-bin/ipc/pcwgif", "/cgi-bin/pcugifd.pl"}) {
     Reply r = router_->Route({"GET", hosts::kCensus, path, "1", kWinterNoon});
     ASSERT_EQ(r.status, 200) << path;
-    EXPECT_EQ(r.content_type, "image/gif");
+    EXPECT_EQ(r.contentType, "image/gif");
     const auto* bytes = reinterpret_cast<const std::uint8_t*>(r.body.data());
     GifDecodeResult gif = DecodeGif({bytes, r.body.size()});
     EXPECT_TRUE(gif.ok) << path;

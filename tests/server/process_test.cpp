@@ -43,9 +43,9 @@ class ServerProcess {
     }
     close(out[1]);
     stdout_ = out[0];
-    first_line_ = ReadLine(10000);
+    firstLine_ = ReadLine(10000);
     const std::string prefix = "listening on 127.0.0.1:";
-    if (first_line_.rfind(prefix, 0) == 0) port_ = std::atoi(first_line_.c_str() + prefix.size());
+    if (firstLine_.rfind(prefix, 0) == 0) port_ = std::atoi(firstLine_.c_str() + prefix.size());
   }
   ~ServerProcess() {
     if (pid_ > 0 && !reaped_) {
@@ -56,7 +56,7 @@ class ServerProcess {
   }
 
   int port() const { return port_; }
-  const std::string& first_line() const { return first_line_; }
+  const std::string& FirstLine() const { return firstLine_; }
 
   // Exit status after the signal, or -1 when it did not end within 10 s.
   int StopWith(int signal_number) {
@@ -88,7 +88,7 @@ class ServerProcess {
   int stdout_ = -1;
   int port_ = 0;
   bool reaped_ = false;
-  std::string first_line_;
+  std::string firstLine_;
 };
 
 // One HTTP/1.0 exchange over a plain socket, read until the server closes.
@@ -134,7 +134,7 @@ class ServerProcessTest : public ::testing::Test {
 TEST_F(ServerProcessTest, AnswersProxyAndDirectFormsAndLogsEachRequest) {
   const fs::path log = dir_ / "requests.log";
   ServerProcess server({"--port", "0", "--log", log.string(), "--now", "1796644800"});
-  ASSERT_GT(server.port(), 0) << server.first_line();
+  ASSERT_GT(server.port(), 0) << server.FirstLine();
 
   // Proxy form, as the program sends it through a proxy.
   std::string reply = RawExchange(server.port(), "GET http://www.wunderground.com/US/TX/Austin.html HTTP/1.0\r\n\r\n");
@@ -195,7 +195,7 @@ int ConnectLoopback(int port, bool nonblocking) {
 // kept the others waiting for the slow ones' read time-out.)
 TEST_F(ServerProcessTest, HoldsABurstBesideSlowClients) {
   ServerProcess server({"--log", (dir_ / "log").string()});
-  ASSERT_GT(server.port(), 0) << server.first_line();
+  ASSERT_GT(server.port(), 0) << server.FirstLine();
   std::vector<int> slow;
   for (int i = 0; i < 8; ++i) {
     slow.push_back(ConnectLoopback(server.port(), false));
@@ -242,7 +242,7 @@ TEST_F(ServerProcessTest, HoldsABurstBesideSlowClients) {
 
 TEST_F(ServerProcessTest, StopsCleanlyOnSigint) {
   ServerProcess server({"--log", (dir_ / "log").string()});
-  ASSERT_GT(server.port(), 0) << server.first_line();
+  ASSERT_GT(server.port(), 0) << server.FirstLine();
   EXPECT_EQ(server.StopWith(SIGINT), 0);
 }
 
@@ -259,7 +259,7 @@ TEST_F(ServerProcessTest, ListensOnAGivenPortAndRefusesOutsideAddresses) {
     EXPECT_EQ(first.StopWith(SIGTERM), 0);
   }
   ServerProcess again({"--port", std::to_string(port), "--log", (dir_ / "log").string()});
-  EXPECT_EQ(again.first_line(), "listening on 127.0.0.1:" + std::to_string(port));
+  EXPECT_EQ(again.FirstLine(), "listening on 127.0.0.1:" + std::to_string(port));
   EXPECT_EQ(again.StopWith(SIGTERM), 0);
 
   ServerProcess outside({"--bind", "0.0.0.0"});

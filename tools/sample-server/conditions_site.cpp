@@ -88,24 +88,24 @@ std::string ConditionsPage(const Place& place, const Observation& o) {
   ConditionsPageContent content;
   content.title = place.title;
   content.observed = o.observed;
-  content.temp_f = o.temp_f;
-  content.temp_c = o.temp_c;
-  if (o.heat_index_f) {
-    content.heat_index_f = *o.heat_index_f;
-    content.heat_index_c = FahrenheitToCelsius(*o.heat_index_f);
+  content.tempF = o.tempF;
+  content.tempC = o.tempC;
+  if (o.heatIndexF) {
+    content.heatIndexF = *o.heatIndexF;
+    content.heatIndexC = FahrenheitToCelsius(*o.heatIndexF);
   }
   content.humidity = o.humidity;
   content.wind = o.wind;
   content.pressure = o.pressure;
   content.sky = o.sky;
-  content.visibility = std::to_string(o.visibility_miles);
+  content.visibility = std::to_string(o.visibilityMiles);
   content.sunrise = o.sunrise;
   content.sunset = o.sunset;
   content.moonrise = o.moonrise;
   content.moonset = o.moonset;
-  content.moon_phase = o.moon_phase;
-  content.moon_picture = o.moon_picture;
-  content.moon_illuminated = o.moon_illuminated;
+  content.moonPhase = o.moonPhase;
+  content.moonPicture = o.moonPicture;
+  content.moonIlluminated = o.moonIlluminated;
   content.forecast = o.forecast;
   content.states = Places::Get().States();
   return WriteConditionsPage(content);

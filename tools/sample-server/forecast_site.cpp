@@ -157,7 +157,7 @@ std::string ZoneProduct(const StateRow& s, const Observation& o, bool nowcast) {
     std::snprintf(id, sizeof id, "%03d", n++ * 7);
     body += std::string(s.code) + "Z" + id + "-" + zone + "-\n" + Upper(o.observed) + "\n\n";
     if (nowcast) {
-      body += "TEMPERATURES NEAR " + std::to_string(o.temp_f) + "&#176; WITH " + Upper(o.sky) +
+      body += "TEMPERATURES NEAR " + std::to_string(o.tempF) + "&#176; WITH " + Upper(o.sky) +
               " SKIES.&nbsp;&nbsp;WINDS " + Upper(o.wind) + ".\n";
     } else {
       for (std::size_t i = 0; i < o.forecast.size() && i < 4; ++i)
@@ -206,7 +206,7 @@ class IwinSite : public Site {
                                          "...WINTER WEATHER AWARENESS WEEK...\nTHE NATIONAL WEATHER SERVICE REMINDS "
                                          "RESIDENTS OF " + Upper(s->name) +
                                              " TO CHECK THEIR EMERGENCY KITS.&nbsp;&nbsp;TEMPERATURES TODAY NEAR " +
-                                             std::to_string(o.temp_f) + "&#176;.");
+                                             std::to_string(o.tempF) + "&#176;.");
     } else if (page == "special.html") {
       reply.body = missing ? NotAvailable("Special Weather Statements", *s)
                            : TextProduct("Special Weather Statement", *s, o,
@@ -238,7 +238,7 @@ class CensusTextSite : public Site {
     if (!salary && r.path != "/statab/ranks/pg20.txt") return std::nullopt;
     Reply reply;
     reply.status = 200;
-    reply.content_type = "text/plain; charset=iso-8859-1";
+    reply.contentType = "text/plain; charset=iso-8859-1";
     std::string& b = reply.body;
     b = salary ? "State Rankings -- Average Annual Pay, 1995\r\n\r\nRank  State                   Dollars\r\n"
                : "State Rankings -- Median Household Income, 1995\r\n\r\nRank  State                   Dollars\r\n";

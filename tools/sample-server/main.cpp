@@ -25,9 +25,9 @@ namespace {
 struct Options {
   int port = 0;
   std::string bind = "127.0.0.1";
-  std::string log_file;
+  std::string logFile;
   long long now = -1;  // fixed clock for reproducible pages; -1: the real one
-  std::string latest_version = sky::sample::kDefaultLatestVersion;
+  std::string latestVersion = sky::sample::kDefaultLatestVersion;
   sky::sample::PictureOptions pictures;
 };
 
@@ -75,11 +75,11 @@ int ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--bind") {
       options.bind = value;
     } else if (arg == "--log") {
-      options.log_file = value;
+      options.logFile = value;
     } else if (arg == "--now" && ParseNumber(value, 0, 253402300799LL, number)) {
       options.now = number;
     } else if (arg == "--latest-version") {
-      options.latest_version = value;
+      options.latestVersion = value;
     } else if (arg == "--missing-picture") {
       options.pictures.missing.insert(value);
     } else {
@@ -121,10 +121,10 @@ int main(int argc, char** argv) {
   if (int rc = ParseOptions(argc, argv, options)) return rc == 1 ? 0 : rc;
 
   std::FILE* log_out = stderr;
-  if (!options.log_file.empty()) {
-    log_out = std::fopen(options.log_file.c_str(), "a");
+  if (!options.logFile.empty()) {
+    log_out = std::fopen(options.logFile.c_str(), "a");
     if (log_out == nullptr) {
-      std::cerr << "skyglass-sample-server: cannot open log file " << options.log_file << ": "
+      std::cerr << "skyglass-sample-server: cannot open log file " << options.logFile << ": "
                 << std::strerror(errno) << "\n";
       return 1;
     }
@@ -140,7 +140,7 @@ int main(int argc, char** argv) {
   pthread_sigmask(SIG_BLOCK, &stop_signals, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  const std::unique_ptr<sky::sample::Router> router = sky::sample::MakeDefaultRouter(options.latest_version);
+  const std::unique_ptr<sky::sample::Router> router = sky::sample::MakeDefaultRouter(options.latestVersion);
   sky::sample::AddPictureSites(*router, options.pictures);
   const long long fixed_now = options.now;
 
@@ -194,7 +194,7 @@ int main(int argc, char** argv) {
     request.now = fixed_now >= 0 ? fixed_now : static_cast<long long>(std::time(nullptr));
     sky::sample::Reply reply = router->Route(request);
     res.status = reply.status;
-    res.set_content(reply.body, reply.content_type.c_str());
+    res.set_content(reply.body, reply.contentType.c_str());
     return finish();
   });
 

@@ -8,14 +8,14 @@ namespace {
 
 class MakerSite : public Site {
  public:
-  explicit MakerSite(std::string latest_version) : latest_version_(std::move(latest_version)) {}
+  explicit MakerSite(std::string latestVersion) : latestVersion_(std::move(latestVersion)) {}
 
   std::optional<Reply> Handle(const Request& request) const override {
     Reply reply;
     reply.status = 200;
-    reply.content_type = "text/plain; charset=iso-8859-1";
+    reply.contentType = "text/plain; charset=iso-8859-1";
     if (request.path == "/assets/skyglassvs.txt") {
-      reply.body = "Version#" + latest_version_ + "\r\n";
+      reply.body = "Version#" + latestVersion_ + "\r\n";
       return reply;
     }
     if (request.path == "/assets/SkyglassCount.txt") {
@@ -28,14 +28,14 @@ class MakerSite : public Site {
   }
 
  private:
-  std::string latest_version_;
+  std::string latestVersion_;
   mutable std::atomic<unsigned long> count_{0};
 };
 
 }  // namespace
 
-std::unique_ptr<Site> MakeMakerSite(const std::string& latest_version) {
-  return std::make_unique<MakerSite>(latest_version);
+std::unique_ptr<Site> MakeMakerSite(const std::string& latestVersion) {
+  return std::make_unique<MakerSite>(latestVersion);
 }
 
 }  // namespace sky::sample

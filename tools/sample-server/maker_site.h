@@ -12,6 +12,6 @@ namespace sky::sample {
 // The version the version file announces unless the server is told otherwise.
 inline constexpr const char* kDefaultLatestVersion = "1.30.6.3";
 
-std::unique_ptr<Site> MakeMakerSite(const std::string& latest_version = kDefaultLatestVersion);
+std::unique_ptr<Site> MakeMakerSite(const std::string& latestVersion = kDefaultLatestVersion);
 
 }  // namespace sky::sample

@@ -409,7 +409,7 @@ class PictureSite : public Site {
     for (char ch : path) seed = seed * 131 + static_cast<unsigned char>(ch);
     if (row->group == ImageGroup::Camera) seed = (seed & ~3u) | CameraScene(row->file);
     reply.body = Render(*row, path, seed, path == "/radar/rad_comp.gif" && options_.smallPurdueRadar);
-    reply.content_type = IsGif(row->file) ? "image/gif" : "image/jpeg";
+    reply.contentType = IsGif(row->file) ? "image/gif" : "image/jpeg";
     return reply;
   }
 

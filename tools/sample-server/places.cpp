@@ -11,9 +11,9 @@ namespace {
 struct Climate {
   const char* name;
   double latitude;
-  double utc_offset;
+  double utcOffset;
   const char* zone;
-  const char* daylight_zone;  // nullptr: no daylight saving time kept here
+  const char* daylightZone;  // nullptr: no daylight saving time kept here
 };
 
 // US states by code: rough centre latitude and standard time zone.
@@ -182,10 +182,10 @@ const Climate* FindClimate(std::string_view name, bool state) {
 void ApplyClimate(Place& place, const Climate* climate) {
   if (climate == nullptr) return;
   place.latitude = climate->latitude;
-  place.utc_offset = climate->utc_offset;
+  place.utcOffset = climate->utcOffset;
   place.zone = climate->zone;
-  place.us_daylight = climate->daylight_zone != nullptr;
-  place.daylight_zone = climate->daylight_zone ? climate->daylight_zone : "";
+  place.usDaylight = climate->daylightZone != nullptr;
+  place.daylightZone = climate->daylightZone ? climate->daylightZone : "";
 }
 
 }  // namespace
@@ -198,7 +198,7 @@ const Places& Places::Get() {
 Places::Places() {
   // Title names of the states: the title state table, codes of two letters.
   for (const auto& row : Rows("title_states.tsv")) {
-    if (row.size() >= 2 && row[1].size() == 2) states_[row[1]].title_name = row[0];
+    if (row.size() >= 2 && row[1].size() == 2) states_[row[1]].titleName = row[0];
   }
   std::map<std::string, std::string> code_of_node;
   for (const auto& row : Rows("state_codes.tsv")) {
@@ -263,7 +263,7 @@ std::optional<Place> Places::UsCity(std::string_view code, std::string_view city
   if (!state->second.cities.count(name)) return std::nullopt;
   Place place;
   place.key = "US/" + std::string(code) + "/" + name;
-  place.title = Blanked(name) + ", " + state->second.title_name;
+  place.title = Blanked(name) + ", " + state->second.titleName;
   ApplyClimate(place, FindClimate(code, true));
   return place;
 }
@@ -285,7 +285,7 @@ std::optional<Place> Places::Zip(std::string_view zip) const {
     if (state == states_.end()) return std::nullopt;
     Place place;
     place.key = std::string("zip/") + row.zip;
-    place.title = std::string(row.city) + ", " + state->second.title_name;
+    place.title = std::string(row.city) + ", " + state->second.titleName;
     ApplyClimate(place, FindClimate(row.code, true));
     return place;
   }
@@ -308,7 +308,7 @@ std::vector<std::string> Places::StationNumbers() const {
 
 std::vector<std::pair<std::string, std::string>> Places::States() const {
   std::vector<std::pair<std::string, std::string>> states;
-  for (const auto& [code, state] : states_) states.emplace_back(code, state.title_name);
+  for (const auto& [code, state] : states_) states.emplace_back(code, state.titleName);
   return states;
 }
 

@@ -17,10 +17,10 @@ struct Place {
   std::string key;           // seeds the weather: the same place, the same weather
   std::string title;         // "Austin, Texas", "Helsinki-Malmi, Finland"
   double latitude = 40;      // degrees, south negative
-  double utc_offset = 0;     // hours of standard time
-  bool us_daylight = false;  // follows the US daylight saving rule
+  double utcOffset = 0;     // hours of standard time
+  bool usDaylight = false;  // follows the US daylight saving rule
   std::string zone;          // standard time abbreviation ("CST")
-  std::string daylight_zone; // daylight time abbreviation ("CDT"), when us_daylight
+  std::string daylightZone; // daylight time abbreviation ("CDT"), when usDaylight
 };
 
 class Places {
@@ -47,7 +47,7 @@ class Places {
   Places();
 
   struct UsState {
-    std::string title_name;  // as in the title state table ("Lousiana")
+    std::string titleName;  // as in the title state table ("Lousiana")
     std::set<std::string, std::less<>> cities;
   };
   struct StationRow {

@@ -86,7 +86,7 @@ class PopulationClockSite : public Site {
     }
     Reply reply;
     reply.status = 200;
-    reply.content_type = "image/gif";
+    reply.contentType = "image/gif";
     if (request.method != "HEAD") reply.body = std::move(bytes);
     return reply;
   }

@@ -97,10 +97,10 @@ Reply Router::Route(const Request& request) const {
   return reply;
 }
 
-std::unique_ptr<Router> MakeDefaultRouter(const std::string& latest_version) {
+std::unique_ptr<Router> MakeDefaultRouter(const std::string& latestVersion) {
   auto router = std::make_unique<Router>();
   router->Add(hosts::kWeatherUnderground, MakeConditionsSite());
-  router->Add(hosts::kMaker, MakeMakerSite(latest_version));
+  router->Add(hosts::kMaker, MakeMakerSite(latestVersion));
   AddPictureSites(*router);
   router->Add(hosts::kIwin, MakeIwinSite());
   router->Add(hosts::kCensus, MakeCensusTextSite());

@@ -20,7 +20,7 @@ struct Request {
 
 struct Reply {
   int status = 404;
-  std::string content_type = "text/html; charset=iso-8859-1";
+  std::string contentType = "text/html; charset=iso-8859-1";
   std::string body;
 };
 
@@ -45,8 +45,8 @@ class Router {
 };
 
 // A router with every site the sample server answers for; the maker's version
-// file announces latest_version.
-std::unique_ptr<Router> MakeDefaultRouter(const std::string& latest_version);
+// file announces latestVersion.
+std::unique_ptr<Router> MakeDefaultRouter(const std::string& latestVersion);
 
 struct Target {
   std::string host;

@@ -121,13 +121,13 @@ Observation Observe(const Place& place, std::int64_t now) {
   // Observed a few minutes before the top of the current hour.
   const int minute = 50 + fixed.Between(0, 6);
   const std::int64_t observed_utc = (hour - 1) * 3600 + minute * 60;
-  const std::int64_t offset = static_cast<std::int64_t>(std::lround(place.utc_offset * 3600));
+  const std::int64_t offset = static_cast<std::int64_t>(std::lround(place.utcOffset * 3600));
   std::int64_t local = observed_utc + offset;
   std::string zone = place.zone;
   double zone_shift = 0;
-  if (place.us_daylight && UsDaylightTime(local)) {
+  if (place.usDaylight && UsDaylightTime(local)) {
     local += 3600;
-    zone = place.daylight_zone;
+    zone = place.daylightZone;
     zone_shift = 1;
   }
   const std::int64_t local_days = FloorDiv(local, 86400);
@@ -146,17 +146,17 @@ Observation Observe(const Place& place, std::int64_t now) {
   const double abs_lat = std::fabs(lat);
   // Europe's time zones north of 35 degrees stand for its mild sea climate:
   // London is not as cold in winter as Winnipeg at the same latitude.
-  const bool sea_climate = lat > 35 && place.utc_offset >= -1 && place.utc_offset <= 3;
+  const bool sea_climate = lat > 35 && place.utcOffset >= -1 && place.utcOffset <= 3;
   const double mean = 81.0 - 0.95 * std::max(0.0, abs_lat - 12.0) + (sea_climate ? 8.0 : 0.0) + fixed.Between(-4, 4);
   const double swing = 0.45 * abs_lat * (sea_climate ? 0.55 : 1.0);
   const double season = -std::cos(2 * kPi * (day_of_year - 15) / 365.0) * (lat >= 0 ? 1 : -1);
   const double daily = std::sin(2 * kPi * (local_hour - 9.0) / 24.0);
   const double t = mean + swing * season + 8.0 * daily + rng.Between(-5, 5);
-  o.temp_f = static_cast<int>(std::lround(t));
-  o.temp_c = FahrenheitToCelsius(o.temp_f);
+  o.tempF = static_cast<int>(std::lround(t));
+  o.tempC = FahrenheitToCelsius(o.tempF);
 
   o.humidity = std::clamp(static_cast<int>(std::lround(62 - 18 * daily)) + rng.Between(-25, 25), 12, 100);
-  if (o.temp_f >= 80 && o.humidity >= 40) o.heat_index_f = std::max(o.temp_f, HeatIndex(o.temp_f, o.humidity));
+  if (o.tempF >= 80 && o.humidity >= 40) o.heatIndexF = std::max(o.tempF, HeatIndex(o.tempF, o.humidity));
 
   const int speed = std::max(0, rng.Between(-3, 22));
   o.wind = speed < 2 ? "Calm" : std::string(kCompass[rng.Between(0, 15)]) + " at " + std::to_string(speed) + " mph";
@@ -169,16 +169,16 @@ Observation Observe(const Place& place, std::int64_t now) {
   // Sky and visibility go together; wet skies only when the humidity allows.
   const bool day = local_hour >= 7 && local_hour < 18;
   const int roll = rng.Between(0, 99);
-  const bool freezing = o.temp_f <= 33;
-  o.visibility_miles = 10;
+  const bool freezing = o.tempF <= 33;
+  o.visibilityMiles = 10;
   if (o.humidity >= 85 && roll < 30) {
     static const char* const wet[] = {"Light Rain", "Rain", "Light Drizzle", "Thunderstorm", "Light Rain Mist"};
     static const char* const white[] = {"Light Snow", "Snow"};
-    o.sky = freezing ? white[rng.Between(0, 1)] : wet[rng.Between(0, o.temp_f >= 65 ? 4 : 2)];
-    o.visibility_miles = rng.Between(2, 7);
+    o.sky = freezing ? white[rng.Between(0, 1)] : wet[rng.Between(0, o.tempF >= 65 ? 4 : 2)];
+    o.visibilityMiles = rng.Between(2, 7);
   } else if (o.humidity >= 90 && roll < 55) {
     o.sky = roll < 45 ? "Fog" : "Mist";
-    o.visibility_miles = rng.Between(1, 3);
+    o.visibilityMiles = rng.Between(1, 3);
   } else if (roll < 40) {
     o.sky = day ? (roll < 20 ? "Sunny" : "Mostly Sunny") : "Clear";
   } else if (roll < 60) {
@@ -189,7 +189,7 @@ Observation Observe(const Place& place, std::int64_t now) {
     o.sky = roll < 82 ? "Overcast" : "Cloudy";
   } else {
     o.sky = "Haze";
-    o.visibility_miles = rng.Between(4, 8);
+    o.visibilityMiles = rng.Between(4, 8);
   }
 
   // Sun: day length from the sun's declination; noon shifted a little per
@@ -207,9 +207,9 @@ Observation Observe(const Place& place, std::int64_t now) {
   if (age < 0) age += synodic;
   static const char* const phases[] = {"New Moon",       "Waxing Crescent", "First Quarter", "Waxing Gibbous",
                                        "Full Moon",      "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
-  o.moon_phase = phases[static_cast<int>(std::floor(age / synodic * 8 + 0.5)) % 8];
-  o.moon_picture = "moon" + std::to_string(static_cast<int>(age) % 30) + ".gif";
-  o.moon_illuminated = static_cast<int>(std::lround(50 * (1 - std::cos(2 * kPi * age / synodic))));
+  o.moonPhase = phases[static_cast<int>(std::floor(age / synodic * 8 + 0.5)) % 8];
+  o.moonPicture = "moon" + std::to_string(static_cast<int>(age) % 30) + ".gif";
+  o.moonIlluminated = static_cast<int>(std::lround(50 * (1 - std::cos(2 * kPi * age / synodic))));
   const double moonrise = noon - 6.0 + age * 50.47 / 60.0;  // about 50 minutes later each day
   o.moonrise = ClockText(moonrise, zone);
   o.moonset = ClockText(moonrise + 12.4, zone);

@@ -15,18 +15,18 @@ namespace sky::sample {
 
 struct Observation {
   std::string observed;  // "10:53 AM CST on December 7, 2026"
-  int temp_f = 0;
-  int temp_c = 0;
-  std::optional<int> heat_index_f;  // only on hot, humid hours
+  int tempF = 0;
+  int tempC = 0;
+  std::optional<int> heatIndexF;  // only on hot, humid hours
   int humidity = 0;                 // percent
   std::string wind;                 // "SW at 9 mph" or "Calm"
   std::string pressure;             // inches of mercury, "30.12"
   std::string sky;                  // "Partly Cloudy"
-  int visibility_miles = 10;
+  int visibilityMiles = 10;
   std::string sunrise, sunset, moonrise, moonset;  // "7:18 AM CST"
-  std::string moon_phase;                          // "Waxing Gibbous"
-  std::string moon_picture;                        // "moon18.gif", by the moon's age in days
-  int moon_illuminated = 0;                        // percent
+  std::string moonPhase;                          // "Waxing Gibbous"
+  std::string moonPicture;                        // "moon18.gif", by the moon's age in days
+  int moonIlluminated = 0;                        // percent
   // Half-day periods from now: ("Tonight", "Clear. Lows around 15. West winds 5 to 10 mph.")
   std::vector<std::pair<std::string, std::string>> forecast;
 };
