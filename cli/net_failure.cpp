@@ -10,30 +10,59 @@ namespace cli {
 
 namespace {
 
+using Failure = sky::TSockClient::TFailure;
+
+constexpr const char* kNoAnswer = "no answer: are the host and port right, or is a firewall in the way?";
+constexpr const char* kNotFound = "host not found: check the name, or set a proxy";
+
+// A row matches how the request failed and, where it names one, the socket
+// error number.
 struct HintRow {
-  int errorNo;          // socket error number, 0: match by message
-  const char* message;  // the exception's text, nullptr: match by number
+  Failure how;
+  int errorNo;  // 0: any
   const char* hint;
 };
 
 constexpr HintRow kHints[] = {
-    {10061, nullptr, "connection refused: is the server or proxy running?"},
-    {10060, nullptr, "no answer: are the host and port right, or is a firewall in the way?"},
-    {0, "Connection Timed Out", "no answer: are the host and port right, or is a firewall in the way?"},
-    {10050, nullptr, "network down: is this machine online?"},
-    {10051, nullptr, "network unreachable: is this machine online?"},
-    {10065, nullptr, "no route to the host: is this machine online?"},
-    {10064, nullptr, "the host is down: try again later"},
-    {10052, nullptr, "the connection was dropped: try again"},
-    {10053, nullptr, "the connection was dropped: try again"},
-    {10054, nullptr, "the connection was reset: try again, or check the proxy"},
-    {0, "Null Remote Address", "host not found: check the name, or set a proxy"},
-    {11001, nullptr, "host not found: check the name, or set a proxy"},
-    {11002, nullptr, "host not found: check the name, or set a proxy"},
-    {11004, nullptr, "host not found: check the name, or set a proxy"},
-    {0, "Host Lookup Timed Out", "the name lookup took too long: is the network or its name server up?"},
-    {0, "Socket readln aborted", "the reply was cut off: try again"},
+    {Failure::ConnectTimedOut, 0, kNoAnswer},
+    {Failure::NoAddress, 0, kNotFound},
+    {Failure::LookupTimedOut, 0, "the name lookup took too long: is the network or its name server up?"},
+    {Failure::LineCutOff, 0, "the reply was cut off: try again"},
 };
+
+// A socket error ends a request as "Connection Failed" or, on the way, as
+// its own text ("10054:Connection reset by peer"); either way the number says
+// what happened.
+struct ErrorHintRow {
+  int errorNo;
+  const char* hint;
+};
+
+constexpr ErrorHintRow kErrorHints[] = {
+    {sky::sockerr::ConnRefused, "connection refused: is the server or proxy running?"},
+    {sky::sockerr::TimedOut, kNoAnswer},
+    {sky::sockerr::NetDown, "network down: is this machine online?"},
+    {sky::sockerr::NetUnreach, "network unreachable: is this machine online?"},
+    {sky::sockerr::HostUnreach, "no route to the host: is this machine online?"},
+    {sky::sockerr::HostDown, "the host is down: try again later"},
+    {sky::sockerr::NetReset, "the connection was dropped: try again"},
+    {sky::sockerr::ConnAborted, "the connection was dropped: try again"},
+    {sky::sockerr::ConnReset, "the connection was reset: try again, or check the proxy"},
+    {sky::sockerr::HostNotFound, kNotFound},
+    {sky::sockerr::TryAgain, kNotFound},
+    {sky::sockerr::NoData, kNotFound},
+};
+
+const char* HintFor(Failure how, int errorNo) {
+  if (how == Failure::ConnectFailed || how == Failure::SocketError) {
+    for (const ErrorHintRow& row : kErrorHints)
+      if (row.errorNo == errorNo) return row.hint;
+    return nullptr;
+  }
+  for (const HintRow& row : kHints)
+    if (row.how == how && (row.errorNo == 0 || row.errorNo == errorNo)) return row.hint;
+  return nullptr;
+}
 
 }  // namespace
 
@@ -43,15 +72,15 @@ std::string Endpoint(const sky::THttpClient& c) {
 }
 
 NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& message, bool timedOut) {
-  using Failure = sky::TSockClient::TFailure;
   NetFailure f;
   std::string detail;
   const Failure how = c.LastFailure();
-  if (timedOut && how == Failure::Aborted) {
+  if (timedOut && (how == Failure::Aborted || how == Failure::LineCutOff)) {
     const std::string seconds = std::to_string(c.TimeOut / 1000) + " s";
-    if (c.TimeOutCause() == "deadline")
+    using Cause = sky::TSockClient::TTimeOutCause;
+    if (c.TimeOutCause() == Cause::Deadline)
       detail = "the whole request took too long";
-    else if (c.TimeOutCause() == "stall")
+    else if (c.TimeOutCause() == Cause::Stall)
       detail = "less than " + std::to_string(sky::TSockClient::StallBytes) + " bytes arrived in " + seconds;
     else
       detail = "nothing arrived for " + seconds;
@@ -63,18 +92,7 @@ NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& mess
   }
   f.text = Endpoint(c) + ": " + (detail.empty() ? message : message + " (" + detail + ")");
   if (f.hint.empty()) {
-    for (const HintRow& row : kHints) {
-      // A socket error ends a request as "Connection Failed" or as its own
-      // text ("10054:Connection reset by peer").
-      const bool hit = row.message ? message == row.message
-                                   : c.LastErrorNo() == row.errorNo &&
-                                         (how == Failure::ConnectFailed ||
-                                          message.rfind(std::to_string(row.errorNo) + ":", 0) == 0);
-      if (hit) {
-        f.hint = row.hint;
-        break;
-      }
-    }
+    if (const char* hint = HintFor(how, c.LastErrorNo())) f.hint = hint;
   }
   return f;
 }

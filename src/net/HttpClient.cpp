@@ -298,7 +298,7 @@ void THttpClient::ReadReplyHeader() {
     if (line.empty()) {
       // The server closed without sending a reply at all: that is no
       // success, whatever the status classification would make of it.
-      ThrowAborted("Socket readln aborted");
+      ThrowAborted("Socket readln aborted", TFailure::LineCutOff);
     }
     int code = 0;
     if (!TryStrToInt(Field(line, ' ', 2), code)) code = 0;
@@ -306,7 +306,7 @@ void THttpClient::ReadReplyHeader() {
     store(line);
     std::size_t headerBytes = line.size();
     for (;;) {
-      if (headerBytes >= maxHeader) ThrowAborted("Socket readln aborted");
+      if (headerBytes >= maxHeader) ThrowAborted("Socket readln aborted", TFailure::LineCutOff);
       line = ReadLnBounded(maxHeader - headerBytes);
       headerBytes += line.size();
       std::string upper = UpperAscii(line);
@@ -330,7 +330,7 @@ void THttpClient::ReadReplyHeader() {
       if (line == "\n" || line == "\r\n") break;
       // The peer closed before the empty line that ends every header: a
       // cut-off reply must not pass for a complete one.
-      if (line.empty() || line.back() != '\n') ThrowAborted("Socket readln aborted");
+      if (line.empty() || line.back() != '\n') ThrowAborted("Socket readln aborted", TFailure::LineCutOff);
     }
   }
   if (!file.Close()) throw EFileError("Cannot write file " + Header);

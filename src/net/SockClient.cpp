@@ -133,6 +133,7 @@ void TSockClient::CheckSocketError(int err) {
   if (lastErrorNo_ == sockerr::WouldBlock) return;
   std::string text = ErrorText(lastErrorNo_);
   if (OnSocketError) OnSocketError(this, lastErrorNo_, text);
+  lastFailure_ = TFailure::SocketError;
   throw ESockError(text);
 }
 
@@ -186,12 +187,12 @@ void TSockClient::ResumePeriod() {
 
 void TSockClient::StartRequestClock() {
   requestStart_ = std::chrono::steady_clock::now();
-  timeOutCause_.clear();
+  timeOutCause_ = TTimeOutCause::None;
   lastFailure_ = TFailure::None;
 }
 
-void TSockClient::ThrowAborted(const char* text) {
-  lastFailure_ = TFailure::Aborted;
+void TSockClient::ThrowAborted(const char* text, TFailure how) {
+  lastFailure_ = how;
   throw EAbortError(text);
 }
 
@@ -202,7 +203,7 @@ bool TSockClient::DeadlinePassed() {
   return std::chrono::steady_clock::now() - requestStart_ >= std::chrono::milliseconds(limit);
 }
 
-void TSockClient::TimeOutBy(const char* cause) {
+void TSockClient::TimeOutBy(TTimeOutCause cause) {
   ReportStatus(8, "Timer Triggered");
   timeOutCause_ = cause;
   timedOut_ = true;
@@ -212,7 +213,7 @@ void TSockClient::TimeOutBy(const char* cause) {
 bool TSockClient::TransferExpired(bool socketReady) {
   if (timedOut_) return false;
   if (DeadlinePassed()) {
-    TimeOutBy("deadline");
+    TimeOutBy(TTimeOutCause::Deadline);
     return true;
   }
   if (TimeOut <= 0) return false;
@@ -222,7 +223,7 @@ bool TSockClient::TransferExpired(bool socketReady) {
   // before it: otherwise the request's own bytes would buy a silent server
   // a second period.
   if (!socketReady && now - lastMove_ >= timeOut) {
-    TimeOutBy("silence");
+    TimeOutBy(TTimeOutCause::Silence);
     return true;
   }
   if (now - periodStart_ < timeOut) return false;
@@ -235,7 +236,7 @@ bool TSockClient::TransferExpired(bool socketReady) {
     return false;
   }
   // A trickle of a few bytes a period keeps no request alive.
-  TimeOutBy(periodBytes_ == 0 ? "silence" : "stall");
+  TimeOutBy(periodBytes_ == 0 ? TTimeOutCause::Silence : TTimeOutCause::Stall);
   return true;
 }
 
@@ -313,7 +314,7 @@ void TSockClient::Pass(WaitKind kind) {
     TransferExpired(socketReady);
   } else if (TimeOut > 0 && !timedOut_ && DeadlinePassed()) {
     // Lookups and connection set-ups of redirects count towards it too.
-    TimeOutBy("deadline");
+    TimeOutBy(TTimeOutCause::Deadline);
   }
   try {
     timer_.Check();
@@ -518,7 +519,10 @@ void TSockClient::ResolveHost() {
     lastErrorNo_ = sockerr::HostNotFound;
   }
   StopTimer();
-  if (timedOut_) throw ESockError("Host Lookup Timed Out");
+  if (timedOut_) {
+    lastFailure_ = TFailure::LookupTimedOut;
+    throw ESockError("Host Lookup Timed Out");
+  }
   if (cancel_) throw ESockError("Host Lookup Canceled");
   if (started) {
     std::lock_guard<std::mutex> lock(job->m);
@@ -663,7 +667,10 @@ void TSockClient::ConnectKeepingCancel() {
   // A half-made connection is dropped so the client can connect again.
   DropSocketQuietly();
   if (OnConnectionFailed) OnConnectionFailed(this);
-  if (timedOut_) throw ESockError("Connection Timed Out");
+  if (timedOut_) {
+    lastFailure_ = TFailure::ConnectTimedOut;
+    throw ESockError("Connection Timed Out");
+  }
   if (cancel_) throw ESockError("Connection Canceled");
   lastFailure_ = TFailure::ConnectFailed;
   throw ESockError("Connection Failed");
@@ -709,7 +716,7 @@ std::string TSockClient::ReadLnBounded(std::size_t maxBytes) {
       timedOut_ = false;
       overflow_ = false;
       cancel_ = true;  // stays up until the next Connect, as after a Cancel
-      ThrowAborted("Socket readln aborted");
+      ThrowAborted("Socket readln aborted", TFailure::LineCutOff);
     }
     auto lf = recv_.find('\n', std::min(scanned, maxBytes));
     scanned = recv_.size();

@@ -89,13 +89,26 @@ class TSockClient {
   int LastErrorNo() const { return lastErrorNo_; }
   const std::string& LastStatus() const { return lastStatus_; }
   const std::string& LastReply() const { return lastReply_; }
-  // Why the last time-out came: "" (none since Connect), "silence" (nothing
-  // for TimeOut), "stall" (less than StallBytes in a TimeOut period) or
-  // "deadline" (MaxRequestTime passed).
-  const std::string& TimeOutCause() const { return timeOutCause_; }
+  // Why the last time-out came: none since Connect, nothing for TimeOut
+  // (Silence), less than StallBytes in a TimeOut period (Stall), or
+  // MaxRequestTime passed (Deadline).
+  enum class TTimeOutCause { None, Silence, Stall, Deadline };
+  TTimeOutCause TimeOutCause() const { return timeOutCause_; }
   // How the last request failed, for callers that explain a failure
-  // without reading the exception's text.
-  enum class TFailure { None, NoAddress, ConnectFailed, Aborted };
+  // without reading the exception's text: no address for the host, the
+  // lookup or the connect ran out of time, the connect failed (LastErrorNo
+  // says why), the socket reported an error on the way (LastErrorNo), a
+  // transfer was aborted, or a line of the reply ended before its end.
+  enum class TFailure {
+    None,
+    NoAddress,
+    LookupTimedOut,
+    ConnectTimedOut,
+    ConnectFailed,
+    SocketError,
+    Aborted,
+    LineCutOff
+  };
   TFailure LastFailure() const { return lastFailure_; }
   // Fewer bytes than this moved in a whole TimeOut period count as silence.
   static constexpr std::int64_t StallBytes = 256;
@@ -134,7 +147,7 @@ class TSockClient {
   void ConnectKeepingCancel();
   // Starts the clock of MaxRequestTime (Connect does it too).
   void StartRequestClock();
-  [[noreturn]] void ThrowAborted(const char* text);
+  [[noreturn]] void ThrowAborted(const char* text, TFailure how = TFailure::Aborted);
   void CaptureStringInto(std::string& text, long long count);
   // Once this many body bytes have arrived a capture waits only briefly for
   // the peer's close; -1 = read until the peer closes.
@@ -175,7 +188,7 @@ class TSockClient {
   // had something this pass (then it is not judged silent).
   bool TransferExpired(bool socketReady);
   bool DeadlinePassed();
-  void TimeOutBy(const char* cause);
+  void TimeOutBy(TTimeOutCause cause);
   void StartPeriod();
   // An operation begins: a period that ran out while the caller was busy
   // elsewhere is not held against the peer.
@@ -220,7 +233,7 @@ class TSockClient {
   std::int64_t periodBytes_ = 0;
   std::chrono::steady_clock::time_point lastMove_{};  // the last byte sent or received
   std::chrono::steady_clock::time_point requestStart_{};
-  std::string timeOutCause_;
+  TTimeOutCause timeOutCause_ = TTimeOutCause::None;
   std::shared_ptr<LookupJob> lookup_;
   std::vector<TSockAddress> addresses_;
   std::size_t addressIndex_ = 0;

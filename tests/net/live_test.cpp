@@ -453,7 +453,7 @@ TEST_F(Live, TricklingAndEndlessPeersEndAsATimeOut) {
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), outcome);
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
-    EXPECT_EQ(c.TimeOutCause(), "stall");
+    EXPECT_EQ(c.TimeOutCause(), THttpClient::TTimeOutCause::Stall);
     EXPECT_EQ(r.Count("Success CmdGet"), 0);
   }
   TestServer steady([](Connection& c) {
@@ -467,7 +467,7 @@ TEST_F(Live, TricklingAndEndlessPeersEndAsATimeOut) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Outcome([&] { c.Get(steady.Url()); }), "EAbortError: Socket capture aborted");
   EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
-  EXPECT_EQ(c.TimeOutCause(), "deadline");
+  EXPECT_EQ(c.TimeOutCause(), THttpClient::TTimeOutCause::Deadline);
   ExpectReusable(c);
 }
 
@@ -484,7 +484,7 @@ TEST_F(Live, SilenceAfterABusyStartEndsWithinOneTimeOut) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket capture aborted");
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1800));
-  EXPECT_EQ(c.TimeOutCause(), "silence");
+  EXPECT_EQ(c.TimeOutCause(), THttpClient::TTimeOutCause::Silence);
   ExpectReusable(c);
 }
 
