@@ -233,23 +233,7 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
     page_title = city.empty() ? "Zip " + Coordinate(point.lat) + ", " + Coordinate(point.lon)
                               : city + ", " + TitleStateName(state);
   }
-  ConditionsPageContent content;
-  content.title = page_title;
-  FillObservedValues(*chosen, content);
-  const std::int64_t now = wallNow_();
-  content.observed = ObservedText(ToLocal(chosen->time.value_or(now), zone));
-  RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
-  RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
-  if (sun.rise) content.sunrise = ClockText(ToLocal(*sun.rise, zone));
-  if (sun.set) content.sunset = ClockText(ToLocal(*sun.set, zone));
-  if (moon.rise) content.moonrise = ClockText(ToLocal(*moon.rise, zone));
-  if (moon.set) content.moonset = ClockText(ToLocal(*moon.set, zone));
-  MoonState m = MoonAt(now);
-  content.moonPhase = m.phase;
-  content.moonPicture = m.picture;
-  content.moonIlluminated = m.illuminated;
-  content.states = sample::Places::Get().States();
-  return {Outcome::kOk, Page(content)};
+  return ConditionsPage(page_title, *chosen, point, zone);
 }
 
 Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const std::string& title,
@@ -269,14 +253,20 @@ Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const 
   Observed o = DecodeMetar(*report);
   std::string zone = ForeignZone(place);
   if (!KnownZone(zone)) zone = LongitudeZone(place.point.lon);
+  return ConditionsPage(title, o, place.point, zone);
+}
+
+// The page of an observation: its values, the time it was made, and the sun
+// and moon of today at the place, all in the place's own time zone.
+Gateway::Produced Gateway::ConditionsPage(const std::string& title, const Observed& o, GeoPoint point,
+                                          const std::string& zone) {
   ConditionsPageContent content;
   content.title = title;
   FillObservedValues(o, content);
   const std::int64_t now = wallNow_();
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
-  const GeoPoint p = place.point;
-  RiseSet sun = SunTimes(p.lat, p.lon, now, zone);
-  RiseSet moon = MoonTimes(p.lat, p.lon, now, zone);
+  RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
+  RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
   if (sun.rise) content.sunrise = ClockText(ToLocal(*sun.rise, zone));
   if (sun.set) content.sunset = ClockText(ToLocal(*sun.set, zone));
   if (moon.rise) content.moonrise = ClockText(ToLocal(*moon.rise, zone));

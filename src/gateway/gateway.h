@@ -13,6 +13,7 @@
 #include "conditions/page_writer.h"
 #include "gateway/cache.h"
 #include "gateway/geo.h"
+#include "gateway/observation.h"
 #include "gateway/options.h"
 #include "gateway/products.h"
 #include "gateway/upstream.h"
@@ -44,6 +45,7 @@ class Gateway {
                const std::function<Produced(Deadline)>& produce);
   Produced UsConditions(GeoPoint point, const std::string& title, Deadline deadline);
   Produced ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline);
+  Produced ConditionsPage(const std::string& title, const Observed& o, GeoPoint point, const std::string& zone);
   std::optional<Reply> ConditionsRequest(const Request& request, Deadline deadline);
   std::optional<Reply> ProductsRequest(const Request& request, Deadline deadline);
   Reply PictureRequest(const Request& request, Deadline deadline);
