@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "embedded_data.h"
+#include "data/locations/location_data.h"
 
 namespace sky::sample {
 
@@ -125,7 +125,7 @@ constexpr ZipRow kZips[] = {
 
 // Lines of an embedded table split at TABs, header row dropped.
 std::vector<std::vector<std::string>> Rows(std::string_view file) {
-  std::string_view text = EmbeddedFile(file);
+  std::string_view text = sky::data::LocationDataFile(file);
   if (text.empty()) throw std::runtime_error(std::string("missing embedded table ") + std::string(file));
   std::vector<std::vector<std::string>> rows;
   bool header = true;
@@ -209,7 +209,7 @@ Places::Places() {
   // province it stands under, so station pages can name it.
   std::map<std::string, std::string> country_of;  // group + "/" + city without "_" -> country node
   std::vector<std::string> path;
-  std::string_view text = EmbeddedFile("catalogue.txt");
+  std::string_view text = sky::data::LocationDataFile("catalogue.txt");
   while (!text.empty()) {
     std::size_t end = text.find('\n');
     std::string_view line = text.substr(0, end);

@@ -1,5 +1,5 @@
 // The location catalogue data set, built into the program (see
-// embed_locations.cmake): the texts of the files of src/data/locations.
+// cmake/embed_texts.cmake): the texts of the files of src/data/locations.
 #pragma once
 
 #include <string_view>
