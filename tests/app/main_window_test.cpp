@@ -274,9 +274,9 @@ TEST_F(GuiTest, TrayStartsWithTheTitleAndPopsItsMenusOnPress) {
   EXPECT_EQ(tray.SystemTrayIcon()->toolTip().size(), 63);
 
   // The conditions tip's "&&" reaches the tray as one "&"; the hint keeps it.
-  tray.SetHint("Clear && 37\xB0" "F / 3\xB0" "C");
-  EXPECT_EQ(tray.SystemTrayIcon()->toolTip(), QString::fromLatin1("Clear & 37\xB0" "F / 3\xB0" "C"));
-  EXPECT_EQ(tray.Hint(), "Clear && 37\xB0" "F / 3\xB0" "C");
+  tray.SetHint("Clear && 37\260F / 3\260C");
+  EXPECT_EQ(tray.SystemTrayIcon()->toolTip(), QString::fromLatin1("Clear & 37\260F / 3\260C"));
+  EXPECT_EQ(tray.Hint(), "Clear && 37\260F / 3\260C");
 }
 
 TEST_F(GuiTest, HideAndRestoreThroughTheTrayCommands) {

@@ -26,11 +26,11 @@ TEST(ConditionsCli, ParsePagePrintsTheRecord) {
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_EQ(r.out,
             "{\"messages\": [], \"PageLocationName\": \"Madison, Wisconsin\", \"record\": "
-            "{\"ObservedAt\": \"10:53 AM CST\", \"Temperature\": \"28\xC2\xB0" "F / -2\xC2\xB0" "C \", "
+            "{\"ObservedAt\": \"10:53 AM CST\", \"Temperature\": \"28\xC2\260F / -2\xC2\260C \", "
             "\"HeatIndex\": \"n/a\", \"Humidity\": \"78% \", \"Wind\": \"NW at 12 mph \", "
             "\"Pressure\": \"30.12 in \", \"Sky\": \"Mostly Cloudy\", \"Visibility\": \"10 miles\", "
             "\"Sunrise\": \" 7:16 AM CST \", \"Sunset\": \" 4:22 PM CST \", \"MoonRise\": \" 9:48 PM CST \", "
-            "\"MoonSet\": \" 11:37 AM CST \", \"TrayTip\": \"Mostly Cloudy && 28\xC2\xB0" "F / -2\xC2\xB0" "C \", "
+            "\"MoonSet\": \" 11:37 AM CST \", \"TrayTip\": \"Mostly Cloudy && 28\xC2\260F / -2\xC2\260C \", "
             "\"SkyIcon\": 3}}\n");
 }
 
@@ -59,8 +59,8 @@ TEST(ConditionsCli, DeriveComputesBothValues) {
   EXPECT_EQ(r.out, "{\"HeatIndex\": \"106\xC2\xB0 F\", \"WindChill\": \"90\xC2\xB0 F\"}\n");
   r = RunCli("derive");
   EXPECT_EQ(r.out, "{\"HeatIndex\": \"0\xC2\xB0 F\", \"WindChill\": \"n/a\"}\n");
-  r = RunCli("derive --temp 90 --heat-index ' 95\xC2\xB0" "F'");
-  EXPECT_EQ(r.out, "{\"HeatIndex\": \" 95\xC2\xB0" "F\", \"WindChill\": \"n/a\"}\n");
+  r = RunCli("derive --temp 90 --heat-index ' 95\xC2\260F'");
+  EXPECT_EQ(r.out, "{\"HeatIndex\": \" 95\xC2\260F\", \"WindChill\": \"n/a\"}\n");
   // The same boundaries as the main window: cool air, and a gust after the speed.
   r = RunCli("derive --temp 79 --humidity 90 --wind 'N 5 G 12 mph'");
   EXPECT_EQ(r.out, "{\"HeatIndex\": \"79\xC2\xB0 F\", \"WindChill\": \"79\xC2\xB0 F\"}\n");

@@ -9,9 +9,9 @@ std::string F(const char* n) { return std::string(n) + "\xB0 F"; }
 }  // namespace
 
 TEST(LabelNumber, ReadsTheLeadingNumberOfTheFirstThreeCharacters) {
-  EXPECT_EQ(ReadLabelNumber("45\xB0" "F / 7\xB0" "C "), 45);
-  EXPECT_EQ(ReadLabelNumber("100\xB0" "F"), 100);
-  EXPECT_EQ(ReadLabelNumber("-5\xB0" "F"), -5);
+  EXPECT_EQ(ReadLabelNumber("45\260F / 7\260C "), 45);
+  EXPECT_EQ(ReadLabelNumber("100\260F"), 100);
+  EXPECT_EQ(ReadLabelNumber("-5\260F"), -5);
   EXPECT_EQ(ReadLabelNumber("  +7 "), 7);
   EXPECT_EQ(ReadLabelNumber("1050"), 105);   // only three characters count
   EXPECT_EQ(ReadLabelNumber("-105"), -10);
@@ -34,21 +34,21 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
 }
 
 TEST(HeatIndex, ComputedOnlyWhenThePageHasNone) {
-  EXPECT_EQ(ComputeHeatIndex("90\xB0" "F / 32\xB0" "C ", "70% ", "n/a"), F("106"));
+  EXPECT_EQ(ComputeHeatIndex("90\260F / 32\260C ", "70% ", "n/a"), F("106"));
   EXPECT_EQ(ComputeHeatIndex("90", "70", ""), F("106"));
   EXPECT_EQ(ComputeHeatIndex("90", "70", "?"), F("106"));  // one character is no value
   // A page value of two or more characters stays as it is, blanks included.
-  EXPECT_EQ(ComputeHeatIndex("90", "70", " 95\xB0" "F "), " 95\xB0" "F ");
-  EXPECT_EQ(ComputeHeatIndex("63", "44", " 70\xB0" "F"), " 70\xB0" "F");
+  EXPECT_EQ(ComputeHeatIndex("90", "70", " 95\260F "), " 95\260F ");
+  EXPECT_EQ(ComputeHeatIndex("63", "44", " 70\260F"), " 70\260F");
   // Humidity is held to 0..100 before the regression.
   EXPECT_EQ(ComputeHeatIndex("90", "150", ""), ComputeHeatIndex("90", "100", ""));
   EXPECT_EQ(ComputeHeatIndex("90", "-20", ""), ComputeHeatIndex("90", "0", ""));
 }
 
 TEST(HeatIndex, BelowEightyDegreesTheAirTemperature) {
-  EXPECT_EQ(ComputeHeatIndex("63\xB0" "F / 17\xB0" "C", "44%", "n/a"), F("63"));  // was 80
+  EXPECT_EQ(ComputeHeatIndex("63\260F / 17\260C", "44%", "n/a"), F("63"));  // was 80
   EXPECT_EQ(ComputeHeatIndex("79", "90", ""), F("79"));
-  EXPECT_EQ(ComputeHeatIndex("50\xB0" "F", "90%", "n/a"), F("50"));  // was 0
+  EXPECT_EQ(ComputeHeatIndex("50\260F", "90%", "n/a"), F("50"));  // was 0
   EXPECT_EQ(ComputeHeatIndex("-5", "50", ""), F("-5"));
   EXPECT_EQ(ComputeHeatIndex("", "", ""), F("0"));
 }
@@ -65,8 +65,8 @@ TEST(HeatIndex, FromEightyTheSimpleFormulaThenTheAdjustedRegression) {
 }
 
 TEST(WindChill, SpeedDigitsAndFormula) {
-  EXPECT_EQ(ComputeWindChill("20\xB0" "F / -7\xB0" "C ", "NW at 10 mph "), F("4"));
-  EXPECT_EQ(ComputeWindChill("-5\xB0" "F", "NW at 10 mph"), F("-27"));
+  EXPECT_EQ(ComputeWindChill("20\260F / -7\260C ", "NW at 10 mph "), F("4"));
+  EXPECT_EQ(ComputeWindChill("-5\260F", "NW at 10 mph"), F("-27"));
   EXPECT_EQ(ComputeWindChill("20", "Calm "), "n/a");
   EXPECT_EQ(ComputeWindChill("20", "n/a"), "n/a");
   EXPECT_EQ(ComputeWindChill("20", ""), "n/a");

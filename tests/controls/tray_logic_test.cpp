@@ -55,7 +55,7 @@ TEST(TrayRecord, TipIsCutAndRepeatedHintIsIgnored) {
 }
 
 TEST(TrayTipShown, EachDoubledAmpersandShowsAsOne) {
-  EXPECT_EQ(TrayTipShown("Clear && 37\xB0" "F / 3\xB0" "C"), "Clear & 37\xB0" "F / 3\xB0" "C");
+  EXPECT_EQ(TrayTipShown("Clear && 37\260F / 3\260C"), "Clear & 37\260F / 3\260C");
   EXPECT_EQ(TrayTipShown("A &&&& B & C&"), "A && B & C&");
   EXPECT_EQ(TrayTipShown("&&&"), "&&");
 }

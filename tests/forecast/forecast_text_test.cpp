@@ -15,7 +15,7 @@ TEST(PlainTextCut, StopsAtTheFirstAddressAndWritesLineFeedsAsCrLf) {
 }
 
 TEST(TagStrip, TagsReferencesAndLineBreaks) {
-  EXPECT_EQ(TagStrip("<b>HIGH</b> 70&#176;F&nbsp;TODAY"), "HIGH 70\xB0" "F TODAY");
+  EXPECT_EQ(TagStrip("<b>HIGH</b> 70&#176;F&nbsp;TODAY"), "HIGH 70\260F TODAY");
   // Without the "&" the references still count; other "&"s stay.
   EXPECT_EQ(TagStrip("70#176; A&B nbsp;C"), "70\xB0 A&B  C");
   // Only the "&" right before the reference goes with it.

@@ -77,7 +77,7 @@ TEST_F(GatewayTest, UsCityFromTheNextStationWhenTheNearestHasNoTemperature) {
   const ConditionsRecord& r = p.Record;
   EXPECT_EQ(p.PageLocationName, "Austin, Texas");
   EXPECT_EQ(r.ObservedAt, "10:53 AM CST");
-  EXPECT_EQ(r.Temperature, "55\xB0" "F / 13\xB0" "C ");
+  EXPECT_EQ(r.Temperature, "55\260F / 13\260C ");
   EXPECT_EQ(r.Humidity, "55% ");
   EXPECT_EQ(r.Wind, "NNW at 11 mph ");
   EXPECT_EQ(r.Pressure, "30.22 in ");
@@ -104,7 +104,7 @@ TEST_F(GatewayTest, ZipAndForeignStation) {
   ParsedConditionsPage z = ParsePage(zip.body);
   EXPECT_EQ(z.PageLocationName, "New York, New York");
   EXPECT_EQ(z.Record.ObservedAt, "11:51 AM EST");
-  EXPECT_EQ(z.Record.Temperature, "38\xB0" "F / 3\xB0" "C ");
+  EXPECT_EQ(z.Record.Temperature, "38\260F / 3\260C ");
   EXPECT_EQ(z.Record.Humidity, "97% ");
   EXPECT_EQ(z.Record.Wind, "Calm ");
   EXPECT_EQ(z.Record.Pressure, "29.86 in ");
@@ -117,7 +117,7 @@ TEST_F(GatewayTest, ZipAndForeignStation) {
   ParsedConditionsPage s = ParsePage(station.body);
   EXPECT_EQ(s.PageLocationName, "London, United Kingdom");
   EXPECT_EQ(s.Record.ObservedAt, "4:50 PM GMT");
-  EXPECT_EQ(s.Record.Temperature, "48\xB0" "F / 9\xB0" "C ");
+  EXPECT_EQ(s.Record.Temperature, "48\260F / 9\260C ");
   EXPECT_EQ(s.Record.Humidity, "87% ");
   EXPECT_EQ(s.Record.Wind, "WSW at 16 mph gusting to 29 mph ");
   EXPECT_EQ(s.Record.Pressure, "29.88 in ");

@@ -123,7 +123,7 @@ TEST_F(GatewayProcessTest, ProgramClientReadsEveryKindOfPlace) {
 
   sky::ParsedConditionsPage city = Fetch(gateway.port(), "http://www.wunderground.com/US/TX/Austin.html");
   EXPECT_EQ(city.PageLocationName, "Austin, Texas");
-  EXPECT_EQ(city.Record.Temperature, "55\xB0" "F / 13\xB0" "C ");
+  EXPECT_EQ(city.Record.Temperature, "55\260F / 13\260C ");
   EXPECT_EQ(city.Record.Wind, "NNW at 11 mph ");
   EXPECT_EQ(city.Record.Sky, "Mostly Cloudy");
   EXPECT_EQ(stub.UserAgent(), "skyglass-gateway/0.1 (config@example.org)");
@@ -135,7 +135,7 @@ TEST_F(GatewayProcessTest, ProgramClientReadsEveryKindOfPlace) {
   EXPECT_EQ(zip.Record.Pressure, "29.86 in ");
 
   sky::ParsedConditionsPage station = Fetch(gateway.port(), "http://www.wunderground.com/global/stations/03772.html");
-  EXPECT_EQ(station.Record.Temperature, "48\xB0" "F / 9\xB0" "C ");
+  EXPECT_EQ(station.Record.Temperature, "48\260F / 9\260C ");
   EXPECT_EQ(station.Record.Visibility, "6 miles ");
   EXPECT_FALSE(station.Record.MoonRise.empty());
 

@@ -127,7 +127,7 @@ TEST_F(PagesTest, EveryAddressAnswersWithAPageTheProgramParsesCleanly) {
       EXPECT_TRUE(r.ObservedAt->find(" AM ") != std::string::npos || r.ObservedAt->find(" PM ") != std::string::npos)
           << what << ": " << *r.ObservedAt;
       EXPECT_EQ(r.ObservedAt->find(" on"), std::string::npos) << what << ": " << *r.ObservedAt;
-      EXPECT_NE(r.Temperature.find("\xB0" "F / "), std::string::npos) << what << ": " << r.Temperature;
+      EXPECT_NE(r.Temperature.find("\260F / "), std::string::npos) << what << ": " << r.Temperature;
       EXPECT_EQ(r.Humidity.size(), 4u) << what;
       EXPECT_NE(r.Humidity.find('%'), std::string::npos) << what << ": " << r.Humidity;
       EXPECT_TRUE(Trim(r.Visibility).ends_with(" miles")) << what << ": " << r.Visibility;
@@ -143,7 +143,7 @@ TEST_F(PagesTest, EveryAddressAnswersWithAPageTheProgramParsesCleanly) {
       }
       EXPECT_TRUE(r.TrayTip && r.SkyIcon) << what;
       if (r.HeatIndex != "n/a") {
-        EXPECT_NE(r.HeatIndex.find("\xB0" "F"), std::string::npos) << what;
+        EXPECT_NE(r.HeatIndex.find("\260F"), std::string::npos) << what;
       }
     }
   }
