@@ -147,6 +147,7 @@ struct ShownLabel {
   const char* key;      // JSON key
   sky::ValueLabel label;
 };
+// clang-format off
 constexpr ShownLabel kShown[] = {
     {"Sky Conditions:", "Sky", sky::ValueLabel::Sky},
     {"Temperature:", "Temperature", sky::ValueLabel::Temp},
@@ -161,6 +162,7 @@ constexpr ShownLabel kShown[] = {
     {"Moonrise:", "MoonRise", sky::ValueLabel::MoonRise},
     {"Moonset:", "MoonSet", sky::ValueLabel::MoonSet},
 };
+// clang-format on
 
 const char* OutcomeName(sky::FetchOutcome o) {
   switch (o) {

@@ -87,6 +87,7 @@ struct ValueRow {
   const char* text;
 };
 // In the order of ValueLabel.
+// clang-format off
 const ValueRow kValues[12] = {
     {"lblsky2", {112, 32, 185, 17}, 13, false, ""},
     {"lblTemp2", {112, 52, 185, 17}, 13, false, ""},
@@ -101,6 +102,7 @@ const ValueRow kValues[12] = {
     {"lblWindChill2", {224, 92, 81, 17}, 13, true, "n/a"},
     {"lblHeatIndex2", {224, 132, 81, 17}, 13, true, "n/a"},
 };
+// clang-format on
 
 }  // namespace
 

@@ -67,6 +67,7 @@ constexpr MenuRow PictureItems(const char* menuName) {
 }
 
 // The menu bar in its order, then the tray's two popups.
+// clang-format off
 const MenuRow kMenuRows[] = {
     Menu("&Options", "mnuOptions"),
       Menu("&Preferences"),
@@ -130,6 +131,7 @@ const MenuRow kMenuRows[] = {
       Item("Restore window...", "pitshowLeft", nullptr, ShowWindow),
     End(),
 };
+// clang-format on
 
 }  // namespace
 

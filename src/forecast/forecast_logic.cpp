@@ -61,6 +61,7 @@ bool IsDigits(const std::string& s) {
 }  // namespace
 
 const std::vector<std::string>& StateListRows() {
+  // clang-format off
   static const std::vector<std::string> rows = {
       "None",          "01-Alabama",        "02-Alaska",         "04-Arizona",
       "05-Arkansas",   "06-California",     "08-Colorado",       "09-Connecticut",
@@ -76,6 +77,7 @@ const std::vector<std::string>& StateListRows() {
       "48-Texas",      "49-Utah",           "50-Vermont",        "51-Virginia",
       "53-Washington", "54-West Virginia",  "55-Wisconsin",      "56-Wyoming",
   };
+  // clang-format on
   return rows;
 }
 

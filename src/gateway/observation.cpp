@@ -130,12 +130,14 @@ Observed DecodeNwsObservation(const nlohmann::json& feature) {
 
 std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::json& clouds) {
   // The first weather group that names something, in words the picture table knows.
+  // clang-format off
   static const std::pair<const char*, const char*> kPhenomena[] = {
       {"TS", "Thunderstorm"}, {"SN", "Snow"}, {"SG", "Snow Grains"}, {"PL", "Ice Pellets"},
       {"GR", "Hail"},         {"GS", "Small Hail"}, {"RA", "Rain"}, {"DZ", "Drizzle"},
       {"UP", "Unknown Precipitation"}, {"FG", "Fog"}, {"BR", "Mist"}, {"HZ", "Haze"},
       {"FU", "Smoke"},        {"DU", "Widespread Dust"}, {"SA", "Sand"}, {"VA", "Volcanic Ash"},
       {"SQ", "Squalls"},      {"FC", "Funnel Cloud"}, {"SS", "Sandstorm"}, {"DS", "Duststorm"}};
+  // clang-format on
   std::size_t start = 0;
   while (start < weather.size()) {
     std::size_t end = weather.find(' ', start);

@@ -99,6 +99,7 @@ struct ZipRow {
 };
 
 // Real zip codes of well-known places; the getForecast query answers these.
+// clang-format off
 constexpr ZipRow kZips[] = {
     {"00802", "Charlotte Amalie", "VI"}, {"00901", "San Juan", "PR"},     {"02108", "Boston", "MA"},
     {"02903", "Providence", "RI"},       {"03101", "Manchester", "NH"},   {"04101", "Portland", "ME"},
@@ -122,6 +123,7 @@ constexpr ZipRow kZips[] = {
     {"96813", "Honolulu", "HI"},         {"97204", "Portland", "OR"},     {"98101", "Seattle", "WA"},
     {"99501", "Anchorage", "AK"},
 };
+// clang-format on
 
 // Lines of an embedded table split at TABs, header row dropped.
 std::vector<std::vector<std::string>> Rows(std::string_view file) {
