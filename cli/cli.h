@@ -59,8 +59,7 @@ struct ParsedArgs {
 // anything else starting with "--" is a usage error, as is a wrong number of
 // positionals.
 ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOptions,
-                     const std::vector<std::string>& flags, std::size_t minPositional,
-                     std::size_t maxPositional);
+                     const std::vector<std::string>& flags, std::size_t minPositional, std::size_t maxPositional);
 
 // The words of a name given without quotes ("Austin," "TX"), joined with one
 // blank as the shell took them apart.

@@ -76,7 +76,6 @@ int Derive(const cli::Args& args) {
 }
 
 const cli::Register kParsePage{{"parse-page", "parse-page FILE", ParsePage}};
-const cli::Register kDerive{
-    {"derive", "derive [--temp T] [--humidity H] [--wind W] [--heat-index X]", Derive}};
+const cli::Register kDerive{{"derive", "derive [--temp T] [--humidity H] [--wind W] [--heat-index X]", Derive}};
 
 }  // namespace

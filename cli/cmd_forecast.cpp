@@ -29,12 +29,9 @@ void SplitUrl(const std::string& url, std::optional<std::string>& path, std::opt
   const std::size_t slash = rest.find('/');
   const std::string host = rest.substr(0, slash);
   path = slash == std::string::npos ? "/" : rest.substr(slash);
-  if (host == sky::hosts::kIwin)
-    server = "iwin";
-  else if (host == sky::hosts::kCensus)
-    server = "census-text";
-  else if (host == sky::hosts::kCensusLookup)
-    server = "census-lookup";
+  if (host == sky::hosts::kIwin) server = "iwin";
+  else if (host == sky::hosts::kCensus) server = "census-text";
+  else if (host == sky::hosts::kCensusLookup) server = "census-lookup";
 }
 
 // Activation, then "&Get it" for the kinds that wait for it.
@@ -126,8 +123,7 @@ int RunForecast(const Args& args) {
   sky::THttpClient client;
   cli::StderrMessages messages;
   try {
-    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy,
-                              client.ProxyPort);
+    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
   } catch (const std::exception& e) {
     messages.ShowError(e.what());
     return cli::kExitFailed;
@@ -158,8 +154,7 @@ const cli::Register kForecast{
     {"forecast", "forecast KIND [--place NAME] [--county TEXT] [--state-row ROW] [--zip Z]", RunForecast}};
 
 const cli::Register kForecastText{
-    {"forecast-text",
-     "forecast-text KIND FILE [--state S] [--city C] [--county TEXT] [--state-row ROW] [--zip Z]",
+    {"forecast-text", "forecast-text KIND FILE [--state S] [--city C] [--county TEXT] [--state-row ROW] [--zip Z]",
      RunForecastText}};
 
 }  // namespace

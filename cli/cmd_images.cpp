@@ -42,13 +42,11 @@ const sky::ImageRow* FindRow(const std::string& name, std::string& problem) {
     const std::string full = Lower(FullName(row));
     if (full == wanted || Lower(sky::PlainCaption(row.caption)) == wanted || wanted == Lower(row.command))
       whole.push_back(&row);
-    else if (full.find(wanted) != std::string::npos)
-      part.push_back(&row);
+    else if (full.find(wanted) != std::string::npos) part.push_back(&row);
   }
   const std::vector<const sky::ImageRow*>& found = whole.empty() ? part : whole;
   if (found.size() == 1) return found[0];
-  if (found.empty())
-    problem = "no picture is called '" + name + "' (skyglass-cli images lists them)";
+  if (found.empty()) problem = "no picture is called '" + name + "' (skyglass-cli images lists them)";
   else
     problem = "'" + name + "' names " + std::to_string(found.size()) + " pictures, e.g. '" + FullName(*found[0]) +
               "' and '" + FullName(*found[1]) + "'";

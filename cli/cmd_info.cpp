@@ -26,12 +26,9 @@ void UseStoredProxy(sky::THttpClient& c) {
 
 const char* OutcomeName(sky::VersionOutcome o) {
   switch (o) {
-    case sky::VersionOutcome::Older:
-      return "older";
-    case sky::VersionOutcome::Current:
-      return "current";
-    case sky::VersionOutcome::NoMarker:
-      break;
+    case sky::VersionOutcome::Older: return "older";
+    case sky::VersionOutcome::Current: return "current";
+    case sky::VersionOutcome::NoMarker: break;
   }
   return "no-version";
 }
@@ -54,7 +51,8 @@ int RunVersionCheck(const cli::Args& args) {
     if (error.empty()) {
       j.Field("outcome", OutcomeName(check.outcome));
       j.Key("latest");
-      if (check.outcome == sky::VersionOutcome::NoMarker) j.Null(); else j.String(check.latest);
+      if (check.outcome == sky::VersionOutcome::NoMarker) j.Null();
+      else j.String(check.latest);
       j.Field("message", check.message);
     } else {
       j.Field("outcome", "error").Key("latest").Null().Field("message", error);
@@ -85,11 +83,9 @@ std::string ColourText(const std::string& stored) {
 int RunPrefs(const cli::Args& args) {
   cli::ParseArgs(args, {}, {}, 0, 0);
   using namespace sky::settings;
-  auto line = [](const char* label, const std::string& text) {
-    std::printf("%-22s %s\n", label, text.c_str());
-  };
+  auto line = [](const char* label, const std::string& text) { std::printf("%-22s %s\n", label, text.c_str()); };
   const std::string autoUpdate = Setting(kAutoUpdate);
-  line("Auto update:", autoUpdate == "y" ? "yes, every 40 minutes"
+  line("Auto update:", autoUpdate == "y"   ? "yes, every 40 minutes"
                        : autoUpdate == kNA ? "not set (off; the dialog offers Yes)"
                                            : "no");
   const std::string startup = Setting(kStartupLoc);
@@ -99,7 +95,7 @@ int RunPrefs(const cli::Args& args) {
   const std::string host = Setting(kProxy), port = Setting(kProxyPort);
   std::string stored = (host == kNA ? std::string("(no host)") : Shown(host)) + ":" +
                        (port == kNA ? std::string("(no port)") : Shown(port));
-  line("Proxy:", Setting(kProxyUse) == "y" ? "on, " + stored
+  line("Proxy:", Setting(kProxyUse) == "y"    ? "on, " + stored
                  : host == kNA && port == kNA ? std::string("off")
                                               : "off (kept: " + stored + ")");
   line("Label colour:", ColourText(Setting(kLabelColor)));

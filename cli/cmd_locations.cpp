@@ -19,7 +19,6 @@
 
 namespace {
 
-
 // "locate NAME": the steps of a fetch before its request, without fetching.
 int Locate(const cli::Args& args) {
   const auto a = cli::ParseArgs(args, {}, {}, 1, 1);
@@ -73,8 +72,7 @@ int ListLocations(const cli::Args& args) {
   // places), and the state's and country's tree names beside it ("Texas",
   // "United States"); the lines keep a search from running across them.
   auto emit = [&](const std::string& name, const std::string& state, const std::string& country) {
-    if (!search.empty() && SearchForm(name + "\n" + state + "\n" + country).find(search) == std::string::npos)
-      return;
+    if (!search.empty() && SearchForm(name + "\n" + state + "\n" + country).find(search) == std::string::npos) return;
     out += sky::Latin1ToUtf8(name);
     out += '\n';
   };
@@ -111,9 +109,7 @@ class TerminalWindow : public sky::IMainWindowPort {
     labels_[static_cast<int>(sky::ValueLabel::WindChill)] = sky::kNA;
     labels_[static_cast<int>(sky::ValueLabel::HeatIndex)] = sky::kNA;
   }
-  void SetLabel(sky::ValueLabel l, const std::string& text) override {
-    labels_[static_cast<int>(l)] = text;
-  }
+  void SetLabel(sky::ValueLabel l, const std::string& text) override { labels_[static_cast<int>(l)] = text; }
   std::string Label(sky::ValueLabel l) const override { return labels_[static_cast<int>(l)]; }
   std::string Caption() const override { return caption_; }
   void SetCaption(const std::string& c) override { caption_ = c; }
@@ -196,12 +192,10 @@ int Conditions(const cli::Args& args) {
   TerminalWindow window;
   LastStatus status;
   TerminalMessages messages;
-  sky::MainLogic logic(sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr,
-                                      &messages});
+  sky::MainLogic logic(sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr, &messages});
   sky::THttpClient& client = logic.HttpClient1();
   try {
-    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy,
-                              client.ProxyPort);
+    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
   } catch (const sky::EConvertError& e) {
     messages.ShowError(e.what());
     return cli::kExitFailed;
@@ -223,8 +217,7 @@ int Conditions(const cli::Args& args) {
     if (outcome == sky::FetchOutcome::Stopped) {
       reason = "not a place: " + request + tryList;
     } else if (outcome == sky::FetchOutcome::Failed && client.StatusCode() == 404) {
-      reason = "the server " + client.Host + " has no conditions page for \"" + request + "\" (status 404)" +
-               tryList;
+      reason = "the server " + client.Host + " has no conditions page for \"" + request + "\" (status 404)" + tryList;
     } else if (outcome == sky::FetchOutcome::Failed) {
       reason = "the server " + client.Host + " did not return the conditions (status " +
                std::to_string(client.StatusCode()) + ")";
@@ -237,9 +230,8 @@ int Conditions(const cli::Args& args) {
   const bool ok = outcome == sky::FetchOutcome::Shown;
 
   const std::string caption = window.Caption();
-  const std::string place = caption.rfind(sky::kCaptionPrefix, 0) == 0
-                                ? caption.substr(std::string(sky::kCaptionPrefix).size())
-                                : request;
+  const std::string place =
+      caption.rfind(sky::kCaptionPrefix, 0) == 0 ? caption.substr(std::string(sky::kCaptionPrefix).size()) : request;
   if (a.Has("json")) {
     cli::Json j;
     j.BeginObject();

@@ -22,10 +22,10 @@ using cli::Args;
 using cli::Json;
 
 int RunRequest(const Args& args) {
-  auto p = cli::ParseArgs(args,
-                          {"previous-host", "port", "proxy", "proxy-port", "referer", "user-agent", "from", "cookie",
-                           "user", "password"},
-                          {}, 1, 1);
+  auto p = cli::ParseArgs(
+      args,
+      {"previous-host", "port", "proxy", "proxy-port", "referer", "user-agent", "from", "cookie", "user", "password"},
+      {}, 1, 1);
   sky::THttpClient c;
   if (auto v = p.Get("previous-host")) c.Host = *v;
   if (auto v = p.GetInt("port")) c.Port = *v;
@@ -57,9 +57,8 @@ const char* ClassOf(const std::exception& e) {
 }
 
 int RunGet(const Args& args) {
-  auto p = cli::ParseArgs(args,
-                          {"proxy", "proxy-port", "timeout", "report-level", "referer", "body-file", "header-file"},
-                          {}, 1, 1);
+  auto p = cli::ParseArgs(
+      args, {"proxy", "proxy-port", "timeout", "report-level", "referer", "body-file", "header-file"}, {}, 1, 1);
   sky::THttpClient c;
   std::vector<std::string> events;
   if (auto v = p.Get("proxy")) c.Proxy = *v;
@@ -106,10 +105,8 @@ int RunGet(const Args& args) {
   j.Field("TotalBytes", static_cast<std::int64_t>(c.TotalBytes()));
   j.Field("ReceivedBytes", static_cast<std::int64_t>(c.ReceivedBytes()));
   j.Key("Header").String(c.Header);
-  if (c.InputFileMode)
-    j.Key("Body").Null();
-  else
-    j.Key("Body").String(c.Body);
+  if (c.InputFileMode) j.Key("Body").Null();
+  else j.Key("Body").String(c.Body);
   j.Key("exception");
   if (error) {
     j.BeginObject().Key("class").String(error->first).Key("message").String(error->second).EndObject();
@@ -133,7 +130,8 @@ std::optional<std::string> UrlProblem(const std::string& url) {
   const std::string scheme = "http://";
   if (sky::LowerAscii(url.substr(0, scheme.size())) != scheme) {
     const std::size_t sep = url.find("://");
-    if (sep != std::string::npos && sep > 0) return "only http:// addresses can be fetched, not " + url.substr(0, sep + 3);
+    if (sep != std::string::npos && sep > 0)
+      return "only http:// addresses can be fetched, not " + url.substr(0, sep + 3);
     return "write the address as http://HOST[:PORT]/PATH";
   }
   for (unsigned char ch : url)
@@ -144,16 +142,15 @@ std::optional<std::string> UrlProblem(const std::string& url) {
   const std::string host = authority.substr(0, colon);
   if (host.empty()) return "it names no host";
   for (char ch : host) {
-    const bool ok = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') ||
-                    ch == '-' || ch == '.' || ch == '_';
+    const bool ok = (ch >= 'a' && ch <= 'z') || (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '-' ||
+                    ch == '.' || ch == '_';
     if (!ok) return "'" + host + "' is no host name";
   }
   if (colon != std::string::npos) {
     const std::string port = authority.substr(colon + 1);
     int n = 0;
     const bool digits = !port.empty() && port.find_first_not_of("0123456789") == std::string::npos;
-    if (!digits || !sky::TryStrToInt(port, n) || n < 1 || n > 65535)
-      return "'" + port + "' is no port (1 to 65535)";
+    if (!digits || !sky::TryStrToInt(port, n) || n < 1 || n > 65535) return "'" + port + "' is no port (1 to 65535)";
   }
   return std::nullopt;
 }
@@ -190,8 +187,7 @@ int RunFetch(const Args& args) {
     if (s->TotalBytes() > 0)
       std::fprintf(stderr, "\r%lld of %lld bytes retrieved", static_cast<long long>(s->ReceivedBytes()),
                    static_cast<long long>(s->TotalBytes()));
-    else
-      std::fprintf(stderr, "\r%lld bytes retrieved...", static_cast<long long>(s->ReceivedBytes()));
+    else std::fprintf(stderr, "\r%lld bytes retrieved...", static_cast<long long>(s->ReceivedBytes()));
   };
   c.OnRedirect = [&](bool&) {
     if (progress) std::fprintf(stderr, "\n");

@@ -37,15 +37,9 @@ void ListKey(const std::string& path, const std::string& shownName) {
   for (const auto& v : sky::hive::ReadValues(path)) {
     std::cout << Shown(v.name) << " = ";
     switch (v.type) {
-      case sky::hive::ValueType::Text:
-        std::cout << Shown(v.text);
-        break;
-      case sky::hive::ValueType::Dword:
-        std::cout << "(dword) " << v.dword;
-        break;
-      case sky::hive::ValueType::Other:
-        std::cout << '(' << v.otherType << ") " << Shown(v.text);
-        break;
+      case sky::hive::ValueType::Text: std::cout << Shown(v.text); break;
+      case sky::hive::ValueType::Dword: std::cout << "(dword) " << v.dword; break;
+      case sky::hive::ValueType::Other: std::cout << '(' << v.otherType << ") " << Shown(v.text); break;
     }
     std::cout << '\n';
   }
@@ -105,10 +99,10 @@ int Run(const cli::Args& args) {
   return cli::kExitOk;
 }
 
-const cli::Register kRegister{cli::Command{
-    "setting",
-    "setting get SECTION NAME | set [--dword] SECTION NAME VALUE | erase SECTION | "
-    "list [--key KEY] [SECTION] | path",
-    Run}};
+const cli::Register kRegister{
+    cli::Command{"setting",
+                 "setting get SECTION NAME | set [--dword] SECTION NAME VALUE | erase SECTION | "
+                 "list [--key KEY] [SECTION] | path",
+                 Run}};
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace {
 enum class Group { User, Plumbing };
 
 struct HelpRow {
-  const char* name;     // as registered
+  const char* name;  // as registered
   Group group;
   const char* summary;  // one line for the overview
   const char* details;  // what it does, arguments, options, examples; lines end in "\n"
@@ -121,7 +121,8 @@ constexpr HelpRow kHelp[] = {
      "  skyglass-cli forecast f --place \"Austin, TX\" --county travis\n",
      "  0  the text was fetched and printed\n"
      "  1  nothing was fetched (no state, an invalid zip) or the request failed\n"
-     "  2  usage error\n", true},
+     "  2  usage error\n",
+     true},
     {"prefs", Group::User, "show the stored preferences, presets and colours",
      "Prints what the preferences dialog and the colour commands stored, in plain\n"
      "words, with the value used when one is not set, and the preset locations.\n"
@@ -223,7 +224,9 @@ bool PrintCommandHelp(const std::string& name, std::FILE* to) {
   std::fprintf(to, "\n%s.\n\n%s", summary.c_str(), row->details);
   if (row->places) std::fprintf(to, "\n%s", kPlaces);
   std::fprintf(to, "\nExit codes:\n%s",
-               row->exits ? row->exits : row->group == Group::User ? kUserExits : kPlumbingExits);
+               row->exits                  ? row->exits
+               : row->group == Group::User ? kUserExits
+                                           : kPlumbingExits);
   return true;
 }
 

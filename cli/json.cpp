@@ -78,9 +78,7 @@ Json& Json::String(std::string_view latin1) {
   out_ += Quote(latin1);
   return *this;
 }
-Json& Json::OptString(const std::optional<std::string>& latin1) {
-  return latin1 ? String(*latin1) : Null();
-}
+Json& Json::OptString(const std::optional<std::string>& latin1) { return latin1 ? String(*latin1) : Null(); }
 Json& Json::Int(std::int64_t v) {
   Separator();
   out_ += std::to_string(v);

@@ -37,8 +37,7 @@ std::optional<int> ParsedArgs::GetInt(const std::string& name) const {
 }
 
 ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOptions,
-                     const std::vector<std::string>& flags, std::size_t minPositional,
-                     std::size_t maxPositional) {
+                     const std::vector<std::string>& flags, std::size_t minPositional, std::size_t maxPositional) {
   ParsedArgs p;
   auto contains = [](const std::vector<std::string>& v, const std::string& s) {
     for (const auto& x : v)
@@ -69,8 +68,7 @@ ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOpti
       } else {
         throw UsageError("unknown option " + a);
       }
-    } else if (!onlyPositional && a.size() == 2 && a[0] == '-' && a[1] != '-' &&
-               contains(valueOptions, a.substr(1))) {
+    } else if (!onlyPositional && a.size() == 2 && a[0] == '-' && a[1] != '-' && contains(valueOptions, a.substr(1))) {
       // Short options are spelled as one letter, e.g. -o FILE.
       if (i + 1 >= args.size()) throw UsageError("option " + a + " needs a value");
       p.options[a.substr(1)] = args[++i];
@@ -102,12 +100,8 @@ bool ReadFileBytes(const std::string& path, std::string& out) {
   return true;
 }
 
-void StderrMessages::ShowMessage(const std::string& text) {
-  std::cerr << sky::Latin1ToUtf8(text) << '\n';
-}
-void StderrMessages::ShowError(const std::string& text) {
-  std::cerr << "error: " << sky::Latin1ToUtf8(text) << '\n';
-}
+void StderrMessages::ShowMessage(const std::string& text) { std::cerr << sky::Latin1ToUtf8(text) << '\n'; }
+void StderrMessages::ShowError(const std::string& text) { std::cerr << "error: " << sky::Latin1ToUtf8(text) << '\n'; }
 bool StderrMessages::Confirm(const std::string& text) {
   std::cerr << sky::Latin1ToUtf8(text) << " (answered yes)\n";
   return true;

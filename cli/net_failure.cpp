@@ -78,12 +78,10 @@ NetFailure DescribeNetFailure(const sky::THttpClient& c, const std::string& mess
   if (timedOut && (how == Failure::Aborted || how == Failure::LineCutOff)) {
     const std::string seconds = std::to_string(c.TimeOut / 1000) + " s";
     using Cause = sky::TSockClient::TTimeOutCause;
-    if (c.TimeOutCause() == Cause::Deadline)
-      detail = "the whole request took too long";
+    if (c.TimeOutCause() == Cause::Deadline) detail = "the whole request took too long";
     else if (c.TimeOutCause() == Cause::Stall)
       detail = "less than " + std::to_string(sky::TSockClient::StallBytes) + " bytes arrived in " + seconds;
-    else
-      detail = "nothing arrived for " + seconds;
+    else detail = "nothing arrived for " + seconds;
     f.hint = "no answer in time: the server or proxy may be busy; try again";
   } else if (how == Failure::NoAddress) {
     detail = "cannot find host " + (c.Proxy.empty() ? c.Host : c.Proxy);

@@ -43,15 +43,19 @@ const std::string& SamplePage() {
 std::string PaddingBlock(int i) {
   char num[16];
   std::snprintf(num, sizeof num, "%05d", i);
-  return std::string("<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\" width=\"100%\">\n"
-                     "<tr><td valign=\"top\"><font face=\"Arial,Helvetica\" size=\"-1\">"
-                     "<a href=\"/news/2026/12/story-") + num + ".html\"><b>Regional outlook, part " + num +
+  return std::string(
+             "<table border=\"0\" cellpadding=\"2\" cellspacing=\"0\" width=\"100%\">\n"
+             "<tr><td valign=\"top\"><font face=\"Arial,Helvetica\" size=\"-1\">"
+             "<a href=\"/news/2026/12/story-") +
+         num + ".html\"><b>Regional outlook, part " + num +
          "</b></a><br>\nA slow moving system over the northern plains brings clouds and a few flurries "
          "to the upper Midwest, while dry air holds over the Ohio valley. Travelers should check road "
          "reports before heading out on the interstates this weekend.<br>\n"
-         "<a href=\"/news/2026/12/story-" + num + ".html\">Read more...</a></font></td>\n"
-         "<td width=\"130\" align=\"center\"><a href=\"/ads/click/box-" + num +
-         ".html\"><img src=\"/ads/box-" + num +
+         "<a href=\"/news/2026/12/story-" +
+         num +
+         ".html\">Read more...</a></font></td>\n"
+         "<td width=\"130\" align=\"center\"><a href=\"/ads/click/box-" +
+         num + ".html\"><img src=\"/ads/box-" + num +
          ".gif\" width=\"120\" height=\"90\" border=\"0\" alt=\"Advertisement\"></a></td></tr>\n"
          "<tr><td colspan=\"2\"><font face=\"Arial,Helvetica\" size=\"-2\">"
          "<a href=\"/radar/\">Radar</a> | <a href=\"/satellite/\">Satellite</a> | "

@@ -22,10 +22,8 @@ void BM_ParseCatalogue(benchmark::State& state) {
   using sky::data::LocationDataFile;
   for (auto _ : state) {
     sky::LocationCatalogue cat(LocationDataFile("catalogue.txt"), LocationDataFile("stations.tsv"),
-                               LocationDataFile("station_groups.tsv"),
-                               LocationDataFile("state_codes.tsv"),
-                               LocationDataFile("title_states.tsv"),
-                               LocationDataFile("group_derivation.tsv"));
+                               LocationDataFile("station_groups.tsv"), LocationDataFile("state_codes.tsv"),
+                               LocationDataFile("title_states.tsv"), LocationDataFile("group_derivation.tsv"));
     benchmark::DoNotOptimize(cat.StationRowCount());
   }
 }

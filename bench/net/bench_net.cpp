@@ -31,8 +31,9 @@ class BenchServer {
  public:
   explicit BenchServer(bool silent) : silent_(silent) {
     body_.assign(kBodySize, 'w');
-    head_ = "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " +
-            std::to_string(kBodySize) + "\r\n\r\n";
+    head_ =
+        "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\nContent-Length: " + std::to_string(kBodySize) +
+        "\r\n\r\n";
     fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int one = 1;
     ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
@@ -191,6 +192,7 @@ int main(int argc, char** argv) {
   if (g_clientMBps > 0 && g_curlMBps > 0)
     std::printf("THttpClient %.0f MB/s, curl %.0f MB/s: %.0f %% of curl\n", g_clientMBps, g_curlMBps,
                 100.0 * g_clientMBps / g_curlMBps);
-  if (g_waitCpuPercent >= 0) std::printf("CPU while waiting on a silent server: %.2f %% of one core\n", g_waitCpuPercent);
+  if (g_waitCpuPercent >= 0)
+    std::printf("CPU while waiting on a silent server: %.2f %% of one core\n", g_waitCpuPercent);
   return 0;
 }

@@ -18,8 +18,8 @@ class TypicalStore {
     char tmpl[] = "/tmp/skyglass-bench-XXXXXX";
     root_ = mkdtemp(tmpl);
     setenv("XDG_CONFIG_HOME", root_.c_str(), 1);
-    for (const char* n : {"StartupLoc", "AutoUpdate", "ProxyUse", "Proxy", "ProxyPort", "AutoWallpaper",
-                          "labelcolor", "Labelfcolor", "statsfcolor", "Fbgcolor", "Ffontsiz"})
+    for (const char* n : {"StartupLoc", "AutoUpdate", "ProxyUse", "Proxy", "ProxyPort", "AutoWallpaper", "labelcolor",
+                          "Labelfcolor", "statsfcolor", "Fbgcolor", "Ffontsiz"})
       sky::WriteSetting("Settings", n, "value of " + std::string(n));
     for (int i = 0; i < 20; ++i) sky::WriteSetting("Locations", "loc" + std::to_string(i), "Some_City, ST");
   }

@@ -39,8 +39,8 @@ const QColor kWindowText = ToQColor(clWindowText);
 QString L1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 std::string ToL1(const QString& s) { return s.toLatin1().toStdString(); }
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect r, const QColor& bg,
-                  const QColor& fg, int pixels, Qt::Alignment align, bool bold = false) {
+QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect r, const QColor& bg, const QColor& fg,
+                  int pixels, Qt::Alignment align, bool bold = false) {
   auto* l = new QLabel(QString::fromLatin1(caption), parent);
   l->setObjectName(name);
   l->setGeometry(r);
@@ -107,9 +107,8 @@ const ValueRow kValues[12] = {
 }  // namespace
 
 TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
-    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint),
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       intervals_(intervals) {
   // FormCreate
   setObjectName("Form1");
@@ -135,10 +134,16 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   rh.readSetting = [this](const std::string& n) { return hooks.readSetting ? hooks.readSetting(n) : std::string(kNA); };
   rh.caption = [this] { return Caption(); };
   rh.busy = [this] { return gate_.Busy(); };
-  rh.setRequest = [this](const std::string& r) { if (hooks.setRequestText) hooks.setRequestText(r); };
-  rh.setSilent = [this](bool on) { if (hooks.setSilent) hooks.setSilent(on); };
+  rh.setRequest = [this](const std::string& r) {
+    if (hooks.setRequestText) hooks.setRequestText(r);
+  };
+  rh.setSilent = [this](bool on) {
+    if (hooks.setSilent) hooks.setSilent(on);
+  };
   rh.getTheStats = [this] { return CallGetTheStats(); };
-  rh.wallpaper = [this] { if (hooks.wallpaper) RunRequest(hooks.wallpaper); };
+  rh.wallpaper = [this] {
+    if (hooks.wallpaper) RunRequest(hooks.wallpaper);
+  };
   cycle_ = std::make_unique<RefreshCycle>(std::move(rh), intervals_);
 
   timer_startup = new QTimer(this);
@@ -168,8 +173,7 @@ void TForm1::BuildClientArea() {
   setCentralWidget(client);
   client->installEventFilter(this);
 
-  lblConditions = MakeLabel(client, "lblConditions", "", {0, 0, 321, 18}, kTeal, kYellow, 13,
-                            Qt::AlignHCenter, true);
+  lblConditions = MakeLabel(client, "lblConditions", "", {0, 0, 321, 18}, kTeal, kYellow, 13, Qt::AlignHCenter, true);
   for (int i = 0; i < 13; ++i) {
     const CaptionRow& c = kCaptions[i];
     captionLabels[i] = MakeLabel(client, c.name, c.caption, c.rect, kTeal, kWindowText, 13,
@@ -181,8 +185,8 @@ void TForm1::BuildClientArea() {
                                v.centred ? Qt::AlignHCenter : Qt::AlignLeft);
   }
 
-  Label1 = MakeLabel(client, "Label1", "Conditions provided by Weather Underground.", {11, 268, 294, 13},
-                     Qt::black, kGreen, 7, Qt::AlignLeft);
+  Label1 = MakeLabel(client, "Label1", "Conditions provided by Weather Underground.", {11, 268, 294, 13}, Qt::black,
+                     kGreen, 7, Qt::AlignLeft);
 
   Button1 = new QPushButton("&Minimize", client);
   Button1->setObjectName("Button1");
@@ -226,7 +230,6 @@ void TForm1::RunRequest(const std::function<void()>& request) {
   }
   Guarded(request);
 }
-
 
 // --- ports -----------------------------------------------------------------
 
@@ -290,12 +293,9 @@ bool TForm1::ShowBox(const std::string& kind, const std::string& text, QWidget* 
   }
   if (!over) over = isVisible() ? this : nullptr;
   if (kind == "confirm")
-    return QMessageBox::question(over, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
-  if (kind == "error")
-    QMessageBox::critical(over, app::kTitle, L1(text));
-  else
-    QMessageBox::information(over, app::kTitle, L1(text));
+    return QMessageBox::question(over, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  if (kind == "error") QMessageBox::critical(over, app::kTitle, L1(text));
+  else QMessageBox::information(over, app::kTitle, L1(text));
   return true;
 }
 
@@ -395,8 +395,7 @@ void TForm1::Timer1Timer() {
 void TForm1::FormShow() {
   if (QScreen* s = screen()) {
     const QRect g = s->availableGeometry();
-    move(g.x() + g.width() / 2 - frameGeometry().width() / 2,
-         g.y() + g.height() / 2 - frameGeometry().height() / 2);
+    move(g.x() + g.width() / 2 - frameGeometry().width() / 2, g.y() + g.height() / 2 - frameGeometry().height() / 2);
   }
   if (hooks.formShow) hooks.formShow();
 }

@@ -27,10 +27,10 @@ bool GatewayRefused(const THttpClient& c, const std::exception& e) {
          std::string(e.what()) == "Connection Failed";
 }
 
-constexpr ValueLabel kValueLabels[] = {
-    ValueLabel::Sky,     ValueLabel::Temp,     ValueLabel::Humid,     ValueLabel::Press,
-    ValueLabel::Wind,    ValueLabel::Visible,  ValueLabel::Sunrise,   ValueLabel::Sunset,
-    ValueLabel::MoonRise, ValueLabel::MoonSet, ValueLabel::WindChill, ValueLabel::HeatIndex};
+constexpr ValueLabel kValueLabels[] = {ValueLabel::Sky,     ValueLabel::Temp,      ValueLabel::Humid,
+                                       ValueLabel::Press,   ValueLabel::Wind,      ValueLabel::Visible,
+                                       ValueLabel::Sunrise, ValueLabel::Sunset,    ValueLabel::MoonRise,
+                                       ValueLabel::MoonSet, ValueLabel::WindChill, ValueLabel::HeatIndex};
 
 const char* CommandWord(CmdType cmd) {
   switch (cmd) {
@@ -54,9 +54,7 @@ const char* CommandWord(CmdType cmd) {
 }  // namespace
 
 MainLogic::MainLogic(THttpClient& client, MainPorts ports)
-    : client_(&client),
-      ports_(ports),
-      presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
+    : client_(&client), ports_(ports), presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
   BindEvents();
 }
 
@@ -105,9 +103,7 @@ void MainLogic::BindEvents() {
 
 // ---------------------------------------------------------------- ports
 
-IMessagePort& MainLogic::Messages() {
-  return ports_.messages ? *ports_.messages : NullMessagePort();
-}
+IMessagePort& MainLogic::Messages() { return ports_.messages ? *ports_.messages : NullMessagePort(); }
 
 void MainLogic::SetStatus(const std::string& text) {
   if (ports_.status) ports_.status->SetStatus(text);
@@ -228,10 +224,8 @@ void MainLogic::ChooserFetch(const std::string& path) {
       Messages().ShowMessage(MissingDataMessage(loc));
     } else {
       const bool failed = state_.SuccessFlag != "Y";
-      if (failed)
-        Messages().ShowMessage(kChooserRetrieveError);
-      else
-        ParseAndShow(body);
+      if (failed) Messages().ShowMessage(kChooserRetrieveError);
+      else ParseAndShow(body);
       state_.SuccessFlag.clear();
       Repaint();
       ComputeHeatIndex();
@@ -278,25 +272,20 @@ void MainLogic::ParseAndShow(const std::string& page) {
 
   SetStatus(kThankYou);
   // The preset is named from this page's title only, never an earlier page's.
-  presets_.AddPreset(state_.SilentFlag == "y", state_.Location,
-                     parsed.PageLocationName.value_or(std::string()));
+  presets_.AddPreset(state_.SilentFlag == "y", state_.Location, parsed.PageLocationName.value_or(std::string()));
   if (ports_.window) {
-    if (state_.RequestText.size() >= 2)
-      ports_.window->SetCaption(kCaptionPrefix + state_.RequestText);
-    else
-      ports_.window->SetCaption(kCaptionPrefix + state_.Location.LocationName);
+    if (state_.RequestText.size() >= 2) ports_.window->SetCaption(kCaptionPrefix + state_.RequestText);
+    else ports_.window->SetCaption(kCaptionPrefix + state_.Location.LocationName);
   }
 }
 
 void MainLogic::ComputeHeatIndex() {
   SetLabel(ValueLabel::HeatIndex,
-           ::sky::ComputeHeatIndex(Label(ValueLabel::Temp), Label(ValueLabel::Humid),
-                                   Label(ValueLabel::HeatIndex)));
+           ::sky::ComputeHeatIndex(Label(ValueLabel::Temp), Label(ValueLabel::Humid), Label(ValueLabel::HeatIndex)));
 }
 
 void MainLogic::ComputeWindChill() {
-  SetLabel(ValueLabel::WindChill,
-           ::sky::ComputeWindChill(Label(ValueLabel::Temp), Label(ValueLabel::Wind)));
+  SetLabel(ValueLabel::WindChill, ::sky::ComputeWindChill(Label(ValueLabel::Temp), Label(ValueLabel::Wind)));
 }
 
 void MainLogic::mnuAbortconnectionClick() {
@@ -360,9 +349,7 @@ void MainLogic::mnuSortlocations1Click() {
   RebuildPresets();
 }
 
-void MainLogic::RebuildPresets() {
-  presets_.RebuildPresets(state_.RemoveMode == "y", state_.RequestText);
-}
+void MainLogic::RebuildPresets() { presets_.RebuildPresets(state_.RemoveMode == "y", state_.RequestText); }
 
 // ---------------------------------------------------------------- events
 
@@ -390,10 +377,8 @@ void MainLogic::HttpClient1Status(const std::string& status) {
 void MainLogic::HttpClient1PacketRecvd() {
   const THttpClient& c = *client_;
   if (c.TotalBytes() > 0)
-    RoutedStatus(std::to_string(c.ReceivedBytes()) + " of " + std::to_string(c.TotalBytes()) +
-                 " bytes retrieved");
-  else
-    RoutedStatus(std::to_string(c.ReceivedBytes()) + " bytes retrieved...");
+    RoutedStatus(std::to_string(c.ReceivedBytes()) + " of " + std::to_string(c.TotalBytes()) + " bytes retrieved");
+  else RoutedStatus(std::to_string(c.ReceivedBytes()) + " bytes retrieved...");
 }
 
 void MainLogic::HttpClient1Success(CmdType cmd) {
@@ -403,12 +388,8 @@ void MainLogic::HttpClient1Success(CmdType cmd) {
 
 void MainLogic::HttpClient1Failure(CmdType cmd) { SetStatus(FailureText(cmd)); }
 
-std::string MainLogic::SuccessText(CmdType cmd) {
-  return std::string(CommandWord(cmd)) + " Succeeded";
-}
+std::string MainLogic::SuccessText(CmdType cmd) { return std::string(CommandWord(cmd)) + " Succeeded"; }
 
-std::string MainLogic::FailureText(CmdType cmd) {
-  return std::string(CommandWord(cmd)) + " Failed";
-}
+std::string MainLogic::FailureText(CmdType cmd) { return std::string(CommandWord(cmd)) + " Failed"; }
 
 }  // namespace sky

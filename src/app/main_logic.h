@@ -35,16 +35,16 @@ struct MainState {
   std::string CountRequested;  // "Y" once the count file was asked for in this run
   std::string RetrievalKind;   // the forecast window's; not empty: status texts go there
   CurrentLocation Location;
-  std::string LocationTitle;   // location title of the last parsed page
+  std::string LocationTitle;  // location title of the last parsed page
 };
 
 // How one call of Get_the_Stats ended.
 enum class FetchOutcome {
-  Removed,   // remove mode: the preset was removed, nothing fetched
-  Stopped,   // the place could not be turned into an address; nothing requested
-  Failed,    // the request ended without success ("Error retrieving data...")
-  Shown,     // the page was parsed and shown
-  Error,     // an exception ended the fetch (shown in the standard error box)
+  Removed,  // remove mode: the preset was removed, nothing fetched
+  Stopped,  // the place could not be turned into an address; nothing requested
+  Failed,   // the request ended without success ("Error retrieving data...")
+  Shown,    // the page was parsed and shown
+  Error,    // an exception ended the fetch (shown in the standard error box)
 };
 
 class MainLogic {
@@ -131,8 +131,8 @@ class MainLogic {
 
  private:
   void BindEvents();
-  void SetStatus(const std::string& text);      // the main status line
-  void RoutedStatus(const std::string& text);   // the forecast bar while a kind is set
+  void SetStatus(const std::string& text);     // the main status line
+  void RoutedStatus(const std::string& text);  // the forecast bar while a kind is set
   void Repaint();
   void SetLabel(ValueLabel label, const std::string& text);
   std::string Label(ValueLabel label) const;

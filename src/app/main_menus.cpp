@@ -17,9 +17,9 @@
 namespace sky::ui {
 
 enum class MenuStep {
-  Open,         // a menu: on the bar, inside the open one, or a popup of its own
-  Close,        // back to the menu around it
-  Command,      // a command
+  Open,     // a menu: on the bar, inside the open one, or a popup of its own
+  Close,    // back to the menu around it
+  Command,  // a command
   Separator,
   PresetSlots,  // the hidden preset items, filled by SetPresetItem
   Pictures,     // the picture catalogue's rows for the menu named by `kind`
@@ -152,7 +152,9 @@ void TForm1::AddImageCommands(QMenu* menu, const char* menuName) {
     a->setObjectName(QString::fromLatin1(name.c_str()));
     const ImageRow* r = &row;
     connect(a, &QAction::triggered, this, [this, r] {
-      RunRequest([this, r] { if (hooks.imageCommand) hooks.imageCommand(*r); });
+      RunRequest([this, r] {
+        if (hooks.imageCommand) hooks.imageCommand(*r);
+      });
     });
   }
 }
@@ -176,15 +178,9 @@ void TForm1::BuildMenus() {
         open.push_back(m);
         break;
       }
-      case MenuStep::Close:
-        open.pop_back();
-        break;
-      case MenuStep::Separator:
-        open.back()->addSeparator();
-        break;
-      case MenuStep::Pictures:
-        AddImageCommands(open.back(), row.kind);
-        break;
+      case MenuStep::Close: open.pop_back(); break;
+      case MenuStep::Separator: open.back()->addSeparator(); break;
+      case MenuStep::Pictures: AddImageCommands(open.back(), row.kind); break;
       case MenuStep::PresetSlots:
         for (int i = 0; i < kPresetSlots; ++i) {
           QAction* a = open.back()->addAction(QString());
@@ -227,11 +223,12 @@ void TForm1::BuildMenus() {
 
 void TForm1::ConnectMenuCommand(QAction* a, const MenuRow& row) {
   switch (row.does) {
-    case MenuDoes::Bound:
-      break;
+    case MenuDoes::Bound: break;
     case MenuDoes::GuardedHook:
       connect(a, &QAction::triggered, this, [this, hook = row.hook] {
-        Guarded([this, hook] { if (hooks.*hook) (hooks.*hook)(); });
+        Guarded([this, hook] {
+          if (hooks.*hook) (hooks.*hook)();
+        });
       });
       break;
     case MenuDoes::Hook:
@@ -244,15 +241,9 @@ void TForm1::ConnectMenuCommand(QAction* a, const MenuRow& row) {
         if (hooks.showForecast) hooks.showForecast(kind);
       });
       break;
-    case MenuDoes::ShowWindow:
-      connect(a, &QAction::triggered, this, [this] { tray->SetAppVisible(true); });
-      break;
-    case MenuDoes::HideWindow:
-      connect(a, &QAction::triggered, this, [this] { tray->SetAppVisible(false); });
-      break;
-    case MenuDoes::Exit:
-      connect(a, &QAction::triggered, this, &QWidget::close);
-      break;
+    case MenuDoes::ShowWindow: connect(a, &QAction::triggered, this, [this] { tray->SetAppVisible(true); }); break;
+    case MenuDoes::HideWindow: connect(a, &QAction::triggered, this, [this] { tray->SetAppVisible(false); }); break;
+    case MenuDoes::Exit: connect(a, &QAction::triggered, this, &QWidget::close); break;
   }
 }
 

@@ -131,10 +131,8 @@ void Wire(TForm1& form, Program& program) {
   h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
   h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
   h.setSilent = [&logic](bool on) {
-    if (on)
-      logic.State().SilentFlag.assign(1, 'y');
-    else
-      logic.State().SilentFlag.clear();
+    if (on) logic.State().SilentFlag.assign(1, 'y');
+    else logic.State().SilentFlag.clear();
   };
   h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
   h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
@@ -142,9 +140,7 @@ void Wire(TForm1& form, Program& program) {
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
   h.imageCommand = [&program](const ImageRow& row) { program.images.RunCommand(row); };
-  h.wallpaper = [&program] {
-    program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper));
-  };
+  h.wallpaper = [&program] { program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper)); };
 }
 
 // The viewer shows the pictures of the picture logic and reaches back into it.
@@ -192,10 +188,8 @@ void WireForecast(Windows& w, const ProgramOptions& options) {
   h.abort = [&logic] { logic.mnuAbortconnectionClick(); };
   h.minimizeMain = [form] { form->showMinimized(); };
   h.restoreMain = [form] {
-    if (form->tray)
-      form->tray->SetAppVisible(true);
-    else
-      form->showNormal();
+    if (form->tray) form->tray->SetAppVisible(true);
+    else form->showNormal();
   };
   h.showError = [form](const std::string& text) { form->ShowError(text); };
 
@@ -203,17 +197,14 @@ void WireForecast(Windows& w, const ProgramOptions& options) {
   // it is turned away like a second fetch.
   form->hooks.showForecast = [form, window](const std::string& kind) {
     if (form->Gate().Busy()) {
-      if (window->isVisible())
-        window->SetStatus(kBusyText);
-      else
-        form->SetStatus(kBusyText);
+      if (window->isVisible()) window->SetStatus(kBusyText);
+      else form->SetStatus(kBusyText);
       return;
     }
     window->ShowKind(kind);
   };
   auto open = options.openUrl;
-  if (!open)
-    open = [](const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(url.c_str()))); };
+  if (!open) open = [](const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(url.c_str()))); };
   form->hooks.forecastHtml = [form, &logic, open] {
     FetchGate::Hold hold(form->Gate());
     if (!hold.Entered()) {
@@ -343,9 +334,9 @@ int RunProgram(int argc, char** argv) {
     w.Form1->hooks.firstPaint = [firstPaint, painted] {
       if (!*painted) {
         *painted = true;
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            std::chrono::system_clock::now().time_since_epoch())
-                            .count();
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::system_clock::now().time_since_epoch())
+                .count();
         std::fprintf(stderr, "skyglass: first paint at %lld ms\n", static_cast<long long>(ms));
       }
       firstPaint();

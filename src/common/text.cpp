@@ -118,8 +118,7 @@ bool Utf8ToLatin1(std::string_view s, std::string& out) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c < 0x80) {
       out.push_back(static_cast<char>(c));
-    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size() &&
-               (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < s.size() && (static_cast<unsigned char>(s[i + 1]) & 0xC0) == 0x80) {
       out.push_back(static_cast<char>(((c & 0x1F) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3F)));
       ++i;
     } else {

@@ -9,12 +9,10 @@ namespace sky {
 namespace {
 std::string Ensure(const char* xdgVariable, const char* homeRelative) {
   std::filesystem::path base;
-  if (const char* x = std::getenv(xdgVariable); x && x[0] == '/')
-    base = x;
+  if (const char* x = std::getenv(xdgVariable); x && x[0] == '/') base = x;
   else if (const char* home = std::getenv("HOME"); home && home[0] == '/')
     base = std::filesystem::path(home) / homeRelative;
-  else
-    return {};
+  else return {};
   const std::filesystem::path dir = base / "skyglass";
   std::error_code ec;
   std::filesystem::create_directories(dir, ec);

@@ -50,9 +50,8 @@ std::string ComputeHeatIndex(std::string_view temperatureText, std::string_view 
   const double rh = std::clamp<double>(ReadLabelNumber(humidityText), 0, 100);
   double hi = 0.5 * (t + 61.0 + (t - 68.0) * 1.2 + rh * 0.094);
   if ((hi + t) / 2 >= 80) {
-    hi = -42.379 + 2.04901523 * t + 10.14333127 * rh - 0.22475541 * t * rh - 0.00683783 * t * t -
-         0.05481717 * rh * rh + 0.00122874 * t * t * rh + 0.00085282 * t * rh * rh -
-         0.00000199 * t * t * rh * rh;
+    hi = -42.379 + 2.04901523 * t + 10.14333127 * rh - 0.22475541 * t * rh - 0.00683783 * t * t - 0.05481717 * rh * rh +
+         0.00122874 * t * t * rh + 0.00085282 * t * rh * rh - 0.00000199 * t * t * rh * rh;
     if (rh < 13 && t <= 112) hi -= ((13 - rh) / 4) * std::sqrt((17 - std::fabs(t - 95)) / 17);
     if (rh > 85 && t <= 87) hi += ((rh - 85) / 10) * ((87 - t) / 5);
   }

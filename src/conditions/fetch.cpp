@@ -15,9 +15,8 @@ std::string AddressPart(const std::string& text) {
   static const char* hex = "0123456789ABCDEF";
   std::string out;
   for (unsigned char c : text) {
-    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                 c == '_' || c == '-' || c == '.' || c == '\'' || c == '~' || c == '(' ||
-                 c == ')' || c == '!' || c == '*' || c == ',';
+    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '-' ||
+                 c == '.' || c == '\'' || c == '~' || c == '(' || c == ')' || c == '!' || c == '*' || c == ',';
     if (plain) {
       out += static_cast<char>(c);
     } else {

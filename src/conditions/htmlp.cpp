@@ -35,10 +35,10 @@ struct SkyWord {
 // Tested in this order: "sun" before "mostly cloud" makes Mostly Sunny a sun,
 // "rain" before "mist" makes Light Rain Mist rain.
 constexpr SkyWord kSkyWords[] = {
-    {"sun", 11},          {"clear", 11},       {"mostly cloud", 3}, {"scattered clouds", 4},
-    {"partly cloud", 4},  {"cloud", 12},       {"overcast", 3},     {"haze", 1},
-    {"fog", 1},           {"snow", 10},        {"thunderstorm", 2}, {"rain", 9},
-    {"mist", 5},          {"drizzle", 5},
+    {"sun", 11},         {"clear", 11},  {"mostly cloud", 3}, {"scattered clouds", 4},
+    {"partly cloud", 4}, {"cloud", 12},  {"overcast", 3},     {"haze", 1},
+    {"fog", 1},          {"snow", 10},   {"thunderstorm", 2}, {"rain", 9},
+    {"mist", 5},         {"drizzle", 5},
 };
 
 long long At(std::string_view key, std::string_view s) { return static_cast<long long>(Pos(key, s)); }
@@ -53,9 +53,7 @@ std::string PlainTextOf(std::string_view s) {
   const char* const end = p + s.size();
   while (p < end) {
     switch (kByteClass[static_cast<unsigned char>(*p)]) {
-      case kCopy:
-        *out++ = *p++;
-        break;
+      case kCopy: *out++ = *p++; break;
       case kTag: {
         const void* gt = std::memchr(p + 1, '>', static_cast<std::size_t>(end - p - 1));
         if (gt == nullptr) {
@@ -79,9 +77,7 @@ std::string PlainTextOf(std::string_view s) {
           *out++ = *p++;
         }
         break;
-      case kDrop:
-        ++p;
-        break;
+      case kDrop: ++p; break;
       case kBlank:
         *out++ = ' ';
         ++p;

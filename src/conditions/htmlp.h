@@ -15,12 +15,9 @@
 namespace sky {
 
 // Message boxes of the three kinds of malformed page (two blanks after "data.").
-inline constexpr const char* kParseErrorP1 =
-    "Error (P1) occurred parsing data.  Please try again in a few minutes.";
-inline constexpr const char* kParseErrorP2 =
-    "Error (P2) occurred parsing data.  Please try again in a few minutes.";
-inline constexpr const char* kParseErrorP3 =
-    "Error (P3) occurred parsing data.  Please try again in a few minutes.";
+inline constexpr const char* kParseErrorP1 = "Error (P1) occurred parsing data.  Please try again in a few minutes.";
+inline constexpr const char* kParseErrorP2 = "Error (P2) occurred parsing data.  Please try again in a few minutes.";
+inline constexpr const char* kParseErrorP3 = "Error (P3) occurred parsing data.  Please try again in a few minutes.";
 
 struct ParsedConditionsPage {
   ConditionsRecord Record;

@@ -106,8 +106,7 @@ std::optional<MoonTables> MoonTables::Parse(std::string_view text, std::string* 
     t.reserve(kYearLength);
     for (std::size_t row = 0; row < kRows; ++row) {
       if (!nextLine(line)) return fail("the table of " + std::to_string(year) + " ends early");
-      if (line.size() != kRowLength)
-        return fail("line " + std::to_string(lineNo) + ": a row must have 52 characters");
+      if (line.size() != kRowLength) return fail("line " + std::to_string(lineNo) + ": a row must have 52 characters");
       t.append(line);
     }
     std::string why;
@@ -151,10 +150,8 @@ std::optional<MoonPhase> LookUpMoonPhase(const MoonTables& tables, const LocalDa
   // 1 March), so the calendar decides where the month ends, not the filler.
   p.next = tables.Cell(y, m, d + 1);
   if (p.next == kNoDay || d == DaysInMonth(y, m)) {
-    if (m < 12)
-      p.next = tables.Cell(y, m + 1, 1);
-    else if (tables.Has(y + 1))
-      p.next = tables.Cell(y + 1, 1, 1);
+    if (m < 12) p.next = tables.Cell(y, m + 1, 1);
+    else if (tables.Has(y + 1)) p.next = tables.Cell(y + 1, 1, 1);
     else
       // The last year with a table: the offset of "month 13" lands on the
       // next row's label, so this 31 December reads as rising.

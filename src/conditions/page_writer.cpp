@@ -35,10 +35,12 @@ std::string Blanked(std::string text) {
 // where the program reads nothing; they give the page the size and look of
 // the real one.
 std::string Navigation(const std::vector<std::pair<std::string, std::string>>& states) {
-  std::string nav = "<table width=\"100%\" border=\"0\" cellpadding=\"3\" cellspacing=\"0\" bgcolor=\"#336699\">\n<tr>\n";
-  static const char* const links[][2] = {{"/", "Home"},           {"/US/", "US Forecasts"}, {"/global/", "World Forecasts"},
-                                         {"/radar/", "Radar"},     {"/satellite/", "Satellite"},
-                                         {"/severe/", "Severe Weather"}, {"/help/", "Help"}};
+  std::string nav =
+      "<table width=\"100%\" border=\"0\" cellpadding=\"3\" cellspacing=\"0\" bgcolor=\"#336699\">\n<tr>\n";
+  static const char* const links[][2] = {
+      {"/", "Home"},        {"/US/", "US Forecasts"},     {"/global/", "World Forecasts"},
+      {"/radar/", "Radar"}, {"/satellite/", "Satellite"}, {"/severe/", "Severe Weather"},
+      {"/help/", "Help"}};
   for (const auto& link : links) {
     nav += std::string("<td align=\"center\">") + kFont + "<a href=\"" + link[0] + "\"><font color=\"#FFFFFF\">" +
            link[1] + "</font></a></font></td>\n";

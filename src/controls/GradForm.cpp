@@ -237,10 +237,8 @@ QImage TGradientForm::RenderCaption(bool active) {
 void TGradientForm::PaintCaption(QPainter& p, bool active) {
   // Painted off-screen in the caption's own coordinates.
   QRect r(QPoint(0, 0), GetCaptionRect().size());
-  if (PaintsGradient(paintGradient_, active))
-    PaintGradientBar(p, r, active);
-  else
-    PaintSolid(p, r, active);
+  if (PaintsGradient(paintGradient_, active)) PaintGradientBar(p, r, active);
+  else PaintSolid(p, r, active);
   r.setLeft(r.left() + 1);
   if (PaintsIcon(borderStyle_, borderIcons_)) PaintIcon(p, r);
   PaintButtons(p, r);
@@ -313,9 +311,7 @@ void TGradientForm::DrawButton(QPainter& p, const ButtonPlace& b, bool pressed) 
         p.drawLine(q.bottomLeft(), q.topRight());
         p.drawLine(q.bottomLeft() + QPoint(1, 0), q.topRight() + QPoint(1, 0));
         break;
-      case CaptionButton::Minimize:
-        p.fillRect(QRect(q.left(), q.bottom() - 1, 6, 2), c);
-        break;
+      case CaptionButton::Minimize: p.fillRect(QRect(q.left(), q.bottom() - 1, 6, 2), c); break;
       case CaptionButton::Maximize:
         p.drawRect(q);
         p.drawLine(q.left(), q.top() + 1, q.right(), q.top() + 1);
@@ -346,8 +342,7 @@ void TGradientForm::DrawButton(QPainter& p, const ButtonPlace& b, bool pressed) 
 
 void TGradientForm::PaintButtons(QPainter& p, QRect& r) {
   const QRect c(QPoint(0, 0), GetCaptionRect().size());
-  const ButtonLayout layout =
-      LayoutButtons(FromQRect(c), borderStyle_, borderIcons_, isMaximized(), metrics_);
+  const ButtonLayout layout = LayoutButtons(FromQRect(c), borderStyle_, borderIcons_, isMaximized(), metrics_);
   for (const ButtonPlace& b : layout.buttons) DrawButton(p, b, pressed_ && *pressed_ == b.button);
   r.setRight(std::min(r.right(), layout.textRight));
 }
@@ -381,8 +376,7 @@ void TGradientForm::changeEvent(QEvent* e) {
         SetCaption(windowTitle());
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
@@ -402,8 +396,7 @@ bool TGradientForm::event(QEvent* e) {
     case QEvent::Resize:
       if (!UsesSystemGradient()) update();
       break;
-    default:
-      break;
+    default: break;
   }
   return QDialog::event(e);
 }
@@ -420,8 +413,7 @@ std::optional<CaptionButton> TGradientForm::ButtonAt(const QPoint& pos) const {
   const QRect c = GetCaptionRect();
   if (c.isEmpty() || !c.contains(pos)) return std::nullopt;
   const QRect local(QPoint(0, 0), c.size());
-  const ButtonLayout layout =
-      LayoutButtons(FromQRect(local), borderStyle_, borderIcons_, isMaximized(), metrics_);
+  const ButtonLayout layout = LayoutButtons(FromQRect(local), borderStyle_, borderIcons_, isMaximized(), metrics_);
   const QPoint at = pos - c.topLeft();
   for (const ButtonPlace& b : layout.buttons)
     if (b.enabled && ToQRect(b.rect).contains(at)) return b.button;
@@ -447,10 +439,8 @@ bool TGradientForm::CanMaximize() const {
 
 void TGradientForm::ToggleMaximized() {
   if (!CanMaximize()) return;
-  if (isMaximized())
-    showNormal();
-  else
-    showMaximized();
+  if (isMaximized()) showNormal();
+  else showMaximized();
 }
 
 void TGradientForm::PressButton(CaptionButton b) {
@@ -547,10 +537,8 @@ void TGradientForm::mouseDoubleClickEvent(QMouseEvent* e) {
   const QRect c = GetCaptionRect();
   if (!UsesSystemGradient() && e->button() == Qt::LeftButton && c.contains(pos) && !ButtonAt(pos)) {
     // On the icon a double click closes, elsewhere it maximises or restores.
-    if (PaintsIcon(borderStyle_, borderIcons_) && pos.x() < c.left() + 2 + metrics_.smallIcon)
-      close();
-    else
-      ToggleMaximized();
+    if (PaintsIcon(borderStyle_, borderIcons_) && pos.x() < c.left() + 2 + metrics_.smallIcon) close();
+    else ToggleMaximized();
     return;
   }
   QDialog::mouseDoubleClickEvent(e);

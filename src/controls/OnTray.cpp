@@ -45,9 +45,7 @@ void TCustomOnTray::Notify(TrayCommand command, const std::string& tip) {
       tray_->setToolTip(Latin1(TrayTipShown(tip)));
       if (!tray_->isVisible()) tray_->show();
       break;
-    case TrayCommand::Delete:
-      tray_->hide();
-      break;
+    case TrayCommand::Delete: tray_->hide(); break;
   }
 }
 
@@ -58,10 +56,8 @@ void TCustomOnTray::SetAppVisible(bool on) {
   // creation marks it visible before it is shown).
   if (!owner_ || !ownerShown_) return;
   if (on) {
-    if (owner_->isMinimized())
-      owner_->showNormal();
-    else
-      owner_->show();
+    if (owner_->isMinimized()) owner_->showNormal();
+    else owner_->show();
     owner_->raise();
     owner_->activateWindow();
   } else if (TrayAvailable()) {
@@ -80,18 +76,13 @@ void TCustomOnTray::Activated(int reason) {
       MouseDown(TrayButton::Left, pos.x(), pos.y());
       MouseUp(TrayButton::Left, pos.x(), pos.y());
       break;
-    case QSystemTrayIcon::Context:
-      MouseDown(TrayButton::Right, pos.x(), pos.y());
-      break;
+    case QSystemTrayIcon::Context: MouseDown(TrayButton::Right, pos.x(), pos.y()); break;
     case QSystemTrayIcon::MiddleClick:
       MouseDown(TrayButton::Middle, pos.x(), pos.y());
       MouseUp(TrayButton::Middle, pos.x(), pos.y());
       break;
-    case QSystemTrayIcon::DoubleClick:
-      DblClick();
-      break;
-    default:
-      break;
+    case QSystemTrayIcon::DoubleClick: DblClick(); break;
+    default: break;
   }
 }
 
@@ -115,9 +106,7 @@ void Foreground(QWidget* w) {
 }  // namespace
 
 void TOnTray::MouseDown(TrayButton button, int x, int y) {
-  QMenu* menu = button == TrayButton::Left    ? LeftPopup
-                : button == TrayButton::Right ? RightPopup
-                                              : MiddlePopup;
+  QMenu* menu = button == TrayButton::Left ? LeftPopup : button == TrayButton::Right ? RightPopup : MiddlePopup;
   if (!menu) return;
   Foreground(Owner());
   // popup() rather than exec(): the menu closes by itself on a click elsewhere.

@@ -22,22 +22,40 @@ void TProgressGauge::SetProgress(int v) {
   if (range_.SetProgress(v)) Changed();
 }
 void TProgressGauge::SetKind(TGaugeKind k) {
-  if (k != kind_) { kind_ = k; Changed(); }
+  if (k != kind_) {
+    kind_ = k;
+    Changed();
+  }
 }
 void TProgressGauge::SetShowText(bool on) {
-  if (on != showText_) { showText_ = on; Changed(); }
+  if (on != showText_) {
+    showText_ = on;
+    Changed();
+  }
 }
 void TProgressGauge::SetSingleBorder(bool on) {
-  if (on != singleBorder_) { singleBorder_ = on; Changed(); }
+  if (on != singleBorder_) {
+    singleBorder_ = on;
+    Changed();
+  }
 }
 void TProgressGauge::SetForeColor(const QColor& c) {
-  if (c != fore_) { fore_ = c; Changed(); }
+  if (c != fore_) {
+    fore_ = c;
+    Changed();
+  }
 }
 void TProgressGauge::SetBackColor(const QColor& c) {
-  if (c != back_) { back_ = c; Changed(); }
+  if (c != back_) {
+    back_ = c;
+    Changed();
+  }
 }
 void TProgressGauge::SetColor(const QColor& c) {
-  if (c != color_) { color_ = c; Changed(); }
+  if (c != color_) {
+    color_ = c;
+    Changed();
+  }
 }
 
 namespace {
@@ -64,9 +82,7 @@ QImage TProgressGauge::Render() const {
   {
     QPainter p(&drawing);
     switch (kind_) {
-      case TGaugeKind::gkText:
-        p.fillRect(r, back_);
-        break;
+      case TGaugeKind::gkText: p.fillRect(r, back_); break;
       case TGaugeKind::gkHorizontalBar: {
         p.fillRect(r, back_);
         const int len = BarLength(r.width(), pct);

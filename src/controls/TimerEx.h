@@ -64,8 +64,8 @@ class TTimerEx : public QObject {
   std::thread thread_;
   mutable std::mutex mu_;
   std::condition_variable cv_;
-  bool run_ = false;       // thread should tick (guarded by mu_)
-  bool quit_ = false;      // thread should end (guarded by mu_)
+  bool run_ = false;   // thread should tick (guarded by mu_)
+  bool quit_ = false;  // thread should end (guarded by mu_)
   int threadInterval_ = 1000;
   unsigned generation_ = 0;  // bumped on every change, restarts the sleep
   std::atomic<bool> tickQueued_{false};

@@ -8,8 +8,7 @@
 
 namespace sky::ui {
 
-TfrmPleaseWait::TfrmPleaseWait(QWidget* parent)
-    : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
+TfrmPleaseWait::TfrmPleaseWait(QWidget* parent) : QWidget(parent, Qt::SplashScreen | Qt::FramelessWindowHint) {
   setObjectName("frmPleaseWait");
   setFixedSize(191, 171);
   setAutoFillBackground(true);

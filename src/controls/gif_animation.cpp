@@ -17,10 +17,8 @@ void GifCanvas::Reset(int w, int h, bool withMask) {
   h_ = std::max(h, 0);
   const std::size_t n = static_cast<std::size_t>(w_) * h_;
   pixels_.assign(n, kBlack);
-  if (withMask)
-    mask_.assign(n, 1);
-  else
-    mask_.clear();
+  if (withMask) mask_.assign(n, 1);
+  else mask_.clear();
 }
 
 void GifCanvas::Free() {
@@ -226,9 +224,7 @@ void GifAnimation::Step() {
   if (wrapped) Fire(onWrap);
 }
 
-void GifAnimation::AfterPaint() {
-  timerRunning_ = Animated() && animate_ && HasPicture() && !loading_ && !Finished();
-}
+void GifAnimation::AfterPaint() { timerRunning_ = Animated() && animate_ && HasPicture() && !loading_ && !Finished(); }
 
 // ------------------------------------------------------------- placement
 

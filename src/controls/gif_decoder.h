@@ -18,12 +18,12 @@ enum class TGifVersion { gvGIF87a, gvGIF89a };
 // Status codes of the control (the numbers are part of its interface).
 enum GifStatus : int {
   kGifLoaded = 0,
-  kGifStopped = 1,         // loading stopped by the progress handler
+  kGifStopped = 1,  // loading stopped by the progress handler
   kGifNoData = 2,
   kGifLoading = 3,
   kGifBadFrameNumber = 5,  // CurrentFrame out of range
   kGifFileNotFound = 7,
-  kGifBadData = 8,         // not a GIF, a broken frame, no image, too large
+  kGifBadData = 8,  // not a GIF, a broken frame, no image, too large
 };
 
 struct GifColor {
@@ -49,9 +49,7 @@ struct GifFrame {
   std::vector<std::uint8_t> indices;
 
   bool IsTransparentAt(std::size_t i) const { return transparent && indices[i] == transparentIndex; }
-  GifColor ColorOf(std::uint8_t index) const {
-    return index < colorTable.size() ? colorTable[index] : GifColor{};
-  }
+  GifColor ColorOf(std::uint8_t index) const { return index < colorTable.size() ? colorTable[index] : GifColor{}; }
 };
 
 struct GifImage {
@@ -61,8 +59,8 @@ struct GifImage {
   bool hasGlobalColorTable = false;
   std::vector<GifColor> globalColorTable;
   std::uint8_t backgroundIndex = 0;
-  int loopCount = 1;       // NETSCAPE2.0 loop count; 0 = forever; 1 when absent
-  int colorDepth = 0;      // largest depth of any frame
+  int loopCount = 1;   // NETSCAPE2.0 loop count; 0 = forever; 1 when absent
+  int colorDepth = 0;  // largest depth of any frame
   bool anyTransparent = false;
   bool anyInterlaced = false;
   std::vector<GifFrame> frames;

@@ -72,9 +72,7 @@ void GradientCaptionColors::BuildColorTables() {
   activeTable_ = BuildColorTable(Resolve(activeStart_), Resolve(activeStop_), gradientColors_);
 }
 
-bool PaintsGradient(TGFPaintWhen when, bool active) {
-  return when == gfpAlways || (when == gfpActive && active);
-}
+bool PaintsGradient(TGFPaintWhen when, bool active) { return when == gfpAlways || (when == gfpActive && active); }
 
 int BandLeft(int width, int i, int n) {
   if (n <= 0) return 0;

@@ -105,7 +105,7 @@ struct CaptionMetrics {
   int captionHeight = 18;
   int smallCaptionHeight = 15;
   int smallIcon = 16;
-  int buttonWidth = 16;       // caption buttons are this wide and captionHeight - 4 high
+  int buttonWidth = 16;  // caption buttons are this wide and captionHeight - 4 high
   int smallButtonWidth = 13;
 };
 

@@ -63,18 +63,21 @@ QPixmap Picture(int index) {
   QPainter* p = nullptr;
   switch (index) {
     case 0:  // sun, cloud and rain drops on blue
-      pm = Blank(kSky); p = painter(pm);
+      pm = Blank(kSky);
+      p = painter(pm);
       Sun(*p, {5, 4.5}, 2.5);
       Cloud(*p, 3, 4, 12, kWhite, kGrey);
       Drops(*p, kDrop, 12);
       break;
     case 1:  // sun half behind a cloud on grey (haze, fog)
-      pm = Blank(kGrey); p = painter(pm);
+      pm = Blank(kGrey);
+      p = painter(pm);
       Sun(*p, {10, 5}, 3);
       Cloud(*p, 1, 6, 12, QColor(0xE0, 0xE0, 0xE0), kDark);
       break;
     case 2: {  // yellow lightning bolt on black
-      pm = Blank(Qt::black); p = painter(pm);
+      pm = Blank(Qt::black);
+      p = painter(pm);
       const QPointF bolt[] = {{9, 0.5}, {4, 8.5}, {7.5, 8.5}, {5.5, 15.5}, {12, 6}, {8.5, 6}, {11, 0.5}};
       p->setPen(Qt::NoPen);
       p->setBrush(kSun);
@@ -82,28 +85,33 @@ QPixmap Picture(int index) {
       break;
     }
     case 3:  // heavy grey cloud bank on grey
-      pm = Blank(kGrey); p = painter(pm);
+      pm = Blank(kGrey);
+      p = painter(pm);
       Cloud(*p, 0, 1, 11, QColor(0x70, 0x70, 0x78), kDark);
       Cloud(*p, 4, 5, 12, kDark, QColor(0x30, 0x30, 0x30));
       Cloud(*p, 0, 8, 10, QColor(0x68, 0x68, 0x70), kDark);
       break;
     case 4:  // white clouds on blue
-      pm = Blank(kSky); p = painter(pm);
+      pm = Blank(kSky);
+      p = painter(pm);
       Cloud(*p, 0, 1, 9, kWhite, kGrey);
       Cloud(*p, 5, 7, 11, kWhite, kGrey);
       break;
     case 5:  // dark cloud with rain drops on grey
-      pm = Blank(kGrey); p = painter(pm);
+      pm = Blank(kGrey);
+      p = painter(pm);
       Cloud(*p, 1, 1, 14, kDark, QColor(0x30, 0x30, 0x30));
       Drops(*p, kDrop, 11);
       break;
     case 6:  // white cloud with dark drops on blue
-      pm = Blank(kSky); p = painter(pm);
+      pm = Blank(kSky);
+      p = painter(pm);
       Cloud(*p, 1, 1, 14, kWhite, kGrey);
       Drops(*p, QColor(0x10, 0x10, 0x40), 11);
       break;
     case 7:  // a small network device
-      pm = Blank(Qt::transparent); p = painter(pm);
+      pm = Blank(Qt::transparent);
+      p = painter(pm);
       p->setPen(QPen(Qt::black, 1));
       p->setBrush(QColor(0xC0, 0xC0, 0xC0));
       p->drawRect(QRectF(1.5, 5.5, 13, 6));
@@ -118,18 +126,21 @@ QPixmap Picture(int index) {
       p->drawLine(QPointF(12, 11.5), QPointF(12, 14.5));
       break;
     case 8:  // sun behind a cloud on blue
-      pm = Blank(kSky); p = painter(pm);
+      pm = Blank(kSky);
+      p = painter(pm);
       Sun(*p, {10, 5}, 3.2);
       Cloud(*p, 1, 6, 12, kWhite, kGrey);
       break;
     case 9:  // thin white cloud on black (rain)
-      pm = Blank(Qt::black); p = painter(pm);
+      pm = Blank(Qt::black);
+      p = painter(pm);
       Cloud(*p, 1, 3, 14, Qt::transparent, kWhite);
       p->setPen(QPen(kWhite, 1));
       for (qreal x : {5.0, 9.0, 13.0}) p->drawLine(QPointF(x, 12), QPointF(x - 1, 14.5));
       break;
     case 10:  // cyan snowflake on black
-      pm = Blank(Qt::black); p = painter(pm);
+      pm = Blank(Qt::black);
+      p = painter(pm);
       p->setPen(QPen(QColor(0x00, 0xFF, 0xFF), 1.3));
       for (int i = 0; i < 3; ++i) {
         p->save();
@@ -144,12 +155,14 @@ QPixmap Picture(int index) {
       }
       break;
     case 11:  // yellow sun on blue
-      pm = Blank(kSky); p = painter(pm);
+      pm = Blank(kSky);
+      p = painter(pm);
       Sun(*p, {8, 8}, 3.8);
       break;
     case 12:  // white cloud on black
     default:
-      pm = Blank(Qt::black); p = painter(pm);
+      pm = Blank(Qt::black);
+      p = painter(pm);
       Cloud(*p, 1, 4, 14, kWhite, kGrey);
       break;
   }

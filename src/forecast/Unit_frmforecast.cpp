@@ -353,8 +353,8 @@ void TfrmForecast::SetFontName(const std::string& name) {
   QFont f = txtForecast->font();
   if (name == kFixedsys) {
     // The desktop's fixed-pitch font stands in for the classic one.
-    f.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family(), "DejaVu Sans Mono",
-                   "Liberation Mono", "Monospace"});
+    f.setFamilies({QFontDatabase::systemFont(QFontDatabase::FixedFont).family(), "DejaVu Sans Mono", "Liberation Mono",
+                   "Monospace"});
     f.setStyleHint(QFont::Monospace);
     f.setFixedPitch(true);
   } else {

@@ -81,13 +81,9 @@ const std::vector<std::string>& StateListRows() {
   return rows;
 }
 
-bool IsNwsKind(const std::string& k) {
-  return k == "n" || k == "f" || k == "h" || k == "p" || k == "sw" || k == "w";
-}
+bool IsNwsKind(const std::string& k) { return k == "n" || k == "f" || k == "h" || k == "p" || k == "sw" || k == "w"; }
 
-bool IsForecastKind(const std::string& k) {
-  return IsNwsKind(k) || k == "s1" || k == "s2" || k == "ss" || k == "si";
-}
+bool IsForecastKind(const std::string& k) { return IsNwsKind(k) || k == "s1" || k == "s2" || k == "ss" || k == "si"; }
 
 std::string HttpForecastFetch::Get(const std::string& url) {
   profiles::kForecast.Apply(client_);
@@ -120,18 +116,16 @@ std::string ForecastLogic::Read(const std::string& name) {
 }
 
 void ForecastLogic::Write(const std::string& name, const std::string& text) {
-  if (ports_.writeSetting)
-    ports_.writeSetting(name, text);
-  else
-    WriteSetting(settings::kSectionSettings, name, text);
+  if (ports_.writeSetting) ports_.writeSetting(name, text);
+  else WriteSetting(settings::kSectionSettings, name, text);
 }
 
 // ---------------------------------------------------------------- retrieval
 
 void ForecastLogic::FormActivate() {
   const int h = W().OuterHeight();
-  for (ForecastControl c : {ForecastControl::lblZip, ForecastControl::txtZip, ForecastControl::lblState,
-                            ForecastControl::cboState})
+  for (ForecastControl c :
+       {ForecastControl::lblZip, ForecastControl::txtZip, ForecastControl::lblState, ForecastControl::cboState})
     W().SetVisible(c, false);
   W().SetVisible(ForecastControl::lblCounty, true);
   W().SetVisible(ForecastControl::editCounty, true);
@@ -236,8 +230,9 @@ void ForecastLogic::get_xcast() {
           AddressSafe(W().StateText()) + kTableList;
   } else {  // "s2"
     caption = "Skyglass - Census Detail by Zip";
-    url = lookup + "906003812=/906003889=/906003903=/906005246=/CMD=RET/DB=C90STF3B/F0=ZIP/FMT=HTML/LEV=ZIP/SEL=" +
-          W().Zip() + kTableList;
+    url = lookup +
+          "906003812=/906003889=/906003903=/906005246=/CMD=RET/DB=C90STF3B/F0=ZIP/FMT=HTML/LEV=ZIP/SEL=" + W().Zip() +
+          kTableList;
   }
   W().SetCaption(caption);
   // Five digits, or nothing is fetched: anything else is no zip and would
@@ -410,8 +405,7 @@ void ForecastLogic::mnubgColorClick(IColorDialogPort& dialog) {
       W().SetTextColor(color);
       Write(settings::kForecastBackground, ColorToString(color));
       break;
-    case IColorDialogPort::Answer::Cancelled:
-      break;
+    case IColorDialogPort::Answer::Cancelled: break;
     case IColorDialogPort::Answer::Failed:
       Messages().ShowMessage("Error - Color selection dialog failed to load");
       break;

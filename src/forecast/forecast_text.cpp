@@ -10,10 +10,8 @@ std::string PlainTextCut(const std::string& page) {
   const std::size_t end = page.find("http://");
   const std::size_t n = end == std::string::npos ? page.size() : end;
   for (std::size_t i = 0; i < n; ++i) {
-    if (page[i] == '\n')
-      out += kCrLf;
-    else
-      out += page[i];
+    if (page[i] == '\n') out += kCrLf;
+    else out += page[i];
   }
   return out;
 }
@@ -65,8 +63,7 @@ std::string WarningText(const std::string& page, const std::string& state) {
   std::string text;
   if (Pos("not currently available", page) != 0)
     text = " Sorry, this " + state + " information is not currently available.";
-  else
-    text = page + kCrLf;
+  else text = page + kCrLf;
   return text + kEndOfFile;
 }
 

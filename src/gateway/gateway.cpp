@@ -236,8 +236,7 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
   return ConditionsPage(page_title, *chosen, point, zone);
 }
 
-Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const std::string& title,
-                                             Deadline deadline) {
+Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline) {
   Produced failed;
   const std::string url = options_.metarApi + "?ids=" + place.icao + "&format=json";
   FetchResult r = upstream_.Get(url, deadline);

@@ -39,7 +39,7 @@ class GeoData {
  private:
   std::vector<CataloguePlace> places_;
   std::map<std::string, std::size_t, std::less<>> usCities_;  // "state\tcity" with blanks
-  std::map<std::string, std::size_t, std::less<>> stations_;   // by number, first row wins
+  std::map<std::string, std::size_t, std::less<>> stations_;  // by number, first row wins
   std::map<std::string, GeoPoint, std::less<>> zips_;
 };
 

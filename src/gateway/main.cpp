@@ -22,14 +22,9 @@ int main(int argc, char** argv) {
     return 2;
   }
   switch (ParseArguments(argc, argv, options, error)) {
-    case ParseResult::kHelp:
-      std::cout << kUsage;
-      return 0;
-    case ParseResult::kError:
-      std::cerr << "skyglass-gateway: " << error << "\n" << kUsage;
-      return 2;
-    case ParseResult::kRun:
-      break;
+    case ParseResult::kHelp: std::cout << kUsage; return 0;
+    case ParseResult::kError: std::cerr << "skyglass-gateway: " << error << "\n" << kUsage; return 2;
+    case ParseResult::kRun: break;
   }
 
   std::FILE* log_out = stderr;
@@ -51,7 +46,8 @@ int main(int argc, char** argv) {
   upstream_settings.userAgent = UserAgent(options);
   upstream_settings.maxBodyBytes = options.maxBodyBytes;
   CurlUpstream upstream(upstream_settings, gates, write_log);
-  Gateway gateway(options, upstream, clock, [] { return static_cast<std::int64_t>(std::time(nullptr)); }, write_log);
+  Gateway gateway(
+      options, upstream, clock, [] { return static_cast<std::int64_t>(std::time(nullptr)); }, write_log);
 
   if (options.checkLive) return CheckLive(gateway, std::cout);
 

@@ -170,8 +170,9 @@ std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::
   // Then the most covering cloud layer.
   int worst = -1;
   static const char* const kCovers[] = {"SKC", "CLR", "NCD", "CAVOK", "FEW", "SCT", "BKN", "OVC", "OVX", "VV"};
-  static const char* const kWords[] = {"Clear", "Clear", "Clear", "Clear", "Partly Cloudy", "Scattered Clouds",
-                                       "Mostly Cloudy", "Overcast", "Overcast", "Overcast"};
+  static const char* const kWords[] = {
+      "Clear",         "Clear",    "Clear",    "Clear",   "Partly Cloudy", "Scattered Clouds",
+      "Mostly Cloudy", "Overcast", "Overcast", "Overcast"};
   if (clouds.is_array()) {
     for (const auto& layer : clouds) {
       std::optional<std::string> cover = Text(layer, "cover");
@@ -236,9 +237,10 @@ void FillObservedValues(const Observed& o, ConditionsPageContent& page) {
     if (mph == 0) {
       wind = "Calm";
     } else {
-      std::string from = o.windVariable || !o.windDirDeg
-                             ? "Variable"
-                             : kCompass[static_cast<int>(std::lround(std::fmod(*o.windDirDeg + 360.0, 360.0) / 22.5)) % 16];
+      std::string from =
+          o.windVariable || !o.windDirDeg
+              ? "Variable"
+              : kCompass[static_cast<int>(std::lround(std::fmod(*o.windDirDeg + 360.0, 360.0) / 22.5)) % 16];
       wind = from + " at " + std::to_string(mph) + " mph";
       if (o.gustKmh) {
         const int gust = Round(*o.gustKmh / 1.609344);
@@ -247,7 +249,8 @@ void FillObservedValues(const Observed& o, ConditionsPageContent& page) {
     }
     page.wind = wind;
   }
-  if (o.pressureHpa && *o.pressureHpa > 500 && *o.pressureHpa < 1200) page.pressure = Fixed(*o.pressureHpa * 0.0295299830714, 2);
+  if (o.pressureHpa && *o.pressureHpa > 500 && *o.pressureHpa < 1200)
+    page.pressure = Fixed(*o.pressureHpa * 0.0295299830714, 2);
   if (o.visibilityMiles && *o.visibilityMiles >= 0) {
     // Whole miles from ten up (16,090 m is 10), tenths below, hundredths under one.
     const double v = *o.visibilityMiles;

@@ -27,7 +27,8 @@ const std::map<std::pair<std::string, std::string>, std::string>& Mapping() {
   static const std::string cpc = "https://www.cpc.ncep.noaa.gov/products/predictions/";
   static const std::map<std::pair<std::string, std::string>, std::string> map = {
       {{"weather.purdue.edu", "/radar/rad_comp.gif"}, radar},
-      {{"weather.purdue.edu", "/radar/previous/rad_comp-2.gif"}, "https://radar.weather.gov/ridge/standard/CONUS_2.gif"},
+      {{"weather.purdue.edu", "/radar/previous/rad_comp-2.gif"},
+       "https://radar.weather.gov/ridge/standard/CONUS_2.gif"},
       {{"www.met.tamu.edu", "/mcsat/mcimages/mdr/mdr.gif"}, radar},
       {{"www.met.tamu.edu", "/mcsat/mcimages/mdr/mdrtopo.gif"}, radar},
       {{"weather.yahoo.com", "/graphics/radar/nat_rad.wni.gif"}, radar},

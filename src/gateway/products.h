@@ -8,9 +8,9 @@
 namespace sky::gateway {
 
 struct ProductPage {
-  const char* page;                    // "zone.html"
-  const char* title;                   // "Zone Forecast"
-  std::vector<const char*> types;      // product codes; empty for the alerts
+  const char* page;                // "zone.html"
+  const char* title;               // "Zone Forecast"
+  std::vector<const char*> types;  // product codes; empty for the alerts
 };
 
 // The page of an "/iwin/" path's last part, or nullptr.

@@ -253,8 +253,8 @@ MoonState MoonAt(std::int64_t utc) {
   const double elongation = Normalize(moon_tables::Moon(jde).longitude - moon_tables::Sun(jde).longitude);
   const double synodic = 29.530588853;
   const double age = elongation / 360.0 * synodic;
-  static const char* const phases[] = {"New Moon",       "Waxing Crescent", "First Quarter", "Waxing Gibbous",
-                                       "Full Moon",      "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
+  static const char* const phases[] = {"New Moon",  "Waxing Crescent", "First Quarter", "Waxing Gibbous",
+                                       "Full Moon", "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
   MoonState m;
   m.phase = phases[static_cast<int>(std::floor(age / synodic * 8 + 0.5)) % 8];
   m.picture = "moon" + std::to_string(static_cast<int>(age) % 30) + ".gif";

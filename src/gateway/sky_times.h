@@ -11,7 +11,7 @@ namespace sky::gateway {
 struct LocalTime {
   int year = 1970, month = 1, day = 1;  // civil date
   int hour = 0, minute = 0;
-  std::int64_t offset = 0;  // seconds east of UTC in force
+  std::int64_t offset = 0;   // seconds east of UTC in force
   std::string abbreviation;  // "CST", "+09"
 };
 

@@ -103,9 +103,7 @@ FetchResult CurlUpstream::Get(const std::string& url, Deadline deadline) {
       case HostGates::Admit::kBackingOff:
         result.error = "backing off for " + std::to_string(gates_.BackoffLeftMs(host)) + " ms";
         break;
-      case HostGates::Admit::kTimedOut:
-        result.error = "no turn before the deadline";
-        break;
+      case HostGates::Admit::kTimedOut: result.error = "no turn before the deadline"; break;
       case HostGates::Admit::kGo:
         result = Transfer(url, deadline);
         // A 404 is an answer, not a failing host.

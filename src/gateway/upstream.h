@@ -14,10 +14,10 @@
 namespace sky::gateway {
 
 struct FetchResult {
-  bool ok = false;     // a 2xx answer arrived whole
-  int status = 0;      // HTTP status, 0 when none came
+  bool ok = false;  // a 2xx answer arrived whole
+  int status = 0;   // HTTP status, 0 when none came
   std::string body;
-  std::string error;   // why it failed, for the log
+  std::string error;  // why it failed, for the log
 };
 
 // Milliseconds of the steady clock by which a request must be done.
@@ -61,7 +61,7 @@ class HostGates {
 };
 
 struct UpstreamSettings {
-  std::string userAgent;             // "skyglass-gateway/0.1 (contact)"
+  std::string userAgent;  // "skyglass-gateway/0.1 (contact)"
   std::int64_t connectTimeoutMs = 4000;
   std::size_t maxBodyBytes = 8u << 20;
 };

@@ -42,12 +42,16 @@ TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
   mnuHelpContentsF11->setObjectName("mnuHelpContentsF11");
   // F1 itself is the program-wide help key the start-up installs.
   connect(mnuSaveAsWallpaper1, &QAction::triggered, this, [this] {
-    Guard([this] { if (hooks.saveAsWallpaper) hooks.saveAsWallpaper(); });
+    Guard([this] {
+      if (hooks.saveAsWallpaper) hooks.saveAsWallpaper();
+    });
   });
   connect(mnuPrint1, &QAction::triggered, this, [this] { Guard([this] { mnuPrint1Click(); }); });
   connect(mnuClose1, &QAction::triggered, this, [this] { FormClose(); });
   connect(mnuHelpContentsF11, &QAction::triggered, this, [this] {
-    Guard([this] { if (hooks.helpContents) hooks.helpContents(); });
+    Guard([this] {
+      if (hooks.helpContents) hooks.helpContents();
+    });
   });
 
   // The two picture controls on top of each other at the client's top-left
@@ -162,7 +166,8 @@ std::optional<RgbPicture> TfrmImage::GifFirstFrame() const {
   p.height = rgb.height();
   p.rgb.resize(static_cast<std::size_t>(p.width) * static_cast<std::size_t>(p.height) * 3);
   for (int y = 0; y < p.height; ++y)
-    std::copy_n(rgb.constScanLine(y), static_cast<std::size_t>(p.width) * 3, &p.rgb[static_cast<std::size_t>(y) * p.width * 3]);
+    std::copy_n(rgb.constScanLine(y), static_cast<std::size_t>(p.width) * 3,
+                &p.rgb[static_cast<std::size_t>(y) * p.width * 3]);
   return p;
 }
 
@@ -194,7 +199,9 @@ void TfrmImage::FormClose() {
   GIFImage1->SetAnimate(false);
   GIFImage1->Clear();
   if (hooks.restoreMain) hooks.restoreMain();
-  Guard([this] { if (hooks.closed) hooks.closed(); });
+  Guard([this] {
+    if (hooks.closed) hooks.closed();
+  });
   closing_ = false;
 }
 

@@ -24,8 +24,8 @@ struct ImageViewerHooks {
   std::function<void()> saveAsWallpaper;  // do_wallpaper
   std::function<void()> closed;           // the file goes (ImageLogic::ViewerClosed)
   std::function<void()> helpContents;
-  std::function<void()> minimizeMain;     // FormShow
-  std::function<void()> restoreMain;      // FormClose
+  std::function<void()> minimizeMain;  // FormShow
+  std::function<void()> restoreMain;   // FormClose
   // An error of a command, for the standard error box.
   std::function<void(const std::string&)> error;
 };

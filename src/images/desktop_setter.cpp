@@ -27,19 +27,14 @@ DesktopValues MakeDesktopValues(const std::string& path, int style, int x, int y
       v.TileWallpaper = "1";
       v.WallpaperStyle = "0";
       break;
-    case 1:
-      v.WallpaperStyle = "0";
-      break;
-    case 2:
-      v.WallpaperStyle = "2";
-      break;
+    case 1: v.WallpaperStyle = "0"; break;
+    case 2: v.WallpaperStyle = "2"; break;
     case 3:
       v.WallpaperStyle = "0";
       v.WallpaperOriginX = std::to_string(x);
       v.WallpaperOriginY = std::to_string(y);
       break;
-    default:
-      break;
+    default: break;
   }
   return v;
 }
@@ -148,7 +143,9 @@ namespace {
 std::string RunAll(ICommandRunner& runner, const std::vector<std::vector<std::string>>& commands) {
   for (const auto& argv : commands) {
     const int rc = runner.Run(argv, nullptr);
-    if (rc != 0) return "Wallpaper setter failed: " + argv[0] + " (" + (rc < 0 ? "not run" : "exit " + std::to_string(rc)) + ")...";
+    if (rc != 0)
+      return "Wallpaper setter failed: " + argv[0] + " (" + (rc < 0 ? "not run" : "exit " + std::to_string(rc)) +
+             ")...";
   }
   return {};
 }
@@ -195,7 +192,9 @@ class XfceSetter : public IDesktopSetter {
   std::string Apply(const std::string& path, ICommandRunner& runner) const override {
     std::string list;
     const int rc = runner.Run({"xfconf-query", "-c", "xfce4-desktop", "-l"}, &list);
-    if (rc != 0) return "Wallpaper setter failed: xfconf-query (" + (rc < 0 ? std::string("not run") : "exit " + std::to_string(rc)) + ")...";
+    if (rc != 0)
+      return "Wallpaper setter failed: xfconf-query (" +
+             (rc < 0 ? std::string("not run") : "exit " + std::to_string(rc)) + ")...";
     std::vector<std::vector<std::string>> commands;
     std::istringstream lines(list);
     std::string property;

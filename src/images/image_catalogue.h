@@ -12,14 +12,14 @@ namespace sky {
 enum class ImageGroup { Radar, Satellite, Camera, TempOutlook, PrecOutlook, Seasonal, StormWatch };
 
 struct ImageRow {
-  const char* command;        // the command's name, after its menu item
+  const char* command;  // the command's name, after its menu item
   ImageGroup group;
-  const char* menu;           // "&Images" or "&Forecasts"
-  const char* submenu;        // "" when the item sits in the menu itself
-  const char* caption;        // the menu item
-  const char* host;           // the server the picture comes from
-  const char* path;           // on that server
-  const char* file;           // the local image file (a bare name)
+  const char* menu;     // "&Images" or "&Forecasts"
+  const char* submenu;  // "" when the item sits in the menu itself
+  const char* caption;  // the menu item
+  const char* host;     // the server the picture comes from
+  const char* path;     // on that server
+  const char* file;     // the local image file (a bare name)
   const char* viewerCaption;
   const char* autoWallpaper;  // the AutoWallpaper value that picks it; "" for none
   const char* note;           // shown after the download; "" for none

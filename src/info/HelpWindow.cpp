@@ -111,12 +111,10 @@ THelpWindow::THelpWindow(const QString& folder, QWidget* parent) : QWidget(paren
   connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QToolButton::setEnabled);
   connect(home, &QToolButton::clicked, this, &THelpWindow::ShowContents);
   connect(browser_, &QTextBrowser::anchorClicked, this, &THelpWindow::Open);
-  connect(topics_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-    Open(QUrl(item->data(Qt::UserRole).toString()));
-  });
-  connect(topics_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-    Open(QUrl(item->data(Qt::UserRole).toString()));
-  });
+  connect(topics_, &QListWidget::itemActivated, this,
+          [this](QListWidgetItem* item) { Open(QUrl(item->data(Qt::UserRole).toString())); });
+  connect(topics_, &QListWidget::itemClicked, this,
+          [this](QListWidgetItem* item) { Open(QUrl(item->data(Qt::UserRole).toString())); });
   auto runSearch = [this] { ShowSearch(search_->text()); };
   connect(search_, &QLineEdit::returnPressed, this, runSearch);
   connect(find, &QToolButton::clicked, this, runSearch);
@@ -173,8 +171,9 @@ QStringList THelpWindow::Search(const QString& words) const {
 
 void THelpWindow::ShowSearch(const QString& words) {
   const QStringList hits = Search(words);
-  QString html = "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head><body><h1>Search: " +
-                 words.toHtmlEscaped() + "</h1>";
+  QString html =
+      "<html><head><link rel=\"stylesheet\" href=\"style.css\"></head><body><h1>Search: " + words.toHtmlEscaped() +
+      "</h1>";
   if (hits.isEmpty()) {
     html += "<p>No topic contains these words.</p>";
   } else {
@@ -198,7 +197,8 @@ void launch_help() {
   if (index.empty()) {
     QMessageBox::warning(QApplication::activeWindow(), app::kTitle,
                          "The help files were not found. They belong in share/skyglass/help beside "
-                         "the program's folder (" + QString::fromStdString(ExecutableDir()) + ").");
+                         "the program's folder (" +
+                             QString::fromStdString(ExecutableDir()) + ").");
     return;
   }
   QPointer<THelpWindow>& w = TheWindow();

@@ -22,8 +22,8 @@ constexpr const char* kCredits =
     "supplied by the National Centers for Environmental Prediction of the National Weather Service, NOAA.  The "
     "data are the direct product of the various computer models.";
 
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect r, const QColor& fg,
-                  int pixels = 11, bool bold = false) {
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect r, const QColor& fg, int pixels = 11,
+                  bool bold = false) {
   auto* l = new QLabel(text, parent);
   l->setObjectName(name);
   l->setGeometry(r);
@@ -55,7 +55,8 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   const QColor yellow = QColorOf(clYellow), white = QColorOf(clWhite);
   lblVersion = MakeLabel(client, "lblVersion", "Version ", {8, 10, 170, 28}, yellow, 22, true);
   lblVersion->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  lblCurrVs = MakeLabel(client, "lblCurrVs", QString::fromLatin1(kCurrentVersion), {178, 10, 170, 28}, yellow, 22, true);
+  lblCurrVs =
+      MakeLabel(client, "lblCurrVs", QString::fromLatin1(kCurrentVersion), {178, 10, 170, 28}, yellow, 22, true);
 
   Memo1 = new QPlainTextEdit(client);
   Memo1->setObjectName("Memo1");

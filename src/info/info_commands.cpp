@@ -50,8 +50,9 @@ void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout&
   form.BindCommand("mnuGeneralPreferences1", [&pref] { pref.ShowDialog(); });
   auto color = [&form](ColorCommand command, void (TForm1::*apply)(const std::string&)) {
     return [&form, command, apply] {
-      RunColorCommand(command, TSharedColorDialog::Instance(),
-                      [&form, apply](const std::string& text) { (form.*apply)(text); }, &form);
+      RunColorCommand(
+          command, TSharedColorDialog::Instance(), [&form, apply](const std::string& text) { (form.*apply)(text); },
+          &form);
     };
   };
   form.BindCommand("mnuMainLabelColor1", color(ColorCommand::LabelColor, &TForm1::set_label_colors));

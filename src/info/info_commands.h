@@ -6,7 +6,7 @@ namespace sky {
 class MainLogic;
 class ImageLogic;
 struct PopulationCounter;
-}
+}  // namespace sky
 
 namespace sky::ui {
 

@@ -50,8 +50,8 @@ std::optional<MemoryStatus> ReadMemoryStatus();
 
 // What the about box shows of it.
 struct MemoryDisplay {
-  int progress = 0;  // per cent free, whole numbers
-  Rgb gaugeColor;    // pure green from 5 per cent, pure red below
+  int progress = 0;       // per cent free, whole numbers
+  Rgb gaugeColor;         // pure green from 5 per cent, pure red below
   std::string freeText;   // "Free RAM: <thousands of bytes> K bytes"
   std::string totalText;  // "Total RAM: <thousands of bytes> K bytes"
 };

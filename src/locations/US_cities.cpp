@@ -16,8 +16,7 @@ TitleState StateCodeFromTitle(const std::string& title) {
   std::size_t comma = Pos(",", title);
   if (comma == 0) return out;
   out.city = Cut(title, 1, static_cast<long long>(comma) - 1);
-  std::string state = Trim(Cut(title, static_cast<long long>(comma) + 1,
-                               static_cast<long long>(title.size())));
+  std::string state = Trim(Cut(title, static_cast<long long>(comma) + 1, static_cast<long long>(title.size())));
   const auto& table = LocationCatalogue::Get().TitleStates();
   auto it = table.find(state);
   if (it != table.end()) out.code = it->second;

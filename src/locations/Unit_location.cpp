@@ -31,13 +31,9 @@ void DecodeLocationName(const std::string& name, CurrentLocation& loc) {
   if (loc.Region.size() > 2) loc.Region = StateCodeFromTitle(loc.City + "," + loc.Region).code;
 }
 
-std::string UsLocationName(const std::string& city, const std::string& stateCode) {
-  return city + ", " + stateCode;
-}
+std::string UsLocationName(const std::string& city, const std::string& stateCode) { return city + ", " + stateCode; }
 
-std::string ForeignLocationName(const std::string& pageTitle) {
-  return pageTitle + kForeignMarker;
-}
+std::string ForeignLocationName(const std::string& pageTitle) { return pageTitle + kForeignMarker; }
 
 std::string ZipLocationName(const std::string& zip, const std::string& pageTitle) {
   TitleState t = StateCodeFromTitle(pageTitle);

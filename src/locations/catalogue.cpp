@@ -87,8 +87,7 @@ LocationNode ParseTree(std::string_view text) {
 
 }  // namespace
 
-void WalkLocationTree(const LocationNode& node,
-                      const std::function<void(const LocationNode&, int)>& visit, int depth) {
+void WalkLocationTree(const LocationNode& node, const std::function<void(const LocationNode&, int)>& visit, int depth) {
   visit(node, depth);
   for (const auto& child : node.children) WalkLocationTree(child, visit, depth + 1);
 }
@@ -100,9 +99,8 @@ bool StationGroup::Accepts(const std::string& region) const {
   return false;
 }
 
-LocationCatalogue::LocationCatalogue(std::string_view tree, std::string_view stations,
-                                     std::string_view groups, std::string_view stateCodes,
-                                     std::string_view titleStates,
+LocationCatalogue::LocationCatalogue(std::string_view tree, std::string_view stations, std::string_view groups,
+                                     std::string_view stateCodes, std::string_view titleStates,
                                      std::string_view groupDerivation)
     : root_(ParseTree(tree)),
       stateCodes_(Pairs(stateCodes)),
@@ -124,8 +122,7 @@ LocationCatalogue::LocationCatalogue(std::string_view tree, std::string_view sta
       bool match = row[1] == "*";
       if (!match) {
         std::string keys;
-        for (std::size_t i = 0; i < g.countryKeys.size(); ++i)
-          keys += (i ? "|" : "") + g.countryKeys[i];
+        for (std::size_t i = 0; i < g.countryKeys.size(); ++i) keys += (i ? "|" : "") + g.countryKeys[i];
         match = keys == row[1];
       }
       if (match) {
@@ -146,8 +143,7 @@ const LocationCatalogue& LocationCatalogue::Get() {
   static const LocationCatalogue catalogue(
       data::LocationDataFile("catalogue.txt"), data::LocationDataFile("stations.tsv"),
       data::LocationDataFile("station_groups.tsv"), data::LocationDataFile("state_codes.tsv"),
-      data::LocationDataFile("title_states.tsv"),
-      data::LocationDataFile("group_derivation.tsv"));
+      data::LocationDataFile("title_states.tsv"), data::LocationDataFile("group_derivation.tsv"));
   return catalogue;
 }
 

@@ -20,8 +20,7 @@ struct LocationNode {
 // Calls `visit` for `node` and every node below it, depth-first in stored
 // order. `depth` counts the starting node as 1 (the root "Continent" is at
 // depth 1, a continent at 2, a country at 3, cities at 4 or 5).
-void WalkLocationTree(const LocationNode& node,
-                      const std::function<void(const LocationNode& node, int depth)>& visit,
+void WalkLocationTree(const LocationNode& node, const std::function<void(const LocationNode& node, int depth)>& visit,
                       int depth = 1);
 
 // One row group of the station table: a group key ("Asia", "Canada"...), the
@@ -55,8 +54,7 @@ class LocationCatalogue {
   // Builds a catalogue from the texts of the data files (the program's own
   // data is loaded through Get()). Malformed lines are skipped.
   LocationCatalogue(std::string_view tree, std::string_view stations, std::string_view groups,
-                    std::string_view stateCodes, std::string_view titleStates,
-                    std::string_view groupDerivation);
+                    std::string_view stateCodes, std::string_view titleStates, std::string_view groupDerivation);
 
  private:
   LocationNode root_;

@@ -33,8 +33,7 @@ enum class ChoiceResult {
 
 // Reads the path and the zip box into `loc` (Continent, Country, Region,
 // City, Zip). A zip of two or more characters wins over the tree.
-ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, CurrentLocation& loc,
-                        IMessagePort& ui);
+ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, CurrentLocation& loc, IMessagePort& ui);
 
 // "Error - missing data found. (Unit_location). State=..." for `loc`.
 std::string MissingDataMessage(const CurrentLocation& loc);

@@ -39,7 +39,8 @@ QLabel* TealLabel(QWidget* parent, const char* name, const QString& text, QRect 
 
 void AddChildren(QTreeWidgetItem* item, const LocationNode& node) {
   for (const LocationNode& child : node.children) {
-    auto* c = new QTreeWidgetItem(item, {QString::fromLatin1(child.text.data(), static_cast<qsizetype>(child.text.size()))});
+    auto* c =
+        new QTreeWidgetItem(item, {QString::fromLatin1(child.text.data(), static_cast<qsizetype>(child.text.size()))});
     AddChildren(c, child);
   }
 }
@@ -47,9 +48,8 @@ void AddChildren(QTreeWidgetItem* item, const LocationNode& node) {
 }  // namespace
 
 TfrmLocation::TfrmLocation(IChooserHost& host, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                          Qt::WindowCloseButtonHint),
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       host_(host) {
   setObjectName("frmLocation");
   setWindowTitle("Skyglass - Choose Location");
@@ -96,7 +96,8 @@ TfrmLocation::TfrmLocation(IChooserHost& host, QWidget* parent)
 
 void TfrmLocation::FillTree() {
   const LocationNode& root = LocationCatalogue::Get().Root();
-  auto* top = new QTreeWidgetItem(TreeView1, {QString::fromLatin1(root.text.data(), static_cast<qsizetype>(root.text.size()))});
+  auto* top =
+      new QTreeWidgetItem(TreeView1, {QString::fromLatin1(root.text.data(), static_cast<qsizetype>(root.text.size()))});
   AddChildren(top, root);
   top->setExpanded(true);
 }
@@ -117,17 +118,21 @@ bool TfrmLocation::SelectPath(const QStringList& textsBelowRoot) {
 
 void TfrmLocation::ShowMessage(const std::string& text) {
   if (showBox) showBox("message", text, this);
-  else QMessageBox::information(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  else
+    QMessageBox::information(this, windowTitle(),
+                             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void TfrmLocation::ShowError(const std::string& text) {
   if (showBox) showBox("error", text, this);
-  else QMessageBox::critical(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+  else
+    QMessageBox::critical(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 bool TfrmLocation::Confirm(const std::string& text) {
   if (showBox) return showBox("confirm", text, this);
-  return QMessageBox::question(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+  return QMessageBox::question(this, windowTitle(),
+                               QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 

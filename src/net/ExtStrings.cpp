@@ -33,11 +33,10 @@ std::size_t TExStringList::Add(std::string line) {
     lines_.push_back(std::move(line));
     return lines_.size() - 1;
   }
-  auto it = std::upper_bound(lines_.begin(), lines_.end(), line,
-                             [](const std::string& a, const std::string& b) {
-                               int c = CompareText(NameOf(a), NameOf(b));
-                               return c != 0 ? c < 0 : CompareText(a, b) < 0;
-                             });
+  auto it = std::upper_bound(lines_.begin(), lines_.end(), line, [](const std::string& a, const std::string& b) {
+    int c = CompareText(NameOf(a), NameOf(b));
+    return c != 0 ? c < 0 : CompareText(a, b) < 0;
+  });
   auto at = lines_.insert(it, std::move(line));
   return static_cast<std::size_t>(at - lines_.begin());
 }
@@ -62,10 +61,8 @@ long TExStringList::IndexOfName(std::string_view name) const {
     std::size_t lo = 0, hi = lines_.size();
     while (lo < hi) {
       std::size_t mid = (lo + hi) / 2;
-      if (CompareText(NameOf(lines_[mid]), name) < 0)
-        lo = mid + 1;
-      else
-        hi = mid;
+      if (CompareText(NameOf(lines_[mid]), name) < 0) lo = mid + 1;
+      else hi = mid;
     }
     if (lo < lines_.size() && CompareText(NameOf(lines_[lo]), name) == 0) return static_cast<long>(lo);
     return -1;

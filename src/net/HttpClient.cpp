@@ -42,9 +42,7 @@ std::string WithoutLineEnd(std::string line) {
 
 constexpr std::size_t kMaxHeaderBytes = 1024 * 1024;
 
-bool SendsData(CmdType c) {
-  return c == CmdPost || c == CmdPut || c == CmdPatch || c == CmdTrace || c == CmdWrapped;
-}
+bool SendsData(CmdType c) { return c == CmdPost || c == CmdPut || c == CmdPatch || c == CmdTrace || c == CmdWrapped; }
 
 bool AnnouncesLength(CmdType c) { return SendsData(c) || c == CmdLink || c == CmdUnLink; }
 
@@ -56,9 +54,9 @@ void WriteAll(std::FILE* f, const std::string& text, const std::string& name) {
 }  // namespace
 
 const char* CmdTypeName(CmdType cmd) {
-  static const char* const kNames[] = {"CmdGet",  "CmdOptions", "CmdHead",   "CmdPost",  "CmdPut",
-                                       "CmdPatch", "CmdCopy",   "CmdMove",   "CmdDelete", "CmdLink",
-                                       "CmdUnLink", "CmdTrace", "CmdWrapped"};
+  static const char* const kNames[] = {"CmdGet",    "CmdOptions", "CmdHead",   "CmdPost",   "CmdPut",
+                                       "CmdPatch",  "CmdCopy",    "CmdMove",   "CmdDelete", "CmdLink",
+                                       "CmdUnLink", "CmdTrace",   "CmdWrapped"};
   return cmd <= CmdWrapped ? kNames[cmd] : "CmdGet";
 }
 
@@ -91,12 +89,8 @@ void THttpClient::Put(const std::string& url, const std::string& data) { Run(Cmd
 void THttpClient::Patch(const std::string& url, const std::string& data) { Run(CmdPatch, url, data, {}); }
 void THttpClient::Trace(const std::string& url, const std::string& data) { Run(CmdTrace, url, data, {}); }
 void THttpClient::Wrapped(const std::string& url, const std::string& data) { Run(CmdWrapped, url, data, {}); }
-void THttpClient::Copy(const std::string& url, const std::string& destination) {
-  Run(CmdCopy, url, {}, destination);
-}
-void THttpClient::Move(const std::string& url, const std::string& destination) {
-  Run(CmdMove, url, {}, destination);
-}
+void THttpClient::Copy(const std::string& url, const std::string& destination) { Run(CmdCopy, url, {}, destination); }
+void THttpClient::Move(const std::string& url, const std::string& destination) { Run(CmdMove, url, {}, destination); }
 void THttpClient::Link(const std::string& url, const std::string& link) { Run(CmdLink, url, "Send.dat", link); }
 void THttpClient::UnLink(const std::string& url, const std::string& link) { Run(CmdUnLink, url, "Send.dat", link); }
 
@@ -196,10 +190,8 @@ void THttpClient::ParseURL() {
   }
 
   std::string host;
-  if (slashes)
-    host = Field(url_, '/', 3);
-  else if (url_[0] != '/')
-    host = Field(url_, '/', 1);
+  if (slashes) host = Field(url_, '/', 3);
+  else if (url_[0] != '/') host = Field(url_, '/', 1);
 
   if (auto colon = host.find(':'); colon != std::string::npos) {
     std::string portText = Field(host, ':', 2);
@@ -265,10 +257,8 @@ void THttpClient::BuildRequestHeader() {
 void THttpClient::SendRequest() {
   Write(requestHeader_.Text());
   if (SendsData(cmd_)) {
-    if (OutputFileMode)
-      SendFile(data_);
-    else
-      Write(data_);
+    if (OutputFileMode) SendFile(data_);
+    else Write(data_);
   }
   cmd_ = CmdGet;
 }
@@ -284,10 +274,8 @@ void THttpClient::ReadReplyHeader() {
     Header.clear();
   }
   auto store = [&](const std::string& line) {
-    if (file)
-      WriteAll(file.get(), line, Header);
-    else
-      Header += line;
+    if (file) WriteAll(file.get(), line, Header);
+    else Header += line;
   };
   // A peer that sends header lines without end, or one line without end,
   // must not fill the memory (or the disk) either. Real reply headers are a

@@ -62,16 +62,14 @@ class CloseGrace {
 };
 
 bool IsTransientConnectError(int err) {
-  return err == ECONNREFUSED || err == ENETUNREACH || err == EHOSTUNREACH || err == ETIMEDOUT ||
-         err == EADDRNOTAVAIL || err == ECONNRESET || err == EAFNOSUPPORT;
+  return err == ECONNREFUSED || err == ENETUNREACH || err == EHOSTUNREACH || err == ETIMEDOUT || err == EADDRNOTAVAIL ||
+         err == ECONNRESET || err == EAFNOSUPPORT;
 }
 
 void SetPort(TSockAddress& a, int port) {
   auto p = htons(static_cast<std::uint16_t>(port));
-  if (a.addr.ss_family == AF_INET)
-    reinterpret_cast<sockaddr_in*>(&a.addr)->sin_port = p;
-  else if (a.addr.ss_family == AF_INET6)
-    reinterpret_cast<sockaddr_in6*>(&a.addr)->sin6_port = p;
+  if (a.addr.ss_family == AF_INET) reinterpret_cast<sockaddr_in*>(&a.addr)->sin_port = p;
+  else if (a.addr.ss_family == AF_INET6) reinterpret_cast<sockaddr_in6*>(&a.addr)->sin6_port = p;
 }
 
 // A big reply buffer is filled once, front to back: huge pages spare the
@@ -89,7 +87,6 @@ void AdviseLargeBuffer(char* data, std::size_t size) {
 void SetMessagePumpHook(std::function<void()> hook) { HookSlot() = std::move(hook); }
 const std::function<void()>& MessagePumpHook() { return HookSlot(); }
 
-
 // ---------------------------------------------------------------- client
 
 TSockClient::TSockClient() {
@@ -101,8 +98,12 @@ TSockClient::TSockClient() {
   ReportStatus(8, "Initializing Winsock");
   rlimit rl{};
   long maxSockets = getrlimit(RLIMIT_NOFILE, &rl) == 0 ? static_cast<long>(rl.rlim_cur) : 1024;
-  info_ = {"Version= 1.1", "High Version= 2.2", "Description= POSIX sockets", "System= Running",
-           "Max Sockets= " + std::to_string(maxSockets), "Max Udp pack size= 65507"};
+  info_ = {"Version= 1.1",
+           "High Version= 2.2",
+           "Description= POSIX sockets",
+           "System= Running",
+           "Max Sockets= " + std::to_string(maxSockets),
+           "Max Udp pack size= 65507"};
 }
 
 TSockClient::~TSockClient() {
@@ -430,7 +431,8 @@ void TSockClient::SendStep() {
   }
   Moved(n);
   if (sendFile_) {
-    if (static_cast<std::size_t>(n) < size) std::fseek(sendFile_, -static_cast<long>(size - static_cast<std::size_t>(n)), SEEK_CUR);
+    if (static_cast<std::size_t>(n) < size)
+      std::fseek(sendFile_, -static_cast<long>(size - static_cast<std::size_t>(n)), SEEK_CUR);
     if (sentBytes_ + n >= totalBytes_) sendDone_ = true;
   } else {
     sendPos_ += static_cast<std::size_t>(n);
@@ -830,7 +832,7 @@ void TSockClient::CaptureFile(const std::string& fileName) {
     cancel_ = false;
     timedOut_ = false;
     writeFailed_ = false;
-    struct stat st{};
+    struct stat st {};
     if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(fileName.c_str());
     ThrowAborted("Socket capture aborted");
   }

@@ -220,9 +220,9 @@ class TSockClient {
   std::string lastReply_;
   std::vector<std::string> info_;
 
-  std::string recv_;  // received bytes not yet consumed
+  std::string recv_;             // received bytes not yet consumed
   std::string* sink_ = nullptr;  // where a running CaptureString receives to
-  std::string send_;  // bytes queued for sending
+  std::string send_;             // bytes queued for sending
   std::size_t sendPos_ = 0;
   std::FILE* captureFile_ = nullptr;
   std::FILE* sendFile_ = nullptr;

@@ -60,10 +60,8 @@ void TUUProcessor::Encode(std::istream& in, std::ostream& out) {
     std::size_t n = static_cast<std::size_t>(in.gcount());
     if (n == 0) break;
     line.clear();
-    if (Method == TUUMethod::uuMime)
-      EncodeMimeLine(group, n, line);
-    else
-      EncodeUuLine(group, n, line);
+    if (Method == TUUMethod::uuMime) EncodeMimeLine(group, n, line);
+    else EncodeUuLine(group, n, line);
     line += "\r\n";
     out.write(line.data(), static_cast<std::streamsize>(line.size()));
     if (n < sizeof group) break;

@@ -72,10 +72,12 @@ int SocketErrorFromErrno(int err) {
     case 0: return 0;
     case EINTR: return sockerr::Intr;
     case EBADF: return sockerr::BadF;
-    case EACCES: case EPERM: return sockerr::Acces;
+    case EACCES:
+    case EPERM: return sockerr::Acces;
     case EFAULT: return sockerr::Fault;
     case EINVAL: return sockerr::Inval;
-    case EMFILE: case ENFILE: return sockerr::MFile;
+    case EMFILE:
+    case ENFILE: return sockerr::MFile;
     case EAGAIN: return sockerr::WouldBlock;
     case EINPROGRESS: return sockerr::InProgress;
     case EALREADY: return sockerr::Already;
@@ -96,10 +98,12 @@ int SocketErrorFromErrno(int err) {
     case ENETRESET: return sockerr::NetReset;
     case ECONNABORTED: return sockerr::ConnAborted;
     case ECONNRESET: return sockerr::ConnReset;
-    case ENOBUFS: case ENOMEM: return sockerr::NoBufs;
+    case ENOBUFS:
+    case ENOMEM: return sockerr::NoBufs;
     case EISCONN: return sockerr::IsConn;
     case ENOTCONN: return sockerr::NotConn;
-    case ESHUTDOWN: case EPIPE: return sockerr::Shutdown;
+    case ESHUTDOWN:
+    case EPIPE: return sockerr::Shutdown;
     case ETOOMANYREFS: return sockerr::TooManyRefs;
     case ETIMEDOUT: return sockerr::TimedOut;
     case ECONNREFUSED: return sockerr::ConnRefused;

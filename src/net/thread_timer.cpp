@@ -12,9 +12,7 @@ void TThreadTimer::SetEnabled(bool on) {
   Restart();
 }
 
-void TThreadTimer::Restart() {
-  due_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval_);
-}
+void TThreadTimer::Restart() { due_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(interval_); }
 
 long TThreadTimer::Check() {
   if (!enabled_ || interval_ == 0 || !OnTimer) return -1;

@@ -213,7 +213,8 @@ void TfrmPref::ShowProxyFields() {
     e->setEnabled(f.enabled);
     QPalette p = e->palette();
     const QColor base = f.silver ? QColorOf(clSilver) : QColorOf(clWindow);
-    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) p.setColor(group, QPalette::Base, base);
+    for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+      p.setColor(group, QPalette::Base, base);
     e->setPalette(p);
   };
   show(EditProxy, form_.proxyHost);

@@ -61,8 +61,8 @@ class TfrmPref : public TGradientForm {
  private:
   void FormShow();
   void CheckBox1Click();
-  void Collect();       // widgets -> form_
-  void ShowForm();      // form_ -> widgets
+  void Collect();   // widgets -> form_
+  void ShowForm();  // form_ -> widgets
   void ShowProxyFields();
   void ShowError(const std::string& text);
 

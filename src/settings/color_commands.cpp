@@ -8,12 +8,9 @@ namespace sky {
 
 const char* ColorSettingName(ColorCommand command) {
   switch (command) {
-    case ColorCommand::LabelColor:
-      return settings::kLabelColor;
-    case ColorCommand::LabelFontColor:
-      return settings::kLabelFontColorWritten;
-    case ColorCommand::StatsFontColor:
-      return settings::kStatsFontColor;
+    case ColorCommand::LabelColor: return settings::kLabelColor;
+    case ColorCommand::LabelFontColor: return settings::kLabelFontColorWritten;
+    case ColorCommand::StatsFontColor: return settings::kStatsFontColor;
   }
   return "";
 }
@@ -28,13 +25,11 @@ std::optional<std::string> RunColorCommand(ColorCommand command, IColorDialogPor
                                            IMessagePort* messages) {
   TColor color = clBlack;
   switch (dialog.Execute(color)) {
-    case IColorDialogPort::Answer::Cancelled:
-      return std::nullopt;
+    case IColorDialogPort::Answer::Cancelled: return std::nullopt;
     case IColorDialogPort::Answer::Failed:
       if (messages) messages->ShowMessage(ColorDialogFailureText(command));
       return std::nullopt;
-    case IColorDialogPort::Answer::Chosen:
-      break;
+    case IColorDialogPort::Answer::Chosen: break;
   }
   const std::string text = ColorToString(color);
   if (apply) apply(text);

@@ -136,8 +136,6 @@ Rgb ColorToRgb(TColor color) {
              static_cast<std::uint8_t>(bits >> 16)};
 }
 
-TColor RgbToColor(Rgb rgb) {
-  return static_cast<TColor>(rgb.r | (rgb.g << 8) | (rgb.b << 16));
-}
+TColor RgbToColor(Rgb rgb) { return static_cast<TColor>(rgb.r | (rgb.g << 8) | (rgb.b << 16)); }
 
 }  // namespace sky

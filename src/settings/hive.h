@@ -48,7 +48,7 @@ namespace hive {
 enum class ValueType { Text, Dword, Other };
 
 struct Value {
-  std::string name;       // Latin-1
+  std::string name;  // Latin-1
   ValueType type = ValueType::Text;
   std::string otherType;  // the type name of ValueType::Other
   std::string text;       // Text: the text; Other: the raw data
@@ -121,8 +121,8 @@ void Update(const std::function<bool(Hive&)>& change, const std::string& failMes
 
 // What the user is to be told once: lines of the store that were skipped.
 struct StoreNotice {
-  std::string file;        // the settings file
-  std::string keptAs;      // the copy of the file as it was
+  std::string file;    // the settings file
+  std::string keptAs;  // the copy of the file as it was
   std::size_t skipped = 0;
   std::string firstError;  // "line N: why"
 };

@@ -59,7 +59,7 @@ std::string Errno(int e) { return std::strerror(e); }
 
 // Creates the folder and the missing ones above it (private to the user).
 bool MakeDirs(const std::string& dir) {
-  struct stat st{};
+  struct stat st {};
   if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
   const auto slash = dir.rfind('/');
   if (slash != std::string::npos && slash > 0 && !MakeDirs(dir.substr(0, slash))) return false;
@@ -78,7 +78,7 @@ ReadResult ReadWhole(const std::string& path, std::string& out, std::string& err
     error = Errno(errno);
     return ReadResult::Unreadable;
   }
-  struct stat st{};
+  struct stat st {};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     error = S_ISDIR(st.st_mode) ? "it is a folder" : "it is not a regular file";
     close(fd);
@@ -120,7 +120,7 @@ bool WriteAll(int fd, const std::string& data) {
 std::string WriteTarget(const std::string& file) {
   std::string target = file;
   for (int hops = 0; hops < 40; ++hops) {
-    struct stat st{};
+    struct stat st {};
     if (lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
     std::string link(4096, '\0');
     const ssize_t n = readlink(target.c_str(), link.data(), link.size());
@@ -156,7 +156,7 @@ bool ReplaceFile(const Paths& p, const std::string& data, std::string& cause) {
     return false;
   };
   // Keep the permissions the user gave the file; a new file is private.
-  struct stat st{};
+  struct stat st {};
   if (stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode) && fchmod(fd, st.st_mode & 07777) != 0)
     return fail("cannot set the permissions of " + tmp);
   if (!WriteAll(fd, data) || fsync(fd) != 0) return fail("cannot write " + tmp);
@@ -240,8 +240,8 @@ std::optional<StoreNotice>& PendingNotice() {
 // their own beside it, and the file is rewritten with what could be read, so
 // the user loses one line, not every setting. Call with the lock held.
 // False (and the file as it was) when the copy cannot be made.
-bool KeepAsideAndRepair(const Paths& p, const std::string& original, const Hive& readable,
-                        const ParseReport& report, std::string& cause) {
+bool KeepAsideAndRepair(const Paths& p, const std::string& original, const Hive& readable, const ParseReport& report,
+                        std::string& cause) {
   char stamp[32];
   const std::time_t now = std::time(nullptr);
   std::tm tm{};
@@ -277,7 +277,6 @@ bool KeepAsideAndRepair(const Paths& p, const std::string& original, const Hive&
   return true;
 }
 
-
 }  // namespace
 
 // --- the file -------------------------------------------------------------------
@@ -288,14 +287,11 @@ Hive Load() {
   const Paths p = CurrentPaths();
   std::string text, error;
   switch (ReadWhole(p.file, text, error)) {
-    case ReadResult::Missing:
-      return Hive{};
+    case ReadResult::Missing: return Hive{};
     case ReadResult::Unreadable:
-      std::fprintf(stderr, "skyglass: cannot read the settings file %s: %s\n", p.file.c_str(),
-                   error.c_str());
+      std::fprintf(stderr, "skyglass: cannot read the settings file %s: %s\n", p.file.c_str(), error.c_str());
       return Hive{};
-    case ReadResult::Ok:
-      break;
+    case ReadResult::Ok: break;
   }
   ParseReport report;
   Hive hive = ParseReadable(text, report);
@@ -327,8 +323,7 @@ void Update(const std::function<bool(Hive&)>& change, const std::string& failMes
   std::string text, error;
   Hive hive;
   switch (ReadWhole(p.file, text, error)) {
-    case ReadResult::Missing:
-      break;
+    case ReadResult::Missing: break;
     case ReadResult::Unreadable:
       // Writing now would throw away whatever the file holds.
       throw fail("cannot read " + p.file + ": " + error);

@@ -15,7 +15,6 @@ bool IsUnder(const std::string& path, const std::string& top) {
          SameTextAscii(std::string_view(path).substr(0, top.size()), top);
 }
 
-
 // --- escaping -------------------------------------------------------------
 
 const char kHex[] = "0123456789ABCDEF";
@@ -68,8 +67,7 @@ bool Unescape(std::string_view s, bool escapes, std::string& out, std::string& e
   for (std::size_t i = 0; i < s.size(); ++i) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (c >= 0x80) {
-      if ((c != 0xC2 && c != 0xC3) || i + 1 >= s.size() ||
-          (static_cast<unsigned char>(s[i + 1]) & 0xC0) != 0x80) {
+      if ((c != 0xC2 && c != 0xC3) || i + 1 >= s.size() || (static_cast<unsigned char>(s[i + 1]) & 0xC0) != 0x80) {
         error = "not UTF-8 text of Latin-1 characters";
         return false;
       }
@@ -133,7 +131,6 @@ bool ParseDword(std::string_view s, std::uint32_t& out) {
   return true;
 }
 
-
 }  // namespace
 
 // --- Hive -------------------------------------------------------------------
@@ -144,9 +141,7 @@ Key* Hive::Find(const std::string& path) {
   return nullptr;
 }
 
-const Key* Hive::Find(const std::string& path) const {
-  return const_cast<Hive*>(this)->Find(path);
-}
+const Key* Hive::Find(const std::string& path) const { return const_cast<Hive*>(this)->Find(path); }
 
 bool Hive::Exists(const std::string& path) const {
   for (const auto& k : keys)

@@ -74,8 +74,7 @@ TEST_F(FetchGuiTest, PresetClickFetchesAndShowsThePlace) {
   // Tray: the sky picture and the sky-and-temperature tip.
   EXPECT_NE(form().tray->Hint(), "Skyglass");
   ASSERT_GE(form().TrayIconIndex(), 0);
-  EXPECT_EQ(form().tray->Icon().pixmap(16, 16).toImage(),
-            form().IconList[form().TrayIconIndex()].toImage());
+  EXPECT_EQ(form().tray->Icon().pixmap(16, 16).toImage(), form().IconList[form().TrayIconIndex()].toImage());
   // Already a preset: no message.
   EXPECT_TRUE(boxes.empty());
 }

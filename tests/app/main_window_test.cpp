@@ -24,23 +24,23 @@
 
 namespace {
 
-using skytest::GuiTest;
 using sky::ui::TForm1;
+using skytest::GuiTest;
 
 TEST_F(GuiTest, StartCreatesTheWindowsInOrderAndTheFirstPaintHidesThePleaseWaitWindow) {
   Create();
-  const std::vector<std::pair<std::string, int>> expected = {
-      {"TfrmPleaseWait", 10}, {"TfrmAbout", 15},    {"TfrmPref", 20},
-      {"TfrmImage", 25},      {"TfrmForecast", 35}, {"TfrmLocation", 100}};
+  const std::vector<std::pair<std::string, int>> expected = {{"TfrmPleaseWait", 10}, {"TfrmAbout", 15},
+                                                             {"TfrmPref", 20},       {"TfrmImage", 25},
+                                                             {"TfrmForecast", 35},   {"TfrmLocation", 100}};
   EXPECT_EQ(steps, expected);
   EXPECT_TRUE(windows->frmPleaseWait->isVisible());
   EXPECT_EQ(windows->frmPleaseWait->Gauge1->Progress(), 100);
   EXPECT_EQ(windows->frmPleaseWait->Gauge1->Kind(), sky::TGaugeKind::gkNeedle);
   EXPECT_EQ(windows->frmPleaseWait->size(), QSize(191, 171));
   EXPECT_FALSE(form().isVisible());
-  for (QWidget* w : std::initializer_list<QWidget*>{windows->frmAbout.get(), windows->frmPref.get(),
-                                                    windows->frmImage.get(), windows->frmForecast.get(),
-                                                    windows->frmLocation.get()})
+  for (QWidget* w :
+       std::initializer_list<QWidget*>{windows->frmAbout.get(), windows->frmPref.get(), windows->frmImage.get(),
+                                       windows->frmForecast.get(), windows->frmLocation.get()})
     EXPECT_FALSE(w->isVisible()) << w->objectName().toStdString();
 
   ShowMain();
@@ -176,12 +176,13 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
     top.push_back(a->text().toStdString());
     menus.push_back(a->menu());
   }
-  EXPECT_EQ(top, (std::vector<std::string>{"&Options", "&Get Stats", "&Images", "&Forecasts", "I&nformation", "&Help"}));
+  EXPECT_EQ(top,
+            (std::vector<std::string>{"&Options", "&Get Stats", "&Images", "&Forecasts", "I&nformation", "&Help"}));
 
   EXPECT_EQ(Captions(menus[0]), (std::vector<std::string>{"&Preferences", "&Minimize to tray", "E&xit"}));
-  EXPECT_EQ(Captions(Sub(menus[0], "&Preferences")),
-            (std::vector<std::string>{"&General Preferences...", "&Label Color", "Label &Font Color",
-                                      "Stats &Font Color"}));
+  EXPECT_EQ(
+      Captions(Sub(menus[0], "&Preferences")),
+      (std::vector<std::string>{"&General Preferences...", "&Label Color", "Label &Font Color", "Stats &Font Color"}));
 
   std::vector<std::string> stats = Captions(menus[1]);
   ASSERT_EQ(stats.size(), 27u);
@@ -195,8 +196,8 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
   EXPECT_EQ(form().mnuViewStats[3]->objectName(), "mnuViewstats3");
   EXPECT_EQ(form().mnuViewStats[4]->objectName(), "mnuViewStats4");
 
-  EXPECT_EQ(Captions(menus[2]), (std::vector<std::string>{"&Radar Images", "&Satellite Images", "&Weather Cams",
-                                                          "U.S. StormWatch"}));
+  EXPECT_EQ(Captions(menus[2]),
+            (std::vector<std::string>{"&Radar Images", "&Satellite Images", "&Weather Cams", "U.S. StormWatch"}));
   EXPECT_EQ(Captions(Sub(menus[2], "&Radar Images")).size(), 4u);
   EXPECT_EQ(Captions(Sub(menus[2], "&Radar Images"))[1], "&2 - US Radar Image - Texas A&&M");
   EXPECT_EQ(Captions(Sub(menus[2], "&Satellite Images")).size(), 5u);
@@ -227,10 +228,8 @@ TEST_F(GuiTest, EveryMenuCommandLeadsSomewhere) {
   std::function<void(QMenu*)> walk = [&](QMenu* menu) {
     for (QAction* a : menu->actions()) {
       if (a->isSeparator()) continue;
-      if (a->menu())
-        walk(a->menu());
-      else
-        items.push_back(a);
+      if (a->menu()) walk(a->menu());
+      else items.push_back(a);
     }
   };
   for (QAction* top : form().menuBar()->actions())
@@ -284,10 +283,8 @@ TEST_F(GuiTest, HideAndRestoreThroughTheTrayCommands) {
   ShowMain();
   form().Button1->click();
   EXPECT_FALSE(form().tray->AppVisible());
-  if (sky::ui::TOnTray::TrayAvailable())
-    EXPECT_FALSE(form().isVisible());
-  else
-    EXPECT_TRUE(form().isMinimized());  // no tray: still reachable from the taskbar
+  if (sky::ui::TOnTray::TrayAvailable()) EXPECT_FALSE(form().isVisible());
+  else EXPECT_TRUE(form().isMinimized());  // no tray: still reachable from the taskbar
   form().pitshowLeft->trigger();
   EXPECT_TRUE(form().isVisible());
   EXPECT_FALSE(form().isMinimized());

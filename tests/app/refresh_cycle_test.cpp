@@ -107,8 +107,7 @@ TEST(RefreshCycle, PollsUntilAutoUpdateThenRefreshesTheShownPlace) {
 
   f.caption = "Skyglass - Austin, TX";
   c.RefreshTick();
-  EXPECT_EQ(f.log, (std::vector<std::string>{"request Austin, TX", "silent y", "fetch", "wallpaper",
-                                             "silent off"}));
+  EXPECT_EQ(f.log, (std::vector<std::string>{"request Austin, TX", "silent y", "fetch", "wallpaper", "silent off"}));
 
   // Switched off again: no fetch, the long interval stays.
   f.log.clear();

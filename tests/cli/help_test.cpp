@@ -15,8 +15,7 @@ using skytest::CliRun;
 using skytest::RunCli;
 
 // The command names of the overview's two lists, in order.
-void ListedCommands(const std::string& overview, std::vector<std::string>& user,
-                    std::vector<std::string>& plumbing) {
+void ListedCommands(const std::string& overview, std::vector<std::string>& user, std::vector<std::string>& plumbing) {
   std::istringstream in(overview);
   std::string line;
   std::vector<std::string>* list = nullptr;

@@ -19,8 +19,8 @@ struct CliRun {
 // front of the command, e.g. "XDG_CONFIG_HOME=/tmp/x ".
 inline CliRun RunCli(const std::string& args, bool withStderr = false, const std::string& env = "") {
   CliRun r;
-  const std::string cmd = env + std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli " + args +
-                          (withStderr ? " 2>&1" : " 2>/dev/null");
+  const std::string cmd =
+      env + std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli " + args + (withStderr ? " 2>&1" : " 2>/dev/null");
   FILE* p = popen(cmd.c_str(), "r");
   if (p == nullptr) return r;
   char buf[4096];

@@ -8,10 +8,10 @@ using namespace sky;
 
 TEST(Text, CutFollowsTheCountRules) {
   EXPECT_EQ(Cut("abcdef", 2, 3), "bcd");
-  EXPECT_EQ(Cut("abcdef", 5, 10), "ef");   // stops at the end
-  EXPECT_EQ(Cut("abcdef", 7, 1), "");      // start past the end
+  EXPECT_EQ(Cut("abcdef", 5, 10), "ef");  // stops at the end
+  EXPECT_EQ(Cut("abcdef", 7, 1), "");     // start past the end
   EXPECT_EQ(Cut("abcdef", 1, 0), "");
-  EXPECT_EQ(Cut("abcdef", 1, -4), "");     // a missing end key gives a negative count
+  EXPECT_EQ(Cut("abcdef", 1, -4), "");  // a missing end key gives a negative count
   EXPECT_EQ(Cut("abcdef", 0, 2), "ab");
   EXPECT_EQ(Cut("", 1, 5), "");
 }

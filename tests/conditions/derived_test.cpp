@@ -13,9 +13,9 @@ TEST(LabelNumber, ReadsTheLeadingNumberOfTheFirstThreeCharacters) {
   EXPECT_EQ(ReadLabelNumber("100\260F"), 100);
   EXPECT_EQ(ReadLabelNumber("-5\260F"), -5);
   EXPECT_EQ(ReadLabelNumber("  +7 "), 7);
-  EXPECT_EQ(ReadLabelNumber("1050"), 105);   // only three characters count
+  EXPECT_EQ(ReadLabelNumber("1050"), 105);  // only three characters count
   EXPECT_EQ(ReadLabelNumber("-105"), -10);
-  EXPECT_EQ(ReadLabelNumber("'12"), 0);      // apostrophe: two characters, no digit
+  EXPECT_EQ(ReadLabelNumber("'12"), 0);  // apostrophe: two characters, no digit
   EXPECT_EQ(ReadLabelNumber("n/a"), 0);
   EXPECT_EQ(ReadLabelNumber(""), 0);
   EXPECT_EQ(ReadLabelNumber("-"), 0);

@@ -130,13 +130,17 @@ TEST(ConditionsParser, TitleAndHeaderCuts) {
   // No "Weather" after the colon: an empty place, but a found one.
   EXPECT_EQ(Parse("Underground:  Nowhere  12Updated: <b>1 on" + Rows(kFullRows)).PageLocationName, "");
   // Without " on" the thirteen characters from position 14 are taken, trimmed.
-  const auto p = Parse("<title>Weather Underground: Testville, Texas Weather</title>"
-                       "Updated: <b>10:53 AM EST\n</b>" + Rows(kFullRows));
+  const auto p = Parse(
+      "<title>Weather Underground: Testville, Texas Weather</title>"
+      "Updated: <b>10:53 AM EST\n</b>" +
+      Rows(kFullRows));
   EXPECT_EQ(p.Record.ObservedAt, "10:53 AM EST");
   // A page that says "Conditions at" keeps the previous header and reads its
   // values from everything after the title's colon.
-  const auto q = Parse("<title>Weather Underground: Testville, Texas Weather</title>"
-                       "<h1>Conditions at 7:50 PM</h1>\n" + Rows(kFullRows));
+  const auto q = Parse(
+      "<title>Weather Underground: Testville, Texas Weather</title>"
+      "<h1>Conditions at 7:50 PM</h1>\n" +
+      Rows(kFullRows));
   EXPECT_FALSE(q.Record.ObservedAt.has_value());
   EXPECT_EQ(q.Record.Humidity, "65% ");
   // ...including a "Conditions" that is only the header's: the sky is then
@@ -225,13 +229,26 @@ TEST(PlainTextPass, MapsEntitiesAndControls) {
 
 TEST(ConditionsParserRobustness, AnyBytesNeverCrash) {
   const std::vector<std::string> odd = {
-      "", "<", ">", "#", "&", "Underground:", "Underground:<", "Underground:Updated:",
-      "Underground:12345678 Updated:", "Underground:123456789Updated: on",
-      std::string(1, '\0'), std::string(100, '\0') + "Underground:" + std::string(50, '\0'),
-      "Underground: x Weather Updated: <b Temperature", kHead + "Temperature",
-      kHead + "Conditions Temperature", kHead + "Temperature Conditions",
+      "",
+      "<",
+      ">",
+      "#",
+      "&",
+      "Underground:",
+      "Underground:<",
+      "Underground:Updated:",
+      "Underground:12345678 Updated:",
+      "Underground:123456789Updated: on",
+      std::string(1, '\0'),
+      std::string(100, '\0') + "Underground:" + std::string(50, '\0'),
+      "Underground: x Weather Updated: <b Temperature",
+      kHead + "Temperature",
+      kHead + "Conditions Temperature",
+      kHead + "Temperature Conditions",
       kHead + "TemperatureHeatIndexHumidityWindPressureConditionsVisibilitySunriseSunsetMoon RiseMoon SetMoon Phase",
-      std::string(5000, '<'), std::string(5000, '#'), std::string(5000, '\xFF')};
+      std::string(5000, '<'),
+      std::string(5000, '#'),
+      std::string(5000, '\xFF')};
   for (const auto& page : odd) {
     Recorder msgs;
     EXPECT_NO_FATAL_FAILURE(ParseConditionsPage(page, msgs));
@@ -243,11 +260,13 @@ TEST(ConditionsParserRobustness, AnyBytesNeverCrash) {
   const std::string sample = ReadSample();
   for (std::size_t n = 0; n < sample.size(); n += 89) Parse(sample.substr(0, n));
 
-  const std::vector<std::string> words = {"Underground:", "Weather", "Updated:", "Conditions at", " on",
-                                          "Temperature", "HeatIndex", "Humidity", "Wind", "Pressure",
-                                          "Conditions", "Visibility", "Sunrise", "Sunset", "Moon Rise",
-                                          "Moon Set", "Moon Phase", " Up", "<", ">", "&#176;", "&nbsp;",
-                                          "#", "_", "<b>"};
+  const std::vector<std::string> words = {"Underground:", "Weather",     "Updated:",   "Conditions at",
+                                          " on",          "Temperature", "HeatIndex",  "Humidity",
+                                          "Wind",         "Pressure",    "Conditions", "Visibility",
+                                          "Sunrise",      "Sunset",      "Moon Rise",  "Moon Set",
+                                          "Moon Phase",   " Up",         "<",          ">",
+                                          "&#176;",       "&nbsp;",      "#",          "_",
+                                          "<b>"};
   std::mt19937 rng(12345);
   for (int i = 0; i < 2000; ++i) {
     std::string page;

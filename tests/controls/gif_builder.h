@@ -82,11 +82,11 @@ inline std::vector<sky::GifColor> TestPalette(int bits) {
 
 struct FrameDef {
   int left = 0, top = 0, width = 0, height = 0;
-  Bytes pixels;           // top row first, not interlaced
+  Bytes pixels;  // top row first, not interlaced
   bool interlaced = false;
-  int localBits = 0;      // 0: no local colour table
+  int localBits = 0;  // 0: no local colour table
   std::vector<sky::GifColor> localTable;
-  int minCode = 0;        // 0: chosen from the colours
+  int minCode = 0;  // 0: chosen from the colours
 };
 
 class GifBuilder {

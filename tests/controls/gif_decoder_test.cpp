@@ -131,7 +131,8 @@ TEST(GifDecoder, DisposalCodesMapAndTransparencyNeedsVersion89a) {
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.image.frames[0].disposal, expected[d]) << d;
   }
-  const GifDecodeResult old = Decode(GifBuilder().Header("GIF87a", 2, 2).Gce(0, 1, true, 1).Solid(0, 0, 2, 2, 1).Trailer().b);
+  const GifDecodeResult old =
+      Decode(GifBuilder().Header("GIF87a", 2, 2).Gce(0, 1, true, 1).Solid(0, 0, 2, 2, 1).Trailer().b);
   ASSERT_TRUE(old.ok);
   EXPECT_EQ(old.image.version, TGifVersion::gvGIF87a);
   EXPECT_FALSE(old.image.frames[0].transparent);

@@ -95,7 +95,8 @@ TEST(GifHostile, CodesBeyondTheTableStopTheFrame) {
 TEST(GifHostile, OversizedMinimumCodeSizeDecodesNothing) {
   for (int m : {12, 15, 16, 200, 255}) {
     Bytes gif = GifBuilder().Header("GIF89a", 3, 3, 2).b;
-    gif.insert(gif.end(), {0x2C, 0, 0, 0, 0, 3, 0, 3, 0, 0, static_cast<std::uint8_t>(m), 3, 0xFF, 0xFF, 0xFF, 0, 0x3B});
+    gif.insert(gif.end(),
+               {0x2C, 0, 0, 0, 0, 3, 0, 3, 0, 0, static_cast<std::uint8_t>(m), 3, 0xFF, 0xFF, 0xFF, 0, 0x3B});
     const GifDecodeResult r = DecodeGif(gif);
     ASSERT_TRUE(r.ok) << m;
     EXPECT_EQ(r.image.frames[0].indices, Bytes(9, 0)) << m;
@@ -111,7 +112,8 @@ TEST(GifHostile, OversizedMinimumCodeSizeDecodesNothing) {
 }
 
 TEST(GifHostile, ZeroSizedFrameFailsTheLoad) {
-  const GifDecodeResult r = DecodeGif(GifBuilder().Header("GIF89a", 4, 4).Solid(0, 0, 4, 4, 1).Solid(0, 0, 0, 3, 1).Trailer().b);
+  const GifDecodeResult r =
+      DecodeGif(GifBuilder().Header("GIF89a", 4, 4).Solid(0, 0, 4, 4, 1).Solid(0, 0, 0, 3, 1).Trailer().b);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.status, kGifBadData);
   EXPECT_TRUE(r.image.frames.empty());
@@ -135,7 +137,8 @@ TEST(GifHostile, HugeDeclaredSizesAreRefusedNotAllocated) {
   opt.maxTotalPixels = 3 * 1000 * 1000;
   GifBuilder many;
   many.Header("GIF89a", 1000, 1000, 1);
-  for (int i = 0; i < 10; ++i) many.b.insert(many.b.end(), {0x2C, 0, 0, 0, 0, 0xE8, 0x03, 0xE8, 0x03, 0, 2, 1, 0x04, 0});
+  for (int i = 0; i < 10; ++i)
+    many.b.insert(many.b.end(), {0x2C, 0, 0, 0, 0, 0xE8, 0x03, 0xE8, 0x03, 0, 2, 1, 0x04, 0});
   many.Trailer();
   int progressCalls = 0;
   opt.progress = [&](const GifProgressInfo&) { return ++progressCalls > 0; };

@@ -119,8 +119,8 @@ TEST(GifReference, DebianCorpusMatchesGiflib) {
     old += r.image.version == TGifVersion::gvGIF87a;
     localTables += std::any_of(r.image.frames.begin(), r.image.frames.end(),
                                [](const GifFrame& f) { return f.hasLocalColorTable; });
-    restoring += std::any_of(r.image.frames.begin(), r.image.frames.end(),
-                             [](const GifFrame& f) { return f.disposal >= 2; });
+    restoring +=
+        std::any_of(r.image.frames.begin(), r.image.frames.end(), [](const GifFrame& f) { return f.disposal >= 2; });
   }
   // The corpus holds every kind the tests rely on.
   EXPECT_GE(files, 30);

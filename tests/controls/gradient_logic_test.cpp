@@ -34,14 +34,16 @@ TEST(GradientColors, TablesFollowTheFormulaAndTheStepLimits) {
 TEST(GradientColors, EachByteOnItsOwnWithHalvesToEven) {
   // Red rises, blue falls, green stays: each byte goes its own way.
   const auto t = BuildColorTable(Rgb{0, 7, 200}, Rgb{255, 7, 0}, 9);
-  EXPECT_EQ(t[1], (Rgb{32, 7, 175}));   // 31.875 -> 32, 200 - 25
-  EXPECT_EQ(t[4], (Rgb{128, 7, 100}));  // 127.5 -> 128 (even)
+  EXPECT_EQ(t[1], (Rgb{32, 7, 175}));                                     // 31.875 -> 32, 200 - 25
+  EXPECT_EQ(t[4], (Rgb{128, 7, 100}));                                    // 127.5 -> 128 (even)
   EXPECT_EQ(BuildColorTable(Rgb{0, 0, 0}, Rgb{253, 0, 0}, 9)[4].r, 126);  // 126.5 -> 126
 }
 
 TEST(GradientColors, DefaultStopColoursMoveWithTheSystemOthersStay) {
   Rgb active{0, 0, 128}, inactive{128, 128, 128};
-  GradientCaptionColors c([&](TColor s) { return s == clActiveCaption ? active : s == clInactiveCaption ? inactive : ColorToRgb(s); });
+  GradientCaptionColors c([&](TColor s) {
+    return s == clActiveCaption ? active : s == clInactiveCaption ? inactive : ColorToRgb(s);
+  });
   EXPECT_TRUE(c.ActiveStopFollowsSystem());
   c.SetGradientInactiveStopColor(clNavy);  // not the system colour any more
   EXPECT_FALSE(c.InactiveStopFollowsSystem());

@@ -110,8 +110,7 @@ TEST_F(CliTest, ConditionsThroughTheProxyOfTheSettings) {
   r = RunCli("conditions 'Nowhere, Peru (O)'", true);
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.out.find("Sorry, invalid City found for Peru:Nowhere"), std::string::npos);
-  EXPECT_NE(r.out.find("not a place: Nowhere, Peru (O); try 'skyglass-cli locations Nowhere'"),
-            std::string::npos)
+  EXPECT_NE(r.out.find("not a place: Nowhere, Peru (O); try 'skyglass-cli locations Nowhere'"), std::string::npos)
       << r.out;
   // Names that cannot make an address are not sent at all.
   for (const char* name : {"Nowhere", "'Austin Texas'", "'San Antonio, Txas'"}) {

@@ -19,9 +19,7 @@ using sky::FetchOutcome;
 using sky::ValueLabel;
 using Texts = std::vector<std::string>;
 
-bool Has(const Texts& texts, const std::string& t) {
-  return std::find(texts.begin(), texts.end(), t) != texts.end();
-}
+bool Has(const Texts& texts, const std::string& t) { return std::find(texts.begin(), texts.end(), t) != texts.end(); }
 
 // One main window's worth of recorders around one MainLogic.
 struct Window {
@@ -80,9 +78,8 @@ TEST_F(FetchTest, UsCityIsShownAddedAndCaptioned) {
   EXPECT_EQ(w.moon.updates, 1);
 
   const Texts& s = w.status.texts;
-  for (const char* t : {"Sending request...", "Connected...", "Get Succeeded",
-                        "Connection process complete...", "...parsing data...",
-                        "Processing moon phase image..."})
+  for (const char* t : {"Sending request...", "Connected...", "Get Succeeded", "Connection process complete...",
+                        "...parsing data...", "Processing moon phase image..."})
     EXPECT_TRUE(Has(s, t)) << t;
   EXPECT_EQ(s.back(), "Thank you for using Skyglass...");
   EXPECT_TRUE(w.forecastStatus.texts.empty());
@@ -96,8 +93,9 @@ TEST_F(FetchTest, UsCityIsShownAddedAndCaptioned) {
 
   // The count file is asked for on the first fetch only: two requests
   // then, one now.
-  auto sends = [&] { return std::count(w.status.texts.begin(), w.status.texts.end(),
-                                       std::string("Sending request...")); };
+  auto sends = [&] {
+    return std::count(w.status.texts.begin(), w.status.texts.end(), std::string("Sending request..."));
+  };
   EXPECT_EQ(sends(), 2);
   // The same place again: one preset, no message.
   w.messages.log.clear();
@@ -136,8 +134,7 @@ TEST_F(FetchTest, CityNotFoundStopsBeforeTheRequest) {
   Window w(Port());
   w.window.labels[ValueLabel::Temp] = "old";
   EXPECT_EQ(w.Fetch("Nowhere, United Kingdom (O)"), FetchOutcome::Stopped);
-  EXPECT_EQ(w.messages.log, (Texts{"Sorry, invalid City found for UK:Nowhere",
-                                   "Error - Invalid city:n/a"}));
+  EXPECT_EQ(w.messages.log, (Texts{"Sorry, invalid City found for UK:Nowhere", "Error - Invalid city:n/a"}));
   EXPECT_EQ(w.Label(ValueLabel::Temp), "old");
   EXPECT_EQ(w.moon.updates, 0);
   EXPECT_EQ(w.logic->State().RequestText, "Nowhere, United Kingdom (O)");
@@ -212,9 +209,8 @@ TEST_F(FetchTest, ProgressGoesToTheForecastBarWhileAKindIsSet) {
   EXPECT_FALSE(Has(s, "Sending request..."));
   // Whether progress texts come at all depends on how the reply is split into
   // reads; when they come, they must go to the forecast bar only.
-  EXPECT_FALSE(std::any_of(s.begin(), s.end(), [](const std::string& t) {
-    return t.find("bytes retrieved") != std::string::npos;
-  }));
+  EXPECT_FALSE(std::any_of(s.begin(), s.end(),
+                           [](const std::string& t) { return t.find("bytes retrieved") != std::string::npos; }));
 }
 
 TEST_F(FetchTest, SilentFetchAddsNoPreset) {
@@ -276,8 +272,7 @@ TEST_F(FetchTest, AbortEndsTheFetchWithTheErrorBox) {
     sky::THttpClient client;
     client.Proxy = "127.0.0.1";
     client.ProxyPort = Port();
-    sky::MainLogic logic(client, sky::MainPorts{&window, &status, nullptr, nullptr, nullptr,
-                                                &moon, &messages});
+    sky::MainLogic logic(client, sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, &moon, &messages});
     status.trigger = "Connected...";
     status.nth = nth;
     status.logic = &logic;

@@ -48,8 +48,7 @@ class SampleServer {
     while (read(fds[0], &c, 1) == 1 && c != '\n') line += c;
     close(fds[0]);
     auto colon = line.rfind(':');
-    if (line.rfind("listening on ", 0) == 0 && colon != std::string::npos)
-      port_ = std::atoi(line.c_str() + colon + 1);
+    if (line.rfind("listening on ", 0) == 0 && colon != std::string::npos) port_ = std::atoi(line.c_str() + colon + 1);
   }
   ~SampleServer() {
     if (pid_ > 0) {

@@ -73,11 +73,16 @@ TEST_F(Retrieval, NowcastAndForecastWaitForGetItThenCutTheCounty) {
   EXPECT_EQ(*w.caption, "Skyglass - Text Forecast for ORANGE county, CA");
   EXPECT_EQ(logic.FoundFlag, "Y");
   EXPECT_EQ(w.fontName, kFormFontName);
-  const std::vector<std::string> expected = {
-      "Starting retrieval of Forecast...", "Attempting connection...", "Connection process complete...",
-      "level 2 parsing started...", "level 2 parsing completed...", "parsing data...",
-      "parsing - looking for ORANGE county...", "parsing - found ORANGE county...", "parsing complete...",
-      kForecastThankYou};
+  const std::vector<std::string> expected = {"Starting retrieval of Forecast...",
+                                             "Attempting connection...",
+                                             "Connection process complete...",
+                                             "level 2 parsing started...",
+                                             "level 2 parsing completed...",
+                                             "parsing data...",
+                                             "parsing - looking for ORANGE county...",
+                                             "parsing - found ORANGE county...",
+                                             "parsing complete...",
+                                             kForecastThankYou};
   EXPECT_EQ(w.status, expected);
 
   // Not found: a message, the whole page, the state caption.
@@ -164,7 +169,8 @@ TEST_F(Retrieval, StateAndZipLookups) {
       "T=H61A";
   EXPECT_EQ(fetch.urls[0],
             "http://venus.census.gov/cdrom/lookup/906005492=/906005506=/906005514=/906005522=/CMD=RET/DB=C90STF3C1/"
-            "F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/LEV=STATE/SEL=06,California" + tables);
+            "F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/LEV=STATE/SEL=06,California" +
+                tables);
   // Pressed again: the text stays as it is; a blank cannot break the address.
   logic.btnGetitClick();
   EXPECT_EQ(w.stateText, "06,California");

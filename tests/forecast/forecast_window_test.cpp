@@ -43,7 +43,8 @@ class ForecastWindowTest : public GuiTest {
     QCoreApplication::processEvents();
   }
   bool Done() {
-    return WaitFor([this] { return !window().Retrieving() && window().Status() == " Thank you for using Skyglass..."; });
+    return WaitFor(
+        [this] { return !window().Retrieving() && window().Status() == " Thank you for using Skyglass..."; });
   }
   std::string Text() { return window().Text(); }
   skytest::SampleServer server_;

@@ -84,8 +84,10 @@ TEST(GatewaySkyTimes, SunAndMoonInThePlacesZone) {
   RiseSet summer = SunTimes(60.17, 24.94, 1783425600, "Europe/Helsinki");
   ASSERT_TRUE(summer.rise && summer.set);
   EXPECT_EQ(ToLocal(*summer.rise, "Europe/Helsinki").abbreviation, "EEST");
-  EXPECT_NEAR(Minutes(ClockText(ToLocal(*summer.rise, "Europe/Helsinki"))), 4 * 60 + 8, 3) << ClockText(ToLocal(*summer.rise, "Europe/Helsinki"));
-  EXPECT_NEAR(Minutes(ClockText(ToLocal(*summer.set, "Europe/Helsinki"))), 22 * 60 + 41, 3) << ClockText(ToLocal(*summer.set, "Europe/Helsinki"));
+  EXPECT_NEAR(Minutes(ClockText(ToLocal(*summer.rise, "Europe/Helsinki"))), 4 * 60 + 8, 3)
+      << ClockText(ToLocal(*summer.rise, "Europe/Helsinki"));
+  EXPECT_NEAR(Minutes(ClockText(ToLocal(*summer.set, "Europe/Helsinki"))), 22 * 60 + 41, 3)
+      << ClockText(ToLocal(*summer.set, "Europe/Helsinki"));
   // Polar night: no sunrise in Barrow in December.
   RiseSet polar = SunTimes(71.29, -156.79, noon, "America/Anchorage");
   EXPECT_FALSE(polar.rise);

@@ -48,8 +48,8 @@ class GatewayTest : public ::testing::Test {
     settings.userAgent = UserAgent(o);
     settings.maxBodyBytes = o.maxBodyBytes;
     upstream_ = std::make_unique<CurlUpstream>(settings, *gates_, [this](const std::string& l) { log_.push_back(l); });
-    gateway_ = std::make_unique<Gateway>(o, *upstream_, clock_, [] { return kNoon; },
-                                         [this](const std::string& l) { log_.push_back(l); });
+    gateway_ = std::make_unique<Gateway>(
+        o, *upstream_, clock_, [] { return kNoon; }, [this](const std::string& l) { log_.push_back(l); });
   }
   Reply Get(const std::string& path, const std::string& query = "") {
     Request r;
@@ -88,9 +88,9 @@ TEST_F(GatewayTest, UsCityFromTheNextStationWhenTheNearestHasNoTemperature) {
   EXPECT_TRUE(r.Sunrise.starts_with(" 7:1")) << r.Sunrise;  // the parser keeps the blank before
   EXPECT_TRUE(r.Sunset.ends_with(" PM CST ")) << r.Sunset;
   const std::vector<std::string> asked = stub_.Requests();
-  EXPECT_EQ(asked, (std::vector<std::string>{"/points/30.2672,-97.7431", "/gridpoints/EWX/156,91/stations",
-                                             "/stations/KATT/observations/latest",
-                                             "/stations/KAUS/observations/latest"}));
+  EXPECT_EQ(asked,
+            (std::vector<std::string>{"/points/30.2672,-97.7431", "/gridpoints/EWX/156,91/stations",
+                                      "/stations/KATT/observations/latest", "/stations/KAUS/observations/latest"}));
   EXPECT_EQ(stub_.UserAgent(), "skyglass-gateway/0.1 (tester@example.org)");
   // Fresh for ten minutes: no second round of requests.
   clock_.Advance(9 * 60 * 1000);
@@ -211,7 +211,8 @@ TEST_F(GatewayTest, StateProductsAndAlerts) {
   EXPECT_NE(zone.body.find("Dallas-\nIncluding the city of Dallas"), std::string::npos);
   EXPECT_EQ(zone.body.find("not currently available"), std::string::npos);
   std::vector<std::string> asked = stub_.Requests();
-  EXPECT_EQ(std::count_if(asked.begin(), asked.end(), [](const std::string& a) { return a.starts_with("/products/"); }), 2);
+  EXPECT_EQ(std::count_if(asked.begin(), asked.end(), [](const std::string& a) { return a.starts_with("/products/"); }),
+            2);
 
   Reply warnings = GetIwin(*gateway_, "/iwin/TX/allwarnings.html");
   ASSERT_EQ(warnings.status, 200);

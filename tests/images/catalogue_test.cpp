@@ -41,13 +41,14 @@ TEST(ImageCatalogue, FiftySixRowsInTheirGroupsWithUniqueCommands) {
     EXPECT_EQ(std::string(r.viewerCaption).rfind("Skyglass - ", 0), 0u);
     EXPECT_EQ(r.animate, r.group == ImageGroup::StormWatch);
     EXPECT_EQ(r.note[0] != '\0', r.group == ImageGroup::Seasonal);
-    EXPECT_EQ(std::string(r.menu),
-              r.group == ImageGroup::TempOutlook || r.group == ImageGroup::PrecOutlook || r.group == ImageGroup::Seasonal
-                  ? sky::kForecastsMenu
-                  : sky::kImagesMenu);
+    EXPECT_EQ(std::string(r.menu), r.group == ImageGroup::TempOutlook || r.group == ImageGroup::PrecOutlook ||
+                                           r.group == ImageGroup::Seasonal
+                                       ? sky::kForecastsMenu
+                                       : sky::kImagesMenu);
   }
-  for (const char* named : {"mnuUSRadarPurdueClick", "mnu10Africa1Click", "mnu10PrecAfricaClick",
-                            "mnuCamAlaskaAnchorage1Click", "mnuUSStormWatch1Click", "mnu1and3monthUSPrecipitation1Click"})
+  for (const char* named :
+       {"mnuUSRadarPurdueClick", "mnu10Africa1Click", "mnu10PrecAfricaClick", "mnuCamAlaskaAnchorage1Click",
+        "mnuUSStormWatch1Click", "mnu1and3monthUSPrecipitation1Click"})
     EXPECT_NE(sky::FindImageCommand(named), nullptr) << named;
 }
 
@@ -83,8 +84,9 @@ TEST(ImageCatalogue, RowsAsTheMenusShowThem) {
   }
   const ImageRow* page2 = sky::FindImageCommand("mnu1and3monthUSPrecipitation1Click");
   ASSERT_NE(page2, nullptr);
-  EXPECT_STREQ(page2->note,
-               "Note: The bottom two images depict the 3-month outlook.  The letters above the purple bar indicate month.");
+  EXPECT_STREQ(
+      page2->note,
+      "Note: The bottom two images depict the 3-month outlook.  The letters above the purple bar indicate month.");
   EXPECT_STREQ(sky::kPurdueFallbackPath, "/radar/previous/rad_comp-2.gif");
   EXPECT_STREQ(sky::kPurdueFallbackFile, "rad_comp-2.gif");
 }

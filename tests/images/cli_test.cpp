@@ -18,9 +18,10 @@ TEST(ImagesCli, ListsDownloadsAndMakesTheWallpaper) {
   char tmpl[] = "/tmp/skyglass-images-cli-XXXXXX";
   ASSERT_NE(mkdtemp(tmpl), nullptr);
   const std::string root = tmpl;
-  const std::string env = "XDG_CONFIG_HOME=" + root + "/config XDG_CACHE_HOME=" + root + "/cache XDG_DATA_HOME=" +
-                          root + "/data XDG_CURRENT_DESKTOP=GNOME PATH=/usr/bin:/bin ";
-  for (const std::string& s : {std::string("ProxyUse y"), std::string("Proxy 127.0.0.1"), "ProxyPort " + std::to_string(server.port())})
+  const std::string env = "XDG_CONFIG_HOME=" + root + "/config XDG_CACHE_HOME=" + root +
+                          "/cache XDG_DATA_HOME=" + root + "/data XDG_CURRENT_DESKTOP=GNOME PATH=/usr/bin:/bin ";
+  for (const std::string& s :
+       {std::string("ProxyUse y"), std::string("Proxy 127.0.0.1"), "ProxyPort " + std::to_string(server.port())})
     ASSERT_EQ(skytest::RunCli("setting set Settings " + s, false, env).exitCode, 0);
 
   const skytest::CliRun list = skytest::RunCli("images", false, env);

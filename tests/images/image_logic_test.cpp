@@ -68,11 +68,11 @@ struct Program {
   explicit Program(int port, sky::DesktopKind desktop = sky::DesktopKind::Gnome) {
     client.Proxy = "127.0.0.1";
     client.ProxyPort = port;
-    main = std::make_unique<sky::MainLogic>(client, sky::MainPorts{&window, &status, nullptr, nullptr, nullptr,
-                                                                   nullptr, &messages});
-    images = std::make_unique<sky::ImageLogic>(client, main->State(),
-                                               sky::ImagePorts{&status, &window, &messages, &viewer},
-                                               sky::WallpaperDesktop{sky::MakeDesktopSetter(desktop), runner});
+    main = std::make_unique<sky::MainLogic>(
+        client, sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr, &messages});
+    images =
+        std::make_unique<sky::ImageLogic>(client, main->State(), sky::ImagePorts{&status, &window, &messages, &viewer},
+                                          sky::WallpaperDesktop{sky::MakeDesktopSetter(desktop), runner});
   }
   ImageOutcome Command(const char* name) { return images->RunCommand(*sky::FindImageCommand(name)); }
   bool HasStatus(const std::string& t) const {
@@ -214,10 +214,10 @@ TEST_F(ImageFlowTest, WallpaperFromAGifAndAJpeg) {
   EXPECT_EQ(Desktop("WallpaperOriginX"), "0");
   EXPECT_EQ(Desktop("WallpaperOriginY"), "0");
   const std::string uri = "file://" + Data("skyglass.bmp");
-  EXPECT_EQ(p.runner->runs, (std::vector<Argv>{
-                                {"gsettings", "set", "org.gnome.desktop.background", "picture-uri", uri},
-                                {"gsettings", "set", "org.gnome.desktop.background", "picture-uri-dark", uri},
-                                {"gsettings", "set", "org.gnome.desktop.background", "picture-options", "centered"}}));
+  EXPECT_EQ(p.runner->runs,
+            (std::vector<Argv>{{"gsettings", "set", "org.gnome.desktop.background", "picture-uri", uri},
+                               {"gsettings", "set", "org.gnome.desktop.background", "picture-uri-dark", uri},
+                               {"gsettings", "set", "org.gnome.desktop.background", "picture-options", "centered"}}));
   const auto gifSize = fs::file_size(Data("skyglass.bmp"));
   EXPECT_EQ(gifSize, 54u + 640u * 3 * 480);
 
@@ -289,12 +289,13 @@ TEST(DesktopSetter, CommandLinesForEachDesktop) {
       "/backdrop/screen0/monitorHDMI-1/workspace1/last-image\n/desktop-icons/style\n";
   EXPECT_EQ(sky::MakeDesktopSetter(sky::DesktopKind::Xfce)->Apply(path, xfce), "");
   const std::string m0 = "/backdrop/screen0/monitor0/workspace0/", m1 = "/backdrop/screen0/monitorHDMI-1/workspace1/";
-  EXPECT_EQ(xfce.runs, (std::vector<Argv>{
-                           {"xfconf-query", "-c", "xfce4-desktop", "-l"},
-                           {"xfconf-query", "-c", "xfce4-desktop", "-p", m0 + "last-image", "-s", path},
-                           {"xfconf-query", "-c", "xfce4-desktop", "-p", m0 + "image-style", "-n", "-t", "int", "-s", "1"},
-                           {"xfconf-query", "-c", "xfce4-desktop", "-p", m1 + "last-image", "-s", path},
-                           {"xfconf-query", "-c", "xfce4-desktop", "-p", m1 + "image-style", "-n", "-t", "int", "-s", "1"}}));
+  EXPECT_EQ(xfce.runs,
+            (std::vector<Argv>{
+                {"xfconf-query", "-c", "xfce4-desktop", "-l"},
+                {"xfconf-query", "-c", "xfce4-desktop", "-p", m0 + "last-image", "-s", path},
+                {"xfconf-query", "-c", "xfce4-desktop", "-p", m0 + "image-style", "-n", "-t", "int", "-s", "1"},
+                {"xfconf-query", "-c", "xfce4-desktop", "-p", m1 + "last-image", "-s", path},
+                {"xfconf-query", "-c", "xfce4-desktop", "-p", m1 + "image-style", "-n", "-t", "int", "-s", "1"}}));
 
   RecordingRunner failing;
   failing.status = 1;

@@ -41,10 +41,8 @@ bool Djpeg(const std::string& path, sky::RgbPicture& out) {
   out.height = h;
   out.rgb.clear();
   for (std::size_t i = start; i < data.size(); ++i) {
-    if (grey)
-      out.rgb.insert(out.rgb.end(), 3, data[i]);
-    else
-      out.rgb.push_back(data[i]);
+    if (grey) out.rgb.insert(out.rgb.end(), 3, data[i]);
+    else out.rgb.push_back(data[i]);
   }
   return out.rgb.size() == std::size_t(w) * h * 3;
 }

@@ -117,10 +117,10 @@ TEST_F(ViewerTest, PrintsTheClientAreaOnOnePage) {
   printer.setOutputFileName(pdf);
   viewer().PrintTo(printer);
   ASSERT_TRUE(fs::exists(pdf.toStdString()));
-  std::FILE* p = popen(("pdfinfo '" + pdf.toStdString() + "' 2>/dev/null; pdfimages -list '" + pdf.toStdString() +
-                        "' 2>/dev/null")
-                           .c_str(),
-                       "r");
+  std::FILE* p =
+      popen(("pdfinfo '" + pdf.toStdString() + "' 2>/dev/null; pdfimages -list '" + pdf.toStdString() + "' 2>/dev/null")
+                .c_str(),
+            "r");
   ASSERT_NE(p, nullptr);
   std::string out;
   char buf[4096];

@@ -9,9 +9,7 @@ namespace {
 
 class InfoCli : public TempConfig {
  protected:
-  skytest::CliRun Cli(const std::string& args) {
-    return skytest::RunCli(args, true, "XDG_CONFIG_HOME=" + root_ + " ");
-  }
+  skytest::CliRun Cli(const std::string& args) { return skytest::RunCli(args, true, "XDG_CONFIG_HOME=" + root_ + " "); }
   void UseProxy(int port) {
     Cli("setting set Settings ProxyUse y");
     Cli("setting set Settings Proxy 127.0.0.1");
@@ -52,14 +50,12 @@ TEST_F(InfoCli, PrefsReadable) {
   Cli("setting set Locations loc0 \"Austin, TX\"");
   const auto r = Cli("prefs");
   EXPECT_EQ(r.exitCode, 0);
-  for (const char* expected : {"Auto update:           yes, every 40 minutes\n",
-                               "Start-up location:     Austin, TX\n",
-                               "Wallpaper image:       not set (None)\n",
-                               "Proxy:                 off (kept: proxy.example:(no port))\n",
-                               "Label colour:          not set (design colour)\n",
-                               "Label font colour:     clTeal (#008080)\n",
-                               "Stats font colour:     nonsense (not a colour: ignored)\n",
-                               "Preset locations:      1 of 20\n   1. Austin, TX\n"})
+  for (const char* expected :
+       {"Auto update:           yes, every 40 minutes\n", "Start-up location:     Austin, TX\n",
+        "Wallpaper image:       not set (None)\n", "Proxy:                 off (kept: proxy.example:(no port))\n",
+        "Label colour:          not set (design colour)\n", "Label font colour:     clTeal (#008080)\n",
+        "Stats font colour:     nonsense (not a colour: ignored)\n",
+        "Preset locations:      1 of 20\n   1. Austin, TX\n"})
     EXPECT_NE(r.out.find(expected), std::string::npos) << expected << "\n" << r.out;
 }
 

@@ -65,16 +65,14 @@ TEST(ConditionsAddress, StopsBeforeTheRequest) {
 
   r = Locate("Nowhere, United Kingdom (O)");
   EXPECT_FALSE(r.path);
-  EXPECT_EQ(r.log, (std::vector<std::string>{"Sorry, invalid City found for UK:Nowhere",
-                                             "Error - Invalid city:n/a"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"Sorry, invalid City found for UK:Nowhere", "Error - Invalid city:n/a"}));
   r = Locate("Bella Coola Arpt, British Columbia (O)");
   EXPECT_FALSE(r.path);
   EXPECT_EQ(r.log, (std::vector<std::string>{"Error in Unit1 - Invalid city:"}));
   r = Locate(", France (O)");
   EXPECT_FALSE(r.path);
-  EXPECT_EQ(r.log, (std::vector<std::string>{
-                       "Error - City field is empty in Foreign_locations; city:", "<beep>",
-                       "Error in Unit1 - Invalid city:"}));
+  EXPECT_EQ(r.log, (std::vector<std::string>{"Error - City field is empty in Foreign_locations; city:", "<beep>",
+                                             "Error in Unit1 - Invalid city:"}));
 }
 
 TEST(ConditionsAddress, NamesAPlaceOnlyWithACityAndAKnownState) {

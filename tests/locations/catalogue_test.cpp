@@ -34,9 +34,8 @@ TEST(CatalogueTree, HasTheShapeAndCountsOfThePlaceTree) {
     continents.push_back(c.text);
     countries += c.children.size();
   }
-  EXPECT_EQ(continents, (std::vector<std::string>{"Africa", "Asia", "Australia", "Central America",
-                                                  "Europe", "Islands", "North America",
-                                                  "South America"}));
+  EXPECT_EQ(continents, (std::vector<std::string>{"Africa", "Asia", "Australia", "Central America", "Europe", "Islands",
+                                                  "North America", "South America"}));
   EXPECT_EQ(countries, 41u);
 
   const LocationNode* na = Child(root, "North America");
@@ -94,8 +93,7 @@ TEST(CatalogueTree, HasTheShapeAndCountsOfThePlaceTree) {
     for (const auto& country : continent.children)
       if (country.text == "Canada")
         for (const auto& p : country.children) loaded[p.text] = p.children.size();
-      else if (country.text != "United States")
-        loaded[country.text] = country.children.size();
+      else if (country.text != "United States") loaded[country.text] = country.children.size();
   EXPECT_EQ(loaded, expected);
 }
 
@@ -110,8 +108,7 @@ TEST(CatalogueTree, KeepsStoredOrderAndCityTexts) {
   EXPECT_NE(Child(*Child(root, "Africa"), "Egypt")->children.size(), 0u);
   // US city texts are ready for an address: no blanks anywhere.
   for (const auto& state : us->children)
-    for (const auto& city : state.children)
-      EXPECT_EQ(city.text.find(' '), std::string::npos) << city.text;
+    for (const auto& city : state.children) EXPECT_EQ(city.text.find(' '), std::string::npos) << city.text;
 }
 
 TEST(CatalogueTables, StationTableHasItsGroupsRowsAndMessages) {
@@ -171,11 +168,11 @@ TEST(CatalogueTables, StateTitleAndGroupTables) {
 }
 
 TEST(CatalogueParsing, ToleratesCrlfAndDamagedLines) {
-  LocationCatalogue cat("Continent\r\n\tEurope\r\n\t\t\tDeep\r\n\t\tFrance\r\n", 
+  LocationCatalogue cat("Continent\r\n\tEurope\r\n\t\t\tDeep\r\n\t\tFrance\r\n",
                         "group\tcountry_key\tcity\tstation\nEurope\tFrance (O)\tParis\t07150\n"
                         "broken line\nNowhere\t*\tX\t1\n",
-                        "group\tcountry_keys\tnot_found_message\nEurope\tFrance (O)\tmsg:\n",
-                        "name\tcode\n", "name\tcode\n", "country_text\tgroup\n");
+                        "group\tcountry_keys\tnot_found_message\nEurope\tFrance (O)\tmsg:\n", "name\tcode\n",
+                        "name\tcode\n", "country_text\tgroup\n");
   ASSERT_EQ(cat.Root().children.size(), 1u);
   const auto& europe = cat.Root().children[0];
   EXPECT_EQ(europe.text, "Europe");

@@ -136,8 +136,7 @@ TEST(StationNumberOf, FindsRowsByGroupAndCountry) {
   // A decoded preset has no group: it is derived from the country text.
   EXPECT_EQ(Station({"", "", "Egypt (O)", "Cairo", "", ""}, log, &country).size(), 5u);
   EXPECT_EQ(country, "Africa");
-  EXPECT_EQ(Station({"", "", "Trinidad_And_Tobago (O)", "Piarco Int'L", "", ""}, log, &country).size(),
-            5u);
+  EXPECT_EQ(Station({"", "", "Trinidad_And_Tobago (O)", "Piarco Int'L", "", ""}, log, &country).size(), 5u);
   EXPECT_EQ(country, "Islands");
 }
 
@@ -177,8 +176,7 @@ TEST(StationNumberOf, EveryForeignTreeCity) {
   for (const auto& continent : root.children) {
     for (const auto& country : continent.children) {
       if (country.text == "United States") continue;
-      auto run = [&](const std::string& group, const std::string& region,
-                     const std::string& city) {
+      auto run = [&](const std::string& group, const std::string& region, const std::string& city) {
         CurrentLocation loc{continent.text, group, region + sky::kForeignMarker, city, "", ""};
         RecordingMessages ui;
         std::string r = sky::StationNumberOf(loc, ui);

@@ -26,8 +26,7 @@ class PresetsTest : public TempConfig {
     return loc;
   }
   void Store(const Names& names) {
-    for (std::size_t i = 0; i < names.size(); ++i)
-      sky::WriteSetting("Locations", "loc" + std::to_string(i), names[i]);
+    for (std::size_t i = 0; i < names.size(); ++i) sky::WriteSetting("Locations", "loc" + std::to_string(i), names[i]);
   }
 };
 
@@ -118,14 +117,13 @@ TEST_F(PresetsTest, SortIgnoresCaseAndRemoveAlsoSorts) {
   Store({"Toledo, OH", "austin, TX", "Boston, MA", "Zurich, Switzerland (O)", "Austin, TX"});
   presets.LoadPresetMenu();
   presets.RebuildPresets(false, "");
-  EXPECT_EQ(presets.Stored(), (Names{"Austin, TX", "austin, TX", "Boston, MA", "Toledo, OH",
-                                     "Zurich, Switzerland (O)"}));
+  EXPECT_EQ(presets.Stored(),
+            (Names{"Austin, TX", "austin, TX", "Boston, MA", "Toledo, OH", "Zurich, Switzerland (O)"}));
   EXPECT_EQ(ui.log, (Names{"<beep>", "<beep>"}));
 
   ui.log.clear();
   presets.RebuildPresets(true, "Boston, MA");
-  EXPECT_EQ(presets.Stored(),
-            (Names{"Austin, TX", "austin, TX", "Toledo, OH", "Zurich, Switzerland (O)"}));
+  EXPECT_EQ(presets.Stored(), (Names{"Austin, TX", "austin, TX", "Toledo, OH", "Zurich, Switzerland (O)"}));
   EXPECT_EQ(menu.Visible(), presets.Stored());
   EXPECT_FALSE(menu.visible[4]);
   EXPECT_EQ(menu.captions[4], "");
@@ -142,8 +140,7 @@ TEST_F(PresetsTest, RemoveAsksFirst) {
   ui.log.clear();
   ui.confirmAnswer = true;
   EXPECT_TRUE(presets.ConfirmRemove());
-  EXPECT_EQ(ui.log, (Names{std::string("<confirm>") + sky::kRemoveConfirmMessage,
-                           sky::kRemoveSelectMessage}));
+  EXPECT_EQ(ui.log, (Names{std::string("<confirm>") + sky::kRemoveConfirmMessage, sky::kRemoveSelectMessage}));
 }
 
 }  // namespace

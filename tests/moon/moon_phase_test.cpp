@@ -74,8 +74,8 @@ TEST(UpdateMoonPhase, ShowsThePictureOfToday) {
   EXPECT_EQ(p.picture, "GIFImage10x");
   EXPECT_EQ(f.On(1998, 12, 19).picture, "GIFImagenew");
   EXPECT_EQ(f.On(1998, 12, 21).picture, "GIFImagenew");
-  EXPECT_EQ(f.view.shown, (std::vector<std::string>{"GIFImageFull", "GIFImagel10x", "GIFImage10x",
-                                                    "GIFImagenew", "GIFImagenew"}));
+  EXPECT_EQ(f.view.shown,
+            (std::vector<std::string>{"GIFImageFull", "GIFImagel10x", "GIFImage10x", "GIFImagenew", "GIFImagenew"}));
   EXPECT_EQ(f.messages.beeps, 0);
 }
 
@@ -135,8 +135,7 @@ TEST(UpdateMoonPhase, YearWithoutTableWarnsAndKeepsThePicture) {
   ASSERT_EQ(f.view.shown.size(), 1u);
   const std::string before = f.updater.Shown()->picture;
 
-  for (LocalDate d : {LocalDate{2101, 1, 1}, LocalDate{1997, 12, 31}, LocalDate{2026, 13, 1},
-                      LocalDate{2026, 2, 30}}) {
+  for (LocalDate d : {LocalDate{2101, 1, 1}, LocalDate{1997, 12, 31}, LocalDate{2026, 13, 1}, LocalDate{2026, 2, 30}}) {
     f.messages.messages.clear();
     f.clock.SetToday(d);
     f.updater.UpdateMoonPhase();

@@ -65,14 +65,13 @@ TEST(MoonTables, ReproduceTheSingleValuesOfTheOlderTables) {
     const char* value;
   };
   const Case cases[] = {
-      {1998, 1, 13, "1.00"}, {1998, 1, 2, "0.13"},  {1998, 1, 3, "0.22"},  {1998, 12, 15, "0.14"},
+      {1998, 1, 13, "1.00"},  {1998, 1, 2, "0.13"},   {1998, 1, 3, "0.22"},   {1998, 12, 15, "0.14"},
       {1998, 12, 16, "0.08"}, {1998, 12, 19, "0.00"}, {1998, 12, 21, "0.04"}, {1998, 2, 28, "0.02"},
-      {1998, 3, 1, "0.08"},  {1998, 1, 31, "0.10"}, {1998, 2, 1, "0.19"},  {2001, 2, 28, "0.20"},
+      {1998, 3, 1, "0.08"},   {1998, 1, 31, "0.10"},  {1998, 2, 1, "0.19"},   {2001, 2, 28, "0.20"},
       {2001, 3, 1, "0.29"},
   };
   const MoonTables& t = MoonTables::Shipped();
-  for (const Case& c : cases)
-    EXPECT_EQ(t.Cell(c.y, c.m, c.d), c.value) << c.y << "-" << c.m << "-" << c.d;
+  for (const Case& c : cases) EXPECT_EQ(t.Cell(c.y, c.m, c.d), c.value) << c.y << "-" << c.m << "-" << c.d;
 }
 
 TEST(MoonTables, EveryShippedYearHasTheFixedLayout) {
@@ -96,8 +95,8 @@ TEST(MoonTables, EveryShippedYearHasTheFixedLayout) {
         }
       }
     }
-    ASSERT_EQ(Row(t, y, 32), "9999" + std::string("9.99") + "9.99" + "9.99" + "9.99" + "9.99" + "9.99" +
-                                 "9.99" + "9.99" + "9.99" + "9.99" + "9.99" + "9.99")
+    ASSERT_EQ(Row(t, y, 32), "9999" + std::string("9.99") + "9.99" + "9.99" + "9.99" + "9.99" + "9.99" + "9.99" +
+                                 "9.99" + "9.99" + "9.99" + "9.99" + "9.99")
         << y;
   }
   EXPECT_EQ(t.Year(1997), nullptr);

@@ -114,11 +114,12 @@ TEST_F(Live, SuccessFollowsTheEventOrder) {
   EXPECT_EQ(c.Body, "hello");
   EXPECT_EQ(c.Header, "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n");
   ASSERT_EQ(s.Requests().size(), 1u);
-  EXPECT_EQ(s.Requests()[0], "GET /page.html HTTP/1.0\r\nHost: 127.0.0.1\r\n"
-                             "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
-                             "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
-                             "Referer: Skyglass by Corvantis\r\n"
-                             "Content-type: application/x-www-form-urlencoded\r\n\r\n");
+  EXPECT_EQ(s.Requests()[0],
+            "GET /page.html HTTP/1.0\r\nHost: 127.0.0.1\r\n"
+            "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+            "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+            "Referer: Skyglass by Corvantis\r\n"
+            "Content-type: application/x-www-form-urlencoded\r\n\r\n");
 }
 
 TEST_F(Live, HostNameIsResolvedFirst) {
@@ -150,10 +151,8 @@ TEST_F(Live, ReportLevelFiltersStatusTexts) {
 TEST_F(Live, FailureStatusesAndAuthentication) {
   TestServer s([](Connection& c) {
     std::string req = c.ReadRequest();
-    if (req.find("/secret") != std::string::npos)
-      c.Send(HttpReply("401 Unauthorized", "who?"));
-    else
-      c.Send(HttpReply("404 Not Found", "<h1>gone</h1>"));
+    if (req.find("/secret") != std::string::npos) c.Send(HttpReply("401 Unauthorized", "who?"));
+    else c.Send(HttpReply("404 Not Found", "<h1>gone</h1>"));
   });
   THttpClient c;
   Recorder r(c);
@@ -174,16 +173,14 @@ TEST_F(Live, RedirectsCarryTheCookieAndFollowRelativeAndBareLocations) {
     std::string req = c.ReadRequest();
     if (req.rfind("GET /first ", 0) == 0)
       c.Send(HttpReply("302 Found", "", "Set-Cookie: id=42; path=/\r\nLocation: /second\r\n"));
-    else if (req.rfind("GET /second ", 0) == 0)
-      c.Send(HttpReply("302 Found", "", "Location: third.html\r\n"));
-    else
-      c.Send(HttpReply("200 OK", "done"));
+    else if (req.rfind("GET /second ", 0) == 0) c.Send(HttpReply("302 Found", "", "Location: third.html\r\n"));
+    else c.Send(HttpReply("200 OK", "done"));
   });
   THttpClient c;
   Recorder r(c);
   ASSERT_EQ(Outcome([&] { c.Get(s.Url("/first")); }), "");
-  EXPECT_EQ(r.Main(), (V{"AboutToSend", "Connect", "Disconnect", "Disconnect", "Redirect",       //
-                         "AboutToSend", "Connect", "Disconnect", "Disconnect", "Redirect",       //
+  EXPECT_EQ(r.Main(), (V{"AboutToSend", "Connect", "Disconnect", "Disconnect", "Redirect",  //
+                         "AboutToSend", "Connect", "Disconnect", "Disconnect", "Redirect",  //
                          "AboutToSend", "Connect", "Disconnect", "Success CmdGet", "Disconnect"}));
   EXPECT_EQ(c.Body, "done");
   EXPECT_EQ(c.HeaderInfo.Cookie, "id=42; path=/");
@@ -551,10 +548,8 @@ TEST_F(FileMode, BodyAndHeaderGoToFiles) {
   big[0] = 'B';
   TestServer s([&](Connection& c) {
     std::string req = c.ReadRequest();
-    if (req.find("/missing") != std::string::npos)
-      c.Send(HttpReply("404 Not Found", "no such picture"));
-    else
-      c.Send(HttpReply("200 OK", big));
+    if (req.find("/missing") != std::string::npos) c.Send(HttpReply("404 Not Found", "no such picture"));
+    else c.Send(HttpReply("200 OK", big));
   });
   THttpClient c;
   Recorder r(c);

@@ -162,8 +162,7 @@ TEST_F(Proxy, OutsideHostIsServedByTheSampleServerBehindTheProxy) {
       if (line == "GET http://www.wunderground.com/US/TX/Austin.html HTTP/1.0" ||
           line == "GET http://www.wunderground.com:80/US/TX/Austin.html HTTP/1.0")
         c.Send(nettest::HttpReply("200 OK", "<html>Austin, Texas</html>"));
-      else
-        c.Send(nettest::HttpReply("404 Not Found", "not here: " + req));
+      else c.Send(nettest::HttpReply("404 Not Found", "not here: " + req));
     });
     upstream = standIn->port();
   }

@@ -27,8 +27,8 @@ TEST(RequestHeader, MainWindowGetIsExact) {
   EXPECT_EQ(c.Host, "h");
   EXPECT_EQ(c.Port, 80);
   EXPECT_EQ(c.Path(), "/a/b?x=1");
-  EXPECT_EQ(c.RequestText(), "GET /a/b?x=1 HTTP/1.0\r\nHost: h\r\n" + kAccept +
-                                 "Referer: Skyglass by Corvantis\r\n" + kContentType + "\r\n");
+  EXPECT_EQ(c.RequestText(), "GET /a/b?x=1 HTTP/1.0\r\nHost: h\r\n" + kAccept + "Referer: Skyglass by Corvantis\r\n" +
+                                 kContentType + "\r\n");
 }
 
 TEST(RequestHeader, ProxyFormCarriesWholeUrlAndOneHostLine) {

@@ -131,10 +131,12 @@ TEST(SockClient, PutSendsAFileWithProgress) {
 TEST(SockClient, AddressesAreTriedInOrderOverIPv4AndIPv6) {
   std::unique_ptr<TestServer> v6;
   try {
-    v6 = std::make_unique<TestServer>([](Connection& c) {
-      c.ReadRequest();
-      c.Send(nettest::HttpReply("200 OK", "over IPv6"));
-    }, true);
+    v6 = std::make_unique<TestServer>(
+        [](Connection& c) {
+          c.ReadRequest();
+          c.Send(nettest::HttpReply("200 OK", "over IPv6"));
+        },
+        true);
   } catch (const std::exception&) {
     GTEST_SKIP() << "no IPv6 loopback here";
   }
@@ -215,8 +217,8 @@ TEST(Cli, FetchUsesTheProxyOfTheSettingsAndGivesTheReasonOfAFailure) {
                : nettest::HttpReply("400 Bad Request", "not in proxy form"));
   });
   auto run = [&](const std::string& args, int& status) {
-    std::string cmd = "XDG_CONFIG_HOME='" + dir.string() + "' " + SKYGLASS_BIN_DIR + "/skyglass-cli " + args +
-                      " 2>'" + (dir / "err.txt").string() + "'";
+    std::string cmd = "XDG_CONFIG_HOME='" + dir.string() + "' " + SKYGLASS_BIN_DIR + "/skyglass-cli " + args + " 2>'" +
+                      (dir / "err.txt").string() + "'";
     FILE* p = ::popen(cmd.c_str(), "r");
     if (!p) return std::string("popen failed");
     std::string out;

@@ -150,8 +150,7 @@ void TestServer::AddRequest(std::string r) {
   requests_.push_back(std::move(r));
 }
 
-std::string HttpReply(const std::string& status, const std::string& body, const std::string& headers,
-                      bool withLength) {
+std::string HttpReply(const std::string& status, const std::string& body, const std::string& headers, bool withLength) {
   std::string r = "HTTP/1.0 " + status + "\r\n" + headers;
   if (withLength) r += "Content-Length: " + std::to_string(body.size()) + "\r\n";
   return r + "\r\n" + body;

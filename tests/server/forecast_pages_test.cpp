@@ -58,8 +58,7 @@ TEST(ForecastPages, EveryStateEveryProductAndTheCensusPages) {
   const std::string lookup = "/cdrom/lookup/906005492=/CMD=RET/DB=C90STF3C1/F0=FIPS.STATE/FMT=HTML/LEV=STATE/SEL=";
   EXPECT_NE(Get(*router, hosts::kCensusLookup, lookup + "06,California/T=P1").body.find("<H2>California</H2>"),
             std::string::npos);
-  EXPECT_NE(Get(*router, hosts::kCensusLookup, lookup + "No,e/T=P1").body.find("No records match"),
-            std::string::npos);
+  EXPECT_NE(Get(*router, hosts::kCensusLookup, lookup + "No,e/T=P1").body.find("No records match"), std::string::npos);
   const std::string zip = "/cdrom/lookup/906003812=/CMD=RET/DB=C90STF3B/F0=ZIP/FMT=HTML/LEV=ZIP/SEL=78701/T=P1";
   EXPECT_NE(Get(*router, hosts::kCensusLookup, zip).body.find("Zip Code 78701"), std::string::npos);
 }

@@ -247,8 +247,9 @@ TEST_F(PagesTest, SameHourSamePageOtherHoursOtherWeather) {
   const std::string path = "/US/TX/Austin.html";
   const std::string first = GetConditions(*router_, path, "", kWinterNoon).body;
   EXPECT_EQ(GetConditions(*router_, path, "", kWinterNoon + 3599).body, first);
-  EXPECT_EQ(MakeDefaultRouter(kDefaultLatestVersion)->Route({"GET", hosts::kWeatherUnderground, path, "", kWinterNoon}).body,
-            first);
+  EXPECT_EQ(
+      MakeDefaultRouter(kDefaultLatestVersion)->Route({"GET", hosts::kWeatherUnderground, path, "", kWinterNoon}).body,
+      first);
   std::set<std::string> pages;
   for (int h = 0; h < 24; ++h) pages.insert(GetConditions(*router_, path, "", kWinterNoon + h * 3600).body);
   EXPECT_EQ(pages.size(), 24u);
@@ -271,8 +272,10 @@ TEST_F(PagesTest, WeatherIsPlausibleForPlaceAndSeason) {
   int hot_pages = 0;
   double kotzebue_winter = 0, kotzebue_summer = 0, miami_winter = 0;
   for (int h = 0; h < 24; ++h) {
-    kotzebue_winter += ValuesOf(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kWinterNoon + h * 3600).body).temperature;
-    kotzebue_summer += ValuesOf(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kSummerNoon + h * 3600).body).temperature;
+    kotzebue_winter +=
+        ValuesOf(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kWinterNoon + h * 3600).body).temperature;
+    kotzebue_summer +=
+        ValuesOf(GetConditions(*router_, "/US/AK/Kotzebue.html", "", kSummerNoon + h * 3600).body).temperature;
     miami_winter += ValuesOf(GetConditions(*router_, "/US/FL/Miami.html", "", kWinterNoon + h * 3600).body).temperature;
   }
   EXPECT_GT(kotzebue_summer / 24, kotzebue_winter / 24 + 20);
@@ -315,8 +318,9 @@ TEST_F(PagesTest, ForecastPeriodsFollowTheLocalClock) {
   const std::string path = "/US/TX/Austin.html";
   EXPECT_EQ(ForecastPeriods(GetConditions(*router_, path, "", kWinterNoon).body),
             (std::vector<std::string>{"Today", "Tonight", "Tuesday", "Tuesday Night", "Wednesday", "Wednesday Night"}));
-  EXPECT_EQ(ForecastPeriods(GetConditions(*router_, path, "", kWinterNoon + 10 * 3600).body),
-            (std::vector<std::string>{"Tonight", "Tuesday", "Tuesday Night", "Wednesday", "Wednesday Night", "Thursday"}));
+  EXPECT_EQ(
+      ForecastPeriods(GetConditions(*router_, path, "", kWinterNoon + 10 * 3600).body),
+      (std::vector<std::string>{"Tonight", "Tuesday", "Tuesday Night", "Wednesday", "Wednesday Night", "Thursday"}));
   // Observed a few minutes before the hour, in local time; summer time in July.
   ParsedConditionsPage winter = Parse(GetConditions(*router_, path, "", kWinterNoon).body, "winter");
   EXPECT_TRUE(winter.Record.ObservedAt->starts_with("5:5")) << *winter.Record.ObservedAt;
@@ -331,8 +335,9 @@ TEST_F(PagesTest, MakerServerHasVersionAndCountFiles) {
   std::size_t marker = version.body.find("Version#");
   ASSERT_NE(marker, std::string::npos);
   EXPECT_EQ(version.body.substr(marker + 8, 8), "1.30.6.3");
-  EXPECT_EQ(MakeDefaultRouter("1.31.0.0")->Route({"GET", hosts::kMaker, "/assets/skyglassvs.txt", "", 0}).body.substr(8, 8),
-            "1.31.0.0");
+  EXPECT_EQ(
+      MakeDefaultRouter("1.31.0.0")->Route({"GET", hosts::kMaker, "/assets/skyglassvs.txt", "", 0}).body.substr(8, 8),
+      "1.31.0.0");
   EXPECT_EQ(Get(*router_, hosts::kMaker, "/assets/SkyglassCount.txt").status, 200);
 }
 

@@ -29,8 +29,7 @@ TEST_F(SettingCommand, SetsGetsListsAndErases) {
   const CliRun got = Cli("setting get Settings startuploc");
   EXPECT_EQ(got.exitCode, 0);
   EXPECT_EQ(got.out, "Chicago, IL\n");
-  EXPECT_EQ(Cli("setting list").out,
-            "[Settings]\nStartupLoc = Chicago, IL\n\n[Locations]\nloc0 = Paris (O)\n");
+  EXPECT_EQ(Cli("setting list").out, "[Settings]\nStartupLoc = Chicago, IL\n\n[Locations]\nloc0 = Paris (O)\n");
   EXPECT_EQ(Cli("setting erase Locations").exitCode, 0);
   EXPECT_EQ(Cli("setting get Locations loc0").out, "n/a\n");
   EXPECT_EQ(Cli("setting get Settings").exitCode, 2);  // usage

@@ -33,8 +33,7 @@ bool SameHive(const Hive& a, const Hive& b) {
     if (x.path != y.path || x.values.size() != y.values.size()) return false;
     for (std::size_t j = 0; j < x.values.size(); ++j) {
       const Value &v = x.values[j], &w = y.values[j];
-      if (v.name != w.name || v.type != w.type || v.text != w.text || v.dword != w.dword ||
-          v.otherType != w.otherType)
+      if (v.name != w.name || v.type != w.type || v.text != w.text || v.dword != w.dword || v.otherType != w.otherType)
         return false;
     }
   }
@@ -107,9 +106,10 @@ TEST(HiveText, RandomAndMangledFilesNeverCrashTheReader) {
 TEST(HiveText, AcceptsHandEditsAndRejectsBrokenLines) {
   Hive h;
   std::string error;
-  ASSERT_TRUE(Parse("# edited\r\n[Software\\Skyglass\\Settings]\r\n  ProxyPort = sz: 8080 \r\n"
-                    "n=dword:0x10\nproxyport=sz:8081\nx=binary:ab\\x01\n\n",
-                    h, error))
+  ASSERT_TRUE(
+      Parse("# edited\r\n[Software\\Skyglass\\Settings]\r\n  ProxyPort = sz: 8080 \r\n"
+            "n=dword:0x10\nproxyport=sz:8081\nx=binary:ab\\x01\n\n",
+            h, error))
       << error;
   const Value* port = h.Get("software\\skyglass\\settings", "PROXYPORT");
   ASSERT_NE(port, nullptr);
@@ -128,14 +128,13 @@ TEST(HiveText, AcceptsHandEditsAndRejectsBrokenLines) {
   EXPECT_EQ(h.keys[0].values[0].text, "2");
 
   using namespace std::string_literals;
-  for (const std::string& bad : {"a=sz:b\n"s,                 // value before any key
-                                 "[Software\\Skyglass\n"s,    // unclosed key
-                                 "[Software\\\\Skyglass]\n"s, // empty level
+  for (const std::string& bad : {"a=sz:b\n"s,                  // value before any key
+                                 "[Software\\Skyglass\n"s,     // unclosed key
+                                 "[Software\\\\Skyglass]\n"s,  // empty level
                                  "[k]\nno equals sign\n"s, "[k]\na=b\n"s, "[k]\na=Sz:b\n"s,
-                                 "[k]\na=dword:4294967296\n"s, "[k]\na=sz:\\q\n"s,
-                                 "[k]\na=sz:\\x4\n"s,
+                                 "[k]\na=dword:4294967296\n"s, "[k]\na=sz:\\q\n"s, "[k]\na=sz:\\x4\n"s,
                                  "[k]\na=sz:\xE9\n"s,          // Latin-1, not UTF-8
-                                 "[k]\na=sz:\xE2\x82\xAC\n"s, // a character beyond Latin-1
+                                 "[k]\na=sz:\xE2\x82\xAC\n"s,  // a character beyond Latin-1
                                  "[k]\na=sz:b\0c\n"s}) {
     EXPECT_FALSE(Parse(bad, h, error)) << bad;
   }
@@ -176,7 +175,8 @@ TEST_F(HiveFile, LinesThatCannotBeReadAreSkippedAndTheFileKeptAsideOnce) {
   ASSERT_EQ(m.shown.size(), 1u);
   EXPECT_EQ(m.shown[0], "4 lines of the settings file " + File() +
                             " could not be read and were skipped (line 3: no \"=\"); the file as it "
-                            "was is kept as " + Dir() + "/" + others[0] + ".");
+                            "was is kept as " +
+                            Dir() + "/" + others[0] + ".");
   EXPECT_FALSE(TellStoreNotice(m));
   WriteSetting("Settings", "StartupLoc", "Boston, MA");
   EXPECT_EQ(ReadSetting("Settings", "StartupLoc"), "Boston, MA");
@@ -248,8 +248,8 @@ TEST_F(HiveFile, AFifoInPlaceOfTheFileNeitherHangsNorIsReplaced) {
     WriteSetting("Settings", "StartupLoc", "x");
     ADD_FAILURE() << "write reported as done";
   } catch (const ESettingsError& e) {
-    EXPECT_EQ(std::string(e.what()), "Failed to set data for 'StartupLoc' (cannot read " + File() +
-                                         ": it is not a regular file)");
+    EXPECT_EQ(std::string(e.what()),
+              "Failed to set data for 'StartupLoc' (cannot read " + File() + ": it is not a regular file)");
   }
   alarm(0);
   EXPECT_TRUE(std::filesystem::is_fifo(File()));

@@ -184,9 +184,8 @@ TEST_F(Store, AFullDiskKeepsTheOldFileAndRemovesTheTemporaryOne) {
       code = 1;
     } catch (const ESettingsError& e) {
       const std::string what = e.what();
-      code = what.starts_with("Failed to set data for 'Big' (cannot write ") && what.ends_with(": File too large)")
-                 ? 0
-                 : 2;
+      code = what.starts_with("Failed to set data for 'Big' (cannot write ") && what.ends_with(": File too large)") ? 0
+                                                                                                                    : 2;
     }
     _exit(code);
   }

@@ -44,9 +44,8 @@ std::string CrescentPath(const Circle& moon, const Circle& shadow) {
   const double p2x = mx - h * dy / d, p2y = my + h * dx / d;
   std::ostringstream p;
   // Outer edge the long way round the moon, inner edge back along the shadow.
-  p << "M" << Num(p1x) << "," << Num(p1y) << " A" << Num(moon.r) << "," << Num(moon.r) << " 0 1,0 "
-    << Num(p2x) << "," << Num(p2y) << " A" << Num(shadow.r) << "," << Num(shadow.r) << " 0 0,1 "
-    << Num(p1x) << "," << Num(p1y) << " Z";
+  p << "M" << Num(p1x) << "," << Num(p1y) << " A" << Num(moon.r) << "," << Num(moon.r) << " 0 1,0 " << Num(p2x) << ","
+    << Num(p2y) << " A" << Num(shadow.r) << "," << Num(shadow.r) << " 0 0,1 " << Num(p1x) << "," << Num(p1y) << " Z";
   return p.str();
 }
 
@@ -63,8 +62,8 @@ std::string Draw(const Style& s) {
   auto u = [&](double f) { return f * n; };  // unit square to pixels
   std::ostringstream o;
   o << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(n) << "\" height=\"" << Num(n)
-    << "\" viewBox=\"0 0 " << Num(n) << " " << Num(n) << "\">\n"
+    << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << Num(n) << "\" height=\"" << Num(n) << "\" viewBox=\"0 0 "
+    << Num(n) << " " << Num(n) << "\">\n"
     << "  <title>Skyglass</title>\n";
 
   // The tile: a rounded square of night sky. Big sizes leave a margin for the
@@ -94,10 +93,9 @@ std::string Draw(const Style& s) {
       << "    </filter>\n"
       << "  </defs>\n";
   }
-  o << "  <rect x=\"" << Num(margin) << "\" y=\"" << Num(margin) << "\" width=\"" << Num(side)
-    << "\" height=\"" << Num(side) << "\" rx=\"" << Num(radius) << "\" fill=\""
-    << (s.detailed ? "url(#sky)" : "#1e3275") << "\"" << (s.detailed ? " filter=\"url(#shadow)\"" : "")
-    << "/>\n";
+  o << "  <rect x=\"" << Num(margin) << "\" y=\"" << Num(margin) << "\" width=\"" << Num(side) << "\" height=\""
+    << Num(side) << "\" rx=\"" << Num(radius) << "\" fill=\"" << (s.detailed ? "url(#sky)" : "#1e3275") << "\""
+    << (s.detailed ? " filter=\"url(#shadow)\"" : "") << "/>\n";
 
   if (s.detailed) {
     // A few stars: four-pointed sparkles in the free upper-left sky.
@@ -106,18 +104,18 @@ std::string Draw(const Style& s) {
     } stars[] = {{0.22, 0.22, 0.045}, {0.37, 0.14, 0.025}, {0.16, 0.43, 0.028}, {0.85, 0.2, 0.022}};
     for (const auto& st : stars) {
       const double x = u(st.x), y = u(st.y), r = u(st.r), w = r * 0.28;
-      o << "  <path fill=\"#e8eeff\" d=\"M" << Num(x) << "," << Num(y - r) << " L" << Num(x + w) << ","
-        << Num(y - w) << " L" << Num(x + r) << "," << Num(y) << " L" << Num(x + w) << "," << Num(y + w)
-        << " L" << Num(x) << "," << Num(y + r) << " L" << Num(x - w) << "," << Num(y + w) << " L"
-        << Num(x - r) << "," << Num(y) << " L" << Num(x - w) << "," << Num(y - w) << " Z\"/>\n";
+      o << "  <path fill=\"#e8eeff\" d=\"M" << Num(x) << "," << Num(y - r) << " L" << Num(x + w) << "," << Num(y - w)
+        << " L" << Num(x + r) << "," << Num(y) << " L" << Num(x + w) << "," << Num(y + w) << " L" << Num(x) << ","
+        << Num(y + r) << " L" << Num(x - w) << "," << Num(y + w) << " L" << Num(x - r) << "," << Num(y) << " L"
+        << Num(x - w) << "," << Num(y - w) << " Z\"/>\n";
     }
   }
 
   // The moon: a fat crescent in the upper right, horns to the upper left.
   // Small sizes take a thinner shadow disc so the crescent keeps two pixels
   // or more of width.
-  const Circle moon = s.detailed ? Circle{u(0.6), u(0.4), u(0.3)}
-                                 : Circle{Snap(s, u(0.62)), Snap(s, u(0.38)), Snap(s, u(0.3))};
+  const Circle moon =
+      s.detailed ? Circle{u(0.6), u(0.4), u(0.3)} : Circle{Snap(s, u(0.62)), Snap(s, u(0.38)), Snap(s, u(0.3))};
   const Circle shadow = s.detailed ? Circle{u(0.47), u(0.3), u(0.25)} : Circle{u(0.42), u(0.22), u(0.22)};
   o << "  <path fill=\"" << (s.detailed ? "url(#moon)" : "#ffd23a") << "\" d=\"" << CrescentPath(moon, shadow)
     << "\"/>\n";

@@ -83,8 +83,7 @@ std::string LzwCompress(const std::vector<std::uint8_t>& pixels) {
   return out.Finish();
 }
 
-std::string EncodeGif(int width, int height, const std::vector<std::uint8_t>& pixels,
-                      const Palette& palette) {
+std::string EncodeGif(int width, int height, const std::vector<std::uint8_t>& pixels, const Palette& palette) {
   if (width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF ||
       pixels.size() != static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
     throw std::invalid_argument("picture size does not match its pixels");

@@ -17,8 +17,7 @@ using Palette = std::array<Rgb, 256>;
 
 // The GIF stream of a width x height picture whose pixels (row by row, top
 // row first) are indices into the palette.
-std::string EncodeGif(int width, int height, const std::vector<std::uint8_t>& pixels,
-                      const Palette& palette);
+std::string EncodeGif(int width, int height, const std::vector<std::uint8_t>& pixels, const Palette& palette);
 
 // The LZW code stream of the GIF variant (minimum code size 8, codes of 9 to
 // 12 bits packed from the least significant bit, a clear code first and

@@ -8,8 +8,8 @@ namespace moon_pictures {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-constexpr int kSamples = 8;           // per pixel and axis
-constexpr double kRadius = 22.5;      // pixels
+constexpr int kSamples = 8;       // per pixel and axis
+constexpr double kRadius = 22.5;  // pixels
 constexpr double kCentre = kSize / 2.0;
 constexpr double kEarthshine = 0.07;  // keeps the dark part visible on black
 constexpr double kTerminatorSoftness = 0.04;
@@ -68,8 +68,7 @@ double Shade(double x, double y, double fraction, bool waxing) {
   if (mu0 > 0) lit = 2 * mu0 / (mu0 + std::max(mu, 1e-6));
   lit *= Smoothstep(-kTerminatorSoftness, kTerminatorSoftness, mu0);
   const double albedo = Albedo(x, y);
-  return std::clamp(albedo * (0.88 * std::min(lit, 1.0) + kEarthshine * (1 - std::min(lit, 1.0))), 0.0,
-                    1.0);
+  return std::clamp(albedo * (0.88 * std::min(lit, 1.0) + kEarthshine * (1 - std::min(lit, 1.0))), 0.0, 1.0);
 }
 
 }  // namespace

@@ -323,8 +323,8 @@ double DeltaT(double y) {
   }
   if (y < 2005) {
     const double t = y - 2000;
-    return 63.86 + 0.3345 * t - 0.060374 * t * t + 0.0017275 * t * t * t +
-           0.000651814 * t * t * t * t + 0.00002373599 * t * t * t * t * t;
+    return 63.86 + 0.3345 * t - 0.060374 * t * t + 0.0017275 * t * t * t + 0.000651814 * t * t * t * t +
+           0.00002373599 * t * t * t * t * t;
   }
   if (y < 2050) {
     const double t = y - 2000;
@@ -337,15 +337,11 @@ double DeltaT(double y) {
 MoonPosition Moon(double jde) {
   const double t = (jde - 2451545.0) / 36525.0;
   const double t2 = t * t, t3 = t2 * t, t4 = t3 * t;
-  const double lp = Normalize(218.3164477 + 481267.88123421 * t - 0.0015786 * t2 + t3 / 538841.0 -
-                              t4 / 65194000.0);
-  const double d = Normalize(297.8501921 + 445267.1114034 * t - 0.0018819 * t2 + t3 / 545868.0 -
-                             t4 / 113065000.0);
+  const double lp = Normalize(218.3164477 + 481267.88123421 * t - 0.0015786 * t2 + t3 / 538841.0 - t4 / 65194000.0);
+  const double d = Normalize(297.8501921 + 445267.1114034 * t - 0.0018819 * t2 + t3 / 545868.0 - t4 / 113065000.0);
   const double m = Normalize(357.5291092 + 35999.0502909 * t - 0.0001536 * t2 + t3 / 24490000.0);
-  const double mp = Normalize(134.9633964 + 477198.8675055 * t + 0.0087414 * t2 + t3 / 69699.0 -
-                              t4 / 14712000.0);
-  const double f = Normalize(93.2720950 + 483202.0175233 * t - 0.0036539 * t2 - t3 / 3526000.0 +
-                             t4 / 863310000.0);
+  const double mp = Normalize(134.9633964 + 477198.8675055 * t + 0.0087414 * t2 + t3 / 69699.0 - t4 / 14712000.0);
+  const double f = Normalize(93.2720950 + 483202.0175233 * t - 0.0036539 * t2 - t3 / 3526000.0 + t4 / 863310000.0);
   const double a1 = Normalize(119.75 + 131.849 * t);
   const double a2 = Normalize(53.09 + 479264.290 * t);
   const double a3 = Normalize(313.45 + 481266.484 * t);
@@ -369,23 +365,23 @@ MoonPosition Moon(double jde) {
   }
   sl += 3958 * std::sin(a1 * kDeg) + 1962 * std::sin((lp - f) * kDeg) + 318 * std::sin(a2 * kDeg);
   sb += -2235 * std::sin(lp * kDeg) + 382 * std::sin(a3 * kDeg) + 175 * std::sin((a1 - f) * kDeg) +
-        175 * std::sin((a1 + f) * kDeg) + 127 * std::sin((lp - mp) * kDeg) -
-        115 * std::sin((lp + mp) * kDeg);
+        175 * std::sin((a1 + f) * kDeg) + 127 * std::sin((lp - mp) * kDeg) - 115 * std::sin((lp + mp) * kDeg);
 
   return {Normalize(lp + sl / 1e6), sb / 1e6, 385000.56 + sr / 1000.0};
 }
 
 SunPosition Sun(double jde) {
   const double tau = (jde - 2451545.0) / 365250.0;
-  const double l = (Series(kL0, tau) +
-                    tau * (Series(kL1, tau) +
-                           tau * (Series(kL2, tau) +
-                                  tau * (Series(kL3, tau) + tau * (Series(kL4, tau) + tau * Series(kL5, tau)))))) /
-                   1e8;
-  const double r = (Series(kR0, tau) +
-                    tau * (Series(kR1, tau) +
-                           tau * (Series(kR2, tau) + tau * (Series(kR3, tau) + tau * Series(kR4, tau))))) /
-                   1e8;
+  const double l =
+      (Series(kL0, tau) +
+       tau *
+           (Series(kL1, tau) +
+            tau * (Series(kL2, tau) + tau * (Series(kL3, tau) + tau * (Series(kL4, tau) + tau * Series(kL5, tau)))))) /
+      1e8;
+  const double r =
+      (Series(kR0, tau) +
+       tau * (Series(kR1, tau) + tau * (Series(kR2, tau) + tau * (Series(kR3, tau) + tau * Series(kR4, tau))))) /
+      1e8;
   // Geocentric: opposite the Earth; then the FK5 correction and the annual aberration.
   const double lon = l / kDeg + 180.0 - 0.09033 / 3600.0 - 20.4898 / 3600.0 / r;
   return {Normalize(lon), r};

@@ -19,7 +19,7 @@ struct MoonPosition {
 MoonPosition Moon(double jde);
 
 struct SunPosition {
-  double longitude;   // degrees, FK5, aberration applied, no nutation
+  double longitude;  // degrees, FK5, aberration applied, no nutation
   double distanceAu;
 };
 SunPosition Sun(double jde);

@@ -32,8 +32,7 @@ std::string Cell(double k) {
   if (hundredths < 0) hundredths = 0;
   if (hundredths > 100) hundredths = 100;
   char buf[16];
-  std::snprintf(buf, sizeof buf, "%d.%02d", static_cast<int>(hundredths / 100),
-                static_cast<int>(hundredths % 100));
+  std::snprintf(buf, sizeof buf, "%d.%02d", static_cast<int>(hundredths / 100), static_cast<int>(hundredths % 100));
   return buf;
 }
 
@@ -45,9 +44,7 @@ std::string YearTable(int year) {
     std::snprintf(label, sizeof label, "%04d", day);
     out += label;
     for (int month = 1; month <= 12; ++month)
-      out += day <= DaysInMonth(year, month)
-                 ? Cell(moon_tables::IlluminatedFractionOnDate(year, month, day))
-                 : filler;
+      out += day <= DaysInMonth(year, month) ? Cell(moon_tables::IlluminatedFractionOnDate(year, month, day)) : filler;
     out += '\n';
   }
   out += "9999";
@@ -80,8 +77,7 @@ int main(int argc, char** argv) {
     const std::string a = argv[i];
     if (a == "--fraction" && i + 1 < argc) {
       int y = 0, m = 0, d = 0;
-      if (std::sscanf(argv[i + 1], "%d-%d-%d", &y, &m, &d) != 3 || m < 1 || m > 12 || d < 1 ||
-          d > DaysInMonth(y, m))
+      if (std::sscanf(argv[i + 1], "%d-%d-%d", &y, &m, &d) != 3 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
         return Usage();
       const double k = moon_tables::IlluminatedFractionOnDate(y, m, d);
       std::printf("%.6f %s\n", k, Cell(k).c_str());

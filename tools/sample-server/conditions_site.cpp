@@ -71,9 +71,10 @@ class ConditionsSite : public Site {
       if (auto place = places.Zip(*zip)) return Page(*place, request.now);
       Reply reply;
       reply.status = 404;
-      reply.body = "<html><head><title>Weather Underground: Not Found</title></head>\n<body>\n"
-                   "<p>Sorry, no city was found for the zip code " + EscapeHtml(zip->substr(0, 16)) +
-                   ". Please check the zip code and try again.</p>\n</body></html>\n";
+      reply.body =
+          "<html><head><title>Weather Underground: Not Found</title></head>\n<body>\n"
+          "<p>Sorry, no city was found for the zip code " +
+          EscapeHtml(zip->substr(0, 16)) + ". Please check the zip code and try again.</p>\n</body></html>\n";
       return reply;
     }
     return std::nullopt;

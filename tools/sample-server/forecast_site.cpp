@@ -168,8 +168,7 @@ std::string ZoneProduct(const StateRow& s, const Observation& o, bool nowcast) {
   return body + kFooter;
 }
 
-std::string TextProduct(const std::string& title, const StateRow& s, const Observation& o,
-                        const std::string& text) {
+std::string TextProduct(const std::string& title, const StateRow& s, const Observation& o, const std::string& text) {
   return Header(title, s, o) + text + "\n\n$$\n" + kFooter;
 }
 
@@ -204,7 +203,8 @@ class IwinSite : public Site {
       reply.body = missing ? NotAvailable("Public Information", *s)
                            : TextProduct("Public Information Statement", *s, o,
                                          "...WINTER WEATHER AWARENESS WEEK...\nTHE NATIONAL WEATHER SERVICE REMINDS "
-                                         "RESIDENTS OF " + Upper(s->name) +
+                                         "RESIDENTS OF " +
+                                             Upper(s->name) +
                                              " TO CHECK THEIR EMERGENCY KITS.&nbsp;&nbsp;TEMPERATURES TODAY NEAR " +
                                              std::to_string(o.tempF) + "&#176;.");
     } else if (page == "special.html") {
@@ -216,8 +216,7 @@ class IwinSite : public Site {
       reply.body = missing ? NotAvailable("Warnings and Advisories", *s)
                            : TextProduct("Warnings and Advisories", *s, o,
                                          "...WIND ADVISORY IN EFFECT UNTIL 6 PM THIS EVENING...\nWINDS " +
-                                             Upper(o.wind) + " WITH GUSTS TO 40 MPH OVER " + ZonesOf(s->code)[0] +
-                                             ".");
+                                             Upper(o.wind) + " WITH GUSTS TO 40 MPH OVER " + ZonesOf(s->code)[0] + ".");
     } else {
       return std::nullopt;
     }
@@ -244,8 +243,7 @@ class CensusTextSite : public Site {
                : "State Rankings -- Median Household Income, 1995\r\n\r\nRank  State                   Dollars\r\n";
     std::vector<std::pair<std::uint32_t, std::string>> rows;
     for (const StateRow& s : kStates)
-      rows.emplace_back((salary ? 21000 : 26000) + Hash(std::string(s.code) + (salary ? "pay" : "hh")) % 14000,
-                        s.name);
+      rows.emplace_back((salary ? 21000 : 26000) + Hash(std::string(s.code) + (salary ? "pay" : "hh")) % 14000, s.name);
     std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
     int rank = 1;
     for (const auto& [v, stateName] : rows) {
@@ -315,8 +313,8 @@ class CensusLookupSite : public Site {
   static Reply Empty(const std::string& value) {
     Reply reply;
     reply.status = 200;
-    reply.body = "<HTML><HEAD><TITLE>1990 Census Lookup</TITLE></HEAD>\n<BODY>\n<P>No records match " +
-                 value + ".</P>\n</BODY></HTML>\n";
+    reply.body = "<HTML><HEAD><TITLE>1990 Census Lookup</TITLE></HEAD>\n<BODY>\n<P>No records match " + value +
+                 ".</P>\n</BODY></HTML>\n";
     return reply;
   }
 };

@@ -69,10 +69,11 @@ int Serve(const FrontOptions& options, const sigset_t& stopSignals, RequestLog& 
       std::string host = target ? target->host : "-";
       std::string path = target ? target->path + (target->query.empty() ? "" : "?" + target->query) : req.target;
       std::size_t bytes = req.method == "HEAD" ? 0 : res.body.size();
-      std::string line = req.method + " " + host + " " + path + " " + std::to_string(res.status) + " " +
-                         std::to_string(bytes);
+      std::string line =
+          req.method + " " + host + " " + path + " " + std::to_string(res.status) + " " + std::to_string(bytes);
       if (options.logDuration) {
-        const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
+        const auto ms =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
         line += " " + std::to_string(ms.count()) + "ms";
       }
       log.Write(line);

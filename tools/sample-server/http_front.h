@@ -32,8 +32,8 @@ struct FrontOptions {
   std::string bind = "127.0.0.1";
   int port = 0;  // 0: any free port
   int readTimeoutSeconds = 10;
-  int workers = 0;  // 0: the library's default pool
-  int backlog = 0;  // 0: the library's own
+  int workers = 0;           // 0: the library's default pool
+  int backlog = 0;           // 0: the library's own
   bool logDuration = false;  // the handler's time, "12ms", at the end of a log line
 };
 

@@ -57,8 +57,8 @@ int ParseOptions(int argc, char** argv, Options& options) {
       continue;
     }
     if (i + 1 >= argc) {
-      std::cerr << "skyglass-sample-server: " << arg << (arg.starts_with("--") ? " needs a value\n" : ": unknown argument\n")
-                << kUsage;
+      std::cerr << "skyglass-sample-server: " << arg
+                << (arg.starts_with("--") ? " needs a value\n" : ": unknown argument\n") << kUsage;
       return 2;
     }
     const char* value = argv[++i];
@@ -98,8 +98,8 @@ int main(int argc, char** argv) {
   if (!options.logFile.empty()) {
     log_out = std::fopen(options.logFile.c_str(), "a");
     if (log_out == nullptr) {
-      std::cerr << "skyglass-sample-server: cannot open log file " << options.logFile << ": "
-                << std::strerror(errno) << "\n";
+      std::cerr << "skyglass-sample-server: cannot open log file " << options.logFile << ": " << std::strerror(errno)
+                << "\n";
       return 1;
     }
   }

@@ -95,8 +95,8 @@ double LandShape(double u, double v, std::uint32_t seed) {
 const Color kOcean{16, 32, 80}, kLand{88, 96, 80}, kBorder{200, 200, 200};
 
 Color RadarColor(double dbz) {
-  static const Color steps[] = {{0, 236, 236}, {1, 160, 246}, {0, 255, 0}, {0, 200, 0}, {0, 144, 0},
-                                {255, 255, 0}, {231, 192, 0}, {255, 144, 0}, {255, 0, 0}, {214, 0, 0}, {255, 0, 255}};
+  static const Color steps[] = {{0, 236, 236}, {1, 160, 246}, {0, 255, 0}, {0, 200, 0}, {0, 144, 0},  {255, 255, 0},
+                                {231, 192, 0}, {255, 144, 0}, {255, 0, 0}, {214, 0, 0}, {255, 0, 255}};
   const int i = std::clamp(static_cast<int>(dbz * 11), 0, 10);
   return steps[i];
 }
@@ -111,7 +111,8 @@ void DrawMapBase(Canvas& c, std::uint32_t seed, bool borders) {
       // State lines: a loose grid bent by noise.
       if (borders && land > 0.02) {
         const double gx = u * 9 + (Fbm(u * 3, v * 3, seed ^ 7u, 2) - 0.5), gy = v * 6;
-        if (std::fabs(gx - std::round(gx)) < 0.02 || std::fabs(gy - std::round(gy)) < 0.025) col = Mix(col, kBorder, 0.6);
+        if (std::fabs(gx - std::round(gx)) < 0.02 || std::fabs(gy - std::round(gy)) < 0.025)
+          col = Mix(col, kBorder, 0.6);
       }
       c.Set(x, y, col);
     }
@@ -129,7 +130,8 @@ void DrawRadar(Canvas& c, std::uint32_t seed, int frame) {
     }
   // Legend strip along the bottom.
   const int lh = std::max(6, c.H() / 40);
-  for (int i = 0; i < 11; ++i) c.Rect(8 + i * 16, c.H() - lh - 6, 8 + i * 16 + 15, c.H() - 6, RadarColor(i / 11.0 + 0.01));
+  for (int i = 0; i < 11; ++i)
+    c.Rect(8 + i * 16, c.H() - lh - 6, 8 + i * 16 + 15, c.H() - 6, RadarColor(i / 11.0 + 0.01));
 }
 
 void DrawSatellite(Canvas& c, std::uint32_t seed, bool infrared) {
@@ -137,8 +139,8 @@ void DrawSatellite(Canvas& c, std::uint32_t seed, bool infrared) {
     for (int x = 0; x < c.W(); ++x) {
       const double u = double(x) / c.W(), v = double(y) / c.H();
       const double land = LandShape(u, v, seed);
-      Color ground = land > 0 ? Mix(Color{60, 90, 40}, Color{150, 130, 90}, Fbm(u * 10, v * 10, seed, 3))
-                              : Color{10, 20, 60};
+      Color ground =
+          land > 0 ? Mix(Color{60, 90, 40}, Color{150, 130, 90}, Fbm(u * 10, v * 10, seed, 3)) : Color{10, 20, 60};
       if (infrared) ground = land > 0 ? Color{70, 70, 70} : Color{30, 30, 30};
       const double cloud = std::clamp((Fbm(u * 5 + v, v * 5, seed ^ 0x77u, 6) - 0.45) * 2.6, 0.0, 1.0);
       Color col = Mix(ground, Color{245, 245, 245}, cloud);
@@ -227,7 +229,8 @@ void DrawStormWatch(Canvas& c, std::uint32_t seed, int frame) {
   for (int y = -22; y <= 22; ++y)
     for (int x = -22; x <= 22; ++x) {
       const double r = std::hypot(x, y), a = std::atan2(y, x);
-      if (r < 22 && std::fabs(std::sin(a * 2 + r * 0.3)) < 0.4) c.Set(static_cast<int>(cx) + x, static_cast<int>(cy) + y, Color{255, 0, 255});
+      if (r < 22 && std::fabs(std::sin(a * 2 + r * 0.3)) < 0.4)
+        c.Set(static_cast<int>(cx) + x, static_cast<int>(cy) + y, Color{255, 0, 255});
     }
 }
 
@@ -249,7 +252,8 @@ RgbImage DrawPicture(PictureKind kind, int width, int height, std::uint32_t seed
       c.Rect(0, 0, width, height, Color{255, 255, 255});
       const int w = (width - 18) / 2, h = (height - 18) / 2;
       for (int i = 0; i < 4; ++i)
-        DrawOutlookMap(c, 6 + (i % 2) * (w + 6), 6 + (i / 2) * (h + 6), w, h, seed + static_cast<std::uint32_t>(i), i % 2 == 1);
+        DrawOutlookMap(c, 6 + (i % 2) * (w + 6), 6 + (i / 2) * (h + 6), w, h, seed + static_cast<std::uint32_t>(i),
+                       i % 2 == 1);
       c.Rect(0, height / 2 - 3, width, height / 2, Color{120, 40, 160});  // the purple bar
       break;
     }
@@ -264,7 +268,8 @@ std::string EncodeGifPicture(const std::vector<RgbImage>& frames, int delay) {
   // for photographs at this size.
   moon_pictures::Palette palette{};
   for (int i = 0; i < 252; ++i)
-    palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>((i / 42) * 51), static_cast<std::uint8_t>((i / 6 % 7) * 255 / 6),
+    palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>((i / 42) * 51),
+                                            static_cast<std::uint8_t>((i / 6 % 7) * 255 / 6),
                                             static_cast<std::uint8_t>((i % 6) * 51)};
   const int w = frames.front().width, h = frames.front().height;
   auto u16 = [](std::string& s, int v) {
@@ -289,9 +294,12 @@ std::string EncodeGifPicture(const std::vector<RgbImage>& frames, int delay) {
     std::vector<std::uint8_t> idx(static_cast<std::size_t>(w) * h);
     for (std::size_t i = 0; i < idx.size(); ++i) {
       const std::uint8_t* p = &f.rgb[i * 3];
-      const int x = static_cast<int>(i % static_cast<std::size_t>(w)), y = static_cast<int>(i / static_cast<std::size_t>(w));
+      const int x = static_cast<int>(i % static_cast<std::size_t>(w)),
+                y = static_cast<int>(i / static_cast<std::size_t>(w));
       const double d = ((x & 1) * 2 + (y & 1) * 3 % 4) / 4.0 - 0.375;  // a light ordered dither
-      auto q = [d](int v, int levels) { return std::clamp(static_cast<int>(v * (levels - 1) / 255.0 + 0.5 + d * 0.5), 0, levels - 1); };
+      auto q = [d](int v, int levels) {
+        return std::clamp(static_cast<int>(v * (levels - 1) / 255.0 + 0.5 + d * 0.5), 0, levels - 1);
+      };
       idx[i] = static_cast<std::uint8_t>(q(p[0], 6) * 42 + q(p[1], 7) * 6 + q(p[2], 6));
     }
     if (frames.size() > 1) {
@@ -354,7 +362,8 @@ struct Look {
 Look LookOf(const ImageRow& row) {
   const std::string file = row.file;
   switch (row.group) {
-    case ImageGroup::Radar: return {PictureKind::Radar, file == "nat_rad.wni.gif" ? 400 : 640, file == "nat_rad.wni.gif" ? 300 : 480};
+    case ImageGroup::Radar:
+      return {PictureKind::Radar, file == "nat_rad.wni.gif" ? 400 : 640, file == "nat_rad.wni.gif" ? 300 : 480};
     case ImageGroup::Satellite:
       if (file == "latest_cmoll.gif") return {PictureKind::GlobalTemp, 640, 320};
       if (file == "sat_ir_us.gif" || file == "sat_ir_rad.gif") return {PictureKind::Infrared, 640, 480};
@@ -374,15 +383,14 @@ Look LookOf(const ImageRow& row) {
 // The camera's view: 0 a city skyline, 1 water, 2 mountains (the low bits
 // of the seed pick the scene in DrawCamera).
 std::uint32_t CameraScene(const std::string& file) {
-  static const std::set<std::string> city = {"camera80.jpg", "wxcam.jpg", "hollysm.jpg", "roof_cam.jpg", "tower.jpg",
-                                             "arch_backup.jpg", "skycam.jpg", "view.gif", "view11.jpg", "recent0.jpg"};
+  static const std::set<std::string> city = {"camera80.jpg", "wxcam.jpg",       "hollysm.jpg", "roof_cam.jpg",
+                                             "tower.jpg",    "arch_backup.jpg", "skycam.jpg",  "view.gif",
+                                             "view11.jpg",   "recent0.jpg"};
   static const std::set<std::string> water = {"sugarpine.jpg", "falls.jpg", "m6.jpg", "last.md.jpeg", "chan6.gif"};
   return city.count(file) ? 0u : water.count(file) ? 1u : 2u;
 }
 
-bool IsGif(const std::string& file) {
-  return file.size() > 4 && (file.ends_with(".gif") || file.ends_with(".GIF"));
-}
+bool IsGif(const std::string& file) { return file.size() > 4 && (file.ends_with(".gif") || file.ends_with(".GIF")); }
 
 class PictureSite : public Site {
  public:

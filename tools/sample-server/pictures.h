@@ -19,7 +19,17 @@ struct RgbImage {
   std::vector<std::uint8_t> rgb;
 };
 
-enum class PictureKind { Radar, Satellite, Infrared, GlobalTemp, TempOutlook, PrecOutlook, Seasonal, Camera, StormWatch };
+enum class PictureKind {
+  Radar,
+  Satellite,
+  Infrared,
+  GlobalTemp,
+  TempOutlook,
+  PrecOutlook,
+  Seasonal,
+  Camera,
+  StormWatch
+};
 
 // One picture: its size and look (seeded by the path and the hour).
 RgbImage DrawPicture(PictureKind kind, int width, int height, std::uint32_t seed, int frame = 0);

@@ -17,10 +17,10 @@ struct Place {
   std::string key;           // seeds the weather: the same place, the same weather
   std::string title;         // "Austin, Texas", "Helsinki-Malmi, Finland"
   double latitude = 40;      // degrees, south negative
-  double utcOffset = 0;     // hours of standard time
-  bool usDaylight = false;  // follows the US daylight saving rule
+  double utcOffset = 0;      // hours of standard time
+  bool usDaylight = false;   // follows the US daylight saving rule
   std::string zone;          // standard time abbreviation ("CST")
-  std::string daylightZone; // daylight time abbreviation ("CDT"), when usDaylight
+  std::string daylightZone;  // daylight time abbreviation ("CDT"), when usDaylight
 };
 
 class Places {
@@ -37,9 +37,9 @@ class Places {
   std::optional<Place> Zip(std::string_view zip) const;
 
   // Every address form the server answers, for tests that walk them all.
-  std::vector<std::string> UsPaths() const;          // "US/TX/Austin.html"
-  std::vector<std::string> StationNumbers() const;   // "02975"
-  std::vector<std::string> Zips() const;             // "78701"
+  std::vector<std::string> UsPaths() const;         // "US/TX/Austin.html"
+  std::vector<std::string> StationNumbers() const;  // "02975"
+  std::vector<std::string> Zips() const;            // "78701"
   // (code, name as in the title state table), in code order.
   std::vector<std::pair<std::string, std::string>> States() const;
 
@@ -54,8 +54,8 @@ class Places {
     std::string city;
     std::string country;  // as the group derivation table knows it, without " (O)"
   };
-  std::map<std::string, UsState, std::less<>> states_;        // by code
-  std::map<std::string, StationRow, std::less<>> stations_;      // by number
+  std::map<std::string, UsState, std::less<>> states_;       // by code
+  std::map<std::string, StationRow, std::less<>> stations_;  // by number
 };
 
 }  // namespace sky::sample

@@ -81,9 +81,7 @@ void Router::Chain(const std::string& host, std::unique_ptr<Site> site) {
   slot = slot ? std::make_unique<ChainedSite>(std::move(slot), std::move(site)) : std::move(site);
 }
 
-void Router::Add(const std::string& host, std::unique_ptr<Site> site) {
-  sites_[Lower(host)] = std::move(site);
-}
+void Router::Add(const std::string& host, std::unique_ptr<Site> site) { sites_[Lower(host)] = std::move(site); }
 
 Reply Router::Route(const Request& request) const {
   auto it = sites_.find(request.host);
@@ -92,8 +90,8 @@ Reply Router::Route(const Request& request) const {
   }
   Reply reply;
   reply.status = 404;
-  reply.body = NotFoundPage("http://" + request.host + request.path +
-                            (request.query.empty() ? "" : "?" + request.query));
+  reply.body =
+      NotFoundPage("http://" + request.host + request.path + (request.query.empty() ? "" : "?" + request.query));
   return reply;
 }
 
@@ -143,7 +141,8 @@ std::string EscapeHtml(const std::string& text) { return EscapeHtmlText(text); }
 std::string NotFoundPage(const std::string& what) {
   const std::string escaped = EscapeHtml(what);
   return "<html><head><title>404 Not Found</title></head>\n<body><h1>Not Found</h1>\n"
-         "<p>The requested URL " + escaped + " was not found on this server.</p>\n</body></html>\n";
+         "<p>The requested URL " +
+         escaped + " was not found on this server.</p>\n</body></html>\n";
 }
 
 }  // namespace sky::sample

@@ -11,10 +11,10 @@
 namespace sky::sample {
 
 struct Request {
-  std::string method;  // "GET" or "HEAD"
-  std::string host;    // lower case, without port
-  std::string path;    // percent-decoded, begins with "/"
-  std::string query;   // raw text after "?", without it
+  std::string method;    // "GET" or "HEAD"
+  std::string host;      // lower case, without port
+  std::string path;      // percent-decoded, begins with "/"
+  std::string query;     // raw text after "?", without it
   std::int64_t now = 0;  // seconds since 1970 (UTC) the answer is made for
 };
 

@@ -136,8 +136,8 @@ Observation Observe(const Place& place, std::int64_t now) {
   const int day_of_year = static_cast<int>(local_days - DaysFromCivil(date.year, 1, 1));
 
   Observation o;
-  o.observed = ClockText(local_hour, zone) + " on " + kMonths[date.month - 1] + " " + std::to_string(date.day) +
-               ", " + std::to_string(date.year);
+  o.observed = ClockText(local_hour, zone) + " on " + kMonths[date.month - 1] + " " + std::to_string(date.day) + ", " +
+               std::to_string(date.year);
 
   // Temperature: yearly mean falls with latitude, the season swings more the
   // farther from the equator (coldest in mid-January up north), the day
@@ -205,8 +205,8 @@ Observation Observe(const Place& place, std::int64_t now) {
   const double synodic = 29.530588853;
   double age = std::fmod((static_cast<double>(observed_utc) - 947182440.0) / 86400.0, synodic);
   if (age < 0) age += synodic;
-  static const char* const phases[] = {"New Moon",       "Waxing Crescent", "First Quarter", "Waxing Gibbous",
-                                       "Full Moon",      "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
+  static const char* const phases[] = {"New Moon",  "Waxing Crescent", "First Quarter", "Waxing Gibbous",
+                                       "Full Moon", "Waning Gibbous",  "Last Quarter",  "Waning Crescent"};
   o.moonPhase = phases[static_cast<int>(std::floor(age / synodic * 8 + 0.5)) % 8];
   o.moonPicture = "moon" + std::to_string(static_cast<int>(age) % 30) + ".gif";
   o.moonIlluminated = static_cast<int>(std::lround(50 * (1 - std::cos(2 * kPi * age / synodic))));
@@ -238,7 +238,8 @@ Observation Observe(const Place& place, std::int64_t now) {
     text += night ? ". Lows around " + std::to_string(value) + "." : ". Highs around " + std::to_string(value) + ".";
     const int wind_low = rng.Between(0, 3) * 5;
     text += std::string(" ") + directions[rng.Between(0, 7)] + " winds " +
-            (wind_low == 0 ? "less than 10 mph." : std::to_string(wind_low) + " to " + std::to_string(wind_low + 5) + " mph.");
+            (wind_low == 0 ? "less than 10 mph."
+                           : std::to_string(wind_low) + " to " + std::to_string(wind_low + 5) + " mph.");
     o.forecast.emplace_back(name, text);
     if (night) ++period_day;
     night = !night;
