@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "forecast/forecast_logic.h"
 #include "forecast/forecast_record.h"
+#include "forecast/forecast_text.h"
 #include "json.h"
 #include "conditions/fetch.h"
 #include "locations/Unit_location.h"
@@ -87,19 +88,9 @@ int RunForecastText(const Args& args) {
   return cli::kExitOk;
 }
 
-// The text area as a reader sees it: line ends as the window shows them.
+// The text area as a reader sees it, ending in a line end.
 std::string Shown(const std::string& text) {
-  std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') {
-        out += '\n';
-        ++i;
-      }
-      continue;
-    }
-    out += text[i];
-  }
+  std::string out = sky::DisplayLines(text);
   if (!out.empty() && out.back() != '\n') out += '\n';
   return out;
 }

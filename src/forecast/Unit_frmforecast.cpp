@@ -19,6 +19,7 @@
 #include <stdexcept>
 
 #include "common/scoped_flag.h"
+#include "forecast/forecast_text.h"
 #include "controls/ColorDialog.h"
 #include "controls/ui_font.h"
 
@@ -28,24 +29,6 @@ namespace {
 
 QString L1(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 std::string ToL1(const QString& s) { return s.toLatin1().toStdString(); }
-
-// CR LF ends a line in the built text; a CR of its own (a CR LF of the page
-// after the plain-text cut) shows as nothing, as in the classic edit control.
-QString ToDisplay(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r') {
-      if (i + 1 < text.size() && text[i + 1] == '\n') {
-        out += '\n';
-        ++i;
-      }
-      continue;
-    }
-    out += text[i];
-  }
-  return L1(out);
-}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect r) {
   auto* l = new QLabel(QString::fromLatin1(text), parent);
@@ -342,7 +325,7 @@ std::string TfrmForecast::Text() const {
 
 void TfrmForecast::SetText(const std::string& text) {
   built_ = text;
-  txtForecast->setPlainText(ToDisplay(built_));
+  txtForecast->setPlainText(L1(DisplayLines(built_)));
   txtForecast->document()->setModified(false);
 }
 

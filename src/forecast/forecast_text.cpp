@@ -67,4 +67,20 @@ std::string WarningText(const std::string& page, const std::string& state) {
   return text + kEndOfFile;
 }
 
+std::string DisplayLines(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      if (i + 1 < text.size() && text[i + 1] == '\n') {
+        out += '\n';
+        ++i;
+      }
+      continue;
+    }
+    out += text[i];
+  }
+  return out;
+}
+
 }  // namespace sky

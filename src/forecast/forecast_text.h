@@ -34,4 +34,9 @@ CountySectionResult CountySection(const std::string& page, const std::string& co
 // the state, or the page and CR LF; then the end-of-file mark.
 std::string WarningText(const std::string& page, const std::string& state);
 
+// The built text as a reader sees it: CR LF ends a line; a CR of its own (a
+// CR LF of the page after the plain-text cut) shows as nothing, as in the
+// classic edit control.
+std::string DisplayLines(const std::string& text);
+
 }  // namespace sky
