@@ -41,6 +41,8 @@ std::string WithoutLineEnd(std::string line) {
 }
 
 constexpr std::size_t kMaxHeaderBytes = 1024 * 1024;
+// A spare capture buffer up to this size is always kept.
+constexpr std::size_t kKeptSpareBytes = 1024 * 1024;
 
 bool SendsData(CmdType c) { return c == CmdPost || c == CmdPut || c == CmdPatch || c == CmdTrace || c == CmdWrapped; }
 
@@ -129,9 +131,15 @@ void THttpClient::ExecuteRequest() {
       if (InputFileMode) {
         CaptureFile(Body);
       } else {
-        std::string text;
-        CaptureStringInto(text, -1);
-        Body = std::move(text);
+        // Into the spare buffer, so that a cut-off body leaves Body as it
+        // was; the former body's buffer is then the spare of the next
+        // request. Reusing it spares the kernel's zeroing of fresh pages,
+        // the largest cost of a big download; a spare far larger than the
+        // body now held is given back.
+        CaptureStringInto(spare_, -1);
+        Body.swap(spare_);
+        if (spare_.capacity() > kKeptSpareBytes && spare_.capacity() > 2 * Body.size()) std::string().swap(spare_);
+        else spare_.clear();
       }
       expectedLength_ = -1;
       if (sc < 300) {

@@ -120,6 +120,7 @@ class THttpClient : public TSockClient {
   std::string cookie_;
   std::string data_;
   std::string argument_;
+  std::string spare_;  // the buffer the next body in memory is captured into
   std::string url_;
   CmdType cmd_ = CmdGet;
   bool requestRunning_ = false;
