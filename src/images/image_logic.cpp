@@ -248,7 +248,7 @@ std::optional<RgbPicture> GifFirstFrameOf(const std::string& gifPath) {
   RgbPicture p;
   p.width = f.width;
   p.height = f.height;
-  p.rgb.resize(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height) * 3);
+  p.rgb.assign(static_cast<std::size_t>(f.width) * static_cast<std::size_t>(f.height) * 3, 0);
   for (std::size_t i = 0; i < f.indices.size() && i * 3 < p.rgb.size(); ++i) {
     const GifColor c = f.ColorOf(f.indices[i]);
     p.rgb[i * 3] = c.r;

@@ -10,6 +10,7 @@
 // jpeglib.h needs size_t and FILE declared before it.
 #include <jpeglib.h>
 
+#include "common/large_buffer.h"
 #include "controls/gif_decoder.h"
 
 namespace sky {
@@ -87,7 +88,7 @@ JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecod
   err.maxScans = options.maxScans;
   // Everything the jump can skip over lives outside this block, so that
   // nothing needing a destructor is bypassed by longjmp.
-  std::vector<std::uint8_t>& out = result.picture.rgb;
+  PixelBytes& out = result.picture.rgb;
   std::vector<JSAMPLE> row;
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
@@ -123,6 +124,7 @@ JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecod
   const JDIMENSION w = cinfo.output_width;
   const JDIMENSION h = cinfo.output_height;
   out.resize(std::size_t{w} * h * 3);
+  AdviseLargeBuffer(out.data(), out.size());
   if (cmyk) row.resize(std::size_t{w} * 4);
   while (cinfo.output_scanline < h) {
     const JDIMENSION y = cinfo.output_scanline;
@@ -138,6 +140,9 @@ JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecod
       if (jpeg_read_scanlines(&cinfo, rows, n) == 0) break;
     }
   }
+  // Rows the decoder never delivered stay black, not whatever the memory held.
+  if (cinfo.output_scanline < h)
+    std::fill(out.begin() + static_cast<std::ptrdiff_t>(std::size_t{cinfo.output_scanline} * w * 3), out.end(), 0);
   jpeg_finish_decompress(&cinfo);
   jpeg_destroy_decompress(&cinfo);
   result.picture.width = static_cast<int>(w);

@@ -4,14 +4,43 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace sky {
 
+// An allocator whose resize leaves new elements unset: a decoder that writes
+// every byte would otherwise first pay for zeroing a whole picture (and, in
+// fresh memory, for touching every page twice).
+template <class T>
+struct DefaultInitAllocator : std::allocator<T> {
+  template <class U>
+  struct rebind {
+    using other = DefaultInitAllocator<U>;
+  };
+  DefaultInitAllocator() = default;
+  template <class U>
+  DefaultInitAllocator(const DefaultInitAllocator<U>&) noexcept {}
+  template <class U>
+  void construct(U* p) noexcept(std::is_nothrow_default_constructible_v<U>) {
+    ::new (static_cast<void*>(p)) U;
+  }
+  template <class U, class... Args>
+  void construct(U* p, Args&&... args) {
+    ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+  }
+};
+
+// Pixel bytes; resize leaves new bytes unset, so whoever grows it writes them.
+using PixelBytes = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
+
 struct RgbPicture {
   int width = 0;
   int height = 0;
-  std::vector<std::uint8_t> rgb;  // width * height * 3
+  PixelBytes rgb;  // width * height * 3
 
   bool Empty() const { return width <= 0 || height <= 0; }
   const std::uint8_t* Pixel(int x, int y) const {

@@ -5,7 +5,6 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
-#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -16,6 +15,7 @@
 #include <mutex>
 #include <thread>
 
+#include "common/large_buffer.h"
 #include "net/file_handle.h"
 
 namespace sky {
@@ -75,16 +75,6 @@ void SetPort(TSockAddress& a, int port) {
   auto p = htons(static_cast<std::uint16_t>(port));
   if (a.addr.ss_family == AF_INET) reinterpret_cast<sockaddr_in*>(&a.addr)->sin_port = p;
   else if (a.addr.ss_family == AF_INET6) reinterpret_cast<sockaddr_in6*>(&a.addr)->sin6_port = p;
-}
-
-// A big reply buffer is filled once, front to back: huge pages spare the
-// thousands of page faults that dominate the cost of a large download.
-void AdviseLargeBuffer(char* data, std::size_t size) {
-  constexpr std::uintptr_t kHuge = 2u * 1024u * 1024u;
-  if (size < 4 * kHuge) return;
-  auto begin = (reinterpret_cast<std::uintptr_t>(data) + kHuge - 1) & ~(kHuge - 1);
-  auto end = (reinterpret_cast<std::uintptr_t>(data) + size) & ~(kHuge - 1);
-  if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 }  // namespace
