@@ -222,7 +222,10 @@ int Conditions(const cli::Args& args) {
       reason = "the server " + client.Host + " did not return the conditions (status " +
                std::to_string(client.StatusCode()) + ")";
     } else if (outcome == sky::FetchOutcome::Error) {
-      const cli::NetFailure f = cli::DescribeNetFailure(client, messages.lastError, false);
+      // The box's first line is the client's text; what follows it (how to
+      // start the gateway) was shown with the box already.
+      const std::string& box = messages.lastError;
+      const cli::NetFailure f = cli::DescribeNetFailure(client, box.substr(0, box.find('\n')), false);
       reason = "the request did not complete: " + f.text;
       hint = f.hint;
     }

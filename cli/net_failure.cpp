@@ -15,19 +15,17 @@ using Failure = sky::TSockClient::TFailure;
 constexpr const char* kNoAnswer = "no answer: are the host and port right, or is a firewall in the way?";
 constexpr const char* kNotFound = "host not found: check the name, or set a proxy";
 
-// A row matches how the request failed and, where it names one, the socket
-// error number.
+// How a request failed, where that alone says what to do.
 struct HintRow {
   Failure how;
-  int errorNo;  // 0: any
   const char* hint;
 };
 
 constexpr HintRow kHints[] = {
-    {Failure::ConnectTimedOut, 0, kNoAnswer},
-    {Failure::NoAddress, 0, kNotFound},
-    {Failure::LookupTimedOut, 0, "the name lookup took too long: is the network or its name server up?"},
-    {Failure::LineCutOff, 0, "the reply was cut off: try again"},
+    {Failure::ConnectTimedOut, kNoAnswer},
+    {Failure::NoAddress, kNotFound},
+    {Failure::LookupTimedOut, "the name lookup took too long: is the network or its name server up?"},
+    {Failure::LineCutOff, "the reply was cut off: try again"},
 };
 
 // A socket error ends a request as "Connection Failed" or, on the way, as
@@ -60,7 +58,7 @@ const char* HintFor(Failure how, int errorNo) {
     return nullptr;
   }
   for (const HintRow& row : kHints)
-    if (row.how == how && (row.errorNo == 0 || row.errorNo == errorNo)) return row.hint;
+    if (row.how == how) return row.hint;
   return nullptr;
 }
 

@@ -22,9 +22,9 @@ constexpr const char* kGatewayDownMessage =
     "Connection Failed\n\nThe weather gateway (skyglass-gateway) is not running. Start it with:\n"
     "systemctl --user start skyglass-gateway";
 
-bool GatewayRefused(const THttpClient& c, const std::exception& e) {
+bool GatewayRefused(const THttpClient& c) {
   return c.Proxy == hosts::kGatewayHost && c.ProxyPort == hosts::kGatewayPort &&
-         std::string(e.what()) == "Connection Failed";
+         c.LastFailure() == THttpClient::TFailure::ConnectFailed;
 }
 
 constexpr ValueLabel kValueLabels[] = {ValueLabel::Sky,     ValueLabel::Temp,      ValueLabel::Humid,
@@ -202,7 +202,7 @@ FetchOutcome MainLogic::Get_the_Stats() {
     return outcome;
   } catch (const std::exception& e) {
     // The abort's own text stays; any other failure names itself.
-    const bool gatewayDown = GatewayRefused(*client_, e);
+    const bool gatewayDown = GatewayRefused(*client_);
     if (!abortRequested_) SetStatus(gatewayDown ? kGatewayDownStatus : e.what());
     Messages().ShowError(gatewayDown ? kGatewayDownMessage : e.what());
     return FetchOutcome::Error;
@@ -238,7 +238,7 @@ void MainLogic::ChooserFetch(const std::string& path) {
     }
     FetchPreStep();
   } catch (const std::exception& e) {
-    Messages().ShowError(GatewayRefused(*client_, e) ? kGatewayDownMessage : e.what());
+    Messages().ShowError(GatewayRefused(*client_) ? kGatewayDownMessage : e.what());
   }
 }
 
