@@ -2,6 +2,7 @@
 // commands of the menus against the sample server, the two controls, closing,
 // the counters' look, the printout and the wallpaper bitmap read back by Qt.
 #include <QAction>
+#include <QApplication>
 #include <QImage>
 #include <QPrinter>
 #include <QScreen>
@@ -10,6 +11,7 @@
 #include <filesystem>
 
 #include "app/gui_fixture.h"
+#include "controls/app_icon.h"
 #include "controls/GifControl.h"
 #include "fetch/sample_server.h"
 #include "images/Unit_frmImage.h"
@@ -170,6 +172,7 @@ TEST_F(ViewerTest, WallpaperBitmapReadsBackPixelForPixel) {
 TEST_F(ViewerTest, Screenshots) {
   const char* dir = std::getenv("SKYGLASS_SHOT_DIR");
   if (!dir) GTEST_SKIP() << "only under a display (SKYGLASS_SHOT_DIR)";
+  QApplication::setWindowIcon(sky::ui::AppIcon());  // as the program's start-up sets it
   for (auto [command, file] : {std::pair{"mnuUSRadarPurdueClick", "viewer-radar.png"},
                                std::pair{"mnuCamCaliforniaYosemite1Click", "viewer-camera.png"}}) {
     Click(command);
