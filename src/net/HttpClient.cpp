@@ -134,12 +134,18 @@ void THttpClient::ExecuteRequest() {
         // Into the spare buffer, so that a cut-off body leaves Body as it
         // was; the former body's buffer is then the spare of the next
         // request. Reusing it spares the kernel's zeroing of fresh pages,
-        // the largest cost of a big download; a spare far larger than the
-        // body now held is given back.
+        // the largest cost of a big download. A spare far larger than the
+        // body now held is given back, also after a failed capture.
+        struct TrimSpare {
+          std::string& spare;
+          const std::string& body;
+          ~TrimSpare() {
+            if (spare.capacity() > kKeptSpareBytes && spare.capacity() > 2 * body.size()) std::string().swap(spare);
+            else spare.clear();
+          }
+        } trim{spare_, Body};
         CaptureStringInto(spare_, -1);
         Body.swap(spare_);
-        if (spare_.capacity() > kKeptSpareBytes && spare_.capacity() > 2 * Body.size()) std::string().swap(spare_);
-        else spare_.clear();
       }
       expectedLength_ = -1;
       if (sc < 300) {
