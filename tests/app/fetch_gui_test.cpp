@@ -1,9 +1,5 @@
 // The main window against the sample server: preset clicks, remove mode, the
 // timers, a second fetch during the first, an abort, and the chooser.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
@@ -17,6 +13,7 @@
 #include "locations/chooser_logic.h"
 #include "locations/frmLocation.h"
 #include "locations/presets.h"
+#include "common/stalled_proxy.h"
 
 namespace {
 
@@ -30,28 +27,6 @@ class FetchGuiTest : public GuiTest {
     UseProxy(server_.port());
   }
   skytest::SampleServer server_;
-};
-
-// A proxy that takes connections into its backlog and never answers.
-class StalledProxy {
- public:
-  StalledProxy() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd_, 8);
-    socklen_t len = sizeof a;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-  }
-  ~StalledProxy() { close(fd_); }
-  int port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
 };
 
 TEST_F(FetchGuiTest, PresetClickFetchesAndShowsThePlace) {
@@ -143,7 +118,7 @@ TEST_F(FetchGuiTest, NoStartupPlaceFetchesNothing) {
 }
 
 TEST_F(FetchGuiTest, SecondFetchDuringOneIsRefusedAndAbortEndsTheFirst) {
-  StalledProxy stalled;
+  skytest::StalledProxy stalled;
   UseProxy(stalled.port());
   sky::WriteSetting("Locations", "loc0", "Austin, TX");
   sky::WriteSetting("Locations", "loc1", "Boston, MA");
@@ -170,7 +145,7 @@ TEST_F(FetchGuiTest, SecondFetchDuringOneIsRefusedAndAbortEndsTheFirst) {
 }
 
 TEST_F(FetchGuiTest, ClosingDuringAFetchEndsItQuietly) {
-  StalledProxy stalled;
+  skytest::StalledProxy stalled;
   UseProxy(stalled.port());
   sky::WriteSetting("Locations", "loc0", "Austin, TX");
   Create();

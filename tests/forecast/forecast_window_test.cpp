@@ -1,9 +1,5 @@
 // The forecast window in the program against the sample server: layouts,
 // retrievals, settings across showings, closing mid-retrieval, printing.
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QComboBox>
 #include <QLabel>
@@ -19,6 +15,7 @@
 #include "fetch/sample_server.h"
 #include "forecast/Unit_frmforecast.h"
 #include "net/HttpClient.h"
+#include "common/stalled_proxy.h"
 
 namespace {
 
@@ -142,30 +139,8 @@ TEST_F(ForecastWindowTest, FontSizeAndColourKeptAcrossShowings) {
   EXPECT_EQ(window().txtForecast->palette().color(QPalette::Base), QColor(0, 0x80, 0x80));
 }
 
-// A proxy that takes connections and never answers.
-class StalledProxy {
- public:
-  StalledProxy() {
-    fd_ = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    listen(fd_, 8);
-    socklen_t len = sizeof a;
-    getsockname(fd_, reinterpret_cast<sockaddr*>(&a), &len);
-    port_ = ntohs(a.sin_port);
-  }
-  ~StalledProxy() { close(fd_); }
-  int port() const { return port_; }
-
- private:
-  int fd_ = -1;
-  int port_ = 0;
-};
-
 TEST_F(ForecastWindowTest, BusyCommandsRefusedAndClosingEndsTheRetrieval) {
-  StalledProxy stalled;
+  skytest::StalledProxy stalled;
   logic().HttpClient1().ProxyPort = stalled.port();
   // The checks run from inside the retrieval's wait.
   bool wasRetrieving = false;
