@@ -45,6 +45,16 @@ void RunRetrieval(sky::ForecastLogic& logic, sky::ForecastRecord& w, const cli::
   }
 }
 
+// The record stands for the window, its status bar and its message boxes.
+sky::ForecastPorts RecordPorts(sky::ForecastRecord& w, sky::IForecastFetch& fetch) {
+  sky::ForecastPorts ports;
+  ports.window = &w;
+  ports.status = &w;
+  ports.messages = &w;
+  ports.fetch = &fetch;
+  return ports;
+}
+
 int RunForecastText(const Args& args) {
   auto p = cli::ParseArgs(args, {"state", "city", "county", "state-row", "zip"}, {}, 2, 2);
   const std::string kind = p.positional[0];
@@ -62,11 +72,7 @@ int RunForecastText(const Args& args) {
   if (auto v = p.Get("city")) loc.City = *v;
   sky::FixedBodyFetch fetch(body);
   std::string retrievalKind = kind;
-  sky::ForecastPorts ports;
-  ports.window = &w;
-  ports.status = &w;
-  ports.messages = &w;
-  ports.fetch = &fetch;
+  sky::ForecastPorts ports = RecordPorts(w, fetch);
   ports.readSetting = [](const std::string&) { return std::string(sky::kNA); };
   ports.writeSetting = [](const std::string&, const std::string&) {};
   sky::ForecastLogic logic(ports, retrievalKind, loc);
@@ -121,12 +127,7 @@ int RunForecast(const Args& args) {
   }
   sky::HttpForecastFetch fetch(client);
   std::string retrievalKind = kind;
-  sky::ForecastPorts ports;
-  ports.window = &w;
-  ports.status = &w;
-  ports.messages = &w;
-  ports.fetch = &fetch;
-  sky::ForecastLogic logic(ports, retrievalKind, loc);
+  sky::ForecastLogic logic(RecordPorts(w, fetch), retrievalKind, loc);
   try {
     RunRetrieval(logic, w, p);
   } catch (const std::exception& e) {
