@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QVariant>
 #include <cstdio>
 #include <exception>
 
@@ -275,8 +276,10 @@ void TForm1::SetPresetItem(int slot, const std::string& caption, bool visible) {
   QString text = L1(caption);
   text.replace("&", "&&");
   mnuViewStats[slot]->setText(text);
+  mnuViewStats[slot]->setProperty(kMenuBaseText, QVariant());
   mnuViewStats[slot]->setData(L1(caption));
   mnuViewStats[slot]->setVisible(visible);
+  if (mnuGetStats) AssignAccessKeys(mnuGetStats);
 }
 
 void TForm1::ShowMessage(const std::string& text) { ShowBox("message", text, nullptr); }
@@ -423,6 +426,21 @@ void TForm1::minimize_logic() {
   // A minimised program is reached through the tray icon only; without a
   // tray it stays in the taskbar.
   if (TOnTray::TrayAvailable()) hide();
+}
+
+void TForm1::StepAside() {
+  if (closing_) return;
+  if (TOnTray::TrayAvailable()) hide();
+  else showMinimized();
+}
+
+void TForm1::ComeBack() {
+  if (closing_) return;
+  if (isMinimized()) showNormal();
+  else show();
+  raise();
+  activateWindow();
+  tray->SetAppVisible(true);
 }
 
 void TForm1::changeEvent(QEvent* e) {

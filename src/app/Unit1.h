@@ -13,7 +13,9 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "common/fetch_gate.h"
 #include "app/main_ports.h"
@@ -33,6 +35,19 @@ namespace sky::ui {
 
 class TOnTray;
 struct MenuRow;
+
+// The property that keeps an item's text from before AssignAccessKeys gave
+// it a key.
+inline constexpr const char* kMenuBaseText = "skyglassBaseText";
+// The access key of a menu caption (lower case), '\0' for none ("&&" is a
+// shown "&", no key).
+char AccessKeyOf(const std::string& caption);
+// The caption with "&" before its first letter or digit not in `used`
+// (which then holds it); unchanged when every one is taken.
+std::string WithAccessKey(const std::string& caption, std::set<char>& used);
+// Keys for several captions of one menu at once, none in `used` and no two
+// alike, as many as their letters allow.
+std::vector<std::string> WithAccessKeys(const std::vector<std::string>& captions, const std::set<char>& used);
 
 // What the window's commands do; unset hooks do nothing.
 struct MainHooks {
@@ -115,11 +130,22 @@ class TForm1 : public QMainWindow,
   // A request through the main window's client that is not a conditions
   // fetch (a picture): refused with the busy text while another runs.
   void RunRequest(const std::function<void()>& request);
+  // A window of the program takes the stage (the viewer, the forecast
+  // window): the main window goes down, with a tray straight into it. No
+  // minimise on the way: the window manager's late answer to one could take
+  // the window down again after it came back.
+  void StepAside();
+  // That window closed: the main window is shown, normal and in front, also
+  // when it was sent to the tray meanwhile.
+  void ComeBack();
   // A menu command: an error it throws goes to the standard error box.
   void Guarded(const std::function<void()>& command);
   // Gives the menu item named `objectName` its command (in place of any it
   // had), run through Guarded. False when there is no such item.
   bool BindCommand(const char* objectName, std::function<void()> command);
+  // Gives every shown item of `menu` without an access key one that no
+  // other item of the menu has.
+  void AssignAccessKeys(QMenu* menu);
 
   // The colour apply steps: a colour text that converts is set on every
   // label of the row; one that does not changes nothing, silently.

@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDesktopServices>
 #include <QUrl>
 #include <QDir>
@@ -16,6 +17,7 @@
 
 #include "app/Unit1.h"
 #include "app/main_logic.h"
+#include "app/single_instance.h"
 #include "conditions/moon.h"
 #include "controls/GifControl.h"
 #include "controls/OnTray.h"
@@ -149,11 +151,9 @@ void WireViewer(TfrmImage& viewer, TForm1& form, Program& program) {
   ImageViewerHooks& v = viewer.hooks;
   v.saveAsWallpaper = [&program] { program.images.do_wallpaper(); };
   v.closed = [&program] { program.images.ViewerClosed(); };
-  v.helpContents = [] { launch_help(); };
-  v.minimizeMain = [&form] { form.setWindowState(form.windowState() | Qt::WindowMinimized); };
-  v.restoreMain = [&form] {
-    if (form.isMinimized() || !form.isVisible()) form.showNormal();
-  };
+  v.helpContents = [&viewer] { launch_help_for(&viewer); };
+  v.minimizeMain = [&form] { form.StepAside(); };
+  v.restoreMain = [&form] { form.ComeBack(); };
   v.error = [&form](const std::string& text) { form.ShowError(text); };
 }
 
@@ -186,11 +186,8 @@ void WireForecast(Windows& w, const ProgramOptions& options) {
     return true;
   };
   h.abort = [&logic] { logic.mnuAbortconnectionClick(); };
-  h.minimizeMain = [form] { form->showMinimized(); };
-  h.restoreMain = [form] {
-    if (form->tray) form->tray->SetAppVisible(true);
-    else form->showNormal();
-  };
+  h.minimizeMain = [form] { form->StepAside(); };
+  h.restoreMain = [form] { form->ComeBack(); };
   h.showError = [form](const std::string& text) { form->ShowError(text); };
 
   // While a request waits, a new command would change the kind under it:
@@ -264,7 +261,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   TfrmLocation* chooser = w.frmLocation.get();
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
   WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);
-  w.frmForecast->hooks.help = [] { launch_help(); };
+  w.frmForecast->hooks.help = [window = w.frmForecast.get()] { launch_help_for(window); };
   WirePopulationCounters(*w.Form1, w.program->images, *w.frmImage);
   for (QWidget* window : {static_cast<QWidget*>(w.frmLocation.get()), static_cast<QWidget*>(w.frmForecast.get()),
                           static_cast<QWidget*>(w.frmImage.get())})
@@ -320,10 +317,32 @@ int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   app::InitApplicationInfo();
   app::ParseCommandLine();
+
+  // One program per user and display: a second start brings the running
+  // window to the front (out of the tray too) and ends. A platform without
+  // a display (offscreen, as the tests run) has no window to raise; scripts
+  // that time many starts in a row may opt out with
+  // SKYGLASS_NO_SINGLE_INSTANCE=1.
+  std::unique_ptr<SingleInstance> instance;
+  TForm1* mainWindow = nullptr;
+  const QString platform = QGuiApplication::platformName();
+  if (platform != "offscreen" && platform != "minimal" &&
+      qEnvironmentVariableIntValue("SKYGLASS_NO_SINGLE_INSTANCE") != 1) {
+    instance = std::make_unique<SingleInstance>(InstanceKey());
+    if (!instance->Claim([&mainWindow] {
+          if (mainWindow) mainWindow->ComeBack();
+        })) {
+      std::fprintf(stderr, "skyglass: %s\n",
+                   instance->Delivered() ? "already running on this display; its window was brought to the front"
+                                         : "already running on this display");
+      return 0;
+    }
+  }
   if (Installed()) SeedGatewayProxy();
 
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;
+  mainWindow = w.Form1.get();
   ArmScreenshot(w.Form1.get());
   if (std::getenv("SKYGLASS_TRACE")) {
     w.Form1->traceStatus = true;

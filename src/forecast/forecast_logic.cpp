@@ -143,6 +143,7 @@ void ForecastLogic::FormActivate() {
     W().SetVisible(ForecastControl::lblCounty, true);
     W().SetVisible(ForecastControl::editCounty, true);
     W().SetVisible(ForecastControl::btnGetit, true);
+    Status(kEnterCountyText);
   }
 }
 
@@ -156,6 +157,7 @@ void ForecastLogic::process_s1s2() {
       W().SetVisible(c, true);
       W().SetTop(c, h - 130);
     }
+    Status(kEnterZipText);
     return;
   }
   for (ForecastControl c : {ForecastControl::lblState, ForecastControl::cboState}) {
@@ -163,6 +165,7 @@ void ForecastLogic::process_s1s2() {
     W().SetTop(c, h - 130);
   }
   W().SetStateItems(StateListRows());
+  Status(kChooseStateText);
 }
 
 void ForecastLogic::btnGetitClick() {
@@ -173,6 +176,24 @@ void ForecastLogic::btnGetitClick() {
     W().SetStateText(Cut(t, 1, 2) + "," + Cut(t, 4, static_cast<long long>(t.size())));
   }
   get_xcast();
+}
+
+std::string ForecastLogic::KindCaption() const {
+  const std::string& k = kind_;
+  const std::string state = State();
+  const std::string city = location_.City;
+  if (k == "h") return "Skyglass - Hydrological data for " + state;
+  if (k == "n") return "Skyglass - Text Nowcast for " + city + ", " + state;
+  if (k == "p") return "Skyglass - Public Information for " + state;
+  if (k == "sw") return "Skyglass - Special Weather Statements for " + state;
+  // A caption is no menu: one "&" shows as one.
+  if (k == "w") return "Skyglass - Warnings & Advisories for " + state;
+  if (k == "f") return "Skyglass - Text Forecast for " + city + ", " + state;
+  if (k == "si") return "Skyglass - US/State Census Median HH Income";
+  if (k == "ss") return "Skyglass - US Census State Rankings";
+  if (k == "s1") return "Skyglass - Census Detail by State";
+  if (k == "s2") return "Skyglass - Census Detail by Zip";
+  return "Skyglass - Forecast";
 }
 
 void ForecastLogic::get_xcast() {
@@ -193,47 +214,37 @@ void ForecastLogic::get_xcast() {
     if (k == r.kind) Status(r.start);
   Repaint();
 
-  const std::string city = location_.City;
   const std::string iwin = std::string("http://") + hosts::kIwin + "/iwin/" + state;
   const std::string text = std::string("http://") + hosts::kCensus + "/statab/ranks/";
   const std::string lookup = std::string("http://") + hosts::kCensusLookup + "/cdrom/lookup/";
-  std::string caption, url;
+  std::string url;
   if (k == "h") {
-    caption = "Skyglass - Hydrological data for " + state;
     url = iwin + "/hydro.html";
   } else if (k == "n") {
-    caption = "Skyglass - Text Nowcast for " + city + ", " + state;
     url = iwin + "/shortterm.html";
   } else if (k == "p") {
-    caption = "Skyglass - Public Information for " + state;
     url = iwin + "/public.html";
   } else if (k == "sw") {
-    caption = "Skyglass - Special Weather Statements for " + state;
     url = iwin + "/special.html";
   } else if (k == "w") {
-    caption = "Skyglass - Warnings && Advisories for " + state;
     url = iwin + "/allwarnings.html";
   } else if (k == "f") {
-    caption = "Skyglass - Text Forecast for " + city + ", " + state;
     url = iwin + "/zone.html";
   } else if (k == "si") {
-    caption = "Skyglass - US/State Census Median HH Income";
     url = text + "pg20.txt";
   } else if (k == "ss") {
-    caption = "Skyglass - US Census State Rankings";
     url = text + "pg18.txt";
   } else if (k == "s1") {
-    caption = "Skyglass - Census Detail by State";
     url = lookup +
           "906005492=/906005506=/906005514=/906005522=/CMD=RET/DB=C90STF3C1/F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/"
           "LEV=STATE/SEL=" +
           AddressSafe(W().StateText()) + kTableList;
   } else {  // "s2"
-    caption = "Skyglass - Census Detail by Zip";
     url = lookup +
           "906003812=/906003889=/906003903=/906005246=/CMD=RET/DB=C90STF3B/F0=ZIP/FMT=HTML/LEV=ZIP/SEL=" + W().Zip() +
           kTableList;
   }
+  const std::string caption = KindCaption();
   W().SetCaption(caption);
   // Five digits, or nothing is fetched: anything else is no zip and would
   // not even make a valid address.
@@ -399,7 +410,11 @@ void ForecastLogic::mnuSmallfontClick() {
 }
 
 void ForecastLogic::mnubgColorClick(IColorDialogPort& dialog) {
+  // The dialog opens on the text area's colour as stored (white when none).
   TColor color = clWhite;
+  if (const std::string bg = Read(settings::kForecastBackground); bg != kNA) {
+    if (const std::optional<TColor> stored = TryStringToColor(bg)) color = *stored;
+  }
   switch (dialog.Execute(color)) {
     case IColorDialogPort::Answer::Chosen:
       W().SetTextColor(color);

@@ -25,6 +25,11 @@ inline constexpr const char* kPrintTrailer = "[Printed from Skyglass (by Corvant
 inline constexpr const char* kNoLocationText =
     "A stats location has not been selected. You will need to select a location (under Options) or view "
     "current stats before viewing forecasts.";
+// What the window asks for while it waits for "&Get it".
+inline constexpr const char* kEnterCountyText =
+    " Type a county name (or leave it empty for the whole state), then Get it.";
+inline constexpr const char* kChooseStateText = " Choose a state from the list, then Get it.";
+inline constexpr const char* kEnterZipText = " Type a five-digit US zip code, then Get it.";
 inline constexpr const char* kInvalidZipText = "Sorry, you entered an invalid zip.";
 
 // The 52 rows of the state list: "None", then the states and DC by name,
@@ -119,6 +124,9 @@ class ForecastLogic {
   void process_s1s2();
   void btnGetitClick();
   void get_xcast();
+  // The window's caption for the kind and the current place, set before the
+  // window shows so that it never carries the previous command's.
+  std::string KindCaption() const;
   // The address get_xcast fetched last ("" when it stopped before).
   const std::string& LastUrl() const { return lastUrl_; }
 

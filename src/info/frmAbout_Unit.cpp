@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 
 #include "controls/ColorDialog.h"
@@ -43,7 +44,9 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   SetGradientStartColor(clBlue);
   SetGradientStopColor(clBlack);
   SetCaption("About Skyglass");
-  SetClientSize(361, 276);
+  // The design's 361 x 276, and a row below for the close button.
+  SetClientSize(361, 276 + 34);
+  EscapeCloses = true;
   setModal(false);
   QWidget* client = ClientArea();
   client->setAutoFillBackground(true);
@@ -86,6 +89,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   lblEmail = MakeLabel(client, "lblEmail", "Send me E-mail", {250, 240, 100, 18}, yellow);
   lblEmail->setToolTip("Send me an E-mail");
   lblEmail->setCursor(Qt::PointingHandCursor);
+  btnClose = new QPushButton("&Close", client);
+  btnClose->setObjectName("btnClose");
+  btnClose->setGeometry(361 - 8 - 81, 276, 81, 25);
+  btnClose->setDefault(true);
+  connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
   lblURL->installEventFilter(this);
   lblEmail->installEventFilter(this);
 

@@ -154,17 +154,14 @@ void TfrmLocation::showEvent(QShowEvent* e) {
     const QPoint at(g.x() + g.width() / 2 - width() / 3, g.y() + g.height() / 2 - height() / 3);
     setGeometry(QRect(at, size()));
   }
-  CurrentLocation& loc = host_.Location();
-  loc.Country.clear();
-  loc.Region.clear();
-  loc.City.clear();
-  loc.Zip.clear();
+  // The place shown stays the program's until a choice is fetched: the
+  // forecasts still name it after a Cancel.
   txtzipcode->clear();
 }
 
 void TfrmLocation::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_F1) {
-    launch_help();
+    launch_help_for(this);
     return;
   }
   // As in a dialog box: Enter presses "&Okay" (or the focused "&Cancel"),
@@ -195,7 +192,13 @@ void TfrmLocation::btnOkayClick() {
 
   const std::string path = ChooserPath(texts);
   const std::string zip = txtzipcode->text().toLatin1().toStdString();
-  CurrentLocation& loc = host_.Location();
+  // The choice is read into a copy and becomes the program's place only
+  // when it is fetched; a stopped choice leaves the shown place as it was.
+  CurrentLocation loc = host_.Location();
+  loc.Country.clear();
+  loc.Region.clear();
+  loc.City.clear();
+  loc.Zip.clear();
   const ChoiceResult r = ReadChoice(path, zip, loc, *this);
   if (r == ChoiceResult::StayOpen) {
     StayForAnotherChoice(selected);
@@ -221,17 +224,12 @@ void TfrmLocation::btnOkayClick() {
   TreeView1->clearSelection();
   TreeView1->setCurrentItem(nullptr);
   hide();
+  host_.Location() = loc;
   host_.FetchChoice(*address);
   hide();
 }
 
 void TfrmLocation::StayForAnotherChoice(QTreeWidgetItem* selected) {
-  // What a stopped choice read is no place; the next choice starts afresh.
-  CurrentLocation& loc = host_.Location();
-  loc.Country.clear();
-  loc.Region.clear();
-  loc.City.clear();
-  loc.Zip.clear();
   if (selected) {
     TreeView1->setCurrentItem(selected);
     selected->setSelected(true);

@@ -60,6 +60,7 @@ TfrmPref::TfrmPref(QWidget* parent) : TGradientForm(parent) {
   SetGradientInactiveStopColor(clNavy);
   SetCaption("Skyglass - Preferences");
   SetClientSize(516, 351);
+  EscapeCloses = true;
   setModal(false);
 
   client = ClientArea();
@@ -184,7 +185,12 @@ void TfrmPref::CheckBox1Click() {
 void TfrmPref::Collect() {
   form_.autoUpdateYes = radioYesupstat->isChecked();
   form_.startupText = ToL1(cboStartupLoc->currentText());
-  form_.wallpaperText = ToL1(cboAutoWallpaper->currentText());
+  // A row of the list is stored as the list has it ("&&" included); a typed
+  // text as typed.
+  const int row = cboAutoWallpaper->currentIndex();
+  form_.wallpaperText = row >= 0 && cboAutoWallpaper->itemText(row) == cboAutoWallpaper->currentText()
+                            ? ToL1(cboAutoWallpaper->itemData(row).toString())
+                            : ToL1(cboAutoWallpaper->currentText());
   form_.proxyTicked = CheckBox1->isChecked();
   form_.proxyHost.text = ToL1(EditProxy->text());
   form_.proxyPort.text = ToL1(EditProxyPort->text());
@@ -193,12 +199,15 @@ void TfrmPref::Collect() {
 void TfrmPref::ShowForm() {
   ScopedFlag filling(filling_);
   (form_.autoUpdateYes ? radioYesupstat : radioNoupstat)->setChecked(true);
-  auto fill = [](QComboBox* box, const std::vector<std::string>& list, const std::string& text) {
+  // The stored values keep the menus' "&&"; the list shows one "&".
+  auto shown = [](const std::string& item) { return L1(item).replace("&&", "&"); };
+  auto fill = [&shown](QComboBox* box, const std::vector<std::string>& list, const std::string& text) {
     box->clear();
-    for (const std::string& item : list) box->addItem(L1(item));
+    for (const std::string& item : list) box->addItem(shown(item), L1(item));
     // A text that is no entry of the list is shown as typed.
-    box->setCurrentIndex(box->findText(L1(text), Qt::MatchExactly));
-    box->setEditText(L1(text));
+    const int row = box->findData(L1(text), Qt::UserRole, Qt::MatchExactly);
+    box->setCurrentIndex(row);
+    box->setEditText(row >= 0 ? box->itemText(row) : L1(text));
   };
   fill(cboStartupLoc, form_.startupList, form_.startupText);
   fill(cboAutoWallpaper, form_.wallpaperList, form_.wallpaperText);
@@ -235,7 +244,7 @@ void TfrmPref::btnOkayClick() {
 
 void TfrmPref::btnCancelClick() { hide(); }
 
-void TfrmPref::btnHelpClick() { launch_help(); }
+void TfrmPref::btnHelpClick() { launch_help_for(this); }
 
 void TfrmPref::ShowError(const std::string& text) {
   if (errorRecorder) {

@@ -12,6 +12,7 @@
 #include "fetch/sample_server.h"
 #include "locations/chooser_logic.h"
 #include "locations/frmLocation.h"
+#include "forecast/Unit_frmforecast.h"
 #include "locations/presets.h"
 #include "common/stalled_proxy.h"
 
@@ -34,7 +35,7 @@ TEST_F(FetchGuiTest, PresetClickFetchesAndShowsThePlace) {
   Create();
   ShowMain();
   ASSERT_TRUE(form().mnuViewStats[0]->isVisible());
-  EXPECT_EQ(form().mnuViewStats[0]->text(), "Austin, TX");
+  EXPECT_EQ(form().mnuViewStats[0]->text(), "A&ustin, TX");  // a key of its own ("&Abort ..." has A)
 
   form().mnuViewStats[0]->trigger();
   EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
@@ -253,6 +254,47 @@ TEST_F(FetchGuiTest, ChooserRequestsNothingForAStateNodeAndStaysInFront) {
   ASSERT_TRUE(again.SelectPath({"North America", "United States", "Texas", "Austin"}));
   again.btnOkay->click();
   EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+}
+
+TEST_F(FetchGuiTest, ChooserCancelLeavesTheShownPlaceForTheForecasts) {
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  Create();
+  ShowMain();
+  form().mnuViewStats[0]->trigger();
+  ASSERT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+  sky::ui::TfrmLocation& chooser = *windows->frmLocation;
+  auto expectAustin = [&](const char* after) {
+    const sky::CurrentLocation& loc = logic().State().Location;
+    EXPECT_EQ(loc.Region, "TX") << after;
+    EXPECT_EQ(loc.City, "Austin") << after;
+  };
+  // Cancel, Escape and the window's own close; then a choice stopped by a
+  // missing level and cancelled.
+  form().mnuChooseLocation->trigger();
+  chooser.btnCancel->click();
+  expectAustin("Cancel");
+  form().mnuChooseLocation->trigger();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(chooser.TreeView1, &escape);
+  expectAustin("Escape");
+  form().mnuChooseLocation->trigger();
+  chooser.close();
+  expectAustin("close");
+  form().mnuChooseLocation->trigger();
+  ASSERT_TRUE(chooser.SelectPath({"Europe"}));
+  chooser.btnOkay->click();
+  ASSERT_TRUE(HasBox(sky::kChooserSelectCountry));
+  chooser.btnCancel->click();
+  expectAustin("a stopped choice");
+
+  // The forecasts still know the state.
+  boxes.clear();
+  form().hooks.showForecast("w");
+  ASSERT_TRUE(skytest::WaitFor([&] {
+    return !windows->frmForecast->Retrieving() && windows->frmForecast->Status() == " Thank you for using Skyglass...";
+  }));
+  EXPECT_FALSE(HasBox(sky::kNoLocationText));
+  windows->frmForecast->close();
 }
 
 TEST_F(FetchGuiTest, ChooserKeysAndPlace) {

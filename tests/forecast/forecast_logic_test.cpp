@@ -73,7 +73,9 @@ TEST_F(Retrieval, NowcastAndForecastWaitForGetItThenCutTheCounty) {
   EXPECT_EQ(*w.caption, "Skyglass - Text Forecast for ORANGE county, CA");
   EXPECT_EQ(logic.FoundFlag, "Y");
   EXPECT_EQ(w.fontName, kFormFontName);
-  const std::vector<std::string> expected = {"Starting retrieval of Forecast...",
+  // Waiting, the window said what to enter.
+  const std::vector<std::string> expected = {kEnterCountyText,
+                                             "Starting retrieval of Forecast...",
                                              "Attempting connection...",
                                              "Connection process complete...",
                                              "level 2 parsing started...",
@@ -120,7 +122,7 @@ TEST_F(Retrieval, StateProductsNeedAUsState) {
 TEST_F(Retrieval, WarningsShowTheWholePageOrTheNotice) {
   location.Region = "TX";
   Run("w");
-  EXPECT_EQ(*w.caption, "Skyglass - Warnings && Advisories for TX");
+  EXPECT_EQ(*w.caption, "Skyglass - Warnings & Advisories for TX");
   EXPECT_EQ(fetch.urls[0], "http://iwin.nws.noaa.gov/iwin/TX/allwarnings.html");
   EXPECT_EQ(w.text.substr(w.text.size() - 22), "$$\r\n--- End of File --");
   EXPECT_FALSE(w.IsVisible(ForecastControl::btnGetit));
