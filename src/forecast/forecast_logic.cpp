@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "historic/addresses.h"
 #include "common/convert.h"
 #include "common/hosts.h"
 #include "common/text.h"
@@ -214,22 +215,21 @@ void ForecastLogic::get_xcast() {
     if (k == r.kind) Status(r.start);
   Repaint();
 
-  const std::string iwin = std::string("http://") + hosts::kIwin + "/iwin/" + state;
   const std::string text = std::string("http://") + hosts::kCensus + "/statab/ranks/";
   const std::string lookup = std::string("http://") + hosts::kCensusLookup + "/cdrom/lookup/";
   std::string url;
   if (k == "h") {
-    url = iwin + "/hydro.html";
+    url = historic::ProductPageUrl(state, "hydro.html");
   } else if (k == "n") {
-    url = iwin + "/shortterm.html";
+    url = historic::ProductPageUrl(state, "shortterm.html");
   } else if (k == "p") {
-    url = iwin + "/public.html";
+    url = historic::ProductPageUrl(state, "public.html");
   } else if (k == "sw") {
-    url = iwin + "/special.html";
+    url = historic::ProductPageUrl(state, "special.html");
   } else if (k == "w") {
-    url = iwin + "/allwarnings.html";
+    url = historic::ProductPageUrl(state, "allwarnings.html");
   } else if (k == "f") {
-    url = iwin + "/zone.html";
+    url = historic::ProductPageUrl(state, "zone.html");
   } else if (k == "si") {
     url = text + "pg20.txt";
   } else if (k == "ss") {
