@@ -150,6 +150,7 @@ TEST_F(InfoGui, ColourCommandsShareOneDialog) {
   EXPECT_EQ(openedOn[1], QColor(Qt::black));
   EXPECT_EQ(openedOn[2], QColor(0, 0xFF, 0));
   openedOn.clear();
+  answer = QColor(0x12, 0x34, 0x56);
   Trigger("mnuMainLabelColor1");
   EXPECT_EQ(openedOn.at(0), QColor(0x12, 0x34, 0x56));
 
