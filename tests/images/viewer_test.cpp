@@ -261,9 +261,10 @@ TEST_F(ViewerTest, Screenshots) {
   for (auto [command, file] : {std::pair{"mnuUSRadarPurdueClick", "viewer-radar.png"},
                                std::pair{"mnuCamCaliforniaYosemite1Click", "viewer-camera.png"}}) {
     Click(command);
-    viewer().move(20, 20);
     skytest::WaitFor([] { return false; }, 800);
-    const QPixmap shot = viewer().screen()->grabWindow(0, 0, 0, 400, 380);
+    // The viewer as it opened: sized to the picture, centred on the screen.
+    const QRect g = viewer().frameGeometry().adjusted(-20, -20, 20, 20);
+    const QPixmap shot = viewer().screen()->grabWindow(0, g.x(), g.y(), g.width(), g.height());
     EXPECT_TRUE(shot.save(QString(dir) + "/" + file));
   }
 }
