@@ -192,11 +192,13 @@ void TfrmForecast::RunActivation() {
   if (!logic_) return;
   Fetching([this] { logic_->FormActivate(); });
   // A kind that waits for "&Get it" takes what is typed in its entry field,
-  // not in the text area.
-  for (QWidget* entry :
-       {static_cast<QWidget*>(editCounty), static_cast<QWidget*>(cboState), static_cast<QWidget*>(txtZip)}) {
-    if (!entry->isHidden() && btnGetit->isVisibleTo(this)) {
+  // not in the text area, and the status bar says what to enter.
+  const std::pair<QWidget*, const char*> entries[] = {
+      {editCounty, kEnterCountyText}, {cboState, kChooseStateText}, {txtZip, kEnterZipText}};
+  for (const auto& [entry, prompt] : entries) {
+    if (!entry->isHidden() && !btnGetit->isHidden()) {
       entry->setFocus(Qt::OtherFocusReason);
+      SetStatus(prompt);
       break;
     }
   }

@@ -144,7 +144,6 @@ void ForecastLogic::FormActivate() {
     W().SetVisible(ForecastControl::lblCounty, true);
     W().SetVisible(ForecastControl::editCounty, true);
     W().SetVisible(ForecastControl::btnGetit, true);
-    Status(kEnterCountyText);
   }
 }
 
@@ -158,7 +157,6 @@ void ForecastLogic::process_s1s2() {
       W().SetVisible(c, true);
       W().SetTop(c, h - 130);
     }
-    Status(kEnterZipText);
     return;
   }
   for (ForecastControl c : {ForecastControl::lblState, ForecastControl::cboState}) {
@@ -166,7 +164,6 @@ void ForecastLogic::process_s1s2() {
     W().SetTop(c, h - 130);
   }
   W().SetStateItems(StateListRows());
-  Status(kChooseStateText);
 }
 
 void ForecastLogic::btnGetitClick() {

@@ -25,7 +25,7 @@ inline constexpr const char* kPrintTrailer = "[Printed from Skyglass (by Corvant
 inline constexpr const char* kNoLocationText =
     "A stats location has not been selected. You will need to select a location (under Options) or view "
     "current stats before viewing forecasts.";
-// What the window asks for while it waits for "&Get it".
+// What the window says to enter while it waits for "&Get it".
 inline constexpr const char* kEnterCountyText =
     " Type a county name (or leave it empty for the whole state), then Get it.";
 inline constexpr const char* kChooseStateText = " Choose a state from the list, then Get it.";

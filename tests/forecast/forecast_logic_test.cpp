@@ -73,9 +73,7 @@ TEST_F(Retrieval, NowcastAndForecastWaitForGetItThenCutTheCounty) {
   EXPECT_EQ(*w.caption, "Skyglass - Text Forecast for ORANGE county, CA");
   EXPECT_EQ(logic.FoundFlag, "Y");
   EXPECT_EQ(w.fontName, kFormFontName);
-  // Waiting, the window said what to enter.
-  const std::vector<std::string> expected = {kEnterCountyText,
-                                             "Starting retrieval of Forecast...",
+  const std::vector<std::string> expected = {"Starting retrieval of Forecast...",
                                              "Attempting connection...",
                                              "Connection process complete...",
                                              "level 2 parsing started...",
