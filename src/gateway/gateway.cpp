@@ -3,14 +3,18 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
-#include <vector>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 #include "common/hosts.h"
 #include "conditions/page_writer.h"
 #include "data/locations/location_data.h"
+#include "gateway/alerts.h"
 #include "gateway/observation.h"
+#include "gateway/open_meteo.h"
 #include "gateway/pictures.h"
 #include "gateway/sky_times.h"
 #include "maker_site.h"
@@ -116,6 +120,7 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
       log_(std::move(log)),
       answers_(clock, options.cacheEntries),
       metadata_(clock, options.cacheEntries),
+      productTexts_(clock, options.cacheEntries),
       fallback_(sample::MakeDefaultRouter(sample::kDefaultLatestVersion)) {}
 
 Gateway::~Gateway() = default;
@@ -198,6 +203,7 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
     return failed;
   }
   std::optional<Observed> chosen;
+  std::string chosenStation;
   int tried = 0;
   for (const json& station : *features) {
     if (tried == kStationsTried) break;
@@ -215,11 +221,24 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
       continue;
     }
     Observed o = DecodeNwsObservation(latest);
-    if (!chosen) chosen = o;
+    const std::string name = id.substr(id.rfind('/') + 1);
+    if (!chosen) {
+      chosen = o;
+      chosenStation = name;
+    }
     // The nearest station may report without a temperature; the next one then.
     if (o.tempC) {
       chosen = o;
+      chosenStation = name;
       break;
+    }
+  }
+  std::string source = chosen ? "National Weather Service observation at " + chosenStation : std::string();
+  if (!chosen || !chosen->tempC) {
+    // No station near has a temperature now: the model values, if they come.
+    if (std::optional<Observed> second = SecondSource(point, deadline)) {
+      chosen = second;
+      source = kOpenMeteoAttribution;
     }
   }
   if (!chosen) return failed;
@@ -233,34 +252,61 @@ Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title
     page_title = city.empty() ? "Zip " + Coordinate(point.lat) + ", " + Coordinate(point.lon)
                               : city + ", " + TitleStateName(state);
   }
-  return ConditionsPage(page_title, *chosen, point, zone);
+  return ConditionsPage(page_title, *chosen, point, zone, source);
 }
 
 Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline) {
   Produced failed;
-  const std::string url = options_.metarApi + "?ids=" + place.icao + "&format=json";
-  FetchResult r = upstream_.Get(url, deadline);
-  if (!r.ok) return failed;
-  const json reports = Parse(r.body);
-  const json* report = nullptr;
-  if (reports.is_array() && !reports.empty()) report = &reports[0];
-  if (reports.is_object()) report = &reports;
-  if (report == nullptr || !report->is_object()) {
-    if (log_) log_("upstream " + url + " failed: " + (reports.is_discarded() ? "not JSON" : "no report"));
-    return failed;
+  std::optional<Observed> o;
+  std::string source;
+  if (!place.icao.empty()) {
+    const std::string url = options_.metarApi + "?ids=" + place.icao + "&format=json";
+    FetchResult r = upstream_.Get(url, deadline);
+    if (!r.ok) return failed;
+    // A station without a current report answers with nothing or "[]": not
+    // an outage, so no stale page and no back-off; the second source answers.
+    const bool blank = r.body.find_first_not_of(" \t\r\n") == std::string::npos;
+    const json reports = blank ? json::array() : Parse(r.body);
+    const json* report = nullptr;
+    if (reports.is_array() && !reports.empty()) report = &reports[0];
+    if (reports.is_object()) report = &reports;
+    if (reports.is_discarded() || (report != nullptr && !report->is_object())) {
+      if (log_) log_("upstream " + url + " failed: not JSON");
+      return failed;
+    }
+    if (report != nullptr) {
+      o = DecodeMetar(*report);
+      source = "METAR of " + place.icao + ", Aviation Weather Center";
+    } else if (log_) {
+      log_("no current report of " + place.icao + "; asking the second source");
+    }
   }
-  Observed o = DecodeMetar(*report);
+  if (!o) {
+    o = SecondSource(place.point, deadline);
+    if (!o) return failed;
+    source = kOpenMeteoAttribution;
+  }
   std::string zone = ForeignZone(place);
   if (!KnownZone(zone)) zone = LongitudeZone(place.point.lon);
-  return ConditionsPage(title, o, place.point, zone);
+  return ConditionsPage(title, *o, place.point, zone, source);
+}
+
+std::optional<Observed> Gateway::SecondSource(GeoPoint point, Deadline deadline) {
+  const std::string url = OpenMeteoCurrentUrl(options_.openMeteoApi, point);
+  FetchResult r = upstream_.Get(url, deadline);
+  if (!r.ok) return std::nullopt;
+  std::optional<Observed> o = DecodeOpenMeteoCurrent(Parse(r.body));
+  if (!o && log_) log_("upstream " + url + " failed: no current values");
+  return o;
 }
 
 // The page of an observation: its values, the time it was made, and the sun
 // and moon of today at the place, all in the place's own time zone.
 Gateway::Produced Gateway::ConditionsPage(const std::string& title, const Observed& o, GeoPoint point,
-                                          const std::string& zone) {
+                                          const std::string& zone, const std::string& source) {
   ConditionsPageContent content;
   content.title = title;
+  content.source = source;
   FillObservedValues(o, content);
   const std::int64_t now = wallNow_();
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
@@ -300,8 +346,8 @@ std::optional<Reply> Gateway::ConditionsRequest(const Request& request, Deadline
     const std::string number = path.substr(stations.size(), path.size() - stations.size() - html.size());
     std::optional<sample::Place> place = places.Station(number);
     const CataloguePlace* where = place ? GeoData::Get().Station(number) : nullptr;
-    // A station the aviation service does not list has no live source.
-    if (where == nullptr || where->icao.empty()) return std::nullopt;
+    // A station the aviation service does not list is answered by the second source.
+    if (where == nullptr) return std::nullopt;
     const std::string title = place->title;
     const CataloguePlace copy = *where;
     return Cached(path, ttl, deadline, [&](Deadline d) { return ForeignConditions(copy, title, d); });
@@ -330,7 +376,7 @@ std::optional<Reply> Gateway::ProductsRequest(const Request& request, Deadline d
 
 Gateway::Produced Gateway::StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline) {
   Produced failed;
-  const std::string url = options_.nwsApi + "/alerts/active?area=" + state;
+  const std::string url = ActiveAlertsUrl(options_.nwsApi, "area=" + state);
   FetchResult r = upstream_.Get(url, deadline);
   if (!r.ok) return failed;
   const json alerts = Parse(r.body);
@@ -340,19 +386,7 @@ Gateway::Produced Gateway::StateAlerts(const std::string& state, const ProductPa
     return failed;
   }
   std::vector<std::string> texts;
-  for (const json& alert : *features) {
-    const json* p = Member(alert, "properties");
-    if (p == nullptr) continue;
-    std::string text = StringAt(*p, "headline");
-    if (text.empty()) text = StringAt(*p, "event");
-    for (const char* key : {"description", "instruction"}) {
-      const std::string part = StringAt(*p, key);
-      if (!part.empty()) text += "\n\n" + part;
-    }
-    const std::string area = StringAt(*p, "areaDesc");
-    if (!area.empty()) text += "\n\n" + area;
-    texts.push_back(text + "\n\n$$");
-  }
+  for (const json* alert : ShownAlerts(*features)) texts.push_back(AlertText((*alert)["properties"]));
   return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
 }
 
@@ -368,46 +402,73 @@ Gateway::Produced Gateway::StateProducts(const std::string& state, const Product
     if (log_) log_("upstream " + zones_url + " failed: no zone list");
     return failed;
   }
-  std::vector<std::string> offices;
-  for (const json& zone : *zone_list) {
-    const json* p = Member(zone, "properties");
-    const json* cwa = p ? Member(*p, "cwa") : nullptr;
-    if (cwa == nullptr || !cwa->is_array()) continue;
-    for (const json& office : *cwa) {
-      if (!office.is_string()) continue;
-      const std::string id = office.get<std::string>();
-      if (id.size() == 3 && std::find(offices.begin(), offices.end(), id) == offices.end()) offices.push_back(id);
-    }
+  const std::vector<std::string> offices = ZoneOffices(zones);
+  // Every state has offices: none found means the answer changed shape, not
+  // that the state has no products, and must not be cached as "not available".
+  if (offices.empty()) {
+    if (log_) log_("upstream " + zones_url + " failed: no forecast office in the zone list");
+    return failed;
   }
-  std::vector<std::string> texts;
-  if (!offices.empty()) {
-    std::string types, locations;
-    for (const char* t : page.types) types += (types.empty() ? "" : ",") + std::string(t);
-    for (const std::string& o : offices) locations += (locations.empty() ? "" : ",") + o;
-    const std::string list_url = options_.nwsApi + "/products?type=" + types + "&location=" + locations + "&limit=100";
-    FetchResult r = upstream_.Get(list_url, deadline);
-    if (!r.ok) return failed;
-    const json list = Parse(r.body);
-    const json* graph = Member(list, "@graph");
-    if (graph == nullptr || !graph->is_array()) {
-      if (log_) log_("upstream " + list_url + " failed: no product list");
-      return failed;
-    }
-    // The newest product of each office and type (the list is newest first).
-    std::vector<std::string> seen;
-    for (const json& product : *graph) {
-      const std::string id = StringAt(product, "@id");
-      const std::string which = StringAt(product, "issuingOffice") + "/" + StringAt(product, "productCode");
-      if (id.empty() || !FromNws(id) || std::find(seen.begin(), seen.end(), which) != seen.end()) continue;
-      seen.push_back(which);
-      FetchResult text = upstream_.Get(id, deadline);
-      if (!text.ok) return failed;
+  std::string types, locations;
+  for (const char* t : page.types) types += (types.empty() ? "" : ",") + std::string(t);
+  for (const std::string& o : offices) locations += (locations.empty() ? "" : ",") + o;
+  const std::string list_url = options_.nwsApi + "/products?type=" + types + "&location=" + locations + "&limit=100";
+  FetchResult r = upstream_.Get(list_url, deadline);
+  if (!r.ok) return failed;
+  const json list = Parse(r.body);
+  const json* graph = Member(list, "@graph");
+  if (graph == nullptr || !graph->is_array()) {
+    if (log_) log_("upstream " + list_url + " failed: no product list");
+    return failed;
+  }
+  // The newest product of each office and type (the list is newest first).
+  std::vector<ProductFetch> wanted;
+  std::vector<std::string> seen;
+  for (const json& product : *graph) {
+    const std::string id = StringAt(product, "@id");
+    const std::string which = StringAt(product, "productCode") + " of " + StringAt(product, "issuingOffice");
+    if (id.empty() || !FromNws(id) || std::find(seen.begin(), seen.end(), which) != seen.end()) continue;
+    seen.push_back(which);
+    wanted.push_back({id, which, std::nullopt});
+  }
+  FetchProductTexts(wanted, deadline);
+  std::vector<std::string> texts, missing;
+  for (const ProductFetch& p : wanted) {
+    if (!p.text) missing.push_back(p.which);
+    else if (!p.text->empty()) texts.push_back(*p.text);
+  }
+  // Nothing at all arrived: a failure (the last good page stands in), not an
+  // empty page; some arrived: they are shown, and the others named.
+  if (!wanted.empty() && missing.size() == wanted.size()) return failed;
+  return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts, missing))};
+}
+
+void Gateway::FetchProductTexts(std::vector<ProductFetch>& wanted, Deadline deadline) {
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i = next++; i < wanted.size(); i = next++) {
+      ProductFetch& p = wanted[i];
+      // A product, once issued, never changes: its text is kept by its id.
+      if (std::optional<Cache<std::string>::Hit> hit = productTexts_.Find(p.id)) {
+        p.text = hit->value;
+        continue;
+      }
+      FetchResult text = upstream_.Get(p.id, deadline);
+      if (!text.ok) continue;
       const json body = Parse(text.body);
-      const std::string product_text = StringAt(body, "productText");
-      if (!product_text.empty()) texts.push_back(product_text);
+      if (!body.is_object()) {
+        if (log_) log_("upstream " + p.id + " failed: not JSON");
+        continue;
+      }
+      p.text = StringAt(body, "productText");
+      productTexts_.Put(p.id, *p.text);
     }
-  }
-  return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
+  };
+  const std::size_t workers = std::min<std::size_t>(wanted.size(), kRequestsPerHost);
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
 }
 
 Reply Gateway::PictureRequest(const Request& request, Deadline deadline) {

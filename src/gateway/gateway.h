@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/clock.h"
 #include "conditions/page_writer.h"
@@ -45,12 +46,23 @@ class Gateway {
                const std::function<Produced(Deadline)>& produce);
   Produced UsConditions(GeoPoint point, const std::string& title, Deadline deadline);
   Produced ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline);
-  Produced ConditionsPage(const std::string& title, const Observed& o, GeoPoint point, const std::string& zone);
+  Produced ConditionsPage(const std::string& title, const Observed& o, GeoPoint point, const std::string& zone,
+                          const std::string& source);
+  // Current conditions of the global forecast service at a point, for a
+  // place without a current station report; nothing on failure (logged).
+  std::optional<Observed> SecondSource(GeoPoint point, Deadline deadline);
   std::optional<Reply> ConditionsRequest(const Request& request, Deadline deadline);
   std::optional<Reply> ProductsRequest(const Request& request, Deadline deadline);
   Reply PictureRequest(const Request& request, Deadline deadline);
   Produced StateProducts(const std::string& state, const ProductPage& page, Deadline deadline);
   Produced StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline);
+  struct ProductFetch {
+    std::string id;                   // the product's address
+    std::string which;                // "ZFP of EWX", for a page that has to name it
+    std::optional<std::string> text;  // nothing: not fetched
+  };
+  // The texts, kRequestsPerHost at a time, each kept by its id.
+  void FetchProductTexts(std::vector<ProductFetch>& wanted, Deadline deadline);
   // A JSON text of the weather service, kept a day (points and station lists
   // do not change); nothing on failure.
   std::optional<std::string> NwsJson(const std::string& url, Deadline deadline, int* status);
@@ -64,6 +76,7 @@ class Gateway {
   std::function<void(const std::string&)> log_;
   Cache<Reply> answers_;
   Cache<std::string> metadata_;
+  Cache<std::string> productTexts_;
   std::unique_ptr<sample::Router> fallback_;
 };
 
