@@ -76,6 +76,15 @@ bool IsPictureHost(const std::string& host) {
   return h == "weather.purdue.edu";
 }
 
+std::vector<std::string> PictureHosts() {
+  std::vector<std::string> hosts = {"weather.purdue.edu"};
+  for (const ImageRow& row : ImageCatalogue()) {
+    const std::string h = Lower(row.host);
+    if (std::find(hosts.begin(), hosts.end(), h) == hosts.end()) hosts.push_back(h);
+  }
+  return hosts;
+}
+
 std::string PictureType(const std::string& path) {
   const std::string p = Lower(path);
   return p.ends_with(".gif") ? "image/gif" : "image/jpeg";

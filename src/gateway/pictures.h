@@ -15,6 +15,8 @@ std::vector<std::string> PictureSourceOrigins();
 
 // Whether a host is one of the catalogue's picture servers.
 bool IsPictureHost(const std::string& host);
+// Those servers, each once, in lower case.
+std::vector<std::string> PictureHosts();
 
 // "image/gif" or "image/jpeg" by the file name the row asks for.
 std::string PictureType(const std::string& path);
