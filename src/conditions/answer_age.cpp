@@ -46,7 +46,7 @@ std::optional<std::int64_t> ParseHttpDate(const std::string& text) {
                                         "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
   char weekday[4] = {}, month[4] = {}, zone[4] = {};
   int day = 0, year = 0, h = 0, mi = 0, s = 0;
-  if (std::sscanf(text.c_str(), "%3s %2d %3s %4d %2d:%2d:%2d %3s", weekday, &day, month, &year, &h, &mi, &s, zone) !=
+  if (std::sscanf(text.c_str(), "%3s, %2d %3s %4d %2d:%2d:%2d %3s", weekday, &day, month, &year, &h, &mi, &s, zone) !=
       8)
     return std::nullopt;
   if (std::strcmp(zone, "GMT") != 0 || day < 1 || day > 31 || h > 23 || mi > 59 || s > 60) return std::nullopt;
