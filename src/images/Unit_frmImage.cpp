@@ -154,10 +154,12 @@ QRect TfrmImage::AvailableArea() const {
 
 void TfrmImage::FitToPicture(QSize picture) {
   pictures_->resize(picture);
-  // What the window adds around the picture: caption, frame, menu, status bar.
-  ClientArea()->layout()->activate();
-  layout()->activate();
-  const QSize around = size() - scroll_->size();
+  // What the window adds around the picture: caption, frame, menu, status
+  // bar. From the parts' own sizes: a hidden window's layout has not placed
+  // the scroll area yet.
+  const QMargins m = layout()->contentsMargins();
+  const QSize around(m.left() + m.right(),
+                     m.top() + m.bottom() + MainMenu1->sizeHint().height() + StatusBar1->sizeHint().height());
   const QRect area = AvailableArea();
   QSize want = picture + around;
   const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);

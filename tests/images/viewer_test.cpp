@@ -184,6 +184,9 @@ TEST_F(ViewerTest, OpensSizedToThePictureWithScrollBarsBeyondTheScreen) {
   EXPECT_GE(shown.height(), 480);
   EXPECT_LE(viewer().width(), area.width());
   EXPECT_LE(viewer().height(), area.height());
+  // ... and no more than the picture needs.
+  EXPECT_LE(shown.width(), 640 + 4);
+  EXPECT_LE(shown.height(), 480 + 4);
   EXPECT_FALSE(viewer().Scroller()->verticalScrollBar()->isVisible());
   EXPECT_TRUE(viewer().geometry().intersects(area));
 
