@@ -264,7 +264,16 @@ void TForm1::SetHint(const std::string& hint) { tray->SetHint(hint); }
 void TForm1::SetIconIndex(int index) {
   if (index < 0 || index >= IconList.size()) return;
   trayIconIndex_ = index;
-  tray->SetIcon(QIcon(IconList[index]));
+  tray->SetIcon(QIcon(warningMark_ ? WithWarningMark(IconList[index]) : IconList[index]));
+}
+
+void TForm1::SetWarningMark(bool on) {
+  if (on == warningMark_) return;
+  warningMark_ = on;
+  if (trayIconIndex_ >= 0) {
+    SetIconIndex(trayIconIndex_);
+    tray->SetActive(true);
+  }
 }
 
 void TForm1::SetActive(bool active) { tray->SetActive(active); }

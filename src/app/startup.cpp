@@ -15,6 +15,10 @@
 #include <map>
 
 #include "app/Unit1.h"
+#include "app/daily_forecast.h"
+#include "app/warnings.h"
+#include "controls/DesktopNotifier.h"
+#include "forecast/DailyWindow.h"
 #include "app/main_logic.h"
 #include "conditions/moon.h"
 #include "controls/GifControl.h"
@@ -120,6 +124,9 @@ struct Program {
   ImageLogic images;  // the viewer port is set once the viewer exists
   std::unique_ptr<HttpForecastFetch> forecastFetch;
   std::unique_ptr<ForecastLogic> forecast;
+  std::unique_ptr<DesktopNotifier> notifier;
+  SettingsAnnouncedStore announced;
+  WarningPorts warnings;
 };
 
 namespace {
@@ -128,7 +135,18 @@ void Wire(TForm1& form, Program& program) {
   MainLogic& logic = program.logic;
   MainHooks& h = form.hooks;
   h.readSetting = settings::StoreReader();
-  h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
+  logic.SetUnits(settings::ReadUnits(h.readSetting));
+  // After a fetch that showed a place: its warnings. The status line keeps
+  // what the fetch left there.
+  h.getTheStats = [&logic, &program, &form] {
+    const FetchOutcome outcome = logic.Get_the_Stats();
+    if (outcome == FetchOutcome::Shown) {
+      const std::string status = form.Status();
+      CheckWarningsOfShownPlace(logic, program.warnings);
+      form.SetStatus(status);
+    }
+    return outcome != FetchOutcome::Error;
+  };
   h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
   h.setSilent = [&logic](bool on) {
     if (on) logic.State().SilentFlag.assign(1, 'y');
@@ -215,6 +233,47 @@ void WireForecast(Windows& w, const ProgramOptions& options) {
   };
 }
 
+// "&7-Day Forecast": the forecast of the place shown, through the main
+// window's gate like every request of its client.
+void WireDaily(Windows& w) {
+  TForm1* form = w.Form1.get();
+  TfrmDaily* daily = w.frmDaily.get();
+  MainLogic& logic = w.program->logic;
+  daily->hooks.units = [&logic] { return logic.Units().value_or(UnitSystem::US); };
+  daily->hooks.fetch = [form, &logic] {
+    DailyResult result;
+    FetchGate::Hold hold(form->Gate());
+    if (!hold.Entered()) {
+      result.error = kBusyText;
+      return result;
+    }
+    return FetchDailyForecast(logic);
+  };
+  form->hooks.dailyForecast = [daily] { daily->ShowDaily(); };
+  auto stored = w.frmPref->stored;
+  w.frmPref->stored = [stored, daily, &logic] {
+    if (stored) stored();
+    daily->ShowUnits(logic.Units().value_or(UnitSystem::US));
+  };
+}
+
+// Warnings: notifications through the desktop's service (or the tray), each
+// alert once, a click opening the warnings page; the tray's mark.
+void WireWarnings(Windows& w) {
+  TForm1* form = w.Form1.get();
+  Program& program = *w.program;
+  program.notifier = std::make_unique<DesktopNotifier>(form->tray ? form->tray->SystemTrayIcon() : nullptr);
+  program.notifier->opened = [form] {
+    if (form->tray) form->tray->SetAppVisible(true);
+    if (form->hooks.showForecast) form->hooks.showForecast("w");
+  };
+  WarningPorts& p = program.warnings;
+  p.notices = program.notifier.get();
+  p.store = &program.announced;
+  p.warningMark = [form](bool on) { form->SetWarningMark(on); };
+  p.noticesOn = [] { return settings::WarningNoticesOn(settings::StoreReader()); };
+}
+
 }  // namespace
 
 MainLogic& ProgramLogic(const Windows& w) { return w.program->logic; }
@@ -228,6 +287,8 @@ Windows::~Windows() {
     frmForecast->SetLogic(nullptr);
     frmForecast->hooks = ForecastHooks{};
   }
+  if (frmDaily) frmDaily->hooks = DailyHooks{};
+  if (frmPref) frmPref->stored = nullptr;
   // The core goes before the windows it writes to.
   program.reset();
 }
@@ -249,6 +310,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   w.frmAbout = std::make_unique<TfrmAbout>();
   step("TfrmAbout", 15);
   w.frmPref = std::make_unique<TfrmPref>();
+  w.frmPref->stored = [&logic = w.program->logic] { logic.SetUnits(settings::ReadUnits(settings::StoreReader())); };
   step("TfrmPref", 20);
   w.frmImage = std::make_unique<TfrmImage>();
   WireViewer(*w.frmImage, *w.Form1, *w.program);
@@ -261,6 +323,9 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
     return form->ShowBox(kind, text, over);
   };
   step("TfrmLocation", 100);
+  w.frmDaily = std::make_unique<TfrmDaily>();
+  WireDaily(w);
+  WireWarnings(w);
   TfrmLocation* chooser = w.frmLocation.get();
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
   WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);

@@ -21,6 +21,7 @@ class TfrmPref;
 class TfrmImage;
 class TfrmForecast;
 class TfrmLocation;
+class TfrmDaily;
 
 struct ProgramOptions {
   RefreshIntervals intervals;
@@ -43,6 +44,7 @@ struct Windows {
   std::unique_ptr<TfrmImage> frmImage;
   std::unique_ptr<TfrmForecast> frmForecast;
   std::unique_ptr<TfrmLocation> frmLocation;
+  std::unique_ptr<TfrmDaily> frmDaily;
   std::shared_ptr<Program> program;
 
   Windows() = default;

@@ -204,7 +204,8 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
   EXPECT_EQ(Captions(Sub(menus[2], "&Weather Cams")).size(), 23u);
 
   const std::vector<std::string> fc = Captions(menus[3]);
-  ASSERT_EQ(fc.size(), 8u);
+  ASSERT_EQ(fc.size(), 9u);
+  EXPECT_EQ(fc.back(), "&7-Day Forecast");
   EXPECT_EQ(fc[0], "&Nowcast - Short term forecast");
   EXPECT_EQ(fc[5], "&3 - 1 and 3-month US Temper. && Precip. Outlook");
   EXPECT_EQ(Captions(Sub(menus[3], "&2 - 10-day Precipitation Outlook")).back(), "&a - South Asia");
