@@ -7,7 +7,8 @@
 namespace sky::gateway {
 
 const char* const kUsage =
-    "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--contact TEXT]\n"
+    "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--open-meteo-api URL]\n"
+    "                        [--contact TEXT]\n"
     "                        [--cache-entries N] [--timeout-ms N] [--pictures-base URL] [--log FILE]\n"
     "                        [--check-live] [--help]\n"
     "\n"
@@ -15,7 +16,7 @@ const char* const kUsage =
     "weather services. --port 0 picks a free port; the first line on standard output is\n"
     "\"listening on 127.0.0.1:PORT\". Settings may also stand in\n"
     "$XDG_CONFIG_HOME/skyglass/gateway.conf as \"key = value\" lines (port, nws-api,\n"
-    "metar-api, contact, cache-entries, timeout-ms, log). --check-live fetches one place\n"
+    "metar-api, open-meteo-api, contact, cache-entries, timeout-ms, log). --check-live fetches one place\n"
     "of each kind from the live services and prints what it got.\n";
 
 namespace {
@@ -45,6 +46,9 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
   if (key == "port") {
     if (!Number(value, 0, 65535, n)) return error = "port must be 0 to 65535", false;
     o.port = static_cast<int>(n);
+  } else if (key == "open-meteo-api") {
+    if (!IsHttpUrl(value)) return error = key + " must be an http:// or https:// address", false;
+    o.openMeteoApi = value;
   } else if (key == "nws-api" || key == "metar-api") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     std::string url = value;

@@ -16,6 +16,8 @@ struct Options {
   int port = kDefaultPort;
   std::string nwsApi = "https://api.weather.gov";
   std::string metarApi = "https://aviationweather.gov/api/data/metar";
+  // Open-Meteo's forecast API: the daily forecast of places abroad.
+  std::string openMeteoApi = "https://api.open-meteo.com/v1/forecast";
   std::string contact;  // goes into the User-Agent
   // When set, every picture source "https://host/path" is asked for at
   // base + "/host/path" instead (tests).
