@@ -57,7 +57,7 @@ TfrmDaily::TfrmDaily(QWidget* parent) : QWidget(parent, Qt::Window) {
     c.sky = MakeLabel(this, "lblDaySky" + n, {x, 84, w, 46}, kLime, 11, false, true);
     c.highLow = MakeLabel(this, "lblDayHighLow" + n, {x, 132, w, 32}, kLime, 11, false, true);
     c.precipitation = MakeLabel(this, "lblDayPrecip" + n, {x, 166, w, 16}, kLime, 11);
-    c.wind = MakeLabel(this, "lblDayWind" + n, {x, 184, w, 30}, kLime, 11, false, true);
+    c.wind = MakeLabel(this, "lblDayWind" + n, {x, 184, w, 30}, kLime, 11);
   }
   lblDailySource = MakeLabel(this, "lblDailySource", {8, 216, width() - 16, 14}, kGreen, 10, false, false,
                              Qt::AlignLeft | Qt::AlignVCenter);
@@ -105,7 +105,10 @@ void TfrmDaily::ShowUnits(UnitSystem units) {
     c.sky->setText(L1(row.sky));
     c.highLow->setText(L1(row.highLow));
     c.precipitation->setText(L1(row.precipitation));
-    c.wind->setText(L1(row.wind));
+    // "Wind NW" above its speed: a speed such as "11 to 21 km/h" keeps whole.
+    std::string wind = row.wind;
+    if (const std::size_t dir = wind.find(' ', 5); dir != std::string::npos) wind[dir] = '\n';
+    c.wind->setText(L1(wind));
   }
   lblDailySource->setText(L1("Forecast by " + f.source + (f.issued.empty() ? "" : ", made " + f.issued)));
 }

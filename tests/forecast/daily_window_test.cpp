@@ -53,7 +53,7 @@ TEST(DailyWindow, SevenDaysInTheChosenUnits) {
   EXPECT_EQ(Text(w.columns[0].highLow), "Low 19\260F");
   EXPECT_EQ(Text(w.columns[1].highLow), "High 23\260F  Low 18\260F");
   EXPECT_EQ(Text(w.columns[1].precipitation), "Precip. 50%");
-  EXPECT_EQ(Text(w.columns[1].wind), "Wind NE 8 to 12 mph");
+  EXPECT_EQ(Text(w.columns[1].wind), "Wind NE\n8 to 12 mph");
   EXPECT_FALSE(w.columns[6].picture->pixmap().isNull());
   EXPECT_TRUE(w.columns[6].name->isVisibleTo(&w));
   EXPECT_EQ(Text(w.lblDailySource), "Forecast by National Weather Service, made 2025-01-05T23:02:33+00:00");
@@ -61,7 +61,7 @@ TEST(DailyWindow, SevenDaysInTheChosenUnits) {
 
   w.ShowUnits(sky::UnitSystem::Metric);
   EXPECT_EQ(Text(w.columns[0].highLow), "Low -7\260C");
-  EXPECT_EQ(Text(w.columns[1].wind), "Wind NE 13 to 19 km/h");
+  EXPECT_EQ(Text(w.columns[1].wind), "Wind NE\n13 to 19 km/h");
   Shoot(w, "daily-metric.png");
 }
 
