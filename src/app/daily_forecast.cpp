@@ -4,6 +4,7 @@
 
 #include "app/main_logic.h"
 #include "common/hosts.h"
+#include "conditions/answer_age.h"
 #include "net/HttpClient.h"
 #include "net/request_profile.h"
 
@@ -38,8 +39,9 @@ DailyResult FetchDailyForecastAt(MainLogic& logic, const std::string& conditions
     return result;
   }
   result.forecast = std::move(read.forecast);
-  result.stale = StaleReply(client.Header);
-  result.ageSeconds = ReplyAge(client.Header);
+  const AnswerAge age = ReadAnswerAge(client.Header);
+  result.stale = age.stale;
+  if (age.ageS) result.ageSeconds = *age.ageS;
   return result;
 }
 

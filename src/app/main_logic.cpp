@@ -4,6 +4,7 @@
 
 #include "common/hosts.h"
 #include "common/text.h"
+#include "conditions/answer_age.h"
 #include "conditions/derived.h"
 #include "conditions/fetch.h"
 #include "conditions/htmlp.h"
@@ -157,7 +158,9 @@ std::string MainLogic::Source(ValueLabel label) const {
 void MainLogic::ShowTrayTip() {
   if (!ports_.tray || !trayTip_) return;
   // The parser's tip is sky "&&" temperature; only the temperature converts.
-  ports_.tray->SetHint(units_ ? trayTip_->first + " && " + ShowTemperature(trayTip_->second, *units_) : pageTrayTip_);
+  std::string tip = units_ ? trayTip_->first + " && " + ShowTemperature(trayTip_->second, *units_) : pageTrayTip_;
+  if (ageNotice_) tip += " (" + *ageNotice_ + ")";
+  ports_.tray->SetHint(tip);
 }
 
 void MainLogic::SetUnits(UnitSystem units) {
@@ -228,9 +231,11 @@ FetchOutcome MainLogic::Get_the_Stats() {
     const std::string page = RequestPage(profiles::kConditions, hosts::kWeatherUndergroundUrl + *path);
 
     FetchOutcome outcome = FetchOutcome::Failed;
+    std::optional<std::string> ageNotice;
     if (state_.SuccessFlag == "Y") {
       state_.ShownPath = *path;
       ParseAndShow(page);
+      ageNotice = ShowAnswerAge(client_->Header);
       ComputeHeatIndex();
       ComputeWindChill();
       outcome = FetchOutcome::Shown;
@@ -244,7 +249,8 @@ FetchOutcome MainLogic::Get_the_Stats() {
     if (ports_.moon) ports_.moon->UpdateMoonPhase();
     // A failure stays readable until the next fetch: the thanks over it
     // would report it as a success within milliseconds.
-    SetStatus(outcome == FetchOutcome::Shown ? kThankYou : kRetrieveError);
+    // Old conditions say so where the thanks would stand.
+    SetStatus(outcome == FetchOutcome::Shown ? ageNotice.value_or(kThankYou) : kRetrieveError);
     return outcome;
   } catch (const std::exception& e) {
     // The abort's own text stays; any other failure names itself.
@@ -270,10 +276,13 @@ void MainLogic::ChooserFetch(const std::string& path) {
       Messages().ShowMessage(MissingDataMessage(loc));
     } else {
       const bool failed = state_.SuccessFlag != "Y";
-      if (failed) Messages().ShowMessage(kChooserRetrieveError);
-      else {
+      std::optional<std::string> ageNotice;
+      if (failed) {
+        Messages().ShowMessage(kChooserRetrieveError);
+      } else {
         state_.ShownPath = path;
         ParseAndShow(body);
+        ageNotice = ShowAnswerAge(client_->Header);
       }
       state_.SuccessFlag.clear();
       Repaint();
@@ -282,7 +291,7 @@ void MainLogic::ChooserFetch(const std::string& path) {
       SetStatus("Processing moon phase image...");
       if (ports_.moon) ports_.moon->UpdateMoonPhase();
       // As after a fetch from the menu, a failure stays on the status line.
-      SetStatus(failed ? kRetrieveError : "");
+      SetStatus(failed ? kRetrieveError : ageNotice.value_or(""));
       Repaint();
     }
     FetchPreStep();
@@ -312,6 +321,8 @@ void MainLogic::ParseAndShow(const std::string& page) {
   if (r.ObservedAt) SetLabel(ValueLabel::Conditions, "Conditions at " + *r.ObservedAt);
   if (parsed.PageLocationName) state_.LocationTitle = *parsed.PageLocationName;
 
+  trayTip_.reset();
+  ageNotice_.reset();
   if (r.TrayTip && r.SkyIcon && ports_.tray) {
     trayTip_.emplace(r.Sky, r.Temperature);
     pageTrayTip_ = *r.TrayTip;
@@ -328,6 +339,15 @@ void MainLogic::ParseAndShow(const std::string& page) {
     if (state_.RequestText.size() >= 2) ports_.window->SetCaption(kCaptionPrefix + state_.RequestText);
     else ports_.window->SetCaption(kCaptionPrefix + state_.Location.LocationName);
   }
+}
+
+std::optional<std::string> MainLogic::ShowAnswerAge(const std::string& replyHeader) {
+  std::optional<std::string> notice = AgeNotice(ReadAnswerAge(replyHeader));
+  if (notice && trayTip_ && ports_.tray) {
+    ageNotice_ = notice;
+    ShowTrayTip();
+  }
+  return notice;
 }
 
 // The formulas work in degrees F and mph: they read the page's texts, and

@@ -92,6 +92,10 @@ class MainLogic {
   void ChooserFetch(const std::string& path);
   // Parse-and-show of one page (the labels, tray, preset and caption).
   void ParseAndShow(const std::string& page);
+  // After a page is shown: how old its conditions are, from the reply header,
+  // onto the tray tip. The text for the status line, or nothing when they
+  // are fresh.
+  std::optional<std::string> ShowAnswerAge(const std::string& replyHeader);
   // The derived values from the texts now in the labels.
   void ComputeHeatIndex();
   void ComputeWindChill();
@@ -170,9 +174,11 @@ class MainLogic {
   std::optional<UnitSystem> units_;
   std::array<std::string, kValueLabelCount> pageTexts_{};
   std::array<bool, kValueLabelCount> shownByUs_{};
-  // The sky and temperature texts of the last tray tip, as the page gave them.
+  // The sky and temperature texts of the page shown last's tray tip, as the
+  // page gave them, its whole tip, and how old its conditions are.
   std::optional<std::pair<std::string, std::string>> trayTip_;
   std::string pageTrayTip_;
+  std::optional<std::string> ageNotice_;
 };
 
 }  // namespace sky

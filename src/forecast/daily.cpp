@@ -3,6 +3,7 @@
 #include <charconv>
 
 #include "common/text.h"
+#include "conditions/answer_age.h"
 #include "conditions/htmlp.h"
 
 namespace sky {
@@ -137,32 +138,9 @@ DailyRow ShowDay(const DailyDay& day, UnitSystem units) {
   return r;
 }
 
-bool StaleReply(std::string_view header) {
-  for (std::string_view line : Split(header, '\n')) {
-    const std::string l = LowerAscii(Trim(line));
-    if (l.starts_with("warning:") && Trim(l.substr(8)).starts_with("110")) return true;
-  }
-  return false;
-}
-
-std::optional<long long> ReplyAge(std::string_view header) {
-  for (std::string_view line : Split(header, '\n')) {
-    const std::string l = LowerAscii(Trim(line));
-    if (!l.starts_with("age:")) continue;
-    const std::string v = Trim(l.substr(4));
-    long long age = 0;
-    auto [p, ec] = std::from_chars(v.data(), v.data() + v.size(), age);
-    if (ec == std::errc() && p == v.data() + v.size() && age >= 0) return age;
-  }
-  return std::nullopt;
-}
-
 std::string StaleText(std::optional<long long> ageSeconds) {
   if (!ageSeconds) return "stale: the live source did not answer, an older forecast is shown";
-  const long long minutes = *ageSeconds / 60;
-  std::string age = minutes >= 60 ? std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) + " min"
-                                  : std::to_string(minutes) + " min";
-  return "stale: the forecast is " + age + " old";
+  return "stale: the forecast is " + DurationText(*ageSeconds) + " old";
 }
 
 }  // namespace sky

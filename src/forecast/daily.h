@@ -92,11 +92,8 @@ struct DailyRow {
 };
 DailyRow ShowDay(const DailyDay& day, UnitSystem units);
 
-// A reply header saying the answer is a stale copy (a "Warning: 110").
-bool StaleReply(std::string_view header);
-// The reply's "Age" in seconds, when it has one.
-std::optional<long long> ReplyAge(std::string_view header);
-// "stale: the forecast is 2 h 10 min old" for the status bar, from an age.
+// "stale: the forecast is 2 h 10 min old" for the status bar, from the
+// reply's Age (conditions/answer_age.h reads it).
 std::string StaleText(std::optional<long long> ageSeconds);
 
 }  // namespace sky

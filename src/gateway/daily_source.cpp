@@ -5,6 +5,7 @@
 // alerts for the point, status actual only. Places abroad: Open-Meteo's daily
 // values (no warnings). Cached as the conditions are; a stale copy says so.
 #include "common/hosts.h"
+#include "gateway/alerts.h"
 #include "gateway/daily_sources.h"
 #include "gateway/geo.h"
 #include "gateway/products.h"
@@ -126,8 +127,8 @@ Produced AbroadDaily(Gateway& g, const Where& where, Deadline deadline) {
 Produced UsAlerts(Gateway& g, const Where& where, Deadline deadline) {
   Produced failed;
   // Test and exercise messages stay at the service: only actual alerts.
-  const std::string url = g.options().nwsApi + "/alerts/active?point=" + Coordinate(where.point.lat) + "," +
-                          Coordinate(where.point.lon) + "&status=actual";
+  const std::string url =
+      ActiveAlertsUrl(g.options().nwsApi, "point=" + Coordinate(where.point.lat) + "," + Coordinate(where.point.lon));
   FetchResult r = g.upstream().Get(url, deadline);
   if (!r.ok) return failed;
   const json answer = ParseJson(r.body);

@@ -5,6 +5,7 @@
 
 #include "common/text.h"
 #include "common/units.h"
+#include "gateway/alerts.h"
 #include "gateway/products.h"
 
 namespace sky::gateway {
@@ -209,18 +210,20 @@ std::vector<Alert> DecodeNwsAlerts(const json& answer) {
   std::vector<Alert> out;
   const json& features = Member(answer, "features");
   if (!features.is_array()) return out;
-  for (const json& feature : features) {
-    const json& p = Member(feature, "properties");
+  // What the warnings page shows is what may be announced: actual alerts in
+  // force, no cancellation, none a later update replaces.
+  for (const json* feature : ShownAlerts(features)) {
+    const json& p = Member(*feature, "properties");
     Alert a;
     a.id = Str(p, "id");
-    if (a.id.empty()) a.id = Str(feature, "id");
+    if (a.id.empty()) a.id = Str(*feature, "id");
     a.status = Str(p, "status");
     a.messageType = Str(p, "messageType");
     a.event = Str(p, "event");
     a.area = Str(p, "areaDesc");
     a.expires = Str(p, "expires");
     a.ends = Str(p, "ends");
-    if (a.id.empty() || a.status != "Actual") continue;
+    if (a.id.empty()) continue;
     out.push_back(std::move(a));
   }
   return out;
