@@ -10,6 +10,7 @@
 #include "common/hosts.h"
 #include "conditions/page_writer.h"
 #include "data/locations/location_data.h"
+#include "gateway/json_limits.h"
 #include "gateway/observation.h"
 #include "gateway/pictures.h"
 #include "gateway/sky_times.h"
@@ -67,7 +68,11 @@ std::string TitleStateName(const std::string& code) {
   return code;
 }
 
-json Parse(const std::string& text) { return json::parse(text, nullptr, false); }
+// A document beyond the size or nesting bounds counts as no JSON at all.
+json Parse(const std::string& text) {
+  if (!JsonWithinLimits(text)) return json(json::value_t::discarded);
+  return json::parse(text, nullptr, false);
+}
 
 const json* Member(const json& j, const char* key) {
   if (!j.is_object()) return nullptr;
@@ -257,12 +262,13 @@ Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const 
 
 // The page of an observation: its values, the time it was made, and the sun
 // and moon of today at the place, all in the place's own time zone.
-Gateway::Produced Gateway::ConditionsPage(const std::string& title, const Observed& o, GeoPoint point,
+Gateway::Produced Gateway::ConditionsPage(const std::string& title, const Observed& observed, GeoPoint point,
                                           const std::string& zone) {
   ConditionsPageContent content;
   content.title = title;
-  FillObservedValues(o, content);
   const std::int64_t now = wallNow_();
+  const Observed o = WithinLimits(observed, now);
+  FillObservedValues(o, content);
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
   RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
   RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
@@ -395,6 +401,7 @@ Gateway::Produced Gateway::StateProducts(const std::string& state, const Product
     }
     // The newest product of each office and type (the list is newest first).
     std::vector<std::string> seen;
+    std::size_t page_bytes = 0;
     for (const json& product : *graph) {
       const std::string id = StringAt(product, "@id");
       const std::string which = StringAt(product, "issuingOffice") + "/" + StringAt(product, "productCode");
@@ -404,6 +411,13 @@ Gateway::Produced Gateway::StateProducts(const std::string& state, const Product
       if (!text.ok) return failed;
       const json body = Parse(text.body);
       const std::string product_text = StringAt(body, "productText");
+      // The page is bounded in total, whatever the source sends: what does
+      // not fit is left out, and the page says so.
+      if (page_bytes + product_text.size() > kMaxProductPageBytes) {
+        texts.push_back(kProductsLeftOut);
+        break;
+      }
+      page_bytes += product_text.size();
       if (!product_text.empty()) texts.push_back(product_text);
     }
   }

@@ -35,6 +35,10 @@ Observed DecodeMetar(const nlohmann::json& metar);
 // Weather and cloud groups ("-SHRA BR", [{"cover":"BKN"}]) -> "Light Rain Showers".
 std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::json& clouds);
 
+// Drops what no real observation can hold (a value beyond physical limits, a
+// time more than a day from now) and brings the wind direction to 0..360.
+Observed WithinLimits(Observed o, std::int64_t now);
+
 // The observed values in the page's units and wording.
 void FillObservedValues(const Observed& o, ConditionsPageContent& page);
 
