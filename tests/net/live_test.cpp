@@ -505,6 +505,8 @@ TEST_F(Live, AResetMidBodyWithoutLengthIsNoSuccess) {
   c.Body = file;
   EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket send aborted");
   EXPECT_EQ(r.Count("Success CmdGet"), 0);
+  // Nothing half-written is left (fetch -o relies on it).
+  EXPECT_FALSE(std::filesystem::exists(file));
   std::remove(file.c_str());
 }
 
