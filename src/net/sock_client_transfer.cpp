@@ -34,12 +34,13 @@ constexpr auto kCloseGrace = std::chrono::milliseconds(200);
 
 // Once the announced length has arrived, the capture gives the peer a short
 // while to close and then ends on its own (proxies asked for keep-alive hold
-// the connection open).
+// the connection open). A length of 0 (an answer without a body) is there at
+// once; -1 means unknown: read until the close.
 class CloseGrace {
  public:
   explicit CloseGrace(std::int64_t expected) : expected_(expected) {}
   bool Over(std::int64_t have) {
-    if (expected_ <= 0 || have < expected_) return false;
+    if (expected_ < 0 || have < expected_) return false;
     const auto now = std::chrono::steady_clock::now();
     if (!started_) {
       started_ = true;
