@@ -407,9 +407,10 @@ Observed WithinLimits(Observed o, std::int64_t now) {
     if (d < 0) d += 360.0;
     o.windDirDeg = d;
   }
-  // A report more than a day from now is no current observation: its values
-  // would be shown under today's time, so none of them is kept.
-  if (o.time && (*o.time < now - 86400 || *o.time > now + 86400)) return Observed{};
+  // A report from more than a day ahead (or before 1970) is no observation:
+  // none of its values is kept. An old one stays, with its time: the page and
+  // the status line say how old it is.
+  if (o.time && (*o.time > now + 86400 || *o.time < 0)) return Observed{};
   return o;
 }
 

@@ -46,7 +46,7 @@ std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::
 Observed DecodeRawMetar(const std::string& text);
 
 // Drops what no real observation can hold (a value beyond physical limits;
-// the whole report when its time is more than a day from now) and brings the
+// the whole report when its time is more than a day ahead) and brings the
 // wind direction to 0..360.
 Observed WithinLimits(Observed o, std::int64_t now);
 
