@@ -300,7 +300,15 @@ int Serve(const FrontOptions& options, const sigset_t& stopSignals, RequestLog& 
       }
       // The line before the answer, so that a client's requests log in the order it made them.
       logLine(h->method, target->host, path, reply.status, head ? 0 : reply.body.size(), started);
-      Answer(h->fd, reply.status, reply.contentType, reply.body, !head);
+      // Headers a site adds (a kept answer's Age and Warning); a line break in
+      // a value would start a header of its own, so none passes.
+      std::string extra;
+      for (const auto& [name, value] : reply.headers) {
+        if (name.find_first_of("\r\n:") != std::string::npos || value.find_first_of("\r\n") != std::string::npos)
+          continue;
+        extra += name + ": " + value + "\r\n";
+      }
+      Answer(h->fd, reply.status, reply.contentType, reply.body, !head, extra);
     }
   };
   std::vector<std::thread> workers;
