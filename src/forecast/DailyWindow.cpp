@@ -18,6 +18,7 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, QRect r, const QColor& f
                   bool wrap = false, Qt::Alignment align = Qt::AlignHCenter | Qt::AlignTop) {
   auto* l = new QLabel(parent);
   l->setObjectName(name);
+  l->setTextFormat(Qt::PlainText);  // the texts come from a server
   l->setGeometry(r);
   l->setFont(SansFont(pixels, bold));
   l->setAlignment(align);

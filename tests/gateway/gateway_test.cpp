@@ -10,6 +10,7 @@
 #include "common/ports.h"
 #include "conditions/htmlp.h"
 #include "controls/gif_decoder.h"
+#include "gateway/cache.h"
 #include "forecast/alert_watch.h"
 #include "forecast/daily.h"
 #include "gateway/gateway.h"
@@ -436,47 +437,82 @@ TEST_F(GatewayTest, MakersServerFromTheSampleContent) {
   EXPECT_EQ(VersionOfTag("nightly"), "");
 }
 
-// The recorded answers stand for the places the program asks about: the
-// service's Rochester forecast and New Mexico alerts for Austin, Open-Meteo's
-// Berlin values for London (tests/data/gateway/README.md).
-TEST_F(GatewayTest, DailyForecastAndAlertsBesideTheConditions) {
-  Reply us = Get("/daily/US/TX/Austin.txt");
-  ASSERT_EQ(us.status, 200) << us.body;
-  EXPECT_EQ(us.contentType.rfind("text/plain", 0), 0u);
-  DailyRead read = ReadDailyAnswer(us.body);
-  ASSERT_TRUE(read.forecast) << read.error;
-  EXPECT_EQ(read.forecast->place, "Austin, Texas");
-  EXPECT_EQ(read.forecast->days.size(), 7u);
-  EXPECT_EQ(read.forecast->days[0].name, "Tonight");
-
-  Reply alerts = Get("/alerts/US/TX/Austin.txt");
-  ASSERT_EQ(alerts.status, 200);
-  AlertsRead a = ReadAlertsAnswer(alerts.body);
-  ASSERT_TRUE(a.alerts);
-  EXPECT_EQ(a.alerts->size(), 2u);
-  EXPECT_EQ(Get("/alerts/global/stations/03772.txt").status, 404);  // no warnings abroad
-  EXPECT_EQ(Get("/daily/US/TX/Atlantis.txt").status, 404);
-
-  // The source goes silent: the last good forecast is served.
-  stub_.failing = true;
-  clock_.Advance(11 * 60 * 1000);
-  EXPECT_EQ(Get("/daily/US/TX/Austin.txt").body, us.body);
+// Hostile sources: bounds that hold before the work is done, not after.
+TEST_F(GatewayTest, HostileJsonIsRefusedBeforeParsing) {
+  stub_.Override("/points/30.2672,-97.7431", 200, std::string(7u << 20, '['));
+  EXPECT_EQ(Get("/US/TX/Austin.html").status, 502);
+  bool logged = false;
+  for (const std::string& l : log_) logged |= l.find("no point properties") != std::string::npos;
+  EXPECT_TRUE(logged);
 }
 
-TEST_F(GatewayTest, DailyForecastAbroadFromOpenMeteoWithItsCredit) {
-  // The recording's first day is "today" at the place.
-  gateway_ = std::make_unique<Gateway>(
-      options_, *upstream_, clock_, [] { return std::int64_t{1744704000}; },
-      [this](const std::string& l) { log_.push_back(l); });
-  Reply abroad = Get("/daily/global/stations/03772.txt");
-  ASSERT_EQ(abroad.status, 200) << abroad.body;
-  DailyRead read = ReadDailyAnswer(abroad.body);
-  ASSERT_TRUE(read.forecast) << read.error;
-  EXPECT_NE(read.forecast->place.find("London"), std::string::npos);
-  EXPECT_NE(read.forecast->source.find("Open-Meteo.com"), std::string::npos);
-  EXPECT_EQ(read.forecast->days[0].name, "Today");
-  EXPECT_EQ(read.forecast->days[0].unit, 'C');
+TEST_F(GatewayTest, AProductPageIsBoundedInTotal) {
+  const std::string huge = "{\"productText\": \"" + std::string(kMaxProductPageBytes - 1000, 'x') + "\"}";
+  stub_.Override("/products/0b5f3c1e-8a8e-4d4e-9d0a-2f7c2b5e1a01", 200, huge);
+  stub_.Override("/products/6c1a9e47-3b2d-4f7e-a1c9-8e4d0b7f2c02", 200, huge);
+  Reply zone = GetIwin(*gateway_, "/iwin/TX/zone.html");
+  ASSERT_EQ(zone.status, 200);
+  EXPECT_LT(zone.body.size(), kMaxProductPageBytes + 4096);
+  EXPECT_NE(zone.body.find(kProductsLeftOut), std::string::npos);
 }
+
+TEST(GatewayCache, BoundedInBytesAsWellAsEntries) {
+  ManualClock clock;
+  Cache<std::string> cache(clock, 100, 1000);
+  cache.Put("a", std::string(400, 'a'));
+  clock.Advance(1);
+  cache.Put("b", std::string(400, 'b'));
+  clock.Advance(1);
+  cache.Put("c", std::string(400, 'c'));  // the oldest makes room
+  EXPECT_FALSE(cache.Find("a"));
+  EXPECT_TRUE(cache.Find("b") && cache.Find("c"));
+  EXPECT_LE(cache.Bytes(), 1000u);
+  cache.Put("huge", std::string(2000, 'h'));  // never fits: not kept, nothing thrown out for it
+  EXPECT_FALSE(cache.Find("huge"));
+  EXPECT_EQ(cache.Size(), 2u);
+  cache.Put("b", "small");  // a replaced entry gives its bytes back
+  EXPECT_EQ(cache.Bytes(), 400u + 1 + 5 + 1);
+  // The recorded answers stand for the places the program asks about: the
+  // service's Rochester forecast and New Mexico alerts for Austin, Open-Meteo's
+  // Berlin values for London (tests/data/gateway/README.md).
+  TEST_F(GatewayTest, DailyForecastAndAlertsBesideTheConditions) {
+    Reply us = Get("/daily/US/TX/Austin.txt");
+    ASSERT_EQ(us.status, 200) << us.body;
+    EXPECT_EQ(us.contentType.rfind("text/plain", 0), 0u);
+    DailyRead read = ReadDailyAnswer(us.body);
+    ASSERT_TRUE(read.forecast) << read.error;
+    EXPECT_EQ(read.forecast->place, "Austin, Texas");
+    EXPECT_EQ(read.forecast->days.size(), 7u);
+    EXPECT_EQ(read.forecast->days[0].name, "Tonight");
+
+    Reply alerts = Get("/alerts/US/TX/Austin.txt");
+    ASSERT_EQ(alerts.status, 200);
+    AlertsRead a = ReadAlertsAnswer(alerts.body);
+    ASSERT_TRUE(a.alerts);
+    EXPECT_EQ(a.alerts->size(), 2u);
+    EXPECT_EQ(Get("/alerts/global/stations/03772.txt").status, 404);  // no warnings abroad
+    EXPECT_EQ(Get("/daily/US/TX/Atlantis.txt").status, 404);
+
+    // The source goes silent: the last good forecast is served.
+    stub_.failing = true;
+    clock_.Advance(11 * 60 * 1000);
+    EXPECT_EQ(Get("/daily/US/TX/Austin.txt").body, us.body);
+  }
+
+  TEST_F(GatewayTest, DailyForecastAbroadFromOpenMeteoWithItsCredit) {
+    // The recording's first day is "today" at the place.
+    gateway_ = std::make_unique<Gateway>(
+        options_, *upstream_, clock_, [] { return std::int64_t{1744704000}; },
+        [this](const std::string& l) { log_.push_back(l); });
+    Reply abroad = Get("/daily/global/stations/03772.txt");
+    ASSERT_EQ(abroad.status, 200) << abroad.body;
+    DailyRead read = ReadDailyAnswer(abroad.body);
+    ASSERT_TRUE(read.forecast) << read.error;
+    EXPECT_NE(read.forecast->place.find("London"), std::string::npos);
+    EXPECT_NE(read.forecast->source.find("Open-Meteo.com"), std::string::npos);
+    EXPECT_EQ(read.forecast->days[0].name, "Today");
+    EXPECT_EQ(read.forecast->days[0].unit, 'C');
+  }
 
 }  // namespace
 }  // namespace sky::gateway
