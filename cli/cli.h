@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "common/units.h"
 
 namespace sky {
 class THttpClient;
@@ -60,6 +61,10 @@ struct ParsedArgs {
 // positionals.
 ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOptions,
                      const std::vector<std::string>& flags, std::size_t minPositional, std::size_t maxPositional);
+
+// The units of a user command: --units (US, metric or UK; anything else is a
+// usage error), else the settings' choice, else the locale's default.
+sky::UnitSystem ChosenUnits(const ParsedArgs& args);
 
 // The words of a name given without quotes ("Austin," "TX"), joined with one
 // blank as the shell took them apart.

@@ -185,14 +185,16 @@ std::string SearchSuggestion(const std::string& request) {
 // automatic fetch (no preset is added), through the proxy of the settings.
 int Conditions(const cli::Args& args) {
   // An unquoted Austin, TX arrives as two words.
-  const auto a = cli::ParseArgs(args, {}, {"json"}, 1, SIZE_MAX);
+  const auto a = cli::ParseArgs(args, {"units"}, {"json"}, 1, SIZE_MAX);
   const std::string request = cli::JoinWords(a.positional);
   if (sky::Trim(request).empty()) throw cli::UsageError("the place name is empty");
+  const sky::UnitSystem units = cli::ChosenUnits(a);
 
   TerminalWindow window;
   LastStatus status;
   TerminalMessages messages;
   sky::MainLogic logic(sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr, &messages});
+  logic.SetUnits(units);
   sky::THttpClient& client = logic.HttpClient1();
   try {
     sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
@@ -245,6 +247,7 @@ int Conditions(const cli::Args& args) {
       j.Key("title").String(logic.State().LocationTitle);
       j.Key("header").String(window.Label(sky::ValueLabel::Conditions));
       for (const auto& s : kShown) j.Key(s.key).String(sky::Trim(window.Label(s.label)));
+      j.Key("units").String(sky::UnitSystemName(units));
     } else {
       j.Key("reason").String(hint.empty() ? reason : reason + "; " + hint);
     }
@@ -273,7 +276,7 @@ int Conditions(const cli::Args& args) {
   return cli::kExitOk;
 }
 
-const cli::Register kConditions{{"conditions", "conditions NAME [--json]", Conditions}};
+const cli::Register kConditions{{"conditions", "conditions NAME [--units U] [--json]", Conditions}};
 const cli::Register kLocate{{"locate", "locate NAME", Locate}};
 const cli::Register kLocations{{"locations", "locations [SEARCH]", ListLocations}};
 

@@ -36,12 +36,15 @@ constexpr HelpRow kHelp[] = {
      "Fetches the conditions page of a place as the main window's timed refresh\n"
      "does (no preset is stored), through the proxy of the settings, and prints\n"
      "what the main window shows. --json prints it as one JSON object.\n"
+     "--units US, metric or UK shows the values in those units (else the\n"
+     "preference \"Units\", else the desktop's locale: US for a US locale).\n"
      "\n"
      "NAME is a place as the program writes it (see Places below); words given\n"
      "without quotes are joined with one blank.\n"
      "\n"
      "Examples:\n"
      "  skyglass-cli conditions \"Austin, TX\"\n"
+     "  skyglass-cli conditions \"Austin, TX\" --units metric\n"
      "  skyglass-cli conditions \"Boston, Massachusetts\"\n"
      "  skyglass-cli conditions \"Paris, France (O)\" --json\n"
      "  skyglass-cli conditions 78701\n",
@@ -108,6 +111,21 @@ constexpr HelpRow kHelp[] = {
      "  0  the check was answered (--json: always)\n"
      "  1  the request failed, or the answer holds no version\n"
      "  2  usage error\n"},
+    {"daily", Group::User, "show the seven-day forecast of a place",
+     "Fetches the seven-day forecast of a place from the weather gateway, as the\n"
+     "7-Day Forecast window shows it: per day its name (tonight first in the\n"
+     "evening), the sky, high and low, the chance of precipitation and the wind.\n"
+     "--units US, metric or UK chooses the units (else the preference \"Units\",\n"
+     "else the desktop's locale). --json prints one object with \"days\": per day\n"
+     "date, name, high, low, unit, sky, precipitationChance and wind.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli daily \"Austin, TX\"\n"
+     "  skyglass-cli daily \"Paris, France (O)\" --units metric --json\n",
+     "  0  the forecast was shown\n"
+     "  1  not a place, no forecast for it, or a network failure (reason on stderr)\n"
+     "  2  usage error\n",
+     true},
     {"forecast", Group::User, "a state forecast, warning or census text, as the forecast window shows it",
      "KIND is one of the forecast window's retrievals: n (nowcast), f (text\n"
      "forecast), h (hydrological data), p (public information), sw (special\n"

@@ -14,6 +14,7 @@
 
 #include "app/app_info.h"
 #include "common/convert.h"
+#include "controls/plain_text.h"
 #include "common/text.h"
 #include "controls/OnTray.h"
 #include "controls/app_icon.h"
@@ -43,6 +44,7 @@ std::string ToL1(const QString& s) { return s.toLatin1().toStdString(); }
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect r, const QColor& bg, const QColor& fg,
                   int pixels, Qt::Alignment align, bool bold = false) {
   auto* l = new QLabel(QString::fromLatin1(caption), parent);
+  l->setTextFormat(Qt::PlainText);  // the values come from a server
   l->setObjectName(name);
   l->setGeometry(r);
   l->setAutoFillBackground(true);
@@ -210,6 +212,7 @@ void TForm1::BuildClientArea() {
   StatusBar1->setStyleSheet("QStatusBar::item { border: none; }");
   auto panel = [&](int width, const char* text) {
     auto* l = new QLabel(QString::fromLatin1(text), StatusBar1);
+    l->setTextFormat(Qt::PlainText);
     l->setFixedWidth(width);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setFont(SansFont(11));
@@ -265,7 +268,16 @@ void TForm1::SetHint(const std::string& hint) { tray->SetHint(hint); }
 void TForm1::SetIconIndex(int index) {
   if (index < 0 || index >= IconList.size()) return;
   trayIconIndex_ = index;
-  tray->SetIcon(QIcon(IconList[index]));
+  tray->SetIcon(QIcon(warningMark_ ? WithWarningMark(IconList[index]) : IconList[index]));
+}
+
+void TForm1::SetWarningMark(bool on) {
+  if (on == warningMark_) return;
+  warningMark_ = on;
+  if (trayIconIndex_ >= 0) {
+    SetIconIndex(trayIconIndex_);
+    tray->SetActive(true);
+  }
 }
 
 void TForm1::SetActive(bool active) { tray->SetActive(active); }
@@ -296,9 +308,9 @@ bool TForm1::ShowBox(const std::string& kind, const std::string& text, QWidget* 
   }
   if (!over) over = isVisible() ? this : nullptr;
   if (kind == "confirm")
-    return QMessageBox::question(over, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-  if (kind == "error") QMessageBox::critical(over, app::kTitle, L1(text));
-  else QMessageBox::information(over, app::kTitle, L1(text));
+    return PlainBox(over, QMessageBox::Question, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  PlainBox(over, kind == "error" ? QMessageBox::Critical : QMessageBox::Information, app::kTitle, L1(text));
   return true;
 }
 

@@ -75,6 +75,8 @@ struct MainHooks {
   std::function<void(const std::string& kind)> showForecast;
   // "Forecast - &HTML Version".
   std::function<void()> forecastHtml;
+  // "&7-Day Forecast".
+  std::function<void()> dailyForecast;
   // The first paint: hides the please-wait window.
   std::function<void()> firstPaint;
 };
@@ -107,6 +109,8 @@ class TForm1 : public QMainWindow,
   void SetHint(const std::string& hint) override;
   void SetIconIndex(int index) override;
   void SetActive(bool active) override;
+  void SetWarningMark(bool on) override;
+  bool WarningMark() const { return warningMark_; }
   // IPresetMenuPort
   void SetPresetItem(int slot, const std::string& caption, bool visible) override;
   // IMessagePort: modal boxes captioned with the application title.
@@ -221,6 +225,7 @@ class TForm1 : public QMainWindow,
   bool firstFetchDone_ = false;
   int fetchCount_ = 0;
   int trayIconIndex_ = -1;
+  bool warningMark_ = false;
 };
 
 }  // namespace sky::ui

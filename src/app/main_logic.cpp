@@ -130,6 +130,53 @@ std::string MainLogic::Label(ValueLabel label) const {
   return ports_.window ? ports_.window->Label(label) : std::string();
 }
 
+std::string MainLogic::Shown(ValueLabel label, const std::string& pageText) const {
+  if (!units_) return pageText;
+  switch (label) {
+    case ValueLabel::Temp:
+    case ValueLabel::HeatIndex:
+    case ValueLabel::WindChill: return ShowTemperature(pageText, *units_);
+    case ValueLabel::Press: return ShowPressure(pageText, *units_);
+    case ValueLabel::Wind: return ShowWind(pageText, *units_);
+    case ValueLabel::Visible: return ShowVisibility(pageText, *units_);
+    default: return pageText;
+  }
+}
+
+void MainLogic::ShowValue(ValueLabel label, const std::string& pageText) {
+  const auto i = static_cast<std::size_t>(label);
+  pageTexts_[i] = pageText;
+  shownByUs_[i] = true;
+  SetLabel(label, Shown(label, pageText));
+}
+
+std::string MainLogic::Source(ValueLabel label) const {
+  const auto i = static_cast<std::size_t>(label);
+  return units_ && shownByUs_[i] ? pageTexts_[i] : Label(label);
+}
+
+void MainLogic::ShowTrayTip() {
+  if (!ports_.tray || !trayTip_) return;
+  // The parser's tip is sky "&&" temperature; only the temperature converts.
+  std::string tip = units_ ? trayTip_->first + " && " + ShowTemperature(trayTip_->second, *units_) : pageTrayTip_;
+  if (ageNotice_) tip += " (" + *ageNotice_ + ")";
+  ports_.tray->SetHint(tip);
+}
+
+void MainLogic::SetUnits(UnitSystem units) {
+  units_ = units;
+  for (int i = 0; i < kValueLabelCount; ++i) {
+    if (shownByUs_[static_cast<std::size_t>(i)]) {
+      const auto label = static_cast<ValueLabel>(i);
+      SetLabel(label, Shown(label, pageTexts_[static_cast<std::size_t>(i)]));
+    }
+  }
+  if (trayTip_ && ports_.tray) {
+    ShowTrayTip();
+    ports_.tray->SetActive(true);
+  }
+}
+
 // ---------------------------------------------------------------- fetch
 
 void MainLogic::FetchPreStep() {
@@ -186,6 +233,7 @@ FetchOutcome MainLogic::Get_the_Stats() {
     FetchOutcome outcome = FetchOutcome::Failed;
     std::optional<std::string> ageNotice;
     if (state_.SuccessFlag == "Y") {
+      state_.ShownPath = *path;
       ParseAndShow(page);
       ageNotice = ShowAnswerAge(client_->Header);
       ComputeHeatIndex();
@@ -232,6 +280,7 @@ void MainLogic::ChooserFetch(const std::string& path) {
       if (failed) {
         Messages().ShowMessage(kChooserRetrieveError);
       } else {
+        state_.ShownPath = path;
         ParseAndShow(body);
         ageNotice = ShowAnswerAge(client_->Header);
       }
@@ -254,28 +303,30 @@ void MainLogic::ChooserFetch(const std::string& path) {
 void MainLogic::ParseAndShow(const std::string& page) {
   SetStatus("...parsing data...");
   Repaint();
-  for (ValueLabel l : kValueLabels) SetLabel(l, "");
+  for (ValueLabel l : kValueLabels) ShowValue(l, "");
 
   ParsedConditionsPage parsed = ParseConditionsPage(page, Messages());
   const ConditionsRecord& r = parsed.Record;
-  SetLabel(ValueLabel::Sky, r.Sky);
-  SetLabel(ValueLabel::Temp, r.Temperature);
-  SetLabel(ValueLabel::Humid, r.Humidity);
-  SetLabel(ValueLabel::Press, r.Pressure);
-  SetLabel(ValueLabel::Wind, r.Wind);
-  SetLabel(ValueLabel::Visible, r.Visibility);
-  SetLabel(ValueLabel::Sunrise, r.Sunrise);
-  SetLabel(ValueLabel::Sunset, r.Sunset);
-  SetLabel(ValueLabel::MoonRise, r.MoonRise);
-  SetLabel(ValueLabel::MoonSet, r.MoonSet);
-  SetLabel(ValueLabel::HeatIndex, r.HeatIndex);
+  ShowValue(ValueLabel::Sky, r.Sky);
+  ShowValue(ValueLabel::Temp, r.Temperature);
+  ShowValue(ValueLabel::Humid, r.Humidity);
+  ShowValue(ValueLabel::Press, r.Pressure);
+  ShowValue(ValueLabel::Wind, r.Wind);
+  ShowValue(ValueLabel::Visible, r.Visibility);
+  ShowValue(ValueLabel::Sunrise, r.Sunrise);
+  ShowValue(ValueLabel::Sunset, r.Sunset);
+  ShowValue(ValueLabel::MoonRise, r.MoonRise);
+  ShowValue(ValueLabel::MoonSet, r.MoonSet);
+  ShowValue(ValueLabel::HeatIndex, r.HeatIndex);
   if (r.ObservedAt) SetLabel(ValueLabel::Conditions, "Conditions at " + *r.ObservedAt);
   if (parsed.PageLocationName) state_.LocationTitle = *parsed.PageLocationName;
 
-  trayTip_.clear();
+  trayTip_.reset();
+  ageNotice_.reset();
   if (r.TrayTip && r.SkyIcon && ports_.tray) {
-    trayTip_ = *r.TrayTip;
-    ports_.tray->SetHint(*r.TrayTip);
+    trayTip_.emplace(r.Sky, r.Temperature);
+    pageTrayTip_ = *r.TrayTip;
+    ShowTrayTip();
     ports_.tray->SetActive(true);
     ports_.tray->SetIconIndex(*r.SkyIcon);
     ports_.tray->SetActive(true);
@@ -292,17 +343,22 @@ void MainLogic::ParseAndShow(const std::string& page) {
 
 std::optional<std::string> MainLogic::ShowAnswerAge(const std::string& replyHeader) {
   std::optional<std::string> notice = AgeNotice(ReadAnswerAge(replyHeader));
-  if (notice && !trayTip_.empty() && ports_.tray) ports_.tray->SetHint(trayTip_ + " (" + *notice + ")");
+  if (notice && trayTip_ && ports_.tray) {
+    ageNotice_ = notice;
+    ShowTrayTip();
+  }
   return notice;
 }
 
+// The formulas work in degrees F and mph: they read the page's texts, and
+// their result is shown in the person's units.
 void MainLogic::ComputeHeatIndex() {
-  SetLabel(ValueLabel::HeatIndex,
-           ::sky::ComputeHeatIndex(Label(ValueLabel::Temp), Label(ValueLabel::Humid), Label(ValueLabel::HeatIndex)));
+  ShowValue(ValueLabel::HeatIndex, ::sky::ComputeHeatIndex(Source(ValueLabel::Temp), Source(ValueLabel::Humid),
+                                                           Source(ValueLabel::HeatIndex)));
 }
 
 void MainLogic::ComputeWindChill() {
-  SetLabel(ValueLabel::WindChill, ::sky::ComputeWindChill(Label(ValueLabel::Temp), Label(ValueLabel::Wind)));
+  ShowValue(ValueLabel::WindChill, ::sky::ComputeWindChill(Source(ValueLabel::Temp), Source(ValueLabel::Wind)));
 }
 
 void MainLogic::mnuAbortconnectionClick() {

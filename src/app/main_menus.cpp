@@ -102,6 +102,7 @@ const MenuRow kMenuRows[] = {
       Item("Forecast - &HTML Version", "mnuForecastHTML", nullptr, Hook, &MainHooks::forecastHtml),
       ForecastItem("Forecast - &TEXT version", "ForecastTEXTversion1", "f"),
       PictureItems(kForecastsMenu),
+      Item("&7-Day Forecast", "mnuDailyForecast", nullptr, GuardedHook, &MainHooks::dailyForecast),
     End(),
     Menu("I&nformation", "mnuInformation"),
       ForecastItem("&Hydrological Data (NWS)", "mnuHydrologicalDataNWS1", "h"),

@@ -23,19 +23,6 @@ using Produced = Gateway::Produced;
 
 constexpr int kStationsTried = 3;
 
-std::string Coordinate(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.4f", v);
-  std::string s = buf;
-  // The service answers a point with trailing zeros by a redirect; cut them.
-  while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
-    const bool dot = s.back() == '.';
-    s.pop_back();
-    if (dot) break;
-  }
-  return s;
-}
-
 std::string TitleStateName(const std::string& code) {
   for (const auto& [c, name] : historic::Places::Get().States()) {
     if (c == code) return name;
@@ -45,13 +32,14 @@ std::string TitleStateName(const std::string& code) {
 
 // The page of an observation: its values, the time it was made, and the sun
 // and moon of today at the place, all in the place's own time zone.
-Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o, GeoPoint point,
+Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& observed, GeoPoint point,
                         const std::string& zone, const std::string& source) {
   ConditionsPageContent content;
   content.title = title;
   content.source = source;
-  FillObservedValues(o, content);
   const std::int64_t now = g.WallNow();
+  const Observed o = WithinLimits(observed, now);
+  FillObservedValues(o, content);
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
   RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
   RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
@@ -64,7 +52,10 @@ Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o,
   content.moonPicture = m.picture;
   content.moonIlluminated = m.illuminated;
   content.states = historic::Places::Get().States();
-  return {Gateway::Outcome::kOk, Plain(200, WriteConditionsPage(content))};
+  Reply reply = Plain(200, WriteConditionsPage(content));
+  // The observation's time, so the program can say how old the conditions are.
+  if (o.time) reply.headers.emplace_back("Last-Modified", HttpDate(*o.time));
+  return {Gateway::Outcome::kOk, reply};
 }
 
 // Current conditions of the global forecast service at a point, for a place
@@ -232,6 +223,19 @@ std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadl
 }
 
 }  // namespace
+
+std::string Coordinate(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.4f", v);
+  std::string s = buf;
+  // The service answers a point with trailing zeros by a redirect; cut them.
+  while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
+    const bool dot = s.back() == '.';
+    s.pop_back();
+    if (dot) break;
+  }
+  return s;
+}
 
 void AddConditionsSource(Gateway& gateway, historic::Router& router) {
   router.Add(hosts::kWeatherUnderground, [&gateway](const Request& request) {

@@ -1,9 +1,10 @@
-// The image viewer. Created hidden at start-up and kept for the whole run:
+// The image viewer. Created hidden on first use and kept for the whole run:
 // every downloaded picture is shown here, GIF files in the GIF control and
 // the others (decoded in the core) in the picture control.
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 #include <functional>
 #include <string>
 
@@ -31,6 +32,10 @@ struct ImageViewerHooks {
   std::function<void(const std::string&)> error;
 };
 
+// The pixmap of a decoded picture. A Bgrx picture is taken over as it is
+// (the pixmap keeps its pixels); an Rgb one is converted.
+QPixmap PixmapOfPicture(RgbPicture&& picture);
+
 class TfrmImage : public TGradientForm, public IImageViewerPort {
   Q_OBJECT
  public:
@@ -44,6 +49,8 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
   void SetAnimate(bool on) override;
   void ShowGifFile(const std::string& path) override;
   void ShowPicture(const RgbPicture& picture) override;
+  PixelOrder PictureOrder() const override;
+  void TakePicture(RgbPicture&& picture) override;
   void ShowViewer() override;
   std::optional<RgbPicture> GifFirstFrame() const override;
 
@@ -75,6 +82,7 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
 
  private:
   void SetBackground(const QColor& color);
+  void ShowPixmap(const QPixmap& pixmap, int width, int height);
   void Layout332x316();
   // Sized to the picture within the screen's free area; scroll bars where
   // the picture is larger.

@@ -14,6 +14,7 @@
 
 #include "common/app_names.h"
 #include "common/scoped_flag.h"
+#include "controls/plain_text.h"
 #include "controls/ColorDialog.h"
 #include "controls/ui_font.h"
 #include "info/HelpWindow.h"
@@ -34,6 +35,7 @@ void SetTextColor(QWidget* w, const QColor& c) {
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect r, const QColor& color,
                   bool wrap = false) {
   auto* l = new QLabel(QString::fromLatin1(text), parent);
+  l->setTextFormat(Qt::PlainText);
   l->setObjectName(name);
   l->setGeometry(r);
   l->setWordWrap(wrap);
@@ -59,7 +61,7 @@ TfrmPref::TfrmPref(QWidget* parent) : TGradientForm(parent) {
   SetGradientInactiveStartColor(clBlue);
   SetGradientInactiveStopColor(clNavy);
   SetCaption("Skyglass - Preferences");
-  SetClientSize(516, 351);
+  SetClientSize(516, 411);
   EscapeCloses = true;
   setModal(false);
 
@@ -134,9 +136,22 @@ TfrmPref::TfrmPref(QWidget* parent) : TGradientForm(parent) {
   EditProxyPort->setObjectName("EditProxyPort");
   EditProxyPort->setGeometry(380, 51, 90, 24);
 
-  btnOkay = MakeButton(client, "btnOkay", "&Okay", 170, 312);
-  btnCancel = MakeButton(client, "btnCancel", "&Cancel", 258, 312);
-  btnHelp = MakeButton(client, "btnHelp", "&Help", 346, 312);
+  GroupBox3 = new QGroupBox(" Units and Warnings ", client);
+  GroupBox3->setObjectName("GroupBox3");
+  GroupBox3->setGeometry(16, 300, 484, 88);
+  SetTextColor(GroupBox3, white);
+  lblUnits = MakeLabel(GroupBox3, "lblUnits", "Units:", {12, 25, 44, 20}, white);
+  cboUnits = new QComboBox(GroupBox3);
+  cboUnits->setObjectName("cboUnits");
+  cboUnits->setGeometry(60, 22, 410, 24);
+  chkWarnNotify = new QCheckBox("Tell me of new warnings for my place with a desktop notification", GroupBox3);
+  chkWarnNotify->setObjectName("chkWarnNotify");
+  chkWarnNotify->setGeometry(12, 54, 460, 22);
+  SetTextColor(chkWarnNotify, white);
+
+  btnOkay = MakeButton(client, "btnOkay", "&Okay", 170, 376);
+  btnCancel = MakeButton(client, "btnCancel", "&Cancel", 258, 376);
+  btnHelp = MakeButton(client, "btnHelp", "&Help", 346, 376);
 
   ShowProxyFields();  // as designed: host disabled, port enabled, both silver
   connect(CheckBox1, &QCheckBox::toggled, this, [this] {
@@ -194,6 +209,8 @@ void TfrmPref::Collect() {
   form_.proxyTicked = CheckBox1->isChecked();
   form_.proxyHost.text = ToL1(EditProxy->text());
   form_.proxyPort.text = ToL1(EditProxyPort->text());
+  form_.unitsIndex = cboUnits->currentIndex() < 0 ? 0 : cboUnits->currentIndex();
+  form_.warningNotices = chkWarnNotify->isChecked();
 }
 
 void TfrmPref::ShowForm() {
@@ -214,6 +231,10 @@ void TfrmPref::ShowForm() {
   CheckBox1->setChecked(form_.proxyTicked);
   EditProxy->setText(L1(form_.proxyHost.text));
   EditProxyPort->setText(L1(form_.proxyPort.text));
+  cboUnits->clear();
+  for (const std::string& item : form_.unitsList) cboUnits->addItem(L1(item));
+  cboUnits->setCurrentIndex(form_.unitsIndex);
+  chkWarnNotify->setChecked(form_.warningNotices);
   ShowProxyFields();
 }
 
@@ -240,6 +261,7 @@ void TfrmPref::btnOkayClick() {
     return;
   }
   hide();
+  if (stored) stored();
 }
 
 void TfrmPref::btnCancelClick() { hide(); }
@@ -251,7 +273,7 @@ void TfrmPref::ShowError(const std::string& text) {
     errorRecorder(text);
     return;
   }
-  QMessageBox::critical(this, app::kTitle, L1(text));
+  PlainBox(this, QMessageBox::Critical, app::kTitle, L1(text));
 }
 
 }  // namespace sky::ui

@@ -28,6 +28,13 @@ void ApplyProxy(const std::optional<ProxySettings>& proxy, std::string& host, in
   if (proxy->portText) port = ParsePort(*proxy->portText);
 }
 
+UnitSystem ReadUnits(const Reader& read) {
+  if (std::optional<UnitSystem> chosen = ParseUnitSystem(read(kUnits))) return *chosen;
+  return UnitSystemForLocale(MeasurementLocaleName());
+}
+
+bool WarningNoticesOn(const Reader& read) { return read(kWarningNotices) != kNo; }
+
 std::optional<std::string> StartupLocation(const Reader& read) {
   std::string loc = read(kStartupLoc);
   if (loc == kNA || loc == kNone) return std::nullopt;

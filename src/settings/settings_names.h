@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "common/units.h"
+
 namespace sky::settings {
 
 // ---- sections of the key "Software\Skyglass"
@@ -35,6 +37,12 @@ inline constexpr const char* kStatsFontColor = "statsfcolor";
 inline constexpr const char* kForecastBackground = "Fbgcolor";
 inline constexpr const char* kForecastFontSize = "FfontSiz";  // "8" / "12"
 inline constexpr const char* kForecastFontSizeWritten = "Ffontsiz";
+inline constexpr const char* kUnits = "Units";                // "US" / "metric" / "UK"; missing: the locale's
+inline constexpr const char* kWarningNotices = "WarnNotify";  // "y" / "n"; missing: "y"
+
+// ---- section "Alerts": one value per warning already announced, named by the
+// alert's id, holding its expiry (seconds since 1970) so it can be forgotten.
+inline constexpr const char* kSectionAlerts = "Alerts";
 
 // ---- values of the section "Locations": "loc0" .. "loc19"
 inline constexpr const char* kPresetValuePrefix = "loc";
@@ -70,6 +78,12 @@ int ParsePort(const std::string& text);
 // is no number throws after the host is set (the host stays, as it always
 // did). Nothing happens when the proxy is off.
 void ApplyProxy(const std::optional<ProxySettings>& proxy, std::string& host, int& port);
+
+// The units shown: "Units" when it names a system, else the locale's default.
+UnitSystem ReadUnits(const Reader& read);
+
+// Desktop notifications of new warnings: on unless "WarnNotify" is "n".
+bool WarningNoticesOn(const Reader& read);
 
 // The start-up place: nullopt when "StartupLoc" is missing or "None".
 std::optional<std::string> StartupLocation(const Reader& read);
