@@ -36,6 +36,9 @@ struct MainState {
   std::string RetrievalKind;   // the forecast window's; not empty: status texts go there
   CurrentLocation Location;
   std::string LocationTitle;  // location title of the last parsed page
+  // The conditions address (after the server root) of the last place asked
+  // for; "Local Radar" asks for the radar of that place.
+  std::string ConditionsPath;
 };
 
 // How one call of Get_the_Stats ended.

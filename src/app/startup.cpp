@@ -140,6 +140,14 @@ void Wire(TForm1& form, Program& program) {
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
   h.imageCommand = [&program](const ImageRow& row) { program.images.RunCommand(row); };
+  h.localRadar = [&program, &logic] { program.images.RunLocalRadar(logic.State().ConditionsPath); };
+  // Once the first fetch has set up the proxy: grey what the gateway cannot serve.
+  h.afterFirstFetch = [&program, &form] {
+    const std::string shown = form.Status();
+    std::optional<ServedPictures> served = program.images.LoadServedPictures();
+    form.SetStatus(shown);  // the list's own request is no news for the status line
+    if (served) form.MarkServedPictures(*served);
+  };
   h.wallpaper = [&program] { program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper)); };
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <vector>
+#include <cctype>
 #include <cstdio>
 
 #include "common/hosts.h"
@@ -12,6 +13,7 @@
 #include "data/locations/location_data.h"
 #include "gateway/observation.h"
 #include "gateway/pictures.h"
+#include "images/served_pictures.h"
 #include "gateway/sky_times.h"
 #include "maker_site.h"
 #include "places.h"
@@ -30,6 +32,25 @@ std::string Origin(const std::string& url) {
   if (scheme == std::string::npos) return {};
   std::size_t end = url.find_first_of("/?#", scheme + 3);
   return url.substr(0, end);
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return s;
+}
+
+std::string PercentDecoded(const std::string& s) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '%' && i + 2 < s.size() && std::isxdigit(static_cast<unsigned char>(s[i + 1])) &&
+        std::isxdigit(static_cast<unsigned char>(s[i + 2]))) {
+      out += static_cast<char>(std::stoi(s.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += s[i] == '+' ? ' ' : s[i];
+    }
+  }
+  return out;
 }
 
 std::optional<std::string> QueryValue(const std::string& query, const std::string& name) {
@@ -116,7 +137,8 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
       log_(std::move(log)),
       answers_(clock, options.cacheEntries),
       metadata_(clock, options.cacheEntries),
-      fallback_(sample::MakeDefaultRouter(sample::kDefaultLatestVersion)) {}
+      fallback_(sample::MakeDefaultRouter(sample::kDefaultLatestVersion)),
+      pictures_(options, upstream, clock, log_) {}
 
 Gateway::~Gateway() = default;
 
@@ -411,24 +433,36 @@ Gateway::Produced Gateway::StateProducts(const std::string& state, const Product
 }
 
 Reply Gateway::PictureRequest(const Request& request, Deadline deadline) {
-  std::string url = LivePictureUrl(request.host, request.path);
-  if (url.empty()) return Plain(404, sample::NotFoundPage("http://" + request.host + request.path));
-  if (!options_.picturesBase.empty()) url = options_.picturesBase + "/" + url.substr(url.find("://") + 3);
-  const std::string type = PictureType(request.path);
-  return Cached(request.host + request.path, options_.picturesTtlSeconds, deadline, [&](Deadline d) {
-    Produced produced;
-    FetchResult r = upstream_.Get(url, d);
-    if (!r.ok) return produced;
-    if (!PictureMatches(type, r.body)) {
-      if (log_) log_("upstream " + url + " failed: not a " + type + " picture");
-      return produced;
+  if (Lower(request.path) == kServedPicturesPath) {
+    Reply r = Plain(200, PictureListJson());
+    r.contentType = "application/json";
+    return r;
+  }
+  if (Lower(request.path) == kLocalRadarPath) {
+    // ?place=<the conditions address of the place, after the server root>
+    const std::string place = PercentDecoded(QueryValue(request.query, "place").value_or(""));
+    std::optional<GeoPoint> point;
+    std::string title = place;
+    const std::string html = ".html", stations = "global/stations/", zip = "cgi-bin/findweather/getForecast?query=";
+    if (place.starts_with("US/") && place.ends_with(html)) {
+      const std::string rest = place.substr(3, place.size() - 3 - html.size());
+      const std::size_t slash = rest.find('/');
+      if (slash != std::string::npos) {
+        const CataloguePlace* where = GeoData::Get().UsCity(StateName(rest.substr(0, slash)), rest.substr(slash + 1));
+        if (where != nullptr) point = where->point, title = where->city + ", " + rest.substr(0, slash);
+      }
+    } else if (place.starts_with(stations) && place.ends_with(html)) {
+      const CataloguePlace* where =
+          GeoData::Get().Station(place.substr(stations.size(), place.size() - stations.size() - html.size()));
+      if (where != nullptr) point = where->point, title = where->city + ", " + where->country;
+    } else if (place.starts_with(zip)) {
+      point = GeoData::Get().Zip(place.substr(zip.size()));
+      title = "zip " + place.substr(zip.size());
     }
-    produced.outcome = Outcome::kOk;
-    produced.reply.status = 200;
-    produced.reply.contentType = type;
-    produced.reply.body = std::move(r.body);
-    return produced;
-  });
+    if (!point) return Plain(404, sample::NotFoundPage("http://" + request.host + request.path + "?place=" + place));
+    return pictures_.LocalRadar(*point, title, deadline);
+  }
+  return pictures_.Picture(request.host, request.path, deadline);
 }
 
 }  // namespace sky::gateway

@@ -15,6 +15,7 @@
 #include "gateway/geo.h"
 #include "gateway/observation.h"
 #include "gateway/options.h"
+#include "gateway/picture_service.h"
 #include "gateway/products.h"
 #include "gateway/upstream.h"
 #include "site.h"
@@ -65,6 +66,7 @@ class Gateway {
   Cache<Reply> answers_;
   Cache<std::string> metadata_;
   std::unique_ptr<sample::Router> fallback_;
+  PictureService pictures_;
 };
 
 std::string BadGatewayPage(const std::string& what);

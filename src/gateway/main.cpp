@@ -10,6 +10,7 @@
 #include "gateway/check_live.h"
 #include "gateway/gateway.h"
 #include "gateway/options.h"
+#include "gateway/pictures.h"
 #include "gateway/upstream.h"
 #include "http_front.h"
 
@@ -25,6 +26,11 @@ int main(int argc, char** argv) {
     case ParseResult::kHelp: std::cout << kUsage; return 0;
     case ParseResult::kError: std::cerr << "skyglass-gateway: " << error << "\n" << kUsage; return 2;
     case ParseResult::kRun: break;
+  }
+
+  if (options.listPictures) {
+    std::cout << PictureListText();
+    return 0;
   }
 
   std::FILE* log_out = stderr;
