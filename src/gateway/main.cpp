@@ -12,7 +12,7 @@
 #include "gateway/options.h"
 #include "gateway/pictures.h"
 #include "gateway/upstream.h"
-#include "http_front.h"
+#include "historic/http_front.h"
 
 int main(int argc, char** argv) {
   using namespace sky::gateway;
@@ -42,14 +42,17 @@ int main(int argc, char** argv) {
     }
   }
   // Blocked before the upstream's threads start, so that only Serve takes them.
-  const sigset_t stopSignals = sky::sample::BlockStopSignals();
-  sky::sample::RequestLog log(log_out);
+  const sigset_t stopSignals = sky::historic::BlockStopSignals();
+  sky::historic::RequestLog log(log_out);
   auto write_log = [&log](const std::string& line) { log.Write(line); };
 
   sky::SystemClock clock;
-  HostGates gates(clock, 30'000, 30 * 60'000);
+  // A products page fetches its texts a few at a time.
+  HostGates gates(clock, 30'000, 30 * 60'000, kRequestsPerHost);
   UpstreamSettings upstream_settings;
   upstream_settings.userAgent = UserAgent(options);
+  upstream_settings.redirectOrigins = SourceOrigins(options);
+  for (const std::string& origin : PictureSourceOrigins()) upstream_settings.redirectOrigins.push_back(origin);
   upstream_settings.maxBodyBytes = options.maxBodyBytes;
   CurlUpstream upstream(upstream_settings, gates, write_log);
   Gateway gateway(
@@ -57,12 +60,12 @@ int main(int argc, char** argv) {
 
   if (options.checkLive) return CheckLive(gateway, std::cout);
 
-  sky::sample::FrontOptions front;
+  sky::historic::FrontOptions front;
   front.program = "skyglass-gateway";
   front.port = options.port;
   front.logDuration = true;
-  const int rc = sky::sample::Serve(front, stopSignals, log,
-                                    [&](const sky::sample::Request& request) { return gateway.Handle(request); });
+  const int rc = sky::historic::Serve(front, stopSignals, log,
+                                      [&](const sky::historic::Request& request) { return gateway.Handle(request); });
   if (log_out != stderr) std::fclose(log_out);
   return rc;
 }

@@ -6,8 +6,8 @@ namespace sky::gateway {
 
 namespace {
 
-sample::Reply Text(int status, const std::string& title, const std::string& text) {
-  sample::Reply r;
+historic::Reply Text(int status, const std::string& title, const std::string& text) {
+  historic::Reply r;
   r.status = status;
   r.body = "<html><head><title>" + title + "</title></head>\n<body><h1>" + title + "</h1>\n<p>" + text +
            "</p>\n</body></html>\n";
@@ -27,7 +27,7 @@ std::optional<PictureService::Entry> PictureService::Find(const std::string& key
   return it->second;
 }
 
-void PictureService::Put(const std::string& key, const sample::Reply& reply) {
+void PictureService::Put(const std::string& key, const historic::Reply& reply) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (auto it = entries_.find(key); it != entries_.end()) {
     bytes_ -= it->second.reply.body.size();
@@ -117,7 +117,7 @@ std::optional<std::string> PictureService::Fetched(const std::string& source_url
   return std::move(c.bytes);
 }
 
-sample::Reply PictureService::Picture(const std::string& host, const std::string& path, Deadline deadline) {
+historic::Reply PictureService::Picture(const std::string& host, const std::string& path, Deadline deadline) {
   const ImageRow* row = RowForRequest(host, path);
   if (row == nullptr) return Text(404, "Not Found", "No picture of the catalogue is at http://" + host + path + ".");
   const PictureSource* source = SourceForCommand(row->command);
@@ -131,7 +131,7 @@ sample::Reply PictureService::Picture(const std::string& host, const std::string
   const std::int64_t now = clock_.MonotonicMs();
   if (hit && now - hit->storedMs < source->minutes * 60'000LL) return hit->reply;
   if (std::optional<std::string> bytes = Produce(*source, *row, deadline)) {
-    sample::Reply reply;
+    historic::Reply reply;
     reply.status = 200;
     reply.contentType = ContentType(FormatOfFile(row->file));
     reply.body = std::move(*bytes);
@@ -145,7 +145,7 @@ sample::Reply PictureService::Picture(const std::string& host, const std::string
   return Text(502, "Bad Gateway", "The live source for " + PlainCaption(row->caption) + " did not answer.");
 }
 
-sample::Reply PictureService::LocalRadar(GeoPoint place, const std::string& title, Deadline deadline) {
+historic::Reply PictureService::LocalRadar(GeoPoint place, const std::string& title, Deadline deadline) {
   const LocalRadarChoice choice = ChooseLocalRadar(place, Radars());
   if (choice.url.empty()) return Text(404, "No source", "Local Radar for " + title + ": " + choice.reason + ".");
   const std::string key = "local " + choice.url;
@@ -153,7 +153,7 @@ sample::Reply PictureService::LocalRadar(GeoPoint place, const std::string& titl
   const std::int64_t now = clock_.MonotonicMs();
   if (hit && now - hit->storedMs < choice.minutes * 60'000LL) return hit->reply;
   if (std::optional<std::string> bytes = Fetched(choice.url, PictureFormat::kGif, deadline)) {
-    sample::Reply reply;
+    historic::Reply reply;
     reply.status = 200;
     reply.contentType = ContentType(PictureFormat::kGif);
     reply.body = std::move(*bytes);

@@ -20,7 +20,7 @@
 #include "gateway/outlook_map.h"
 #include "gateway/pictures.h"
 #include "gateway/upstream.h"
-#include "site.h"
+#include "historic/site.h"
 
 namespace sky::gateway {
 
@@ -32,21 +32,21 @@ class PictureService {
   // A catalogue picture by the host and path the program asks for: 200 with
   // the picture, 404 naming the reason for a row without a source (or a path
   // that is no row), 502 when the source fails and nothing recent is kept.
-  sample::Reply Picture(const std::string& host, const std::string& path, Deadline deadline);
+  historic::Reply Picture(const std::string& host, const std::string& path, Deadline deadline);
 
   // "Local Radar" for a place: the nearest radar's loop (or the satellite
   // loop covering it) as a GIF, or 404 with the reason there is none.
-  sample::Reply LocalRadar(GeoPoint place, const std::string& title, Deadline deadline);
+  historic::Reply LocalRadar(GeoPoint place, const std::string& title, Deadline deadline);
 
   std::size_t CachedBytes() const;
 
  private:
   struct Entry {
-    sample::Reply reply;
+    historic::Reply reply;
     std::int64_t storedMs = 0;
   };
   std::optional<Entry> Find(const std::string& key) const;
-  void Put(const std::string& key, const sample::Reply& reply);
+  void Put(const std::string& key, const historic::Reply& reply);
   std::optional<std::string> Produce(const PictureSource& source, const ImageRow& row, Deadline deadline);
   std::optional<std::string> Fetched(const std::string& url, PictureFormat target, Deadline deadline);
   std::optional<std::string> Drawn(const PictureSource& source, Deadline deadline);

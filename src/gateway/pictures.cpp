@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <sstream>
@@ -137,6 +138,25 @@ bool IsPictureHost(const std::string& host) {
     if (h == row.host) return true;
   }
   return false;
+}
+
+std::vector<std::string> PictureHosts() {
+  std::vector<std::string> hosts;
+  for (const ImageRow& row : ImageCatalogue()) {
+    const std::string h = Lower(row.host);
+    if (std::find(hosts.begin(), hosts.end(), h) == hosts.end()) hosts.push_back(h);
+  }
+  return hosts;
+}
+
+std::vector<std::string> PictureSourceOrigins() {
+  std::vector<std::string> origins = {"https://radar.weather.gov", "https://cdn.star.nesdis.noaa.gov"};
+  for (const PictureSource& s : PictureSources()) {
+    if (s.url.empty()) continue;
+    const std::string origin = s.url.substr(0, s.url.find('/', s.url.find("://") + 3));
+    if (std::find(origins.begin(), origins.end(), origin) == origins.end()) origins.push_back(origin);
+  }
+  return origins;
 }
 
 namespace {

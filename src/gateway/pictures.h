@@ -44,6 +44,12 @@ const ImageRow* RowForRequest(const std::string& host, const std::string& path);
 
 // Whether a host is one of the catalogue's picture servers.
 bool IsPictureHost(const std::string& host);
+// Those servers, each once, in lower case.
+std::vector<std::string> PictureHosts();
+
+// "https://host" of every picture source (the table's, and the radar and
+// satellite loops of Local Radar): where a picture's redirect may lead.
+std::vector<std::string> PictureSourceOrigins();
 
 // Each row with its source or "none: REASON", and the count of live rows.
 std::string PictureListText();

@@ -219,7 +219,7 @@ class PictureServiceTest : public ::testing::Test {
     service_ = std::make_unique<PictureService>(options_, *upstream_, clock_,
                                                 [this](const std::string& l) { log_.push_back(l); });
   }
-  sample::Reply Get(const std::string& host, const std::string& path) {
+  historic::Reply Get(const std::string& host, const std::string& path) {
     return service_->Picture(host, path, SteadyNowMs() + 5000);
   }
   void Serve(const std::string& url, const std::string& fixture) {
@@ -241,12 +241,12 @@ TEST_F(PictureServiceTest, RowsServedInTheirFormats) {
   Serve(SourceForCommand("mnuCamCaliforniaHollywood1Click")->url, "jpeg/qt6-base-dev--Qt-footer-bg.jpg");
   Serve(SourceForCommand("mnuCamCaliforniaYosemite1Click")->url, "gateway/nws/points_austin.json");
   // The animated storm watch keeps its frames.
-  sample::Reply storm = Get("www.earthwatch.com", "/STORMWATCH/images/SWUS2D.gif");
+  historic::Reply storm = Get("www.earthwatch.com", "/STORMWATCH/images/SWUS2D.gif");
   ASSERT_EQ(storm.status, 200);
   EXPECT_EQ(storm.contentType, "image/gif");
   EXPECT_EQ(storm.body, Fixture("gif/perl-tk--anim.gif"));
   // A PNG for a GIF row, asked for in other capitals than the catalogue's.
-  sample::Reply alta = Get("www.altacam.net", "/WXCAMS/images/cameras/alts/current.gif");
+  historic::Reply alta = Get("www.altacam.net", "/WXCAMS/images/cameras/alts/current.gif");
   ASSERT_EQ(alta.status, 200);
   EXPECT_TRUE(DecodeGif(Bytes(alta.body)).ok);
   EXPECT_EQ(Get("www.hollywoodcam.net", "/hollywood/images/hollysm.jpg").body,
@@ -254,7 +254,7 @@ TEST_F(PictureServiceTest, RowsServedInTheirFormats) {
   // Not a picture: 502 and a log line; no source: 404 saying why.
   EXPECT_EQ(Get("www.halfdomecam.net", "/domecam/capture.jpg").status, 502);
   EXPECT_NE(log_.back().find("not a picture"), std::string::npos);
-  sample::Reply none = Get("www.littlerockweather.net", "/weather/wxcam.jpg");
+  historic::Reply none = Get("www.littlerockweather.net", "/weather/wxcam.jpg");
   EXPECT_EQ(none.status, 404);
   EXPECT_NE(none.body.find("no keyless public still camera"), std::string::npos);
   EXPECT_EQ(Get("www.altacam.net", "/elsewhere.gif").status, 404);
@@ -263,8 +263,8 @@ TEST_F(PictureServiceTest, RowsServedInTheirFormats) {
 TEST_F(PictureServiceTest, DrawnMapsFromOneGridAnswerPerRegion) {
   const OutlookRegion& africa = *FindOutlookRegion("africa");
   stub_.Override("/grid" + OutlookRequestUrl("", africa), 200, Fixture("gateway/grid/africa_10day.json"));
-  sample::Reply temp = Get("grads.iges.org", "/pix/temp10.gif");
-  sample::Reply prec = Get("grads.iges.org", "/pix/prec10.gif");
+  historic::Reply temp = Get("grads.iges.org", "/pix/temp10.gif");
+  historic::Reply prec = Get("grads.iges.org", "/pix/prec10.gif");
   ASSERT_EQ(temp.status, 200);
   ASSERT_EQ(prec.status, 200);
   EXPECT_TRUE(DecodeGif(Bytes(temp.body)).ok);
@@ -324,10 +324,10 @@ TEST(LocalRadar, NearestRadarElseTheSatelliteLoopElseAReason) {
 
 TEST_F(PictureServiceTest, LocalRadarLoopKeepsItsFrames) {
   Serve("https://radar.weather.gov/ridge/standard/KAMX_loop.gif", "gif/perl-tk--anim.gif");
-  sample::Reply loop = service_->LocalRadar({25.77, -80.19}, "Miami, FL", SteadyNowMs() + 5000);
+  historic::Reply loop = service_->LocalRadar({25.77, -80.19}, "Miami, FL", SteadyNowMs() + 5000);
   ASSERT_EQ(loop.status, 200);
   EXPECT_EQ(loop.body, Fixture("gif/perl-tk--anim.gif"));
-  sample::Reply none = service_->LocalRadar({35.68, 139.69}, "Tokyo, Japan", SteadyNowMs() + 5000);
+  historic::Reply none = service_->LocalRadar({35.68, 139.69}, "Tokyo, Japan", SteadyNowMs() + 5000);
   EXPECT_EQ(none.status, 404);
   EXPECT_NE(none.body.find("Tokyo, Japan: no weather-service radar"), std::string::npos);
 }
