@@ -15,6 +15,7 @@
 #include "gateway/gateway.h"
 #include "gateway/products.h"
 #include "gateway/stub_upstream.h"
+#include "images/image_catalogue.h"
 
 namespace sky::gateway {
 namespace {
