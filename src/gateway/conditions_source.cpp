@@ -45,13 +45,14 @@ std::string TitleStateName(const std::string& code) {
 
 // The page of an observation: its values, the time it was made, and the sun
 // and moon of today at the place, all in the place's own time zone.
-Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o, GeoPoint point,
+Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& observed, GeoPoint point,
                         const std::string& zone, const std::string& source) {
   ConditionsPageContent content;
   content.title = title;
   content.source = source;
-  FillObservedValues(o, content);
   const std::int64_t now = g.WallNow();
+  const Observed o = WithinLimits(observed, now);
+  FillObservedValues(o, content);
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
   RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
   RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
@@ -64,7 +65,10 @@ Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o,
   content.moonPicture = m.picture;
   content.moonIlluminated = m.illuminated;
   content.states = historic::Places::Get().States();
-  return {Gateway::Outcome::kOk, Plain(200, WriteConditionsPage(content))};
+  Reply reply = Plain(200, WriteConditionsPage(content));
+  // The observation's time, so the program can say how old the conditions are.
+  if (o.time) reply.headers.emplace_back("Last-Modified", HttpDate(*o.time));
+  return {Gateway::Outcome::kOk, reply};
 }
 
 // Current conditions of the global forecast service at a point, for a place

@@ -11,6 +11,7 @@
 #include "app/main_logic.h"
 #include "common/exceptions.h"
 #include "common/hosts.h"
+#include "common/safe_file.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
 #include "controls/gif_decoder.h"
@@ -79,7 +80,7 @@ bool ImageLogic::Silent() const { return state_.SilentFlag == "y"; }
 std::string ImageLogic::LocalPath(const std::string& file) const {
   // Only a bare name: a request can never reach outside the working folder.
   if (file.empty() || file == "." || file == ".." || file.find('/') != std::string::npos) return {};
-  const std::string dir = WorkingDirectory();
+  const std::string dir = WorkingDirectory(&folderRefusal_);
   return dir.empty() ? std::string() : dir + "/" + file;
 }
 
@@ -121,7 +122,9 @@ ImageOutcome ImageLogic::RunRow(const ImageRow& row, const std::string& address)
 
 void ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
-  if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
+  if (path.empty())
+    throw Exception(folderRefusal_.empty() ? "No working folder for the picture " + request_.LocalImageFile
+                                           : folderRefusal_);
   THttpClient& c = client_;
   profiles::kPicture.Apply(c);
   // No catalogue picture comes near this; a server sending more is refused
@@ -165,12 +168,14 @@ ImageOutcome ImageLogic::do_image() {
     if (IsGifName(request_.UpperFileName)) {
       if (ports_.viewer) ports_.viewer->ShowGifFile(path);
     } else {
-      JpegDecodeResult jpeg = LoadJpegFile(path);
+      JpegDecodeOptions options;
+      if (ports_.viewer) options.order = ports_.viewer->PictureOrder();
+      JpegDecodeResult jpeg = LoadJpegFile(path, options);
       if (!jpeg.ok) {
         Messages().ShowError(jpeg.error);
         outcome = ImageOutcome::Error;
       } else if (ports_.viewer) {
-        ports_.viewer->ShowPicture(jpeg.picture);
+        ports_.viewer->TakePicture(std::move(jpeg.picture));
       }
     }
     if (outcome == ImageOutcome::Shown && !Silent() && ports_.viewer) ports_.viewer->ShowViewer();
@@ -198,17 +203,18 @@ bool ImageLogic::do_wallpaper() {
             ports_.viewer ? ports_.viewer->GifFirstFrame() : GifFirstFrameOf(picture);
         if (frame) WriteBmpFile(*frame, bmpWork);
       } else {
-        JpegDecodeResult jpeg = LoadJpegFile(picture);
+        // A bitmap that cannot be written is missing below, as ever.
+        const JpegToBmpResult jpeg = ConvertJpegFileToBmp(picture, bmpWork);
         if (!jpeg.ok) {
           Messages().ShowError(jpeg.error);
           return false;
         }
-        WriteBmpFile(jpeg.picture, bmpWork);
       }
     }
-    const std::string windowsDir = DataDirectory();
+    std::string refusal;
+    const std::string windowsDir = DataDirectory(&refusal);
     if (windowsDir.empty()) {
-      Messages().ShowMessage(kNoWindowsDirText);
+      Messages().ShowMessage(refusal.empty() ? kNoWindowsDirText : refusal);
       return false;
     }
     std::error_code ec;
@@ -217,9 +223,9 @@ bool ImageLogic::do_wallpaper() {
       return false;
     }
     const std::string target = windowsDir + "/" + kWallpaperFileName;
-    fs::copy_file(bmpWork, target, fs::copy_options::overwrite_existing, ec);
+    const std::string copyFailure = CopyReplacing(bmpWork, target);
     RemoveQuietly(bmpWork);
-    if (ec) {
+    if (!copyFailure.empty()) {
       Messages().ShowMessage("Error - skyglass.bmp could not be copied to " + windowsDir + ".");
       return false;
     }
@@ -281,17 +287,15 @@ std::optional<RgbPicture> GifFirstFrameOf(const std::string& gifPath) {
 }
 
 std::string ConvertToBitmap(const std::string& picturePath, const std::string& bmpPath) {
-  RgbPicture picture;
   if (IsGifName(Upper(picturePath))) {
     std::optional<RgbPicture> frame = GifFirstFrameOf(picturePath);
     if (!frame) return "Not a usable GIF picture: " + picturePath;
-    picture = std::move(*frame);
-  } else {
-    JpegDecodeResult jpeg = LoadJpegFile(picturePath);
-    if (!jpeg.ok) return jpeg.error;
-    picture = std::move(jpeg.picture);
+    if (!WriteBmpFile(*frame, bmpPath)) return "Cannot write " + bmpPath;
+    return {};
   }
-  if (!WriteBmpFile(picture, bmpPath)) return "Cannot write " + bmpPath;
+  const JpegToBmpResult jpeg = ConvertJpegFileToBmp(picturePath, bmpPath);
+  if (!jpeg.ok) return jpeg.error;
+  if (!jpeg.written) return "Cannot write " + bmpPath;
   return {};
 }
 
