@@ -21,6 +21,7 @@
 #include "app/main_ports.h"
 #include "app/refresh_cycle.h"
 #include "common/ports.h"
+#include "images/served_pictures.h"
 
 class QAction;
 class QMenu;
@@ -66,6 +67,8 @@ struct MainHooks {
   std::function<void()> wallpaper;
   // A picture command of the Images or Forecasts menu.
   std::function<void(const ImageRow&)> imageCommand;
+  // "Images > Local Radar".
+  std::function<void()> localRadar;
   // The steps of the first showing, once the window has centred itself.
   std::function<void()> formShow;
   // Runs when the first fetch of the run is over (successful or not).
@@ -90,6 +93,9 @@ class TForm1 : public QMainWindow,
   Q_OBJECT
  public:
   explicit TForm1(RefreshIntervals intervals = {}, QWidget* parent = nullptr);
+  // The picture rows the weather gateway has no source for: greyed, the
+  // reason as their status tip and tooltip.
+  void MarkServedPictures(const ServedPictures& served);
   ~TForm1() override;
 
   MainHooks hooks;

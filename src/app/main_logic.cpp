@@ -227,6 +227,7 @@ FetchOutcome MainLogic::Get_the_Stats() {
 
     std::optional<std::string> path = ConditionsPath(loc, Messages());
     if (!path) return FetchOutcome::Stopped;
+    state_.ConditionsPath = *path;
 
     const std::string page = RequestPage(profiles::kConditions, hosts::kWeatherUndergroundUrl + *path);
 

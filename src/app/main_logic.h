@@ -41,6 +41,9 @@ struct MainState {
   CurrentLocation Location;
   std::string LocationTitle;  // location title of the last parsed page
   std::string ShownPath;      // conditions path of the page now shown (daily forecast, warnings)
+  // The conditions address (after the server root) of the last place asked
+  // for; "Local Radar" asks for the radar of that place.
+  std::string ConditionsPath;
 };
 
 // How one call of Get_the_Stats ended.

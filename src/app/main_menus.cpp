@@ -248,6 +248,30 @@ void TForm1::AddImageCommands(QMenu* menu, const char* menuName) {
       });
     });
   }
+  if (std::string(menuName) != kImagesMenu) return;
+  // The radar of the current place, after the catalogue's pictures.
+  QAction* local = menu->addAction(QString::fromLatin1(LocalRadarRow().caption));
+  local->setObjectName("mnuLocalRadar");
+  connect(local, &QAction::triggered, this, [this] {
+    RunRequest([this] {
+      if (hooks.localRadar) hooks.localRadar();
+    });
+  });
+}
+
+void TForm1::MarkServedPictures(const ServedPictures& served) {
+  for (const ImageRow& row : ImageCatalogue()) {
+    std::string name = row.command;
+    if (name.size() > 5 && name.ends_with("Click")) name.resize(name.size() - 5);
+    QAction* a = findChild<QAction*>(QString::fromLatin1(name.c_str()));
+    if (a == nullptr) continue;
+    const std::string reason = served.Reason(row.command);
+    a->setEnabled(reason.empty());
+    const QString tip = reason.empty() ? QString() : QString::fromLatin1(("No source: " + reason).c_str());
+    a->setStatusTip(tip);
+    a->setToolTip(tip);  // empty: the caption again
+  }
+  for (QMenu* m : findChildren<QMenu*>()) m->setToolTipsVisible(true);
 }
 
 void TForm1::BuildMenus() {

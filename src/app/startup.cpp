@@ -180,6 +180,13 @@ void Wire(TForm1& form, Program& program) {
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
+  // Once the first fetch has set up the proxy: grey what the gateway cannot serve.
+  h.afterFirstFetch = [&program, &form] {
+    const std::string shown = form.Status();
+    std::optional<ServedPictures> served = program.images.LoadServedPictures();
+    form.SetStatus(shown);  // the list's own request is no news for the status line
+    if (served) form.MarkServedPictures(*served);
+  };
 }
 
 // The viewer shows the pictures of the picture logic and reaches back into it.
@@ -352,6 +359,10 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   main.hooks.wallpaper = [viewer, &program] {
     viewer->get();
     program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper));
+  };
+  main.hooks.localRadar = [viewer, &program] {
+    viewer->get();
+    program.images.RunLocalRadar(program.logic.State().ConditionsPath);
   };
   // Messages for the forecast window's status bar make it, as its commands do.
   program.logic.SetForecastStatus(&program.forecastStatus);

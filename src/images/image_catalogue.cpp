@@ -183,6 +183,39 @@ constexpr std::array<ImageRow, 56> kRows{{
 
 std::span<const ImageRow> ImageCatalogue() { return kRows; }
 
+const ImageRow& LocalRadarRow() {
+  static constexpr ImageRow kRow{"mnuLocalRadarClick",
+                                 ImageGroup::Radar,
+                                 kImagesMenu,
+                                 "",
+                                 "&Local Radar",
+                                 "weather.purdue.edu",
+                                 kLocalRadarPath,
+                                 "local_loop.gif",
+                                 "Skyglass - Local Radar",
+                                 "",
+                                 "",
+                                 true};
+  return kRow;
+}
+
+std::string LocalRadarAddress(const std::string& conditionsPath) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string query;
+  for (char ch : conditionsPath) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+        c == '-') {
+      query += ch;
+    } else {
+      query += '%';
+      query += kHex[c >> 4];
+      query += kHex[c & 15];
+    }
+  }
+  return LocalRadarRow().SourceAddress() + "?place=" + query;
+}
+
 const ImageRow* FindImageCommand(const std::string& command) {
   for (const ImageRow& row : kRows)
     if (command == row.command) return &row;

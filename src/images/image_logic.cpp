@@ -10,6 +10,7 @@
 
 #include "app/main_logic.h"
 #include "common/exceptions.h"
+#include "common/hosts.h"
 #include "common/safe_file.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
@@ -88,8 +89,29 @@ void ImageLogic::SetRequest(const std::string& sourceAddress, const std::string&
   request_.LocalImageFile = localFile;
 }
 
-ImageOutcome ImageLogic::RunCommand(const ImageRow& row) {
-  request_.SourceAddress = row.SourceAddress();
+ImageOutcome ImageLogic::RunCommand(const ImageRow& row) { return RunRow(row, row.SourceAddress()); }
+
+std::optional<ServedPictures> ImageLogic::LoadServedPictures() {
+  // Only the gateway publishes the list; it listens on its own port.
+  if (client_.Proxy.empty() || client_.ProxyPort != hosts::kGatewayPort) return std::nullopt;
+  profiles::kServedPictures.Apply(client_);
+  state_.SuccessFlag.clear();
+  client_.Get(ServedPicturesAddress());
+  const bool ok = state_.SuccessFlag == "Y";
+  state_.SuccessFlag.clear();
+  return ok ? ParseServedPictures(client_.Body) : std::nullopt;
+}
+
+ImageOutcome ImageLogic::RunLocalRadar(const std::string& conditionsPath) {
+  if (conditionsPath.empty()) {
+    Messages().ShowMessage(kNoPlaceForRadarText);
+    return ImageOutcome::Error;
+  }
+  return RunRow(LocalRadarRow(), LocalRadarAddress(conditionsPath));
+}
+
+ImageOutcome ImageLogic::RunRow(const ImageRow& row, const std::string& address) {
+  request_.SourceAddress = address;
   if (ports_.viewer) ports_.viewer->SetImageCaption(row.viewerCaption);
   request_.LocalImageFile = row.file;
   if (row.animate && ports_.viewer) ports_.viewer->SetAnimate(true);

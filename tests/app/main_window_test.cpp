@@ -215,8 +215,8 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
   EXPECT_EQ(form().mnuViewStats[3]->objectName(), "mnuViewstats3");
   EXPECT_EQ(form().mnuViewStats[4]->objectName(), "mnuViewStats4");
 
-  EXPECT_EQ(Captions(menus[2]),
-            (std::vector<std::string>{"&Radar Images", "&Satellite Images", "&Weather Cams", "&U.S. StormWatch"}));
+  EXPECT_EQ(Captions(menus[2]), (std::vector<std::string>{"&Radar Images", "&Satellite Images", "&Weather Cams",
+                                                          "&U.S. StormWatch", "&Local Radar"}));
   EXPECT_EQ(Captions(Sub(menus[2], "&Radar Images")).size(), 4u);
   EXPECT_EQ(Captions(Sub(menus[2], "&Radar Images"))[1], "&2 - US Radar Image - Texas A&&M");
   EXPECT_EQ(Captions(Sub(menus[2], "&Satellite Images")).size(), 5u);
@@ -280,6 +280,24 @@ TEST_F(GuiTest, EveryMenuItemHasAnAccessKeyOfItsOwn) {
   // item stays without one.
   EXPECT_EQ(sky::ui::WithAccessKeys({"ab", "a", "b!"}, {}), (std::vector<std::string>{"a&b", "&a", "b!"}));
   EXPECT_EQ(sky::ui::WithAccessKeys({"xa", "a"}, {'x'}), (std::vector<std::string>{"x&a", "a"}));
+}
+
+TEST_F(GuiTest, PicturesWithoutASourceAreGreyedWithTheReason) {
+  Create();
+  sky::ServedPictures served;
+  served.unserved["mnuCamArkansasLittleRock1Click"] = "no camera found";
+  form().MarkServedPictures(served);
+  QAction* rock = form().findChild<QAction*>("mnuCamArkansasLittleRock1");
+  ASSERT_NE(rock, nullptr);
+  EXPECT_FALSE(rock->isEnabled());
+  EXPECT_EQ(rock->statusTip().toStdString(), "No source: no camera found");
+  QAction* purdue = form().findChild<QAction*>("mnuUSRadarPurdue");
+  ASSERT_NE(purdue, nullptr);
+  EXPECT_TRUE(purdue->isEnabled());
+  EXPECT_TRUE(purdue->statusTip().isEmpty());
+  // A later list that serves it again lifts the grey.
+  form().MarkServedPictures(sky::ServedPictures{});
+  EXPECT_TRUE(rock->isEnabled());
 }
 
 TEST_F(GuiTest, EveryMenuCommandLeadsSomewhere) {

@@ -112,4 +112,17 @@ TEST(ImageCatalogue, NineWallpaperRowsMatchThePreferenceChoices) {
   EXPECT_EQ(sky::FindAutoWallpaperRow(""), nullptr);
 }
 
+TEST(ImageCatalogue, LocalRadarSendsThePlaceAlong) {
+  const ImageRow& radar = sky::LocalRadarRow();
+  EXPECT_EQ(sky::FindImageCommand(radar.command), nullptr);  // not one of the 56
+  EXPECT_TRUE(radar.animate);
+  EXPECT_EQ(sky::LocalRadarAddress("US/TX/Austin.html"),
+            "http://weather.purdue.edu/radar/local_loop.gif?place=US%2FTX%2FAustin.html");
+  // A zip address and blanks stay one query value; Latin-1 bytes are escaped.
+  EXPECT_EQ(sky::LocalRadarAddress("cgi-bin/findweather/getForecast?query=78701"),
+            "http://weather.purdue.edu/radar/local_loop.gif?place=cgi-bin%2Ffindweather%2FgetForecast%3Fquery%3D78701");
+  EXPECT_EQ(sky::LocalRadarAddress("US/TX/San Antonio&x=\xE9.html").substr(53),
+            "US%2FTX%2FSan%20Antonio%26x%3D%E9.html");
+}
+
 }  // namespace
