@@ -5,7 +5,9 @@
 // their own instances with recorders, so several can live side by side.
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <thread>
 #include <memory>
 #include <string>
 
@@ -90,9 +92,13 @@ class MainLogic {
   // The derived values from the texts now in the labels.
   void ComputeHeatIndex();
   void ComputeWindChill();
-  // "Abort GetStats connection". The pause after it (which keeps the status
-  // text visible) is left to the window.
+  // "Abort GetStats connection": the abort, the status text, then a pause of
+  // kAbortPauseMs (abortPause) that keeps the text readable and lets the
+  // socket's close settle before the next command runs.
   void mnuAbortconnectionClick();
+  static constexpr int kAbortPauseMs = 1500;
+  // The pause; tests replace it.
+  std::function<void(int ms)> abortPause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 
   // ---- the main window's first showing (after it has centred itself)
   // The colour settings onto the label rows, the presets into the menu, the

@@ -24,6 +24,7 @@
 
 #include "app/app_info.h"
 #include "common/data_files.h"
+#include "controls/open_link.h"
 
 namespace sky::ui {
 
@@ -141,7 +142,7 @@ void THelpWindow::LoadTopics() {
 
 void THelpWindow::Open(const QUrl& url) {
   if (!url.scheme().isEmpty() && url.scheme() != "file" && url.scheme() != "qrc") {
-    QDesktopServices::openUrl(url);
+    OpenLink(this, url.toString());
     return;
   }
   browser_->setSource(url);

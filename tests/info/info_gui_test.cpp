@@ -2,7 +2,9 @@
 // box in the running program's windows (offscreen platform). With
 // SKYGLASS_SHOT_DIR set (and an X display), the dialogs are also captured
 // from the screen there.
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +19,7 @@
 #include "app/gui_fixture.h"
 #include "controls/ColorDialog.h"
 #include "controls/ProgressGauge.h"
+#include "controls/open_link.h"
 #include "fetch/sample_server.h"
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
@@ -209,6 +212,29 @@ TEST_F(InfoGui, AboutBox) {
   EXPECT_EQ(opened[1].scheme(), "mailto");
   if (const auto m = sky::ReadMemoryStatus()) about.memshow(*m);
   Shot(&about, "about");
+}
+
+TEST_F(InfoGui, ALinkNothingCanOpenIsSaidAndItsAddressOffered) {
+  // No xdg-open on the path: nothing can open a link.
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray(::testing::TempDir().c_str()));
+  std::vector<QString> boxes;
+  sky::ui::noBrowserRecorder = [&](const QString& text) {
+    boxes.push_back(text);
+    return true;  // "Copy Address"
+  };
+  Trigger("mnuAbout");
+  sky::ui::TfrmAbout& about = *windows->frmAbout;
+  QTest::mouseClick(about.lblURL, Qt::LeftButton);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].startsWith("No web browser could be opened")) << boxes[0].toStdString();
+  EXPECT_EQ(QApplication::clipboard()->text(), "http://www.corvantis.com") << boxes[0].toStdString();
+  QTest::mouseClick(about.lblEmail, Qt::LeftButton);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_TRUE(boxes[1].startsWith("No mail program could be opened")) << boxes[1].toStdString();
+  EXPECT_FALSE(QApplication::clipboard()->text().startsWith("mailto:"));
+  sky::ui::noBrowserRecorder = nullptr;
+  qputenv("PATH", path);
 }
 
 TEST_F(InfoGui, VersionCheckThroughTheProxy) {
