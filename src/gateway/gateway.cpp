@@ -2,19 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include <algorithm>
-#include <cmath>
-#include <vector>
-#include <cstdio>
-
-#include "common/hosts.h"
 #include "conditions/page_writer.h"
 #include "data/locations/location_data.h"
-#include "gateway/observation.h"
-#include "gateway/pictures.h"
-#include "gateway/sky_times.h"
-#include "maker_site.h"
-#include "places.h"
+#include "gateway/sources.h"
+#include "historic/maker_site.h"
+#include "sample_server/sample_sites.h"
 
 namespace sky::gateway {
 
@@ -23,7 +15,6 @@ namespace {
 using nlohmann::json;
 
 constexpr std::int64_t kMetadataTtlS = 24 * 3600;
-constexpr int kStationsTried = 3;
 
 std::string Origin(const std::string& url) {
   std::size_t scheme = url.find("://");
@@ -31,6 +22,8 @@ std::string Origin(const std::string& url) {
   std::size_t end = url.find_first_of("/?#", scheme + 3);
   return url.substr(0, end);
 }
+
+}  // namespace
 
 std::optional<std::string> QueryValue(const std::string& query, const std::string& name) {
   std::size_t start = 0;
@@ -46,7 +39,6 @@ std::optional<std::string> QueryValue(const std::string& query, const std::strin
   return std::nullopt;
 }
 
-// The tree's name of a US state by its two-letter code.
 std::string StateName(const std::string& code) {
   std::string_view text = sky::data::LocationDataFile("state_codes.tsv");
   while (!text.empty()) {
@@ -60,14 +52,7 @@ std::string StateName(const std::string& code) {
   return {};
 }
 
-std::string TitleStateName(const std::string& code) {
-  for (const auto& [c, name] : sample::Places::Get().States()) {
-    if (c == code) return name;
-  }
-  return code;
-}
-
-json Parse(const std::string& text) { return json::parse(text, nullptr, false); }
+json ParseJson(const std::string& text) { return json::parse(text, nullptr, false); }
 
 const json* Member(const json& j, const char* key) {
   if (!j.is_object()) return nullptr;
@@ -80,27 +65,12 @@ std::string StringAt(const json& j, const char* key) {
   return m != nullptr && m->is_string() ? m->get<std::string>() : std::string();
 }
 
-std::string Coordinate(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.4f", v);
-  std::string s = buf;
-  // The service answers a point with trailing zeros by a redirect; cut them.
-  while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
-    const bool dot = s.back() == '.';
-    s.pop_back();
-    if (dot) break;
-  }
-  return s;
-}
-
 Reply Plain(int status, std::string body) {
   Reply r;
   r.status = status;
   r.body = std::move(body);
   return r;
 }
-
-}  // namespace
 
 std::string BadGatewayPage(const std::string& what) {
   return "<html><head><title>502 Bad Gateway</title></head>\n<body><h1>Bad Gateway</h1>\n<p>" + EscapeHtmlText(what) +
@@ -115,24 +85,20 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
       wallNow_(std::move(wall_now)),
       log_(std::move(log)),
       answers_(clock, options.cacheEntries),
-      metadata_(clock, options.cacheEntries),
-      fallback_(sample::MakeDefaultRouter(sample::kDefaultLatestVersion)) {}
+      metadata_(clock, options.cacheEntries) {
+  AddConditionsSource(*this, router_);
+  AddProductsSource(*this, router_);
+  AddPictureSource(*this, router_);
+  // The census and maker's servers have no live source: the sample content,
+  // as for any path the sources above do not know.
+  router_.SetFallback(sample::MakeDefaultRouter(historic::kDefaultLatestVersion));
+}
 
 Gateway::~Gateway() = default;
 
-Reply Gateway::Handle(const Request& request) {
-  const Deadline deadline = SteadyNowMs() + options_.answerWithinMs;
-  if (request.host == hosts::kWeatherUnderground) {
-    if (std::optional<Reply> reply = ConditionsRequest(request, deadline)) return *reply;
-  }
-  if (request.host == hosts::kIwin) {
-    if (std::optional<Reply> reply = ProductsRequest(request, deadline)) return *reply;
-    return Plain(404, sample::NotFoundPage("http://" + request.host + request.path));
-  }
-  if (IsPictureHost(request.host)) return PictureRequest(request, deadline);
-  // The census and maker's servers have no live source: the sample content.
-  return fallback_->Route(request);
-}
+Deadline Gateway::AnswerDeadline() const { return SteadyNowMs() + options_.answerWithinMs; }
+
+Reply Gateway::Handle(const Request& request) { return router_.Route(request); }
 
 Reply Gateway::Cached(const std::string& key, std::int64_t ttl_s, Deadline deadline,
                       const std::function<Produced(Deadline)>& produce) {
@@ -145,7 +111,7 @@ Reply Gateway::Cached(const std::string& key, std::int64_t ttl_s, Deadline deadl
   }
   if (produced.outcome == Outcome::kNotFound) return produced.reply;
   if (hit && hit->ageMs < options_.staleLimitSeconds * 1000) {
-    if (log_) log_("serving " + key + " from the cache, " + std::to_string(hit->ageMs / 1000) + " s old");
+    Log("serving " + key + " from the cache, " + std::to_string(hit->ageMs / 1000) + " s old");
     return hit->value;
   }
   return Plain(502, BadGatewayPage("The live source for " + key + " did not answer."));
@@ -162,273 +128,6 @@ std::optional<std::string> Gateway::NwsJson(const std::string& url, Deadline dea
   if (!r.ok) return std::nullopt;
   metadata_.Put(url, r.body);
   return r.body;
-}
-
-Reply Gateway::Page(const ConditionsPageContent& content) const { return Plain(200, WriteConditionsPage(content)); }
-
-Gateway::Produced Gateway::UsConditions(GeoPoint point, const std::string& title, Deadline deadline) {
-  Produced failed;
-  int status = 0;
-  const std::string points_url = options_.nwsApi + "/points/" + Coordinate(point.lat) + "," + Coordinate(point.lon);
-  std::optional<std::string> points_text = NwsJson(points_url, deadline, &status);
-  if (!points_text) {
-    if (status == 404) return {Outcome::kNotFound, Plain(404, sample::NotFoundPage(points_url))};
-    return failed;
-  }
-  const json points = Parse(*points_text);
-  const json* props = Member(points, "properties");
-  if (props == nullptr) {
-    if (log_) log_("upstream " + points_url + " failed: no point properties");
-    return failed;
-  }
-  const std::string stations_url = StringAt(*props, "observationStations");
-  if (!FromNws(stations_url)) {
-    if (log_) log_("upstream " + points_url + " failed: station list " + stations_url + " is not the service's");
-    return failed;
-  }
-  std::string zone = StringAt(*props, "timeZone");
-  if (!KnownZone(zone)) zone = LongitudeZone(point.lon);
-
-  std::optional<std::string> stations_text = NwsJson(stations_url, deadline, nullptr);
-  if (!stations_text) return failed;
-  const json stations = Parse(*stations_text);
-  const json* features = Member(stations, "features");
-  if (features == nullptr || !features->is_array()) {
-    if (log_) log_("upstream " + stations_url + " failed: no station list");
-    return failed;
-  }
-  std::optional<Observed> chosen;
-  int tried = 0;
-  for (const json& station : *features) {
-    if (tried == kStationsTried) break;
-    const std::string id = StringAt(station, "id");
-    if (!FromNws(id)) continue;
-    ++tried;
-    FetchResult r = upstream_.Get(id + "/observations/latest", deadline);
-    if (!r.ok) {
-      if (r.status == 404) continue;  // a station without observations
-      return failed;
-    }
-    const json latest = Parse(r.body);
-    if (latest.is_discarded()) {
-      if (log_) log_("upstream " + id + "/observations/latest failed: not JSON");
-      continue;
-    }
-    Observed o = DecodeNwsObservation(latest);
-    if (!chosen) chosen = o;
-    // The nearest station may report without a temperature; the next one then.
-    if (o.tempC) {
-      chosen = o;
-      break;
-    }
-  }
-  if (!chosen) return failed;
-
-  std::string page_title = title;
-  if (page_title.empty()) {
-    const json* relative = Member(*props, "relativeLocation");
-    const json* where = relative ? Member(*relative, "properties") : nullptr;
-    const std::string city = where ? Latin1FromUtf8(StringAt(*where, "city")) : std::string();
-    const std::string state = where ? StringAt(*where, "state") : std::string();
-    page_title = city.empty() ? "Zip " + Coordinate(point.lat) + ", " + Coordinate(point.lon)
-                              : city + ", " + TitleStateName(state);
-  }
-  return ConditionsPage(page_title, *chosen, point, zone);
-}
-
-Gateway::Produced Gateway::ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline) {
-  Produced failed;
-  const std::string url = options_.metarApi + "?ids=" + place.icao + "&format=json";
-  FetchResult r = upstream_.Get(url, deadline);
-  if (!r.ok) return failed;
-  const json reports = Parse(r.body);
-  const json* report = nullptr;
-  if (reports.is_array() && !reports.empty()) report = &reports[0];
-  if (reports.is_object()) report = &reports;
-  if (report == nullptr || !report->is_object()) {
-    if (log_) log_("upstream " + url + " failed: " + (reports.is_discarded() ? "not JSON" : "no report"));
-    return failed;
-  }
-  Observed o = DecodeMetar(*report);
-  std::string zone = ForeignZone(place);
-  if (!KnownZone(zone)) zone = LongitudeZone(place.point.lon);
-  return ConditionsPage(title, o, place.point, zone);
-}
-
-// The page of an observation: its values, the time it was made, and the sun
-// and moon of today at the place, all in the place's own time zone.
-Gateway::Produced Gateway::ConditionsPage(const std::string& title, const Observed& o, GeoPoint point,
-                                          const std::string& zone) {
-  ConditionsPageContent content;
-  content.title = title;
-  FillObservedValues(o, content);
-  const std::int64_t now = wallNow_();
-  content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
-  RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
-  RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
-  if (sun.rise) content.sunrise = ClockText(ToLocal(*sun.rise, zone));
-  if (sun.set) content.sunset = ClockText(ToLocal(*sun.set, zone));
-  if (moon.rise) content.moonrise = ClockText(ToLocal(*moon.rise, zone));
-  if (moon.set) content.moonset = ClockText(ToLocal(*moon.set, zone));
-  MoonState m = MoonAt(now);
-  content.moonPhase = m.phase;
-  content.moonPicture = m.picture;
-  content.moonIlluminated = m.illuminated;
-  content.states = sample::Places::Get().States();
-  return {Outcome::kOk, Page(content)};
-}
-
-std::optional<Reply> Gateway::ConditionsRequest(const Request& request, Deadline deadline) {
-  const std::string& path = request.path;
-  const std::string html = ".html";
-  const std::int64_t ttl = options_.conditionsTtlSeconds;
-  const sample::Places& places = sample::Places::Get();
-  if (path.starts_with("/US/") && path.ends_with(html)) {
-    std::string rest = path.substr(4, path.size() - 4 - html.size());
-    std::size_t slash = rest.find('/');
-    if (slash == std::string::npos) return std::nullopt;
-    const std::string code = rest.substr(0, slash), city = rest.substr(slash + 1);
-    std::optional<sample::Place> place = places.UsCity(code, city);
-    const CataloguePlace* where = place ? GeoData::Get().UsCity(StateName(code), city) : nullptr;
-    if (where == nullptr) return std::nullopt;
-    const GeoPoint point = where->point;
-    const std::string title = place->title;
-    return Cached(path, ttl, deadline, [&](Deadline d) { return UsConditions(point, title, d); });
-  }
-  const std::string stations = "/global/stations/";
-  if (path.starts_with(stations) && path.ends_with(html)) {
-    const std::string number = path.substr(stations.size(), path.size() - stations.size() - html.size());
-    std::optional<sample::Place> place = places.Station(number);
-    const CataloguePlace* where = place ? GeoData::Get().Station(number) : nullptr;
-    // A station the aviation service does not list has no live source.
-    if (where == nullptr || where->icao.empty()) return std::nullopt;
-    const std::string title = place->title;
-    const CataloguePlace copy = *where;
-    return Cached(path, ttl, deadline, [&](Deadline d) { return ForeignConditions(copy, title, d); });
-  }
-  if (path == "/cgi-bin/findweather/getForecast") {
-    std::optional<std::string> zip = QueryValue(request.query, "query");
-    std::optional<GeoPoint> point = zip ? GeoData::Get().Zip(*zip) : std::nullopt;
-    if (!point) return std::nullopt;
-    return Cached(path + "?query=" + *zip, ttl, deadline, [&](Deadline d) { return UsConditions(*point, "", d); });
-  }
-  return std::nullopt;
-}
-
-std::optional<Reply> Gateway::ProductsRequest(const Request& request, Deadline deadline) {
-  // "/iwin/<state>/<page>"
-  const std::string& path = request.path;
-  if (!path.starts_with("/iwin/") || path.size() < 10 || path[8] != '/') return std::nullopt;
-  const std::string state = path.substr(6, 2);
-  const ProductPage* page = FindProductPage(path.substr(9));
-  if (page == nullptr || StateName(state).empty()) return std::nullopt;
-  const std::int64_t ttl = options_.productsTtlSeconds;
-  return Cached(path, ttl, deadline, [&](Deadline d) {
-    return page->types.empty() ? StateAlerts(state, *page, d) : StateProducts(state, *page, d);
-  });
-}
-
-Gateway::Produced Gateway::StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline) {
-  Produced failed;
-  const std::string url = options_.nwsApi + "/alerts/active?area=" + state;
-  FetchResult r = upstream_.Get(url, deadline);
-  if (!r.ok) return failed;
-  const json alerts = Parse(r.body);
-  const json* features = Member(alerts, "features");
-  if (features == nullptr || !features->is_array()) {
-    if (log_) log_("upstream " + url + " failed: no alert list");
-    return failed;
-  }
-  std::vector<std::string> texts;
-  for (const json& alert : *features) {
-    const json* p = Member(alert, "properties");
-    if (p == nullptr) continue;
-    std::string text = StringAt(*p, "headline");
-    if (text.empty()) text = StringAt(*p, "event");
-    for (const char* key : {"description", "instruction"}) {
-      const std::string part = StringAt(*p, key);
-      if (!part.empty()) text += "\n\n" + part;
-    }
-    const std::string area = StringAt(*p, "areaDesc");
-    if (!area.empty()) text += "\n\n" + area;
-    texts.push_back(text + "\n\n$$");
-  }
-  return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
-}
-
-Gateway::Produced Gateway::StateProducts(const std::string& state, const ProductPage& page, Deadline deadline) {
-  Produced failed;
-  // The offices that serve the state: those of its forecast zones.
-  const std::string zones_url = options_.nwsApi + "/zones?type=forecast&area=" + state;
-  std::optional<std::string> zones_text = NwsJson(zones_url, deadline, nullptr);
-  if (!zones_text) return failed;
-  const json zones = Parse(*zones_text);
-  const json* zone_list = Member(zones, "features");
-  if (zone_list == nullptr || !zone_list->is_array()) {
-    if (log_) log_("upstream " + zones_url + " failed: no zone list");
-    return failed;
-  }
-  std::vector<std::string> offices;
-  for (const json& zone : *zone_list) {
-    const json* p = Member(zone, "properties");
-    const json* cwa = p ? Member(*p, "cwa") : nullptr;
-    if (cwa == nullptr || !cwa->is_array()) continue;
-    for (const json& office : *cwa) {
-      if (!office.is_string()) continue;
-      const std::string id = office.get<std::string>();
-      if (id.size() == 3 && std::find(offices.begin(), offices.end(), id) == offices.end()) offices.push_back(id);
-    }
-  }
-  std::vector<std::string> texts;
-  if (!offices.empty()) {
-    std::string types, locations;
-    for (const char* t : page.types) types += (types.empty() ? "" : ",") + std::string(t);
-    for (const std::string& o : offices) locations += (locations.empty() ? "" : ",") + o;
-    const std::string list_url = options_.nwsApi + "/products?type=" + types + "&location=" + locations + "&limit=100";
-    FetchResult r = upstream_.Get(list_url, deadline);
-    if (!r.ok) return failed;
-    const json list = Parse(r.body);
-    const json* graph = Member(list, "@graph");
-    if (graph == nullptr || !graph->is_array()) {
-      if (log_) log_("upstream " + list_url + " failed: no product list");
-      return failed;
-    }
-    // The newest product of each office and type (the list is newest first).
-    std::vector<std::string> seen;
-    for (const json& product : *graph) {
-      const std::string id = StringAt(product, "@id");
-      const std::string which = StringAt(product, "issuingOffice") + "/" + StringAt(product, "productCode");
-      if (id.empty() || !FromNws(id) || std::find(seen.begin(), seen.end(), which) != seen.end()) continue;
-      seen.push_back(which);
-      FetchResult text = upstream_.Get(id, deadline);
-      if (!text.ok) return failed;
-      const json body = Parse(text.body);
-      const std::string product_text = StringAt(body, "productText");
-      if (!product_text.empty()) texts.push_back(product_text);
-    }
-  }
-  return {Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
-}
-
-Reply Gateway::PictureRequest(const Request& request, Deadline deadline) {
-  std::string url = LivePictureUrl(request.host, request.path);
-  if (url.empty()) return Plain(404, sample::NotFoundPage("http://" + request.host + request.path));
-  if (!options_.picturesBase.empty()) url = options_.picturesBase + "/" + url.substr(url.find("://") + 3);
-  const std::string type = PictureType(request.path);
-  return Cached(request.host + request.path, options_.picturesTtlSeconds, deadline, [&](Deadline d) {
-    Produced produced;
-    FetchResult r = upstream_.Get(url, d);
-    if (!r.ok) return produced;
-    if (!PictureMatches(type, r.body)) {
-      if (log_) log_("upstream " + url + " failed: not a " + type + " picture");
-      return produced;
-    }
-    produced.outcome = Outcome::kOk;
-    produced.reply.status = 200;
-    produced.reply.contentType = type;
-    produced.reply.body = std::move(r.body);
-    return produced;
-  });
 }
 
 }  // namespace sky::gateway

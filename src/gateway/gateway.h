@@ -1,6 +1,8 @@
 // The gateway's answers: the historical addresses the program asks for,
 // answered from the live sources, with a cache that serves the last good
-// answer when a source fails.
+// answer when a source fails. Each live source (gateway/sources.h) registers
+// the hosts it answers on the gateway's router; the sample content answers
+// what none of them knows.
 #pragma once
 
 #include <cstdint>
@@ -10,19 +12,15 @@
 #include <string>
 
 #include "common/clock.h"
-#include "conditions/page_writer.h"
 #include "gateway/cache.h"
-#include "gateway/geo.h"
-#include "gateway/observation.h"
 #include "gateway/options.h"
-#include "gateway/products.h"
 #include "gateway/upstream.h"
-#include "site.h"
+#include "historic/site.h"
 
 namespace sky::gateway {
 
-using sample::Reply;
-using sample::Request;
+using historic::Reply;
+using historic::Request;
 
 class Gateway {
  public:
@@ -34,29 +32,31 @@ class Gateway {
 
   Reply Handle(const Request& request);
 
- private:
+  // What the live sources share.
   enum class Outcome { kOk, kNotFound, kFailed };
   struct Produced {
     Outcome outcome = Outcome::kFailed;
     Reply reply;
   };
-
+  const Options& options() const { return options_; }
+  IUpstream& upstream() { return upstream_; }
+  std::int64_t WallNow() const { return wallNow_(); }
+  void Log(const std::string& line) const {
+    if (log_) log_(line);
+  }
+  // When an answer begun now must be ready.
+  Deadline AnswerDeadline() const;
+  // The cached answer under key while younger than ttl_s, else a fresh one;
+  // a failed fresh one is stood in for by the last good answer for a while.
   Reply Cached(const std::string& key, std::int64_t ttl_s, Deadline deadline,
                const std::function<Produced(Deadline)>& produce);
-  Produced UsConditions(GeoPoint point, const std::string& title, Deadline deadline);
-  Produced ForeignConditions(const CataloguePlace& place, const std::string& title, Deadline deadline);
-  Produced ConditionsPage(const std::string& title, const Observed& o, GeoPoint point, const std::string& zone);
-  std::optional<Reply> ConditionsRequest(const Request& request, Deadline deadline);
-  std::optional<Reply> ProductsRequest(const Request& request, Deadline deadline);
-  Reply PictureRequest(const Request& request, Deadline deadline);
-  Produced StateProducts(const std::string& state, const ProductPage& page, Deadline deadline);
-  Produced StateAlerts(const std::string& state, const ProductPage& page, Deadline deadline);
   // A JSON text of the weather service, kept a day (points and station lists
   // do not change); nothing on failure.
   std::optional<std::string> NwsJson(const std::string& url, Deadline deadline, int* status);
+  // Whether an address points into the weather service's own API.
   bool FromNws(const std::string& url) const;
-  Reply Page(const ConditionsPageContent& content) const;
 
+ private:
   Options options_;
   IUpstream& upstream_;
   const IClock& clock_;
@@ -64,7 +64,7 @@ class Gateway {
   std::function<void(const std::string&)> log_;
   Cache<Reply> answers_;
   Cache<std::string> metadata_;
-  std::unique_ptr<sample::Router> fallback_;
+  historic::Router router_;
 };
 
 std::string BadGatewayPage(const std::string& what);

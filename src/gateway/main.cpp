@@ -11,7 +11,7 @@
 #include "gateway/gateway.h"
 #include "gateway/options.h"
 #include "gateway/upstream.h"
-#include "http_front.h"
+#include "historic/http_front.h"
 
 int main(int argc, char** argv) {
   using namespace sky::gateway;
@@ -36,8 +36,8 @@ int main(int argc, char** argv) {
     }
   }
   // Blocked before the upstream's threads start, so that only Serve takes them.
-  const sigset_t stopSignals = sky::sample::BlockStopSignals();
-  sky::sample::RequestLog log(log_out);
+  const sigset_t stopSignals = sky::historic::BlockStopSignals();
+  sky::historic::RequestLog log(log_out);
   auto write_log = [&log](const std::string& line) { log.Write(line); };
 
   sky::SystemClock clock;
@@ -51,12 +51,12 @@ int main(int argc, char** argv) {
 
   if (options.checkLive) return CheckLive(gateway, std::cout);
 
-  sky::sample::FrontOptions front;
+  sky::historic::FrontOptions front;
   front.program = "skyglass-gateway";
   front.port = options.port;
   front.logDuration = true;
-  const int rc = sky::sample::Serve(front, stopSignals, log,
-                                    [&](const sky::sample::Request& request) { return gateway.Handle(request); });
+  const int rc = sky::historic::Serve(front, stopSignals, log,
+                                      [&](const sky::historic::Request& request) { return gateway.Handle(request); });
   if (log_out != stderr) std::fclose(log_out);
   return rc;
 }

@@ -1,5 +1,6 @@
 #include "gateway/pictures.h"
 
+#include <algorithm>
 #include <map>
 #include <utility>
 
@@ -64,6 +65,15 @@ bool IsPictureHost(const std::string& host) {
     if (h == row.host) return true;
   }
   return h == "weather.purdue.edu";
+}
+
+std::vector<std::string> PictureHosts() {
+  std::vector<std::string> hosts = {"weather.purdue.edu"};
+  for (const ImageRow& row : ImageCatalogue()) {
+    const std::string h = Lower(row.host);
+    if (std::find(hosts.begin(), hosts.end(), h) == hosts.end()) hosts.push_back(h);
+  }
+  return hosts;
 }
 
 std::string PictureType(const std::string& path) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace sky::gateway {
 
@@ -11,6 +12,8 @@ std::string LivePictureUrl(const std::string& host, const std::string& path);
 
 // Whether a host is one of the catalogue's picture servers.
 bool IsPictureHost(const std::string& host);
+// Those servers, each once, in lower case.
+std::vector<std::string> PictureHosts();
 
 // "image/gif" or "image/jpeg" by the file name the row asks for.
 std::string PictureType(const std::string& path);

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <vector>
 
-#include "ephemeris.h"
+#include "conditions/ephemeris.h"
 
 namespace sky::gateway {
 
@@ -32,7 +32,7 @@ double JulianDay(std::int64_t utc) { return 2440587.5 + static_cast<double>(utc)
 
 double TerrestrialJd(double jd) {
   double year = 2000.0 + (jd - 2451545.0) / 365.25;
-  return jd + moon_tables::DeltaT(year) / 86400.0;
+  return jd + sky::ephemeris::DeltaT(year) / 86400.0;
 }
 
 // Altitude in degrees of a body at ecliptic longitude and latitude (degrees)
@@ -51,13 +51,13 @@ double Altitude(double lambda, double beta, double jd, double lat, double lon) {
 // Height above the body's rise-and-set altitude: negative below the horizon.
 double SunHeight(std::int64_t utc, double lat, double lon) {
   const double jd = JulianDay(utc);
-  const moon_tables::SunPosition sun = moon_tables::Sun(TerrestrialJd(jd));
+  const sky::ephemeris::SunPosition sun = sky::ephemeris::Sun(TerrestrialJd(jd));
   return Altitude(sun.longitude, 0.0, jd, lat, lon) + 0.8333;
 }
 
 double MoonHeight(std::int64_t utc, double lat, double lon) {
   const double jd = JulianDay(utc);
-  const moon_tables::MoonPosition moon = moon_tables::Moon(TerrestrialJd(jd));
+  const sky::ephemeris::MoonPosition moon = sky::ephemeris::Moon(TerrestrialJd(jd));
   const double parallax = std::asin(6378.14 / moon.distanceKm) / kDeg;
   return Altitude(moon.longitude, moon.latitude, jd, lat, lon) - (0.7275 * parallax - 0.5667);
 }
@@ -250,7 +250,7 @@ RiseSet MoonTimes(double lat, double lon, std::int64_t now, const std::string& z
 
 MoonState MoonAt(std::int64_t utc) {
   const double jde = TerrestrialJd(JulianDay(utc));
-  const double elongation = Normalize(moon_tables::Moon(jde).longitude - moon_tables::Sun(jde).longitude);
+  const double elongation = Normalize(sky::ephemeris::Moon(jde).longitude - sky::ephemeris::Sun(jde).longitude);
   const double synodic = 29.530588853;
   const double age = elongation / 360.0 * synodic;
   static const char* const phases[] = {"New Moon",  "Waxing Crescent", "First Quarter", "Waxing Gibbous",
@@ -258,7 +258,7 @@ MoonState MoonAt(std::int64_t utc) {
   MoonState m;
   m.phase = phases[static_cast<int>(std::floor(age / synodic * 8 + 0.5)) % 8];
   m.picture = "moon" + std::to_string(static_cast<int>(age) % 30) + ".gif";
-  m.illuminated = static_cast<int>(std::lround(100.0 * moon_tables::IlluminatedFraction(jde)));
+  m.illuminated = static_cast<int>(std::lround(100.0 * sky::ephemeris::IlluminatedFraction(jde)));
   return m;
 }
 

@@ -10,6 +10,7 @@
 #include "conditions/htmlp.h"
 #include "controls/gif_decoder.h"
 #include "gateway/gateway.h"
+#include "gateway/products.h"
 #include "gateway/stub_upstream.h"
 
 namespace sky::gateway {

@@ -7,10 +7,13 @@
 
 #include "common/hosts.h"
 #include "forecast/forecast_text.h"
-#include "site.h"
+#include "historic/site.h"
+#include "sample_server/sample_sites.h"
 
 namespace sky::sample {
 namespace {
+
+using namespace sky::historic;
 
 Reply Get(const Router& r, const std::string& host, const std::string& path) {
   Request q;

@@ -13,13 +13,16 @@
 #include "common/hosts.h"
 #include "conditions/htmlp.h"
 #include "controls/gif_decoder.h"
-#include "maker_site.h"
-#include "population_clock.h"
-#include "places.h"
-#include "site.h"
+#include "historic/maker_site.h"
+#include "historic/places.h"
+#include "historic/site.h"
+#include "sample_server/population_clock.h"
+#include "sample_server/sample_sites.h"
 
 namespace sky::sample {
 namespace {
+
+using namespace sky::historic;
 
 constexpr std::int64_t kWinterNoon = 1796644800;  // 2026-12-07 12:00 UTC
 constexpr std::int64_t kSummerNoon = 1783425600;  // 2026-07-07 12:00 UTC

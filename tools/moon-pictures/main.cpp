@@ -6,16 +6,16 @@
 #include <fstream>
 #include <string>
 
-#include "gif_writer.h"
+#include "images/gif_writer.h"
 #include "render.h"
 
 namespace {
 
 bool Write(const std::string& dir, const std::string& name, double fraction, bool waxing,
-           const moon_pictures::Palette& palette) {
+           const sky::gif::Palette& palette) {
   const std::string path = dir + "/" + name + ".gif";
-  const std::string gif = moon_pictures::EncodeGif(moon_pictures::kSize, moon_pictures::kSize,
-                                                   moon_pictures::RenderMoon(fraction, waxing), palette);
+  const std::string gif = sky::gif::EncodeGif(moon_pictures::kSize, moon_pictures::kSize,
+                                              moon_pictures::RenderMoon(fraction, waxing), palette);
   std::ofstream f(path, std::ios::binary);
   f.write(gif.data(), static_cast<std::streamsize>(gif.size()));
   f.close();
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
   }
   const std::string dir = argv[1];
   // A grey ramp: the picture's grey level is its colour index.
-  moon_pictures::Palette palette{};
+  sky::gif::Palette palette{};
   for (int i = 0; i < 256; ++i) {
     const auto v = static_cast<std::uint8_t>(i);
     palette[static_cast<std::size_t>(i)] = {v, v, v};

@@ -16,7 +16,7 @@
 #include <sstream>
 #include <string>
 
-#include "ephemeris.h"
+#include "conditions/ephemeris.h"
 
 namespace {
 
@@ -44,7 +44,8 @@ std::string YearTable(int year) {
     std::snprintf(label, sizeof label, "%04d", day);
     out += label;
     for (int month = 1; month <= 12; ++month)
-      out += day <= DaysInMonth(year, month) ? Cell(moon_tables::IlluminatedFractionOnDate(year, month, day)) : filler;
+      out +=
+          day <= DaysInMonth(year, month) ? Cell(sky::ephemeris::IlluminatedFractionOnDate(year, month, day)) : filler;
     out += '\n';
   }
   out += "9999";
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
       int y = 0, m = 0, d = 0;
       if (std::sscanf(argv[i + 1], "%d-%d-%d", &y, &m, &d) != 3 || m < 1 || m > 12 || d < 1 || d > DaysInMonth(y, m))
         return Usage();
-      const double k = moon_tables::IlluminatedFractionOnDate(y, m, d);
+      const double k = sky::ephemeris::IlluminatedFractionOnDate(y, m, d);
       std::printf("%.6f %s\n", k, Cell(k).c_str());
       return 0;
     } else if (a == "--first" && i + 1 < argc) {

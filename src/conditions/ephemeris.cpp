@@ -1,9 +1,9 @@
-#include "ephemeris.h"
+#include "conditions/ephemeris.h"
 
 #include <cmath>
 #include <cstddef>
 
-namespace moon_tables {
+namespace sky::ephemeris {
 
 namespace {
 
@@ -403,4 +403,4 @@ double IlluminatedFractionOnDate(int year, int month, int day) {
   return IlluminatedFraction(jde);
 }
 
-}  // namespace moon_tables
+}  // namespace sky::ephemeris

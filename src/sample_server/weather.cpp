@@ -1,4 +1,4 @@
-#include "weather.h"
+#include "sample_server/weather.h"
 
 #include <algorithm>
 #include <cmath>

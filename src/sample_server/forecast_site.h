@@ -5,9 +5,14 @@
 
 #include <memory>
 
-#include "site.h"
+#include "historic/site.h"
 
 namespace sky::sample {
+
+using historic::Reply;
+using historic::Request;
+using historic::Router;
+using historic::Site;
 
 std::unique_ptr<Site> MakeIwinSite();
 std::unique_ptr<Site> MakeCensusTextSite();

@@ -1,4 +1,4 @@
-#include "forecast_site.h"
+#include "sample_server/forecast_site.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "places.h"
-#include "weather.h"
+#include "historic/places.h"
+#include "sample_server/weather.h"
 
 namespace sky::sample {
 

@@ -1,4 +1,4 @@
-#include "pictures.h"
+#include "sample_server/pictures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-#include "gif_writer.h"
+#include "images/gif_writer.h"
 #include "images/image_catalogue.h"
 
 namespace sky::sample {
@@ -266,7 +266,7 @@ RgbImage DrawPicture(PictureKind kind, int width, int height, std::uint32_t seed
 std::string EncodeGifPicture(const std::vector<RgbImage>& frames, int delay) {
   // A 6 x 7 x 6 colour cube: 252 colours, enough for maps and good enough
   // for photographs at this size.
-  moon_pictures::Palette palette{};
+  sky::gif::Palette palette{};
   for (int i = 0; i < 252; ++i)
     palette[static_cast<std::size_t>(i)] = {static_cast<std::uint8_t>((i / 42) * 51),
                                             static_cast<std::uint8_t>((i / 6 % 7) * 255 / 6),
@@ -314,7 +314,7 @@ std::string EncodeGifPicture(const std::vector<RgbImage>& frames, int delay) {
     u16(out, h);
     out += '\0';
     out += '\x08';
-    const std::string lzw = moon_pictures::LzwCompress(idx);
+    const std::string lzw = sky::gif::LzwCompress(idx);
     for (std::size_t at = 0; at < lzw.size(); at += 255) {
       const std::size_t n = std::min<std::size_t>(255, lzw.size() - at);
       out += static_cast<char>(n);

@@ -1,8 +1,8 @@
-#include "maker_site.h"
+#include "historic/maker_site.h"
 
 #include <atomic>
 
-namespace sky::sample {
+namespace sky::historic {
 
 namespace {
 
@@ -38,4 +38,4 @@ std::unique_ptr<Site> MakeMakerSite(const std::string& latestVersion) {
   return std::make_unique<MakerSite>(latestVersion);
 }
 
-}  // namespace sky::sample
+}  // namespace sky::historic

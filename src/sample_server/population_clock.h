@@ -7,9 +7,14 @@
 #include <memory>
 #include <string>
 
-#include "site.h"
+#include "historic/site.h"
 
 namespace sky::sample {
+
+using historic::Reply;
+using historic::Request;
+using historic::Router;
+using historic::Site;
 
 // The estimates (made up from a base figure and a steady growth), for a
 // time in seconds since 1970.

@@ -1,4 +1,4 @@
-#include "conditions_site.h"
+#include "sample_server/conditions_site.h"
 
 #include <string_view>
 
@@ -74,7 +74,7 @@ class ConditionsSite : public Site {
       reply.body =
           "<html><head><title>Weather Underground: Not Found</title></head>\n<body>\n"
           "<p>Sorry, no city was found for the zip code " +
-          EscapeHtml(zip->substr(0, 16)) + ". Please check the zip code and try again.</p>\n</body></html>\n";
+          historic::EscapeHtml(zip->substr(0, 16)) + ". Please check the zip code and try again.</p>\n</body></html>\n";
       return reply;
     }
     return std::nullopt;

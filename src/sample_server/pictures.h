@@ -10,9 +10,14 @@
 #include <string>
 #include <vector>
 
-#include "site.h"
+#include "historic/site.h"
 
 namespace sky::sample {
+
+using historic::Reply;
+using historic::Request;
+using historic::Router;
+using historic::Site;
 
 struct RgbImage {
   int width = 0, height = 0;

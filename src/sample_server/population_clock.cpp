@@ -1,9 +1,9 @@
-#include "population_clock.h"
+#include "sample_server/population_clock.h"
 
 #include <array>
 #include <cstring>
 
-#include "pictures.h"
+#include "sample_server/pictures.h"
 
 namespace sky::sample {
 

@@ -1,8 +1,8 @@
-#include "gif_writer.h"
+#include "images/gif_writer.h"
 
 #include <stdexcept>
 
-namespace moon_pictures {
+namespace sky::gif {
 
 namespace {
 
@@ -117,4 +117,4 @@ std::string EncodeGif(int width, int height, const std::vector<std::uint8_t>& pi
   return gif;
 }
 
-}  // namespace moon_pictures
+}  // namespace sky::gif

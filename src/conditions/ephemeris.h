@@ -3,7 +3,7 @@
 // illuminated fraction of the Moon to a hundredth on (nearly) every day.
 #pragma once
 
-namespace moon_tables {
+namespace sky::ephemeris {
 
 // Julian Day of 0h UT of a Gregorian calendar date.
 double JulianDayUt0(int year, int month, int day);
@@ -30,4 +30,4 @@ double IlluminatedFraction(double jde);
 // The fraction for a calendar date at 0h UT, with TT - UT of that month.
 double IlluminatedFractionOnDate(int year, int month, int day);
 
-}  // namespace moon_tables
+}  // namespace sky::ephemeris

@@ -11,9 +11,9 @@
 #include <mutex>
 #include <string>
 
-#include "site.h"
+#include "historic/site.h"
 
-namespace sky::sample {
+namespace sky::historic {
 
 // Whole lines from any thread, flushed at once, so that a log read while the
 // server runs (or after a hard stop) has every line complete.
@@ -47,4 +47,4 @@ sigset_t BlockStopSignals();
 int Serve(const FrontOptions& options, const sigset_t& stopSignals, RequestLog& log,
           const std::function<Reply(const Request&)>& handle);
 
-}  // namespace sky::sample
+}  // namespace sky::historic

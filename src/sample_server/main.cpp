@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
-#include "http_front.h"
-#include "maker_site.h"
-#include "pictures.h"
-#include "site.h"
+#include "historic/http_front.h"
+#include "sample_server/sample_sites.h"
+#include "sample_server/pictures.h"
+#include "historic/site.h"
 
 namespace {
 
@@ -103,14 +103,14 @@ int main(int argc, char** argv) {
       return 1;
     }
   }
-  sky::sample::RequestLog log(log_out);
+  sky::historic::RequestLog log(log_out);
   // The signals that stop the server are blocked before any thread starts.
-  const sigset_t stopSignals = sky::sample::BlockStopSignals();
+  const sigset_t stopSignals = sky::historic::BlockStopSignals();
 
-  const std::unique_ptr<sky::sample::Router> router = sky::sample::MakeDefaultRouter(options.latestVersion);
+  const std::unique_ptr<sky::historic::Router> router = sky::sample::MakeDefaultRouter(options.latestVersion);
   sky::sample::AddPictureSites(*router, options.pictures);
 
-  sky::sample::FrontOptions front;
+  sky::historic::FrontOptions front;
   front.program = "skyglass-sample-server";
   front.bind = options.bind;
   front.port = options.port;
@@ -121,9 +121,9 @@ int main(int argc, char** argv) {
   front.workers = 64;
   front.backlog = kListenBacklog;
   const long long fixedNow = options.now;
-  const int rc = sky::sample::Serve(front, stopSignals, log, [&](const sky::sample::Request& request) {
+  const int rc = sky::historic::Serve(front, stopSignals, log, [&](const sky::historic::Request& request) {
     if (fixedNow < 0) return router->Route(request);
-    sky::sample::Request fixed = request;
+    sky::historic::Request fixed = request;
     fixed.now = fixedNow;
     return router->Route(fixed);
   });

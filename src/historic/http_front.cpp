@@ -1,4 +1,4 @@
-#include "http_front.h"
+#include "historic/http_front.h"
 
 #include <httplib.h>
 #include <pthread.h>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <thread>
 
-namespace sky::sample {
+namespace sky::historic {
 
 namespace {
 
@@ -155,4 +155,4 @@ int Serve(const FrontOptions& options, const sigset_t& stopSignals, RequestLog& 
   return failed ? 1 : 0;
 }
 
-}  // namespace sky::sample
+}  // namespace sky::historic

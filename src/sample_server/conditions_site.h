@@ -6,11 +6,18 @@
 #include <memory>
 #include <string>
 
-#include "places.h"
-#include "site.h"
-#include "weather.h"
+#include "historic/places.h"
+#include "historic/site.h"
+#include "sample_server/weather.h"
 
 namespace sky::sample {
+
+using historic::Place;
+using historic::Places;
+using historic::Reply;
+using historic::Request;
+using historic::Router;
+using historic::Site;
 
 std::unique_ptr<Site> MakeConditionsSite();
 

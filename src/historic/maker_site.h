@@ -5,13 +5,13 @@
 #include <memory>
 #include <string>
 
-#include "site.h"
+#include "historic/site.h"
 
-namespace sky::sample {
+namespace sky::historic {
 
 // The version the version file announces unless the server is told otherwise.
 inline constexpr const char* kDefaultLatestVersion = "1.30.6.3";
 
 std::unique_ptr<Site> MakeMakerSite(const std::string& latestVersion = kDefaultLatestVersion);
 
-}  // namespace sky::sample
+}  // namespace sky::historic

@@ -1,14 +1,9 @@
-#include "site.h"
+#include "historic/site.h"
 
 #include "common/hosts.h"
 #include "conditions/page_writer.h"
-#include "conditions_site.h"
-#include "forecast_site.h"
-#include "maker_site.h"
-#include "pictures.h"
-#include "population_clock.h"
 
-namespace sky::sample {
+namespace sky::historic {
 
 namespace {
 
@@ -83,29 +78,23 @@ void Router::Chain(const std::string& host, std::unique_ptr<Site> site) {
 
 void Router::Add(const std::string& host, std::unique_ptr<Site> site) { sites_[Lower(host)] = std::move(site); }
 
+void Router::Add(const std::string& host, std::function<std::optional<Reply>(const Request&)> handle) {
+  Add(host, std::make_unique<FunctionSite>(std::move(handle)));
+}
+
+void Router::SetFallback(std::unique_ptr<Router> fallback) { fallback_ = std::move(fallback); }
+
 Reply Router::Route(const Request& request) const {
   auto it = sites_.find(request.host);
   if (it != sites_.end()) {
     if (std::optional<Reply> reply = it->second->Handle(request)) return *reply;
   }
+  if (fallback_) return fallback_->Route(request);
   Reply reply;
   reply.status = 404;
   reply.body =
       NotFoundPage("http://" + request.host + request.path + (request.query.empty() ? "" : "?" + request.query));
   return reply;
-}
-
-std::unique_ptr<Router> MakeDefaultRouter(const std::string& latestVersion) {
-  auto router = std::make_unique<Router>();
-  router->Add(hosts::kWeatherUnderground, MakeConditionsSite());
-  router->Add(hosts::kMaker, MakeMakerSite(latestVersion));
-  AddPictureSites(*router);
-  router->Add(hosts::kIwin, MakeIwinSite());
-  router->Add(hosts::kCensus, MakeCensusTextSite());
-  router->Add(hosts::kCensusLookup, MakeCensusLookupSite());
-  // Behind any other census pages: the population clocks.
-  router->Chain(hosts::kCensus, MakePopulationClockSite());
-  return router;
 }
 
 std::optional<Target> SplitTarget(const std::string& target, const std::string& host_header) {
@@ -145,4 +134,4 @@ std::string NotFoundPage(const std::string& what) {
          escaped + " was not found on this server.</p>\n</body></html>\n";
 }
 
-}  // namespace sky::sample
+}  // namespace sky::historic

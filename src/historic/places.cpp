@@ -1,10 +1,10 @@
-#include "places.h"
+#include "historic/places.h"
 
 #include <stdexcept>
 
 #include "data/locations/location_data.h"
 
-namespace sky::sample {
+namespace sky::historic {
 
 namespace {
 
@@ -320,4 +320,4 @@ std::vector<std::string> Places::Zips() const {
   return zips;
 }
 
-}  // namespace sky::sample
+}  // namespace sky::historic

@@ -1,14 +1,16 @@
-// Routing of the sample server, independent of the HTTP library: a request is
-// reduced to host, path and query; each outside server is one Site.
+// Routing of the historical hosts, shared by the sample server and the
+// gateway, independent of the HTTP library: a request is reduced to host, path
+// and query; each outside server is one Site (or a chain of them).
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
 
-namespace sky::sample {
+namespace sky::historic {
 
 struct Request {
   std::string method;    // "GET" or "HEAD"
@@ -31,22 +33,34 @@ class Site {
   virtual std::optional<Reply> Handle(const Request& request) const = 0;
 };
 
+// A site that is one function.
+class FunctionSite : public Site {
+ public:
+  explicit FunctionSite(std::function<std::optional<Reply>(const Request&)> handle) : handle_(std::move(handle)) {}
+  std::optional<Reply> Handle(const Request& request) const override { return handle_(request); }
+
+ private:
+  std::function<std::optional<Reply>(const Request&)> handle_;
+};
+
 class Router {
  public:
   void Add(const std::string& host, std::unique_ptr<Site> site);
+  // A site that is one function: nothing for a path it does not know.
+  void Add(const std::string& host, std::function<std::optional<Reply>(const Request&)> handle);
   // Adds a site behind the host's existing one: it answers the paths the
   // others do not know (several sites can share one host that way).
   void Chain(const std::string& host, std::unique_ptr<Site> site);
-  // The site's answer, or a 404 page for an unknown host or path.
+  // Where requests go that no site here answers (an unknown host, or a path
+  // the host's sites do not know); without one they get a 404 page.
+  void SetFallback(std::unique_ptr<Router> fallback);
+  // The site's answer, or the fallback's, or a 404 page.
   Reply Route(const Request& request) const;
 
  private:
   std::map<std::string, std::unique_ptr<Site>> sites_;
+  std::unique_ptr<Router> fallback_;
 };
-
-// A router with every site the sample server answers for; the maker's version
-// file announces latestVersion.
-std::unique_ptr<Router> MakeDefaultRouter(const std::string& latestVersion);
 
 struct Target {
   std::string host;
@@ -63,4 +77,4 @@ std::optional<Target> SplitTarget(const std::string& target, const std::string& 
 std::string EscapeHtml(const std::string& text);
 std::string NotFoundPage(const std::string& what);
 
-}  // namespace sky::sample
+}  // namespace sky::historic

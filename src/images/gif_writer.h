@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace moon_pictures {
+namespace sky::gif {
 
 struct Rgb {
   std::uint8_t r, g, b;
@@ -24,4 +24,4 @@ std::string EncodeGif(int width, int height, const std::vector<std::uint8_t>& pi
 // whenever the code table is full, the end code last), not yet cut into blocks.
 std::string LzwCompress(const std::vector<std::uint8_t>& pixels);
 
-}  // namespace moon_pictures
+}  // namespace sky::gif

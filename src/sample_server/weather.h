@@ -9,9 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "places.h"
+#include "historic/places.h"
 
 namespace sky::sample {
+
+using historic::Place;
+using historic::Places;
 
 struct Observation {
   std::string observed;  // "10:53 AM CST on December 7, 2026"

@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-namespace sky::sample {
+namespace sky::historic {
 
 struct Place {
   std::string key;           // seeds the weather: the same place, the same weather
@@ -58,4 +58,4 @@ class Places {
   std::map<std::string, StationRow, std::less<>> stations_;  // by number
 };
 
-}  // namespace sky::sample
+}  // namespace sky::historic

@@ -1,0 +1,201 @@
+// Conditions pages by US city, foreign station and zip code, from the weather
+// service's latest observations (US) and the aviation weather METARs (abroad),
+// with the sun and moon computed for the place.
+#include <cstdio>
+
+#include "common/hosts.h"
+#include "conditions/page_writer.h"
+#include "gateway/geo.h"
+#include "gateway/observation.h"
+#include "gateway/products.h"
+#include "gateway/sky_times.h"
+#include "gateway/sources.h"
+#include "historic/places.h"
+
+namespace sky::gateway {
+
+namespace {
+
+using nlohmann::json;
+using Produced = Gateway::Produced;
+
+constexpr int kStationsTried = 3;
+
+std::string Coordinate(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.4f", v);
+  std::string s = buf;
+  // The service answers a point with trailing zeros by a redirect; cut them.
+  while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
+    const bool dot = s.back() == '.';
+    s.pop_back();
+    if (dot) break;
+  }
+  return s;
+}
+
+std::string TitleStateName(const std::string& code) {
+  for (const auto& [c, name] : historic::Places::Get().States()) {
+    if (c == code) return name;
+  }
+  return code;
+}
+
+// The page of an observation: its values, the time it was made, and the sun
+// and moon of today at the place, all in the place's own time zone.
+Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o, GeoPoint point,
+                        const std::string& zone) {
+  ConditionsPageContent content;
+  content.title = title;
+  FillObservedValues(o, content);
+  const std::int64_t now = g.WallNow();
+  content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
+  RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
+  RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);
+  if (sun.rise) content.sunrise = ClockText(ToLocal(*sun.rise, zone));
+  if (sun.set) content.sunset = ClockText(ToLocal(*sun.set, zone));
+  if (moon.rise) content.moonrise = ClockText(ToLocal(*moon.rise, zone));
+  if (moon.set) content.moonset = ClockText(ToLocal(*moon.set, zone));
+  MoonState m = MoonAt(now);
+  content.moonPhase = m.phase;
+  content.moonPicture = m.picture;
+  content.moonIlluminated = m.illuminated;
+  content.states = historic::Places::Get().States();
+  return {Gateway::Outcome::kOk, Plain(200, WriteConditionsPage(content))};
+}
+
+Produced UsConditions(Gateway& g, GeoPoint point, const std::string& title, Deadline deadline) {
+  Produced failed;
+  int status = 0;
+  const std::string points_url = g.options().nwsApi + "/points/" + Coordinate(point.lat) + "," + Coordinate(point.lon);
+  std::optional<std::string> points_text = g.NwsJson(points_url, deadline, &status);
+  if (!points_text) {
+    if (status == 404) return {Gateway::Outcome::kNotFound, Plain(404, historic::NotFoundPage(points_url))};
+    return failed;
+  }
+  const json points = ParseJson(*points_text);
+  const json* props = Member(points, "properties");
+  if (props == nullptr) {
+    g.Log("upstream " + points_url + " failed: no point properties");
+    return failed;
+  }
+  const std::string stations_url = StringAt(*props, "observationStations");
+  if (!g.FromNws(stations_url)) {
+    g.Log("upstream " + points_url + " failed: station list " + stations_url + " is not the service's");
+    return failed;
+  }
+  std::string zone = StringAt(*props, "timeZone");
+  if (!KnownZone(zone)) zone = LongitudeZone(point.lon);
+
+  std::optional<std::string> stations_text = g.NwsJson(stations_url, deadline, nullptr);
+  if (!stations_text) return failed;
+  const json stations = ParseJson(*stations_text);
+  const json* features = Member(stations, "features");
+  if (features == nullptr || !features->is_array()) {
+    g.Log("upstream " + stations_url + " failed: no station list");
+    return failed;
+  }
+  std::optional<Observed> chosen;
+  int tried = 0;
+  for (const json& station : *features) {
+    if (tried == kStationsTried) break;
+    const std::string id = StringAt(station, "id");
+    if (!g.FromNws(id)) continue;
+    ++tried;
+    FetchResult r = g.upstream().Get(id + "/observations/latest", deadline);
+    if (!r.ok) {
+      if (r.status == 404) continue;  // a station without observations
+      return failed;
+    }
+    const json latest = ParseJson(r.body);
+    if (latest.is_discarded()) {
+      g.Log("upstream " + id + "/observations/latest failed: not JSON");
+      continue;
+    }
+    Observed o = DecodeNwsObservation(latest);
+    if (!chosen) chosen = o;
+    // The nearest station may report without a temperature; the next one then.
+    if (o.tempC) {
+      chosen = o;
+      break;
+    }
+  }
+  if (!chosen) return failed;
+
+  std::string page_title = title;
+  if (page_title.empty()) {
+    const json* relative = Member(*props, "relativeLocation");
+    const json* where = relative ? Member(*relative, "properties") : nullptr;
+    const std::string city = where ? Latin1FromUtf8(StringAt(*where, "city")) : std::string();
+    const std::string state = where ? StringAt(*where, "state") : std::string();
+    page_title = city.empty() ? "Zip " + Coordinate(point.lat) + ", " + Coordinate(point.lon)
+                              : city + ", " + TitleStateName(state);
+  }
+  return ConditionsPage(g, page_title, *chosen, point, zone);
+}
+
+Produced ForeignConditions(Gateway& g, const CataloguePlace& place, const std::string& title, Deadline deadline) {
+  Produced failed;
+  const std::string url = g.options().metarApi + "?ids=" + place.icao + "&format=json";
+  FetchResult r = g.upstream().Get(url, deadline);
+  if (!r.ok) return failed;
+  const json reports = ParseJson(r.body);
+  const json* report = nullptr;
+  if (reports.is_array() && !reports.empty()) report = &reports[0];
+  if (reports.is_object()) report = &reports;
+  if (report == nullptr || !report->is_object()) {
+    g.Log("upstream " + url + " failed: " + (reports.is_discarded() ? "not JSON" : "no report"));
+    return failed;
+  }
+  Observed o = DecodeMetar(*report);
+  std::string zone = ForeignZone(place);
+  if (!KnownZone(zone)) zone = LongitudeZone(place.point.lon);
+  return ConditionsPage(g, title, o, place.point, zone);
+}
+
+std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadline deadline) {
+  const std::string& path = request.path;
+  const std::string html = ".html";
+  const std::int64_t ttl = g.options().conditionsTtlSeconds;
+  const historic::Places& places = historic::Places::Get();
+  if (path.starts_with("/US/") && path.ends_with(html)) {
+    std::string rest = path.substr(4, path.size() - 4 - html.size());
+    std::size_t slash = rest.find('/');
+    if (slash == std::string::npos) return std::nullopt;
+    const std::string code = rest.substr(0, slash), city = rest.substr(slash + 1);
+    std::optional<historic::Place> place = places.UsCity(code, city);
+    const CataloguePlace* where = place ? GeoData::Get().UsCity(StateName(code), city) : nullptr;
+    if (where == nullptr) return std::nullopt;
+    const GeoPoint point = where->point;
+    const std::string title = place->title;
+    return g.Cached(path, ttl, deadline, [&](Deadline d) { return UsConditions(g, point, title, d); });
+  }
+  const std::string stations = "/global/stations/";
+  if (path.starts_with(stations) && path.ends_with(html)) {
+    const std::string number = path.substr(stations.size(), path.size() - stations.size() - html.size());
+    std::optional<historic::Place> place = places.Station(number);
+    const CataloguePlace* where = place ? GeoData::Get().Station(number) : nullptr;
+    // A station the aviation service does not list has no live source.
+    if (where == nullptr || where->icao.empty()) return std::nullopt;
+    const std::string title = place->title;
+    const CataloguePlace copy = *where;
+    return g.Cached(path, ttl, deadline, [&](Deadline d) { return ForeignConditions(g, copy, title, d); });
+  }
+  if (path == "/cgi-bin/findweather/getForecast") {
+    std::optional<std::string> zip = QueryValue(request.query, "query");
+    std::optional<GeoPoint> point = zip ? GeoData::Get().Zip(*zip) : std::nullopt;
+    if (!point) return std::nullopt;
+    return g.Cached(path + "?query=" + *zip, ttl, deadline, [&](Deadline d) { return UsConditions(g, *point, "", d); });
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+void AddConditionsSource(Gateway& gateway, historic::Router& router) {
+  router.Add(hosts::kWeatherUnderground, [&gateway](const Request& request) {
+    return ConditionsRequest(gateway, request, gateway.AnswerDeadline());
+  });
+}
+
+}  // namespace sky::gateway
