@@ -1,5 +1,6 @@
 #include "conditions/fetch.h"
 
+#include "historic/addresses.h"
 #include "common/text.h"
 #include "locations/Foreign_locations.h"
 #include "locations/catalogue.h"
@@ -45,8 +46,8 @@ bool NamesAPlace(const CurrentLocation& loc) {
 }
 
 std::optional<std::string> ConditionsPath(CurrentLocation& loc, IMessagePort& ui) {
-  if (loc.Zip.size() >= 2) return "cgi-bin/findweather/getForecast?query=" + AddressPart(loc.Zip);
-  if (loc.Country == "US") return "US/" + AddressPart(loc.Region) + "/" + AddressPart(loc.City) + ".html";
+  if (loc.Zip.size() >= 2) return historic::ZipConditionsPath(AddressPart(loc.Zip));
+  if (loc.Country == "US") return historic::UsConditionsPath(AddressPart(loc.Region), AddressPart(loc.City));
   loc.City = StationNumberOf(loc, ui);
   if (loc.City.size() < 2) {
     ui.ShowMessage(kInvalidCityShort + loc.City);
@@ -56,7 +57,7 @@ std::optional<std::string> ConditionsPath(CurrentLocation& loc, IMessagePort& ui
     ui.ShowMessage(kInvalidCityNA + loc.City);
     return std::nullopt;
   }
-  return "global/stations/" + AddressPart(loc.City) + ".html";
+  return historic::StationConditionsPath(AddressPart(loc.City));
 }
 
 }  // namespace sky

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "historic/addresses.h"
 #include "common/convert.h"
 #include "common/hosts.h"
 #include "common/text.h"
@@ -207,28 +208,27 @@ void ForecastLogic::get_xcast() {
   Repaint();
 
   const std::string city = location_.City;
-  const std::string iwin = std::string("http://") + hosts::kIwin + "/iwin/" + state;
   const std::string text = std::string("http://") + hosts::kCensus + "/statab/ranks/";
   const std::string lookup = std::string("http://") + hosts::kCensusLookup + "/cdrom/lookup/";
   std::string caption, url;
   if (k == "h") {
     caption = "Skyglass - Hydrological data for " + state;
-    url = iwin + "/hydro.html";
+    url = historic::ProductPageUrl(state, "hydro.html");
   } else if (k == "n") {
     caption = "Skyglass - Text Nowcast for " + city + ", " + state;
-    url = iwin + "/shortterm.html";
+    url = historic::ProductPageUrl(state, "shortterm.html");
   } else if (k == "p") {
     caption = "Skyglass - Public Information for " + state;
-    url = iwin + "/public.html";
+    url = historic::ProductPageUrl(state, "public.html");
   } else if (k == "sw") {
     caption = "Skyglass - Special Weather Statements for " + state;
-    url = iwin + "/special.html";
+    url = historic::ProductPageUrl(state, "special.html");
   } else if (k == "w") {
     caption = "Skyglass - Warnings && Advisories for " + state;
-    url = iwin + "/allwarnings.html";
+    url = historic::ProductPageUrl(state, "allwarnings.html");
   } else if (k == "f") {
     caption = "Skyglass - Text Forecast for " + city + ", " + state;
-    url = iwin + "/zone.html";
+    url = historic::ProductPageUrl(state, "zone.html");
   } else if (k == "si") {
     caption = "Skyglass - US/State Census Median HH Income";
     url = text + "pg20.txt";

@@ -10,6 +10,7 @@
 #include "gateway/products.h"
 #include "gateway/sky_times.h"
 #include "gateway/sources.h"
+#include "historic/addresses.h"
 #include "historic/places.h"
 
 namespace sky::gateway {
@@ -155,14 +156,14 @@ Produced ForeignConditions(Gateway& g, const CataloguePlace& place, const std::s
 
 std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadline deadline) {
   const std::string& path = request.path;
-  const std::string html = ".html";
   const std::int64_t ttl = g.options().conditionsTtlSeconds;
   const historic::Places& places = historic::Places::Get();
-  if (path.starts_with("/US/") && path.ends_with(html)) {
-    std::string rest = path.substr(4, path.size() - 4 - html.size());
-    std::size_t slash = rest.find('/');
-    if (slash == std::string::npos) return std::nullopt;
-    const std::string code = rest.substr(0, slash), city = rest.substr(slash + 1);
+  const std::optional<historic::ConditionsAddress> address = historic::ParseConditionsAddress(path, request.query);
+  if (!address) return std::nullopt;
+  using Kind = historic::ConditionsAddress::Kind;
+  if (address->kind == Kind::kUsCity) {
+    const std::string& code = address->code;
+    const std::string& city = address->city;
     std::optional<historic::Place> place = places.UsCity(code, city);
     const CataloguePlace* where = place ? GeoData::Get().UsCity(StateName(code), city) : nullptr;
     if (where == nullptr) return std::nullopt;
@@ -170,9 +171,8 @@ std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadl
     const std::string title = place->title;
     return g.Cached(path, ttl, deadline, [&](Deadline d) { return UsConditions(g, point, title, d); });
   }
-  const std::string stations = "/global/stations/";
-  if (path.starts_with(stations) && path.ends_with(html)) {
-    const std::string number = path.substr(stations.size(), path.size() - stations.size() - html.size());
+  if (address->kind == Kind::kStation) {
+    const std::string& number = address->number;
     std::optional<historic::Place> place = places.Station(number);
     const CataloguePlace* where = place ? GeoData::Get().Station(number) : nullptr;
     // A station the aviation service does not list has no live source.
@@ -181,13 +181,10 @@ std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadl
     const CataloguePlace copy = *where;
     return g.Cached(path, ttl, deadline, [&](Deadline d) { return ForeignConditions(g, copy, title, d); });
   }
-  if (path == "/cgi-bin/findweather/getForecast") {
-    std::optional<std::string> zip = QueryValue(request.query, "query");
-    std::optional<GeoPoint> point = zip ? GeoData::Get().Zip(*zip) : std::nullopt;
-    if (!point) return std::nullopt;
-    return g.Cached(path + "?query=" + *zip, ttl, deadline, [&](Deadline d) { return UsConditions(g, *point, "", d); });
-  }
-  return std::nullopt;
+  std::optional<GeoPoint> point = GeoData::Get().Zip(address->zip);
+  if (!point) return std::nullopt;
+  return g.Cached(path + "?query=" + address->zip, ttl, deadline,
+                  [&](Deadline d) { return UsConditions(g, *point, "", d); });
 }
 
 }  // namespace

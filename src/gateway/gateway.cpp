@@ -25,20 +25,6 @@ std::string Origin(const std::string& url) {
 
 }  // namespace
 
-std::optional<std::string> QueryValue(const std::string& query, const std::string& name) {
-  std::size_t start = 0;
-  while (start <= query.size()) {
-    std::size_t end = query.find('&', start);
-    std::string pair = query.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (pair.size() > name.size() && pair.compare(0, name.size(), name) == 0 && pair[name.size()] == '=') {
-      return pair.substr(name.size() + 1);
-    }
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return std::nullopt;
-}
-
 std::string StateName(const std::string& code) {
   std::string_view text = sky::data::LocationDataFile("state_codes.tsv");
   while (!text.empty()) {

@@ -6,6 +6,7 @@
 #include "common/hosts.h"
 #include "gateway/products.h"
 #include "gateway/sources.h"
+#include "historic/addresses.h"
 
 namespace sky::gateway {
 
@@ -98,11 +99,11 @@ Produced StateProducts(Gateway& g, const std::string& state, const ProductPage& 
 }
 
 std::optional<Reply> ProductsRequest(Gateway& g, const Request& request, Deadline deadline) {
-  // "/iwin/<state>/<page>"
   const std::string& path = request.path;
-  if (!path.starts_with("/iwin/") || path.size() < 10 || path[8] != '/') return std::nullopt;
-  const std::string state = path.substr(6, 2);
-  const ProductPage* page = FindProductPage(path.substr(9));
+  const std::optional<historic::ProductAddress> address = historic::ParseProductAddress(path);
+  if (!address || address->state.size() != 2 || address->page.empty()) return std::nullopt;
+  const std::string state = address->state;
+  const ProductPage* page = FindProductPage(address->page);
   if (page == nullptr || StateName(state).empty()) return std::nullopt;
   const std::int64_t ttl = g.options().productsTtlSeconds;
   return g.Cached(path, ttl, deadline, [&](Deadline d) {

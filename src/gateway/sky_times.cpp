@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "conditions/ephemeris.h"
+#include "historic/clock_text.h"
 
 namespace sky::gateway {
 
@@ -19,9 +20,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr double kDeg = kPi / 180.0;
-
-const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                               "July",    "August",   "September", "October", "November", "December"};
 
 double Normalize(double deg) {
   deg = std::fmod(deg, 360.0);
@@ -226,16 +224,10 @@ LocalTime ToLocal(std::int64_t utc, const std::string& zone) {
   return t;
 }
 
-std::string ClockText(const LocalTime& t) {
-  const int h12 = t.hour % 12 == 0 ? 12 : t.hour % 12;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%d:%02d %s", h12, t.minute, t.hour < 12 ? "AM" : "PM");
-  return std::string(buf) + " " + t.abbreviation;
-}
+std::string ClockText(const LocalTime& t) { return historic::ClockText(t.hour, t.minute, t.abbreviation); }
 
 std::string ObservedText(const LocalTime& t) {
-  return ClockText(t) + " on " + kMonths[(t.month - 1) % 12] + " " + std::to_string(t.day) + ", " +
-         std::to_string(t.year);
+  return historic::ObservedText(t.hour, t.minute, t.abbreviation, t.year, t.month, t.day);
 }
 
 RiseSet SunTimes(double lat, double lon, std::int64_t now, const std::string& zone) {

@@ -23,7 +23,6 @@ void AddProductsSource(Gateway& gateway, historic::Router& router);
 void AddPictureSource(Gateway& gateway, historic::Router& router);
 
 // Helpers the sources share.
-std::optional<std::string> QueryValue(const std::string& query, const std::string& name);
 // The tree's name of a US state by its two-letter code, empty if none.
 std::string StateName(const std::string& code);
 nlohmann::json ParseJson(const std::string& text);

@@ -1,5 +1,6 @@
 #include "locations/chooser_logic.h"
 
+#include "historic/addresses.h"
 #include "common/hosts.h"
 #include "common/text.h"
 #include "locations/Foreign_locations.h"
@@ -88,7 +89,7 @@ std::string ChooserRetrieveMessage(const std::string& place, int status) {
 }
 
 std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui) {
-  if (loc.Zip.size() >= 2) return "cgi-bin/findweather/getForecast?query=" + loc.Zip;
+  if (loc.Zip.size() >= 2) return historic::ZipConditionsPath(loc.Zip);
   if (loc.Country == "United States") {
     // Page names spell blanks as "_", as every LocationName does; a blank
     // would also end the request line early.
@@ -96,7 +97,7 @@ std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui
     for (char& c : city)
       if (c == ' ') c = '_';
     loc.City = city;
-    return "US/" + loc.Region + "/" + city + ".html";
+    return historic::UsConditionsPath(loc.Region, city);
   }
   loc.Region += kForeignMarker;
   loc.City = StationNumberOf(loc, ui);
@@ -111,7 +112,7 @@ std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui
     ui.ShowMessage(MissingDataMessage(loc));
     return std::nullopt;
   }
-  return "global/stations/" + loc.City + ".html";
+  return historic::StationConditionsPath(loc.City);
 }
 
 }  // namespace sky

@@ -3,24 +3,11 @@
 #include <string_view>
 
 #include "conditions/page_writer.h"
+#include "historic/addresses.h"
 
 namespace sky::sample {
 
 namespace {
-
-std::optional<std::string> QueryValue(const std::string& query, std::string_view name) {
-  std::size_t start = 0;
-  while (start <= query.size()) {
-    std::size_t end = query.find('&', start);
-    std::string_view pair = std::string_view(query).substr(start, end == std::string::npos ? end : end - start);
-    if (pair.size() > name.size() && pair.substr(0, name.size()) == name && pair[name.size()] == '=') {
-      return std::string(pair.substr(name.size() + 1));
-    }
-    if (end == std::string::npos) break;
-    start = end + 1;
-  }
-  return std::nullopt;
-}
 
 Reply Page(const Place& place, std::int64_t now) {
   Reply reply;
@@ -49,35 +36,28 @@ class ConditionsSite : public Site {
       reply.body = HomePage();
       return reply;
     }
-    const std::string html = ".html";
-    if (path.starts_with("/US/") && path.ends_with(html)) {
-      std::string rest = path.substr(4, path.size() - 4 - html.size());
-      std::size_t slash = rest.find('/');
-      if (slash == std::string::npos) return std::nullopt;
-      if (auto place = places.UsCity(rest.substr(0, slash), rest.substr(slash + 1))) return Page(*place, request.now);
+    const std::optional<historic::ConditionsAddress> address = historic::ParseConditionsAddress(path, request.query);
+    if (!address) return std::nullopt;
+    using Kind = historic::ConditionsAddress::Kind;
+    if (address->kind == Kind::kUsCity) {
+      if (auto place = places.UsCity(address->code, address->city)) return Page(*place, request.now);
       return std::nullopt;
     }
-    const std::string stations = "/global/stations/";
-    if (path.starts_with(stations) && path.ends_with(html)) {
-      std::string number = path.substr(stations.size(), path.size() - stations.size() - html.size());
-      if (auto place = places.Station(number)) return Page(*place, request.now);
+    if (address->kind == Kind::kStation) {
+      if (auto place = places.Station(address->number)) return Page(*place, request.now);
       return std::nullopt;
     }
-    if (path == "/cgi-bin/findweather/getForecast") {
-      // An unknown zip gets a 404 page: the program then reports that the
-      // data could not be retrieved, with nothing half-parsed.
-      std::optional<std::string> zip = QueryValue(request.query, "query");
-      if (!zip) return std::nullopt;
-      if (auto place = places.Zip(*zip)) return Page(*place, request.now);
-      Reply reply;
-      reply.status = 404;
-      reply.body =
-          "<html><head><title>Weather Underground: Not Found</title></head>\n<body>\n"
-          "<p>Sorry, no city was found for the zip code " +
-          historic::EscapeHtml(zip->substr(0, 16)) + ". Please check the zip code and try again.</p>\n</body></html>\n";
-      return reply;
-    }
-    return std::nullopt;
+    // An unknown zip gets a 404 page: the program then reports that the
+    // data could not be retrieved, with nothing half-parsed.
+    const std::string& zip = address->zip;
+    if (auto place = places.Zip(zip)) return Page(*place, request.now);
+    Reply reply;
+    reply.status = 404;
+    reply.body =
+        "<html><head><title>Weather Underground: Not Found</title></head>\n<body>\n"
+        "<p>Sorry, no city was found for the zip code " +
+        historic::EscapeHtml(zip.substr(0, 16)) + ". Please check the zip code and try again.</p>\n</body></html>\n";
+    return reply;
   }
 };
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "historic/addresses.h"
 #include "historic/places.h"
 #include "sample_server/weather.h"
 
@@ -175,14 +176,11 @@ std::string TextProduct(const std::string& title, const StateRow& s, const Obser
 class IwinSite : public Site {
  public:
   std::optional<Reply> Handle(const Request& r) const override {
-    // "/iwin/<ST>/<page>.html"
-    if (r.path.rfind("/iwin/", 0) != 0) return std::nullopt;
-    const std::string rest = r.path.substr(6);
-    const std::size_t slash = rest.find('/');
-    if (slash == std::string::npos) return std::nullopt;
-    const StateRow* s = ByCode(rest.substr(0, slash));
+    const std::optional<historic::ProductAddress> address = historic::ParseProductAddress(r.path);
+    if (!address) return std::nullopt;
+    const StateRow* s = ByCode(address->state);
     if (!s) return std::nullopt;
-    const std::string page = rest.substr(slash + 1);
+    const std::string page = address->page;
     const Observation o = StateWeather(s->code, r.now);
     // Some states have no current statement of some products.
     const bool missing = Hash(std::string(s->code) + page) % 4 == 0;

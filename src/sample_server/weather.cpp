@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "historic/clock_text.h"
+
 namespace sky::sample {
 
 namespace {
@@ -83,18 +85,15 @@ bool UsDaylightTime(std::int64_t local_standard) {
   return local_standard >= start && local_standard < end;
 }
 
-const char* const kMonths[] = {"January", "February", "March",     "April",   "May",      "June",
-                               "July",    "August",   "September", "October", "November", "December"};
+// Minutes since midnight of a time of day in hours, wrapped into the day.
+int DayMinutes(double hours) {
+  const int minutes = static_cast<int>(std::lround(hours * 60));
+  return ((minutes % 1440) + 1440) % 1440;
+}
 
 std::string ClockText(double hours, const std::string& zone) {
-  int minutes = static_cast<int>(std::lround(hours * 60));
-  minutes = ((minutes % 1440) + 1440) % 1440;
-  int h = minutes / 60;
-  int m = minutes % 60;
-  int h12 = h % 12 == 0 ? 12 : h % 12;
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%d:%02d %s", h12, m, h < 12 ? "AM" : "PM");
-  return std::string(buf) + " " + zone;
+  const int minutes = DayMinutes(hours);
+  return historic::ClockText(minutes / 60, minutes % 60, zone);
 }
 
 const char* const kCompass[] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
@@ -136,8 +135,9 @@ Observation Observe(const Place& place, std::int64_t now) {
   const int day_of_year = static_cast<int>(local_days - DaysFromCivil(date.year, 1, 1));
 
   Observation o;
-  o.observed = ClockText(local_hour, zone) + " on " + kMonths[date.month - 1] + " " + std::to_string(date.day) + ", " +
-               std::to_string(date.year);
+  const int observed_minutes = DayMinutes(local_hour);
+  o.observed =
+      historic::ObservedText(observed_minutes / 60, observed_minutes % 60, zone, date.year, date.month, date.day);
 
   // Temperature: yearly mean falls with latitude, the season swings more the
   // farther from the equator (coldest in mid-January up north), the day
