@@ -69,7 +69,7 @@ std::string StatusWords(const std::string& status) {
     const char* step;
     const char* words;
   } kSteps[] = {
-      {"Sending Buffer", "Sending request..."},
+      {"Sending Buffer", "Sending data..."},
       {"Request Close Socket", "Closing connection..."},
       {"Transaction Completed", "Transfer complete..."},
   };

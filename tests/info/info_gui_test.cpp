@@ -73,7 +73,7 @@ TEST_F(InfoGui, PreferencesOpenEmptyAndFull) {
   ASSERT_EQ(pref().cboStartupLoc->count(), 1);
   EXPECT_EQ(pref().cboStartupLoc->itemText(0), "None");
   EXPECT_EQ(pref().cboStartupLoc->currentText(), "");
-  EXPECT_EQ(pref().cboAutoWallpaper->count(), 11);
+  EXPECT_EQ(pref().cboAutoWallpaper->count(), 10);  // no animated storm watch
   EXPECT_EQ(pref().cboAutoWallpaper->itemText(0), "Europe Satellite Image");
   EXPECT_EQ(pref().cboAutoWallpaper->currentText(), "None");
   EXPECT_FALSE(pref().CheckBox1->isChecked());

@@ -153,8 +153,8 @@ TEST(CatalogueTables, StateTitleAndGroupTables) {
   EXPECT_EQ(cat.StateCodes().size(), 54u);
   EXPECT_EQ(cat.StateCodes().at("Lousiana"), "LA");
   EXPECT_EQ(cat.StateCodes().at("Louisiana"), "LA");  // the shown spelling
-  EXPECT_EQ(ShownNodeText("Lousiana"), "Louisiana");
-  EXPECT_EQ(ShownNodeText("Texas"), "Texas");
+  EXPECT_EQ(sky::ShownNodeText("Lousiana"), "Louisiana");
+  EXPECT_EQ(sky::ShownNodeText("Texas"), "Texas");
   EXPECT_EQ(cat.StateCodes().at("District of Columbia"), "DC");
   EXPECT_EQ(cat.StateCodes().at("Virgin Islands"), "VI");
   EXPECT_EQ(cat.TitleStates().size(), 56u);
