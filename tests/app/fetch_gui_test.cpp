@@ -140,8 +140,8 @@ TEST_F(FetchGuiTest, SecondFetchDuringOneIsRefusedAndAbortEndsTheFirst) {
   EXPECT_TRUE(repainted);
   EXPECT_TRUE(HasStatus(sky::kBusyText));
   EXPECT_TRUE(HasStatus("Connection Aborted..."));
-  ASSERT_FALSE(boxes.empty());
-  EXPECT_EQ(boxes.back().kind, "error");
+  // The user asked for the abort: no error box for it.
+  for (const auto& b : boxes) EXPECT_NE(b.kind, "error") << b.text;
   EXPECT_FALSE(form().Gate().Busy());
   EXPECT_EQ(form().windowTitle(), "Skyglass");
 }
