@@ -4,6 +4,7 @@
 
 #include "common/hosts.h"
 #include "common/text.h"
+#include "conditions/answer_age.h"
 #include "conditions/derived.h"
 #include "conditions/fetch.h"
 #include "conditions/htmlp.h"
@@ -213,8 +214,10 @@ FetchOutcome MainLogic::Get_the_Stats() {
     const std::string page = RequestPage(profiles::kConditions, hosts::kWeatherUndergroundUrl + *path);
 
     FetchOutcome outcome = FetchOutcome::Failed;
+    std::optional<std::string> ageNotice;
     if (state_.SuccessFlag == "Y") {
       ParseAndShow(page);
+      ageNotice = ShowAnswerAge(client_->Header);
       ComputeHeatIndex();
       ComputeWindChill();
       outcome = FetchOutcome::Shown;
@@ -228,7 +231,8 @@ FetchOutcome MainLogic::Get_the_Stats() {
     if (ports_.moon) ports_.moon->UpdateMoonPhase();
     // A failure stays readable until the next fetch: the thanks over it
     // would report it as a success within milliseconds.
-    SetStatus(outcome == FetchOutcome::Shown ? kThankYou : kRetrieveError);
+    // Old conditions say so where the thanks would stand.
+    SetStatus(outcome == FetchOutcome::Shown ? ageNotice.value_or(kThankYou) : kRetrieveError);
     return outcome;
   } catch (const std::exception& e) {
     // The abort's own text stays; any other failure names itself. An abort
@@ -256,8 +260,13 @@ void MainLogic::ChooserFetch(const std::string& path) {
       Messages().ShowMessage(MissingDataMessage(loc));
     } else {
       const bool failed = state_.SuccessFlag != "Y";
-      if (failed) Messages().ShowMessage(ChooserRetrieveMessage(ChosenPlaceText(loc), client_->StatusCode()));
-      else ParseAndShow(body);
+      std::optional<std::string> ageNotice;
+      if (failed) {
+        Messages().ShowMessage(ChooserRetrieveMessage(ChosenPlaceText(loc), client_->StatusCode()));
+      } else {
+        ParseAndShow(body);
+        ageNotice = ShowAnswerAge(client_->Header);
+      }
       state_.SuccessFlag.clear();
       Repaint();
       ComputeHeatIndex();
@@ -265,7 +274,7 @@ void MainLogic::ChooserFetch(const std::string& path) {
       SetStatus("Processing moon phase image...");
       if (ports_.moon) ports_.moon->UpdateMoonPhase();
       // As after a fetch from the menu, a failure stays on the status line.
-      SetStatus(failed ? kRetrieveError : "");
+      SetStatus(failed ? kRetrieveError : ageNotice.value_or(""));
       Repaint();
     }
     FetchPreStep();
@@ -296,7 +305,9 @@ void MainLogic::ParseAndShow(const std::string& page) {
   if (r.ObservedAt) SetLabel(ValueLabel::Conditions, "Conditions at " + *r.ObservedAt);
   if (parsed.PageLocationName) state_.LocationTitle = *parsed.PageLocationName;
 
+  trayTip_.clear();
   if (r.TrayTip && r.SkyIcon && ports_.tray) {
+    trayTip_ = *r.TrayTip;
     ports_.tray->SetHint(*r.TrayTip);
     ports_.tray->SetActive(true);
     ports_.tray->SetIconIndex(*r.SkyIcon);
@@ -310,6 +321,12 @@ void MainLogic::ParseAndShow(const std::string& page) {
     if (state_.RequestText.size() >= 2) ports_.window->SetCaption(kCaptionPrefix + state_.RequestText);
     else ports_.window->SetCaption(kCaptionPrefix + state_.Location.LocationName);
   }
+}
+
+std::optional<std::string> MainLogic::ShowAnswerAge(const std::string& replyHeader) {
+  std::optional<std::string> notice = AgeNotice(ReadAnswerAge(replyHeader));
+  if (notice && !trayTip_.empty() && ports_.tray) ports_.tray->SetHint(trayTip_ + " (" + *notice + ")");
+  return notice;
 }
 
 void MainLogic::ComputeHeatIndex() {

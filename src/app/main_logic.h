@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/main_ports.h"
@@ -89,6 +90,10 @@ class MainLogic {
   void ChooserFetch(const std::string& path);
   // Parse-and-show of one page (the labels, tray, preset and caption).
   void ParseAndShow(const std::string& page);
+  // After a page is shown: how old its conditions are, from the reply header,
+  // onto the tray tip. The text for the status line, or nothing when they
+  // are fresh.
+  std::optional<std::string> ShowAnswerAge(const std::string& replyHeader);
   // The derived values from the texts now in the labels.
   void ComputeHeatIndex();
   void ComputeWindChill();
@@ -152,6 +157,7 @@ class MainLogic {
   MainState state_;
   Presets presets_;
   bool abortRequested_ = false;
+  std::string trayTip_;  // the tray tip of the page shown last
 };
 
 }  // namespace sky

@@ -110,6 +110,7 @@ std::string WriteConditionsPage(const ConditionsPageContent& o) {
     page += std::string("<tr><td>") + kFont + "<b>" + period + "</b><br>" + text + "</font></td></tr>\n";
   }
   page += "</table>\n";
+  if (!o.source.empty()) page += "<p>" + std::string(kFont) + "Source: " + EscapeHtmlText(o.source) + "</font></p>\n";
   page += "<p>" + std::string(kFont) + "Copyright &copy; The Weather Underground, Inc.</font></p>\n</body>\n</html>\n";
   return page;
 }

@@ -29,6 +29,9 @@ struct ConditionsPageContent {
   int moonIlluminated = 0;                                        // percent
   // Half-day periods: ("Tonight", "Clear. Lows around 15."); may be empty.
   std::vector<std::pair<std::string, std::string>> forecast;
+  // Where the values came from ("Weather data by Open-Meteo.com"), in a line
+  // after the tables; empty: none.
+  std::string source;
   // (code, name) of the state list in the navigation.
   std::vector<std::pair<std::string, std::string>> states;
 };

@@ -7,6 +7,7 @@
 #include "conditions/page_writer.h"
 #include "gateway/geo.h"
 #include "gateway/observation.h"
+#include "gateway/open_meteo.h"
 #include "gateway/products.h"
 #include "gateway/sky_times.h"
 #include "gateway/sources.h"
@@ -45,9 +46,10 @@ std::string TitleStateName(const std::string& code) {
 // The page of an observation: its values, the time it was made, and the sun
 // and moon of today at the place, all in the place's own time zone.
 Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o, GeoPoint point,
-                        const std::string& zone) {
+                        const std::string& zone, const std::string& source) {
   ConditionsPageContent content;
   content.title = title;
+  content.source = source;
   FillObservedValues(o, content);
   const std::int64_t now = g.WallNow();
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
@@ -63,6 +65,17 @@ Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o,
   content.moonIlluminated = m.illuminated;
   content.states = historic::Places::Get().States();
   return {Gateway::Outcome::kOk, Plain(200, WriteConditionsPage(content))};
+}
+
+// Current conditions of the global forecast service at a point, for a place
+// without a current station report; nothing on failure (logged).
+std::optional<Observed> SecondSource(Gateway& g, GeoPoint point, Deadline deadline) {
+  const std::string url = OpenMeteoCurrentUrl(g.options().openMeteoApi, point);
+  FetchResult r = g.upstream().Get(url, deadline);
+  if (!r.ok) return std::nullopt;
+  std::optional<Observed> o = DecodeOpenMeteoCurrent(ParseJson(r.body));
+  if (!o) g.Log("upstream " + url + " failed: no current values");
+  return o;
 }
 
 Produced UsConditions(Gateway& g, GeoPoint point, const std::string& title, Deadline deadline) {
@@ -97,6 +110,7 @@ Produced UsConditions(Gateway& g, GeoPoint point, const std::string& title, Dead
     return failed;
   }
   std::optional<Observed> chosen;
+  std::string chosenStation;
   int tried = 0;
   for (const json& station : *features) {
     if (tried == kStationsTried) break;
@@ -114,11 +128,24 @@ Produced UsConditions(Gateway& g, GeoPoint point, const std::string& title, Dead
       continue;
     }
     Observed o = DecodeNwsObservation(latest);
-    if (!chosen) chosen = o;
+    const std::string name = id.substr(id.rfind('/') + 1);
+    if (!chosen) {
+      chosen = o;
+      chosenStation = name;
+    }
     // The nearest station may report without a temperature; the next one then.
     if (o.tempC) {
       chosen = o;
+      chosenStation = name;
       break;
+    }
+  }
+  std::string source = chosen ? "National Weather Service observation at " + chosenStation : std::string();
+  if (!chosen || !chosen->tempC) {
+    // No station near has a temperature now: the model values, if they come.
+    if (std::optional<Observed> second = SecondSource(g, point, deadline)) {
+      chosen = second;
+      source = kOpenMeteoAttribution;
     }
   }
   if (!chosen) return failed;
@@ -132,26 +159,43 @@ Produced UsConditions(Gateway& g, GeoPoint point, const std::string& title, Dead
     page_title = city.empty() ? "Zip " + Coordinate(point.lat) + ", " + Coordinate(point.lon)
                               : city + ", " + TitleStateName(state);
   }
-  return ConditionsPage(g, page_title, *chosen, point, zone);
+  return ConditionsPage(g, page_title, *chosen, point, zone, source);
 }
 
 Produced ForeignConditions(Gateway& g, const CataloguePlace& place, const std::string& title, Deadline deadline) {
   Produced failed;
-  const std::string url = g.options().metarApi + "?ids=" + place.icao + "&format=json";
-  FetchResult r = g.upstream().Get(url, deadline);
-  if (!r.ok) return failed;
-  const json reports = ParseJson(r.body);
-  const json* report = nullptr;
-  if (reports.is_array() && !reports.empty()) report = &reports[0];
-  if (reports.is_object()) report = &reports;
-  if (report == nullptr || !report->is_object()) {
-    g.Log("upstream " + url + " failed: " + (reports.is_discarded() ? "not JSON" : "no report"));
-    return failed;
+  std::optional<Observed> o;
+  std::string source;
+  if (!place.icao.empty()) {
+    const std::string url = g.options().metarApi + "?ids=" + place.icao + "&format=json";
+    FetchResult r = g.upstream().Get(url, deadline);
+    if (!r.ok) return failed;
+    // A station without a current report answers with nothing or "[]": not
+    // an outage, so no stale page and no back-off; the second source answers.
+    const bool blank = r.body.find_first_not_of(" \t\r\n") == std::string::npos;
+    const json reports = blank ? json::array() : ParseJson(r.body);
+    const json* report = nullptr;
+    if (reports.is_array() && !reports.empty()) report = &reports[0];
+    if (reports.is_object()) report = &reports;
+    if (reports.is_discarded() || (report != nullptr && !report->is_object())) {
+      g.Log("upstream " + url + " failed: not JSON");
+      return failed;
+    }
+    if (report != nullptr) {
+      o = DecodeMetar(*report);
+      source = "METAR of " + place.icao + ", Aviation Weather Center";
+    } else {
+      g.Log("no current report of " + place.icao + "; asking the second source");
+    }
   }
-  Observed o = DecodeMetar(*report);
+  if (!o) {
+    o = SecondSource(g, place.point, deadline);
+    if (!o) return failed;
+    source = kOpenMeteoAttribution;
+  }
   std::string zone = ForeignZone(place);
   if (!KnownZone(zone)) zone = LongitudeZone(place.point.lon);
-  return ConditionsPage(g, title, o, place.point, zone);
+  return ConditionsPage(g, title, *o, place.point, zone, source);
 }
 
 std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadline deadline) {
@@ -175,8 +219,8 @@ std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadl
     const std::string& number = address->number;
     std::optional<historic::Place> place = places.Station(number);
     const CataloguePlace* where = place ? GeoData::Get().Station(number) : nullptr;
-    // A station the aviation service does not list has no live source.
-    if (where == nullptr || where->icao.empty()) return std::nullopt;
+    // A station the aviation service does not list is answered by the second source.
+    if (where == nullptr) return std::nullopt;
     const std::string title = place->title;
     const CataloguePlace copy = *where;
     return g.Cached(path, ttl, deadline, [&](Deadline d) { return ForeignConditions(g, copy, title, d); });

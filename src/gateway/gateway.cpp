@@ -71,7 +71,8 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
       wallNow_(std::move(wall_now)),
       log_(std::move(log)),
       answers_(clock, options.cacheEntries),
-      metadata_(clock, options.cacheEntries) {
+      metadata_(clock, options.cacheEntries),
+      productTexts_(clock, options.cacheEntries) {
   AddConditionsSource(*this, router_);
   AddProductsSource(*this, router_);
   AddPictureSource(*this, router_);

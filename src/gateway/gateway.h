@@ -55,6 +55,8 @@ class Gateway {
   std::optional<std::string> NwsJson(const std::string& url, Deadline deadline, int* status);
   // Whether an address points into the weather service's own API.
   bool FromNws(const std::string& url) const;
+  // Product texts by their address (a product never changes once issued).
+  Cache<std::string>& ProductTexts() { return productTexts_; }
 
  private:
   Options options_;
@@ -64,6 +66,7 @@ class Gateway {
   std::function<void(const std::string&)> log_;
   Cache<Reply> answers_;
   Cache<std::string> metadata_;
+  Cache<std::string> productTexts_;
   historic::Router router_;
 };
 

@@ -10,6 +10,7 @@
 #include "gateway/check_live.h"
 #include "gateway/gateway.h"
 #include "gateway/options.h"
+#include "gateway/pictures.h"
 #include "gateway/upstream.h"
 #include "historic/http_front.h"
 
@@ -41,9 +42,12 @@ int main(int argc, char** argv) {
   auto write_log = [&log](const std::string& line) { log.Write(line); };
 
   sky::SystemClock clock;
-  HostGates gates(clock, 30'000, 30 * 60'000);
+  // A products page fetches its texts a few at a time.
+  HostGates gates(clock, 30'000, 30 * 60'000, kRequestsPerHost);
   UpstreamSettings upstream_settings;
   upstream_settings.userAgent = UserAgent(options);
+  upstream_settings.redirectOrigins = SourceOrigins(options);
+  for (const std::string& origin : PictureSourceOrigins()) upstream_settings.redirectOrigins.push_back(origin);
   upstream_settings.maxBodyBytes = options.maxBodyBytes;
   CurlUpstream upstream(upstream_settings, gates, write_log);
   Gateway gateway(

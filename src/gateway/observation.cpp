@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstdio>
+#include <iterator>
+#include <regex>
 #include <vector>
 
 namespace sky::gateway {
@@ -76,10 +78,42 @@ const char* const kCompass[] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE"
 
 int Round(double v) { return static_cast<int>(std::lround(v)); }
 
+// Sky cover codes, least to most covering; the words of the picture table.
+// Every way a report says "no cloud that matters" is a clear sky.
+// clang-format off
+const char* const kCovers[] = {"SKC", "CLR", "NCD", "NSC", "CAVOK", "FEW", "SCT", "BKN", "OVC", "OVX", "VV"};
+const char* const kCoverWords[] = {"Clear", "Clear", "Clear", "Clear", "Clear", "Partly Cloudy",
+                                   "Scattered Clouds", "Mostly Cloudy", "Overcast", "Overcast", "Overcast"};
+// clang-format on
+
+int CoverRank(const std::string& cover) {
+  for (int i = 0; i < static_cast<int>(std::size(kCovers)); ++i) {
+    if (cover == kCovers[i]) return i;
+  }
+  return -1;
+}
+
 std::string Fixed(double v, int decimals) {
   char buf[48];
   std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
   return buf;
+}
+
+// The service sometimes leaves every value of an observation null while its
+// raw text has them: each missing value from the text.
+void FillFromRaw(const Observed& raw, Observed& o) {
+  if (!o.tempC) o.tempC = raw.tempC;
+  if (!o.dewpointC) o.dewpointC = raw.dewpointC;
+  if (!o.humidity) o.humidity = raw.humidity;
+  if (!o.windKmh && raw.windKmh) {
+    o.windKmh = raw.windKmh;
+    o.windDirDeg = raw.windDirDeg;
+    o.windVariable = raw.windVariable;
+    o.gustKmh = raw.gustKmh;
+  }
+  if (!o.pressureHpa) o.pressureHpa = raw.pressureHpa;
+  if (!o.visibilityMiles) o.visibilityMiles = raw.visibilityMiles;
+  if (!o.sky) o.sky = raw.sky;
 }
 
 }  // namespace
@@ -125,10 +159,12 @@ Observed DecodeNwsObservation(const nlohmann::json& feature) {
   if (o.pressureHpa) *o.pressureHpa /= 100.0;
   if (auto metres = Quantity(*p, "visibility", "m")) o.visibilityMiles = *metres / 1609.344;
   if (auto text = Text(*p, "textDescription"); text && !text->empty()) o.sky = *text;
+  if (auto raw = Text(*p, "rawMessage"); raw && !raw->empty()) FillFromRaw(DecodeRawMetar(*raw), o);
   return o;
 }
 
-std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::json& clouds) {
+std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::json& clouds,
+                                    const std::string& cover) {
   // The first weather group that names something, in words the picture table knows.
   // clang-format off
   static const std::pair<const char*, const char*> kPhenomena[] = {
@@ -167,23 +203,153 @@ std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::
     }
     if (!words.empty()) return prefix + words;
   }
-  // Then the most covering cloud layer.
+  // Then the most covering cloud layer, else the report's summary.
   int worst = -1;
-  static const char* const kCovers[] = {"SKC", "CLR", "NCD", "CAVOK", "FEW", "SCT", "BKN", "OVC", "OVX", "VV"};
-  static const char* const kWords[] = {
-      "Clear",         "Clear",    "Clear",    "Clear",   "Partly Cloudy", "Scattered Clouds",
-      "Mostly Cloudy", "Overcast", "Overcast", "Overcast"};
   if (clouds.is_array()) {
     for (const auto& layer : clouds) {
-      std::optional<std::string> cover = Text(layer, "cover");
-      if (!cover) continue;
-      for (int i = 0; i < 10; ++i) {
-        if (*cover == kCovers[i]) worst = std::max(worst, i);
-      }
+      if (std::optional<std::string> c = Text(layer, "cover")) worst = std::max(worst, CoverRank(*c));
     }
   }
-  if (worst >= 0) return std::string(kWords[worst]);
+  if (worst < 0 && !cover.empty()) worst = CoverRank(cover);
+  if (worst >= 0) return std::string(kCoverWords[worst]);
   return std::nullopt;
+}
+
+namespace {
+
+bool IsWeatherGroup(const std::string& token) {
+  static const char* const kCodes[] = {"MI", "PR", "BC", "DR", "BL", "SH", "TS", "FZ", "DZ", "RA",
+                                       "SN", "SG", "IC", "PL", "GR", "GS", "UP", "BR", "FG", "FU",
+                                       "VA", "DU", "SA", "HZ", "PY", "PO", "SQ", "FC", "SS", "DS"};
+  std::string rest = token;
+  if (!rest.empty() && (rest[0] == '-' || rest[0] == '+')) rest.erase(0, 1);
+  if (rest.starts_with("VC")) rest.erase(0, 2);
+  if (rest.empty() || rest.size() % 2 != 0) return false;
+  for (std::size_t i = 0; i < rest.size(); i += 2) {
+    const std::string pair = rest.substr(i, 2);
+    if (std::none_of(std::begin(kCodes), std::end(kCodes), [&](const char* c) { return pair == c; })) return false;
+  }
+  return true;
+}
+
+// "M04" -> -4; "22" -> 22.
+std::optional<double> MetarDegrees(const std::string& text) {
+  static const std::regex kDegrees("(M?)(\\d{2})");
+  std::smatch m;
+  if (!std::regex_match(text, m, kDegrees)) return std::nullopt;
+  const double v = std::stod(m[2].str());
+  return m[1].length() > 0 ? -v : v;
+}
+
+// "1/2" -> 0.5, "3" -> 3.
+std::optional<double> MilesPart(const std::string& text) {
+  static const std::regex kFraction("(\\d+)/(\\d+)");
+  static const std::regex kWhole("\\d+");
+  std::smatch m;
+  if (std::regex_match(text, m, kFraction)) {
+    const double d = std::stod(m[2].str());
+    if (d == 0) return std::nullopt;
+    return std::stod(m[1].str()) / d;
+  }
+  if (std::regex_match(text, kWhole)) return std::stod(text);
+  return std::nullopt;
+}
+
+}  // namespace
+
+Observed DecodeRawMetar(const std::string& text) {
+  static const std::regex kWind("(\\d{3}|VRB)(\\d{2,3})(?:G(\\d{2,3}))?(KT|MPS|KMH)");
+  static const std::regex kSky("(FEW|SCT|BKN|OVC|VV)(\\d{3}|///)\\w*");
+  static const std::regex kTemps("(M?\\d{2})/(M?\\d{2})?");
+  static const std::regex kAltimeter("([AQ])(\\d{4})");
+  static const std::regex kTenths("T([01])(\\d{3})([01])(\\d{3})");
+  static const std::regex kMetres("\\d{4}");
+  Observed o;
+  std::vector<std::string> tokens;
+  {
+    std::size_t start = 0;
+    while (start < text.size()) {
+      std::size_t end = text.find_first_of(" \t\r\n", start);
+      if (end == std::string::npos) end = text.size();
+      if (end > start) tokens.push_back(text.substr(start, end - start));
+      start = end + 1;
+    }
+  }
+  std::string weather;
+  json clouds = json::array();
+  std::string cover;
+  bool remarks = false;
+  bool windSeen = false;
+  for (std::size_t i = 0; i < tokens.size(); ++i) {
+    const std::string& t = tokens[i];
+    std::smatch m;
+    if (t == "RMK") {
+      remarks = true;
+      continue;
+    }
+    if (remarks) {
+      // The tenths of the temperature and dew point, where the station sends them.
+      if (std::regex_match(t, m, kTenths)) {
+        o.tempC = std::stod(m[2].str()) / 10 * (m[1] == "1" ? -1 : 1);
+        o.dewpointC = std::stod(m[4].str()) / 10 * (m[3] == "1" ? -1 : 1);
+      }
+      continue;
+    }
+    if (t == "NOSIG" || t == "BECMG" || t == "TEMPO") break;  // the trend forecast
+    if (!windSeen && std::regex_match(t, m, kWind)) {
+      windSeen = true;
+      double factor = m[4] == "KT" ? 1.852 : m[4] == "MPS" ? 3.6 : 1.0;
+      o.windKmh = std::stod(m[2].str()) * factor;
+      if (m[3].matched) o.gustKmh = std::stod(m[3].str()) * factor;
+      if (m[1] == "VRB") o.windVariable = true;
+      else o.windDirDeg = std::stod(m[1].str());
+      continue;
+    }
+    if (t == "CAVOK") {
+      o.visibilityMiles = 10000 / 1609.344;
+      cover = "CAVOK";
+      continue;
+    }
+    if (t.ends_with("SM")) {
+      std::string v = t.substr(0, t.size() - 2);
+      if (v.starts_with("M") || v.starts_with("P")) v.erase(0, 1);
+      std::optional<double> miles = MilesPart(v);
+      // "1 1/2SM": the whole miles stand one group before.
+      if (miles && i > 0 && v.find('/') != std::string::npos) {
+        if (std::optional<double> whole = MilesPart(tokens[i - 1]);
+            whole && tokens[i - 1].find('/') == std::string::npos && tokens[i - 1].size() == 1)
+          *miles += *whole;
+      }
+      if (miles) o.visibilityMiles = *miles;
+      continue;
+    }
+    if (windSeen && !o.visibilityMiles && std::regex_match(t, kMetres)) {
+      o.visibilityMiles = std::stod(t) / 1609.344;
+      continue;
+    }
+    if (std::regex_match(t, m, kSky)) {
+      clouds.push_back({{"cover", m[1].str()}});
+      continue;
+    }
+    if (t == "SKC" || t == "CLR" || t == "NSC" || t == "NCD") {
+      cover = t;
+      continue;
+    }
+    if (std::regex_match(t, m, kTemps)) {
+      if (!o.tempC) o.tempC = MetarDegrees(m[1].str());
+      if (!o.dewpointC && m[2].matched) o.dewpointC = MetarDegrees(m[2].str());
+      continue;
+    }
+    if (std::regex_match(t, m, kAltimeter)) {
+      const double v = std::stod(m[2].str());
+      o.pressureHpa = m[1] == "A" ? v / 100 * 33.8639 : v;
+      continue;
+    }
+    if (windSeen && IsWeatherGroup(t)) weather += (weather.empty() ? "" : " ") + t;
+  }
+  o.humidity = HumidityFrom(o.tempC, o.dewpointC);
+  o.sky = MetarSky(weather, clouds, cover);
+  return o;
 }
 
 Observed DecodeMetar(const nlohmann::json& m) {
@@ -216,7 +382,8 @@ Observed DecodeMetar(const nlohmann::json& m) {
     }
   }
   auto clouds = m.find("clouds");
-  o.sky = MetarSky(Text(m, "wxString").value_or(""), clouds == m.end() ? json() : *clouds);
+  o.sky =
+      MetarSky(Text(m, "wxString").value_or(""), clouds == m.end() ? json() : *clouds, Text(m, "cover").value_or(""));
   return o;
 }
 

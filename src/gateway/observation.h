@@ -27,13 +27,23 @@ struct Observed {
 std::optional<std::int64_t> ParseIsoTime(const std::string& text);
 
 // The "properties" of a weather-service observation (a "latest observation"
-// answer is a feature; pass the whole answer).
+// answer is a feature; pass the whole answer). A value the service left null
+// is taken from its raw METAR text where that has it.
 Observed DecodeNwsObservation(const nlohmann::json& feature);
 
 // One element of the METAR data API's JSON array.
 Observed DecodeMetar(const nlohmann::json& metar);
 // Weather and cloud groups ("-SHRA BR", [{"cover":"BKN"}]) -> "Light Rain Showers".
-std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::json& clouds);
+// `cover` is the report's summary ("CAVOK", "OVC"): today's service sends a
+// clear sky as no layers and that summary alone.
+std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::json& clouds,
+                                    const std::string& cover = "");
+
+// The values of a raw METAR text ("KATT 200451Z AUTO 35005KT 10SM OVC029
+// M04/M09 A3054 RMK AO2 T10391089"): wind, visibility, weather and sky
+// groups, temperature and dew point (the tenths of the T group where given),
+// altimeter. No time: the text names only the day of the month.
+Observed DecodeRawMetar(const std::string& text);
 
 // The observed values in the page's units and wording.
 void FillObservedValues(const Observed& o, ConditionsPageContent& page);

@@ -7,7 +7,8 @@
 namespace sky::gateway {
 
 const char* const kUsage =
-    "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--contact TEXT]\n"
+    "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--open-meteo-api URL]\n"
+    "                        [--contact TEXT]\n"
     "                        [--cache-entries N] [--timeout-ms N] [--pictures-base URL] [--log FILE]\n"
     "                        [--check-live] [--help]\n"
     "\n"
@@ -15,8 +16,8 @@ const char* const kUsage =
     "weather services. --port 0 picks a free port; the first line on standard output is\n"
     "\"listening on 127.0.0.1:PORT\". Settings may also stand in\n"
     "$XDG_CONFIG_HOME/skyglass/gateway.conf as \"key = value\" lines (port, nws-api,\n"
-    "metar-api, contact, cache-entries, timeout-ms, log). --check-live fetches one place\n"
-    "of each kind from the live services and prints what it got.\n";
+    "metar-api, open-meteo-api, contact, cache-entries, timeout-ms, log). --check-live\n"
+    "fetches one place of each kind from the live services and prints what it got.\n";
 
 namespace {
 
@@ -45,11 +46,11 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
   if (key == "port") {
     if (!Number(value, 0, 65535, n)) return error = "port must be 0 to 65535", false;
     o.port = static_cast<int>(n);
-  } else if (key == "nws-api" || key == "metar-api") {
+  } else if (key == "nws-api" || key == "metar-api" || key == "open-meteo-api") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     std::string url = value;
     while (!url.empty() && url.back() == '/') url.pop_back();
-    (key == "nws-api" ? o.nwsApi : o.metarApi) = url;
+    (key == "nws-api" ? o.nwsApi : key == "metar-api" ? o.metarApi : o.openMeteoApi) = url;
   } else if (key == "pictures-base") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     o.picturesBase = value;
@@ -133,6 +134,16 @@ ParseResult ParseArguments(int argc, char** argv, Options& options, std::string&
 
 std::string UserAgent(const Options& options) {
   return "skyglass-gateway/0.1 (" + (options.contact.empty() ? std::string("no contact given") : options.contact) + ")";
+}
+
+std::vector<std::string> SourceOrigins(const Options& options) {
+  std::vector<std::string> origins;
+  for (const std::string* url : {&options.nwsApi, &options.metarApi, &options.openMeteoApi, &options.picturesBase}) {
+    const std::size_t scheme = url->find("://");
+    if (scheme == std::string::npos) continue;
+    origins.push_back(url->substr(0, url->find('/', scheme + 3)));
+  }
+  return origins;
 }
 
 }  // namespace sky::gateway

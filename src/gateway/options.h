@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "common/hosts.h"
 
@@ -16,6 +17,9 @@ struct Options {
   int port = kDefaultPort;
   std::string nwsApi = "https://api.weather.gov";
   std::string metarApi = "https://aviationweather.gov/api/data/metar";
+  // The keyless global forecast service: current conditions by coordinates
+  // where no station report is to be had.
+  std::string openMeteoApi = "https://api.open-meteo.com/v1/forecast";
   std::string contact;  // goes into the User-Agent
   // When set, every picture source "https://host/path" is asked for at
   // base + "/host/path" instead (tests).
@@ -46,5 +50,9 @@ enum class ParseResult { kRun, kHelp, kError };
 ParseResult ParseArguments(int argc, char** argv, Options& options, std::string& error);
 
 std::string UserAgent(const Options& options);
+
+// The origins of every configured source ("https://api.weather.gov"): the
+// only places a source's redirect may lead to, besides the picture sources.
+std::vector<std::string> SourceOrigins(const Options& options);
 
 }  // namespace sky::gateway

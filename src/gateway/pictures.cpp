@@ -22,7 +22,7 @@ std::string Lower(std::string s) {
 // watch) have no public equivalent.
 const std::map<std::pair<std::string, std::string>, std::string>& Mapping() {
   static const std::string radar = "https://radar.weather.gov/ridge/standard/CONUS_0.gif";
-  static const std::string ir = "https://cdn.star.nesdis.gov/GOES16/ABI/CONUS/13/GOES16-CONUS-13-625x375.gif";
+  static const std::string ir = "https://cdn.star.nesdis.noaa.gov/GOES19/ABI/CONUS/13/GOES19-CONUS-13-625x375.gif";
   static const std::string europe =
       "https://eumetview.eumetsat.int/static-images/latestImages/EUMETSAT_MSG_RGBNatColourEnhncd_CentralEurope.jpg";
   static const std::string cpc = "https://www.cpc.ncep.noaa.gov/products/predictions/";
@@ -51,6 +51,15 @@ const std::map<std::pair<std::string, std::string>, std::string>& Mapping() {
 }
 
 }  // namespace
+
+std::vector<std::string> PictureSourceOrigins() {
+  std::vector<std::string> origins;
+  for (const auto& [row, url] : Mapping()) {
+    const std::string origin = url.substr(0, url.find('/', url.find("://") + 3));
+    if (std::find(origins.begin(), origins.end(), origin) == origins.end()) origins.push_back(origin);
+  }
+  return origins;
+}
 
 std::string LivePictureUrl(const std::string& host, const std::string& path) {
   // The program's catalogue writes some paths in capitals; the servers did not care.

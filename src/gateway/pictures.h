@@ -10,6 +10,9 @@ namespace sky::gateway {
 // asks for them), empty when the row has no public equivalent today.
 std::string LivePictureUrl(const std::string& host, const std::string& path);
 
+// "https://host" of every picture source: where a picture's redirect may lead.
+std::vector<std::string> PictureSourceOrigins();
+
 // Whether a host is one of the catalogue's picture servers.
 bool IsPictureHost(const std::string& host);
 // Those servers, each once, in lower case.

@@ -1,6 +1,54 @@
 #include "gateway/products.h"
 
+#include <algorithm>
+
 namespace sky::gateway {
+
+namespace {
+
+bool IsOfficeId(const std::string& id) {
+  return id.size() == 3 && std::all_of(id.begin(), id.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+
+std::string StringAt(const nlohmann::json& j, const char* key) {
+  if (!j.is_object()) return {};
+  auto it = j.find(key);
+  return it != j.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
+}  // namespace
+
+std::vector<std::string> ZoneOffices(const nlohmann::json& zones) {
+  std::vector<std::string> offices;
+  auto add = [&](const std::string& id) {
+    if (IsOfficeId(id) && std::find(offices.begin(), offices.end(), id) == offices.end()) offices.push_back(id);
+  };
+  if (!zones.is_object()) return offices;
+  auto features = zones.find("features");
+  if (features == zones.end() || !features->is_array()) return offices;
+  for (const nlohmann::json& zone : *features) {
+    if (!zone.is_object() || !zone.contains("properties")) continue;
+    const nlohmann::json& p = zone["properties"];
+    if (!p.is_object()) continue;
+    std::vector<std::string> found;
+    // A zone whose list is there but empty (a marine zone) has no office;
+    // only a zone without the list falls back.
+    if (auto cwa = p.find("cwa"); cwa != p.end()) {
+      if (!cwa->is_array()) continue;
+      for (const nlohmann::json& office : *cwa) {
+        if (office.is_string()) add(office.get<std::string>());
+      }
+      continue;
+    }
+    {
+      const std::string url = StringAt(p, "forecastOffice");
+      if (std::size_t slash = url.rfind('/'); slash != std::string::npos) found.push_back(url.substr(slash + 1));
+    }
+    if (found.empty() || !IsOfficeId(found.front())) found = {StringAt(p, "awipsLocationIdentifier")};
+    for (const std::string& id : found) add(id);
+  }
+  return offices;
+}
 
 const ProductPage* FindProductPage(const std::string& page) {
   static const ProductPage kPages[] = {
@@ -45,8 +93,14 @@ std::string Latin1FromUtf8(const std::string& text) {
   return out;
 }
 
-std::string ProductsHtml(const std::string& title, const std::string& state, const std::vector<std::string>& texts) {
+std::string ProductsHtml(const std::string& title, const std::string& state, const std::vector<std::string>& texts,
+                         const std::vector<std::string>& missing) {
   std::string html = "<html>\n<head>\n<title>" + title + " for " + state + "</title>\n</head>\n<body>\n";
+  if (!missing.empty()) {
+    std::string names;
+    for (const std::string& m : missing) names += (names.empty() ? "" : ", ") + m;
+    html += "<p>Not retrieved this time: " + names + ".</p>\n";
+  }
   if (texts.empty()) {
     html += "<p>The " + title + " for " + state + " are not currently available.</p>\n";
   }

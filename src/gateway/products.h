@@ -2,6 +2,8 @@
 // products of the offices that serve the state, and its active alerts.
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 #include <vector>
 
@@ -19,9 +21,16 @@ const ProductPage* FindProductPage(const std::string& page);
 // UTF-8 as the program's single-byte text: characters above U+00FF become "?".
 std::string Latin1FromUtf8(const std::string& text);
 
+// The offices serving the forecast zones of a zone collection, each once, in
+// order: a zone's `cwa` list, else its `forecastOffice` address's last part,
+// else its `awipsLocationIdentifier` (the service marks `cwa` deprecated).
+std::vector<std::string> ZoneOffices(const nlohmann::json& zones);
+
 // The wrapping the forecast window's treatments read: each text in a <pre>
 // block, "<" and ">" escaped; with no texts the notice that the product
-// is not currently available.
-std::string ProductsHtml(const std::string& title, const std::string& state, const std::vector<std::string>& texts);
+// is not currently available. `missing` names products that could not be
+// fetched this time ("ZFP of EWX"), in a line above the texts.
+std::string ProductsHtml(const std::string& title, const std::string& state, const std::vector<std::string>& texts,
+                         const std::vector<std::string>& missing = {});
 
 }  // namespace sky::gateway

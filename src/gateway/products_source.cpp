@@ -1,9 +1,12 @@
 // The state text products and warnings ("/iwin/<state>/<page>.html") from the
 // weather service's product and alert lists.
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <vector>
 
 #include "common/hosts.h"
+#include "gateway/alerts.h"
 #include "gateway/products.h"
 #include "gateway/sources.h"
 #include "historic/addresses.h"
@@ -17,7 +20,7 @@ using Produced = Gateway::Produced;
 
 Produced StateAlerts(Gateway& g, const std::string& state, const ProductPage& page, Deadline deadline) {
   Produced failed;
-  const std::string url = g.options().nwsApi + "/alerts/active?area=" + state;
+  const std::string url = ActiveAlertsUrl(g.options().nwsApi, "area=" + state);
   FetchResult r = g.upstream().Get(url, deadline);
   if (!r.ok) return failed;
   const json alerts = ParseJson(r.body);
@@ -27,20 +30,43 @@ Produced StateAlerts(Gateway& g, const std::string& state, const ProductPage& pa
     return failed;
   }
   std::vector<std::string> texts;
-  for (const json& alert : *features) {
-    const json* p = Member(alert, "properties");
-    if (p == nullptr) continue;
-    std::string text = StringAt(*p, "headline");
-    if (text.empty()) text = StringAt(*p, "event");
-    for (const char* key : {"description", "instruction"}) {
-      const std::string part = StringAt(*p, key);
-      if (!part.empty()) text += "\n\n" + part;
-    }
-    const std::string area = StringAt(*p, "areaDesc");
-    if (!area.empty()) text += "\n\n" + area;
-    texts.push_back(text + "\n\n$$");
-  }
+  for (const json* alert : ShownAlerts(*features)) texts.push_back(AlertText((*alert)["properties"]));
   return {Gateway::Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
+}
+
+struct ProductFetch {
+  std::string id;                   // the product's address
+  std::string which;                // "ZFP of EWX", for a page that has to name it
+  std::optional<std::string> text;  // nothing: not fetched
+};
+
+// The texts, kRequestsPerHost at a time. A product, once issued, never
+// changes: its text is kept by its id.
+void FetchProductTexts(Gateway& g, std::vector<ProductFetch>& wanted, Deadline deadline) {
+  std::atomic<std::size_t> next{0};
+  auto work = [&] {
+    for (std::size_t i = next++; i < wanted.size(); i = next++) {
+      ProductFetch& p = wanted[i];
+      if (std::optional<Cache<std::string>::Hit> hit = g.ProductTexts().Find(p.id)) {
+        p.text = hit->value;
+        continue;
+      }
+      FetchResult text = g.upstream().Get(p.id, deadline);
+      if (!text.ok) continue;
+      const json body = ParseJson(text.body);
+      if (!body.is_object()) {
+        g.Log("upstream " + p.id + " failed: not JSON");
+        continue;
+      }
+      p.text = StringAt(body, "productText");
+      g.ProductTexts().Put(p.id, *p.text);
+    }
+  };
+  const std::size_t workers = std::min<std::size_t>(wanted.size(), kRequestsPerHost);
+  std::vector<std::thread> threads;
+  for (std::size_t i = 1; i < workers; ++i) threads.emplace_back(work);
+  work();
+  for (std::thread& t : threads) t.join();
 }
 
 Produced StateProducts(Gateway& g, const std::string& state, const ProductPage& page, Deadline deadline) {
@@ -55,47 +81,45 @@ Produced StateProducts(Gateway& g, const std::string& state, const ProductPage& 
     g.Log("upstream " + zones_url + " failed: no zone list");
     return failed;
   }
-  std::vector<std::string> offices;
-  for (const json& zone : *zone_list) {
-    const json* p = Member(zone, "properties");
-    const json* cwa = p ? Member(*p, "cwa") : nullptr;
-    if (cwa == nullptr || !cwa->is_array()) continue;
-    for (const json& office : *cwa) {
-      if (!office.is_string()) continue;
-      const std::string id = office.get<std::string>();
-      if (id.size() == 3 && std::find(offices.begin(), offices.end(), id) == offices.end()) offices.push_back(id);
-    }
+  const std::vector<std::string> offices = ZoneOffices(zones);
+  // Every state has offices: none found means the answer changed shape, not
+  // that the state has no products, and must not be cached as "not available".
+  if (offices.empty()) {
+    g.Log("upstream " + zones_url + " failed: no forecast office in the zone list");
+    return failed;
   }
-  std::vector<std::string> texts;
-  if (!offices.empty()) {
-    std::string types, locations;
-    for (const char* t : page.types) types += (types.empty() ? "" : ",") + std::string(t);
-    for (const std::string& o : offices) locations += (locations.empty() ? "" : ",") + o;
-    const std::string list_url =
-        g.options().nwsApi + "/products?type=" + types + "&location=" + locations + "&limit=100";
-    FetchResult r = g.upstream().Get(list_url, deadline);
-    if (!r.ok) return failed;
-    const json list = ParseJson(r.body);
-    const json* graph = Member(list, "@graph");
-    if (graph == nullptr || !graph->is_array()) {
-      g.Log("upstream " + list_url + " failed: no product list");
-      return failed;
-    }
-    // The newest product of each office and type (the list is newest first).
-    std::vector<std::string> seen;
-    for (const json& product : *graph) {
-      const std::string id = StringAt(product, "@id");
-      const std::string which = StringAt(product, "issuingOffice") + "/" + StringAt(product, "productCode");
-      if (id.empty() || !g.FromNws(id) || std::find(seen.begin(), seen.end(), which) != seen.end()) continue;
-      seen.push_back(which);
-      FetchResult text = g.upstream().Get(id, deadline);
-      if (!text.ok) return failed;
-      const json body = ParseJson(text.body);
-      const std::string product_text = StringAt(body, "productText");
-      if (!product_text.empty()) texts.push_back(product_text);
-    }
+  std::string types, locations;
+  for (const char* t : page.types) types += (types.empty() ? "" : ",") + std::string(t);
+  for (const std::string& o : offices) locations += (locations.empty() ? "" : ",") + o;
+  const std::string list_url = g.options().nwsApi + "/products?type=" + types + "&location=" + locations + "&limit=100";
+  FetchResult r = g.upstream().Get(list_url, deadline);
+  if (!r.ok) return failed;
+  const json list = ParseJson(r.body);
+  const json* graph = Member(list, "@graph");
+  if (graph == nullptr || !graph->is_array()) {
+    g.Log("upstream " + list_url + " failed: no product list");
+    return failed;
   }
-  return {Gateway::Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts))};
+  // The newest product of each office and type (the list is newest first).
+  std::vector<ProductFetch> wanted;
+  std::vector<std::string> seen;
+  for (const json& product : *graph) {
+    const std::string id = StringAt(product, "@id");
+    const std::string which = StringAt(product, "productCode") + " of " + StringAt(product, "issuingOffice");
+    if (id.empty() || !g.FromNws(id) || std::find(seen.begin(), seen.end(), which) != seen.end()) continue;
+    seen.push_back(which);
+    wanted.push_back({id, which, std::nullopt});
+  }
+  FetchProductTexts(g, wanted, deadline);
+  std::vector<std::string> texts, missing;
+  for (const ProductFetch& p : wanted) {
+    if (!p.text) missing.push_back(p.which);
+    else if (!p.text->empty()) texts.push_back(*p.text);
+  }
+  // Nothing at all arrived: a failure (the last good page stands in), not an
+  // empty page; some arrived: they are shown, and the others named.
+  if (!wanted.empty() && missing.size() == wanted.size()) return failed;
+  return {Gateway::Outcome::kOk, Plain(200, ProductsHtml(page.title, state, texts, missing))};
 }
 
 std::optional<Reply> ProductsRequest(Gateway& g, const Request& request, Deadline deadline) {

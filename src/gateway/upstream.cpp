@@ -26,13 +26,23 @@ std::string HostOf(const std::string& url) {
   return host;
 }
 
+std::string OriginOf(const std::string& url) {
+  std::size_t scheme = url.find("://");
+  if (scheme == std::string::npos) return {};
+  std::string s = url.substr(0, scheme);
+  for (char& c : s) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return s + "://" + HostOf(url);
+}
+
 HostGates::Admit HostGates::Acquire(const std::string& host, Deadline deadline) {
   std::unique_lock<std::mutex> lock(mutex_);
   while (true) {
     Host& h = hosts_[host];
     if (h.failures > 0 && clock_.MonotonicMs() < h.retryAt) return Admit::kBackingOff;
-    if (!h.busy) {
-      h.busy = true;
+    if (h.inFlight < perHost_) {
+      ++h.inFlight;
       return Admit::kGo;
     }
     const std::int64_t left = deadline - SteadyNowMs();
@@ -45,7 +55,7 @@ void HostGates::Release(const std::string& host, bool succeeded) {
   {
     std::lock_guard<std::mutex> lock(mutex_);
     Host& h = hosts_[host];
-    h.busy = false;
+    if (h.inFlight > 0) --h.inFlight;
     if (succeeded) {
       h.failures = 0;
     } else {
@@ -106,8 +116,8 @@ FetchResult CurlUpstream::Get(const std::string& url, Deadline deadline) {
       case HostGates::Admit::kTimedOut: result.error = "no turn before the deadline"; break;
       case HostGates::Admit::kGo:
         result = Transfer(url, deadline);
-        // A 404 is an answer, not a failing host.
-        gates_.Release(host, result.ok || (result.status >= 400 && result.status < 500));
+        // A 404 or a redirect not followed is an answer, not a failing host.
+        gates_.Release(host, result.ok || (result.status >= 300 && result.status < 500));
         break;
     }
   }
@@ -115,7 +125,37 @@ FetchResult CurlUpstream::Get(const std::string& url, Deadline deadline) {
   return result;
 }
 
+bool CurlUpstream::RedirectAllowed(const std::string& url) const {
+  const std::string origin = OriginOf(url);
+  if (origin.empty() || url.find('@') != std::string::npos) return false;
+  for (const std::string& allowed : settings_.redirectOrigins) {
+    if (OriginOf(allowed + "/") != origin) continue;
+    return origin.starts_with("https://") || allowed.starts_with("http://");
+  }
+  return false;
+}
+
 FetchResult CurlUpstream::Transfer(const std::string& url, Deadline deadline) {
+  std::string current = url;
+  for (int hop = 0;; ++hop) {
+    std::string location;
+    FetchResult result = TransferOnce(current, deadline, &location);
+    if (result.status < 300 || result.status > 399 || location.empty()) return result;
+    // A source that moved (a satellite renamed, a path retired) is followed
+    // to the hosts we know, a few hops at most; anywhere else is a failure.
+    if (hop == settings_.maxRedirects) {
+      result.error = "more than " + std::to_string(settings_.maxRedirects) + " redirects";
+      return result;
+    }
+    if (!RedirectAllowed(location)) {
+      result.error = "redirect to " + location + " refused";
+      return result;
+    }
+    current = location;
+  }
+}
+
+FetchResult CurlUpstream::TransferOnce(const std::string& url, Deadline deadline, std::string* location) {
   FetchResult result;
   const std::int64_t left = deadline - SteadyNowMs();
   if (left <= 0) {
@@ -130,7 +170,7 @@ FetchResult CurlUpstream::Transfer(const std::string& url, Deadline deadline) {
   Sink sink{&result.body, settings_.maxBodyBytes};
   curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  // A redirect could lead anywhere; the sources answer without one.
+  // Redirects are looked at one by one (Transfer), never followed blindly.
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
   curl_easy_setopt(curl, CURLOPT_USERAGENT, settings_.userAgent.c_str());
   curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(left));
@@ -146,6 +186,9 @@ FetchResult CurlUpstream::Transfer(const std::string& url, Deadline deadline) {
   const CURLcode rc = curl_easy_perform(curl);
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  char* redirect = nullptr;
+  if (curl_easy_getinfo(curl, CURLINFO_REDIRECT_URL, &redirect) == CURLE_OK && redirect != nullptr)
+    *location = redirect;
   curl_slist_free_all(headers);
   curl_easy_cleanup(curl);
   result.status = static_cast<int>(status);

@@ -1,7 +1,13 @@
 // Decoding of the live sources' answers and the locally computed sky times.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
+#include "gateway/alerts.h"
 #include "gateway/observation.h"
+#include "gateway/open_meteo.h"
+#include "gateway/products.h"
 #include "gateway/sky_times.h"
 #include "gateway/upstream.h"
 
@@ -19,6 +25,99 @@ TEST(GatewayDecode, MetarGroupsBecomeWordsOfThePictureTable) {
   EXPECT_EQ(MetarSky("", json::parse(R"([{"cover":"CAVOK"}])")), "Clear");
   EXPECT_EQ(MetarSky("", json::parse(R"([{"cover":7}])")), std::nullopt);
   EXPECT_EQ(MetarSky("", json()), std::nullopt);
+}
+
+json Recorded(const std::string& name) {
+  std::ifstream in(std::string(SKYGLASS_TEST_DATA) + "/gateway/" + name);
+  std::stringstream text;
+  text << in.rdbuf();
+  return json::parse(text.str());
+}
+
+ConditionsPageContent PageOf(const Observed& o) {
+  ConditionsPageContent page;
+  FillObservedValues(o, page);
+  return page;
+}
+
+TEST(GatewayDecode, MetarCoverOfBothShapes) {
+  // Today's shape: no layers, the summary only; the older shape: layers only.
+  EXPECT_EQ(PageOf(DecodeMetar(Recorded("metar/eddb_cavok.json")[0])).sky, "Clear");
+  EXPECT_EQ(PageOf(DecodeMetar(Recorded("metar/lejr_old_shape.json")[0])).sky, "Partly Cloudy");
+  for (const char* clear : {"CAVOK", "CLR", "SKC", "NCD", "NSC"})
+    EXPECT_EQ(MetarSky("", json::array(), clear), "Clear");
+  EXPECT_EQ(MetarSky("", json::array(), "BKN"), "Mostly Cloudy");
+  EXPECT_EQ(MetarSky("", json::parse(R"([{"cover":"OVC"}])"), "CLR"), "Overcast");  // layers first
+  EXPECT_EQ(MetarSky("-RA", json::array(), "CAVOK"), "Light Rain");
+}
+
+TEST(GatewayDecode, RawMetarTexts) {
+  // Raw texts the services sent (see tests/data/gateway/README.md).
+  ConditionsPageContent katt = PageOf(DecodeRawMetar("KATT 200451Z AUTO 35005KT 10SM OVC029 M04/M09 A3054 RMK AO2"));
+  EXPECT_EQ(katt.tempC, -4);
+  EXPECT_EQ(katt.wind, "N at 6 mph");
+  EXPECT_EQ(katt.visibility, "10");
+  EXPECT_EQ(katt.pressure, "30.54");
+  EXPECT_EQ(katt.sky, "Overcast");
+  EXPECT_EQ(katt.humidity, 68);
+  ConditionsPageContent kjfk =
+      PageOf(DecodeRawMetar("METAR KJFK 271851Z 17020G27KT 4SM -TSRA BR FEW015 BKN043CB BKN110 OVC130 23/22 A3003"));
+  EXPECT_EQ(kjfk.wind, "S at 23 mph gusting to 31 mph");
+  EXPECT_EQ(kjfk.visibility, "4");
+  EXPECT_EQ(kjfk.sky, "Light Thunderstorm Rain");
+  ConditionsPageContent pacd = PageOf(DecodeRawMetar("SPECI PACD 271823Z 14015G22KT 1/2SM FG VV002 12/12 A3011"));
+  EXPECT_EQ(pacd.visibility, "0.50");
+  EXPECT_EQ(pacd.sky, "Fog");
+  ConditionsPageContent eham = PageOf(DecodeRawMetar("METAR EHAM 271855Z 31003KT CAVOK 22/17 Q1008 NOSIG"));
+  EXPECT_EQ(eham.sky, "Clear");
+  EXPECT_EQ(eham.pressure, "29.77");
+  EXPECT_EQ(eham.visibility, "6.2");
+  EXPECT_EQ(PageOf(DecodeRawMetar("KXYZ 010000Z 00000KT 1 1/2SM")).visibility, "1.5");
+  EXPECT_EQ(PageOf(DecodeRawMetar("")).tempC, std::nullopt);
+}
+
+TEST(GatewayDecode, NullValuedObservationFromItsRawText) {
+  ConditionsPageContent page = PageOf(DecodeNwsObservation(Recorded("nws/latest_kpwm_null_values.json")));
+  EXPECT_EQ(page.tempF, 60);  // the tenths of the T group: 15.6
+  EXPECT_EQ(page.tempC, 16);
+  EXPECT_EQ(page.humidity, 90);
+  EXPECT_EQ(page.wind, "Calm");
+  EXPECT_EQ(page.visibility, "10");
+  EXPECT_EQ(page.pressure, "30.00");
+  EXPECT_EQ(page.sky, "Scattered Clouds");
+}
+
+TEST(GatewayDecode, AlertsShownOfARecordedCollection) {
+  std::vector<std::string> events;
+  const json alerts = Recorded("nws/alerts_al_update_cancel_test.json");
+  for (const json* a : ShownAlerts(alerts["features"]))
+    events.push_back((*a)["properties"]["messageType"].get<std::string>());
+  EXPECT_EQ(events, std::vector<std::string>{"Update"});
+  EXPECT_TRUE(ShownAlerts(json::parse(R"([1, {"properties": 2}, {"properties": {}}])")).empty());
+  EXPECT_EQ(ActiveAlertsUrl("https://api.weather.gov", "point=30.2672,-97.7431"),
+            "https://api.weather.gov/alerts/active?point=30.2672,-97.7431&status=actual");
+}
+
+TEST(GatewayDecode, ZoneOffices) {
+  EXPECT_EQ(ZoneOffices(Recorded("nws/zones_ak_no_cwa.json")), std::vector<std::string>{"AFC"});
+  EXPECT_EQ(ZoneOffices(Recorded("nws/zones_tx.json")), (std::vector<std::string>{"EWX", "FWD"}));
+  EXPECT_EQ(ZoneOffices(json::parse(R"({"features":[{"properties":{"awipsLocationIdentifier":"ABQ",
+            "forecastOffice":"nonsense"}}, {"properties":{"cwa":["x"]}}]})")),
+            std::vector<std::string>{"ABQ"});
+  EXPECT_TRUE(ZoneOffices(json::parse("[]")).empty());
+}
+
+TEST(GatewayDecode, OpenMeteoCurrent) {
+  std::optional<Observed> o = DecodeOpenMeteoCurrent(Recorded("openmeteo/moscow_current.json"));
+  ASSERT_TRUE(o);
+  EXPECT_EQ(o->time, ParseIsoTime("2025-12-25T03:45:00Z"));
+  // 1006 hPa at 151 m is about 1024 at sea level.
+  EXPECT_NEAR(*o->pressureHpa, 1024.5, 1.0);
+  EXPECT_FALSE(o->sky);  // no weather code asked for in that recording
+  EXPECT_EQ(WmoCodeWords(0), "Clear");
+  EXPECT_EQ(WmoCodeWords(65), "Heavy Rain");
+  EXPECT_EQ(WmoCodeWords(42), std::nullopt);
+  EXPECT_FALSE(DecodeOpenMeteoCurrent(json::parse(R"({"current":{"temperature_2m":null}})")));
 }
 
 TEST(GatewayDecode, MetarValuesInThePageUnits) {

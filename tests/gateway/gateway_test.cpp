@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <mutex>
 
 #include "common/hosts.h"
 #include "common/ports.h"
@@ -40,17 +41,29 @@ class GatewayTest : public ::testing::Test {
   void Make(Options o) {
     o.nwsApi = stub_.Base();
     o.metarApi = stub_.Base() + "/api/data/metar";
+    o.openMeteoApi = stub_.Base() + "/v1/forecast";
     o.contact = "tester@example.org";
     options_ = o;
     gateway_.reset();
     upstream_.reset();
-    gates_ = std::make_unique<HostGates>(clock_, 30000, 600000);
+    gates_ = std::make_unique<HostGates>(clock_, 30000, 600000, kRequestsPerHost);
     UpstreamSettings settings;
     settings.userAgent = UserAgent(o);
     settings.maxBodyBytes = o.maxBodyBytes;
-    upstream_ = std::make_unique<CurlUpstream>(settings, *gates_, [this](const std::string& l) { log_.push_back(l); });
+    settings.redirectOrigins = SourceOrigins(o);
+    upstream_ = std::make_unique<CurlUpstream>(settings, *gates_, [this](const std::string& l) { Log(l); });
     gateway_ = std::make_unique<Gateway>(
-        o, *upstream_, clock_, [] { return kNoon; }, [this](const std::string& l) { log_.push_back(l); });
+        o, *upstream_, clock_, [] { return kNoon; }, [this](const std::string& l) { Log(l); });
+  }
+  // Product texts are fetched from several threads.
+  void Log(const std::string& line) {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    log_.push_back(line);
+  }
+  bool Logged(const std::string& part) {
+    std::lock_guard<std::mutex> lock(logMutex_);
+    return std::any_of(log_.begin(), log_.end(),
+                       [&](const std::string& l) { return l.find(part) != std::string::npos; });
   }
   Reply Get(const std::string& path, const std::string& query = "") {
     Request r;
@@ -68,6 +81,7 @@ class GatewayTest : public ::testing::Test {
   std::unique_ptr<HostGates> gates_;
   std::unique_ptr<CurlUpstream> upstream_;
   std::unique_ptr<Gateway> gateway_;
+  std::mutex logMutex_;
   std::vector<std::string> log_;
 };
 
@@ -159,8 +173,9 @@ TEST_F(GatewayTest, BadJsonAndHugeBodiesFailCleanly) {
   EXPECT_EQ(Get("/US/TX/Austin.html").status, 502);
   stub_.Override("/api/data/metar?ids=EGLL&format=json", 200, "<html>maintenance</html>");
   EXPECT_EQ(Get("/global/stations/03772.html").status, 502);
-  stub_.Override("/api/data/metar?ids=EGLL&format=json", 200, "[]");  // no current report
-  EXPECT_EQ(Get("/global/stations/03772.html").status, 502);
+  // No current report is no outage: the second source answers (see SecondSource below).
+  stub_.Override("/api/data/metar?ids=EGLL&format=json", 200, "[]");
+  EXPECT_EQ(Get("/global/stations/03772.html").status, 200);
   Options small;
   small.maxBodyBytes = 512;
   Make(small);
@@ -233,6 +248,112 @@ TEST_F(GatewayTest, StateProductsAndAlerts) {
   clock_.Advance(2 * 60 * 1000);
   EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/zone.html").body, zone.body);
   EXPECT_EQ(GetIwin(*gateway_, "/iwin/TX/hydro.html").status, 502);
+}
+
+TEST_F(GatewayTest, CavokStationShowsAClearSky) {
+  // Today's METAR JSON: a CAVOK report has no layers, only "cover": "CAVOK".
+  Reply reply = Get("/global/stations/10385.html");
+  ASSERT_EQ(reply.status, 200) << reply.body;
+  ParsedConditionsPage p = ParsePage(reply.body);
+  EXPECT_EQ(p.Record.Sky, "Clear");
+  EXPECT_EQ(p.Record.SkyIcon, 11);
+  EXPECT_EQ(p.Record.Temperature, "54\260F / 12\260C ");
+  EXPECT_EQ(p.Record.Wind, "Variable at 2 mph ");
+  EXPECT_EQ(p.Record.Pressure, "30.27 in ");
+  EXPECT_NE(reply.body.find("Source: METAR of EDDB"), std::string::npos);
+}
+
+TEST_F(GatewayTest, StationWithoutACurrentReportFallsBackToTheSecondSource) {
+  for (const char* empty : {"", "[]"}) {
+    stub_.Override("/api/data/metar?ids=EGLL&format=json", 200, empty);
+    Make(Options());  // an empty cache
+    Reply reply = Get("/global/stations/03772.html");
+    ASSERT_EQ(reply.status, 200) << reply.body;
+    ParsedConditionsPage p = ParsePage(reply.body);
+    EXPECT_EQ(p.Record.Temperature, "25\260F / -4\260C ");
+    EXPECT_EQ(p.Record.Humidity, "93% ");
+    EXPECT_EQ(p.Record.Wind, "W at 5 mph gusting to 13 mph ");
+    EXPECT_EQ(p.Record.ObservedAt, "3:45 AM GMT");  // 06:45 at UTC+3
+    EXPECT_NE(reply.body.find("Source: Weather data by Open-Meteo.com"), std::string::npos);
+    EXPECT_TRUE(Logged("no current report of EGLL"));
+  }
+  // A station the aviation service does not list: the second source at once.
+  Reply abashiri = Get("/global/stations/47409.html");
+  ASSERT_EQ(abashiri.status, 200) << abashiri.body;
+  EXPECT_EQ(ParsePage(abashiri.body).Record.Humidity, "93% ");
+  // The second source failing too is a failure, not an invented page.
+  stub_.Override("/api/data/metar?ids=EDDB&format=json", 200, "[]");
+  EXPECT_EQ(Get("/global/stations/10385.html").status, 502);
+}
+
+TEST_F(GatewayTest, AlertsOnlyActualAndInForce) {
+  Reply page = GetIwin(*gateway_, "/iwin/AL/allwarnings.html");
+  ASSERT_EQ(page.status, 200);
+  const std::vector<std::string> asked = stub_.Requests();
+  EXPECT_NE(std::find(asked.begin(), asked.end(), "/alerts/active?area=AL&status=actual"), asked.end());
+  // The update stands in for the watch it replaces; the cancellation of one
+  // county leaves it in force for the others; the test message never shows.
+  EXPECT_NE(page.body.find("TORNADO WATCH 641 REMAINS VALID"), std::string::npos);
+  EXPECT_EQ(page.body.find("HAS ISSUED TORNADO WATCH"), std::string::npos);
+  EXPECT_EQ(page.body.find("has been cancelled"), std::string::npos);
+  EXPECT_EQ(page.body.find("Tsunami"), std::string::npos);
+  EXPECT_EQ(page.body.find("TEST"), std::string::npos);
+}
+
+TEST_F(GatewayTest, OfficesWithoutCwaAndNoOfficeAtAll) {
+  Reply zone = GetIwin(*gateway_, "/iwin/AK/zone.html");
+  EXPECT_EQ(zone.status, 200);
+  const std::vector<std::string> asked = stub_.Requests();
+  EXPECT_NE(std::find(asked.begin(), asked.end(), "/products?type=ZFP&location=AFC&limit=100"), asked.end());
+  // A zone list naming no office is a changed answer, never "not available".
+  stub_.Override("/zones?type=forecast&area=AK", 200, R"({"features":[{"properties":{"id":"AKZ101"}}]})");
+  Make(Options());
+  EXPECT_EQ(GetIwin(*gateway_, "/iwin/AK/zone.html").status, 502);
+  EXPECT_TRUE(Logged("no forecast office"));
+}
+
+TEST_F(GatewayTest, OneProductOfTenFailingLeavesTheRest) {
+  std::string list = R"({"@graph":[)";
+  for (int i = 0; i < 10; ++i) {
+    const std::string id = "/products/p" + std::to_string(i);
+    list += std::string(i ? "," : "") + R"({"@id":"{{BASE}})" + id + R"(","issuingOffice":"K)" + std::to_string(i) +
+            R"(","productCode":"ZFP"})";
+    if (i == 3) stub_.Override(id, 404, R"({"status":404})");
+    else stub_.Override(id, 200, R"({"productText":"TEXT NUMBER )" + std::to_string(i) + R"(\n$$"})");
+  }
+  stub_.Override("/products?type=ZFP&location=EWX,FWD&limit=100", 200, list + "]}");
+  Reply page = GetIwin(*gateway_, "/iwin/TX/zone.html");
+  ASSERT_EQ(page.status, 200);
+  EXPECT_NE(page.body.find("Not retrieved this time: ZFP of K3."), std::string::npos) << page.body;
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(page.body.find("TEXT NUMBER " + std::to_string(i)) != std::string::npos, i != 3) << i;
+  }
+  // Texts are kept by their id: the page made again asks only for the list
+  // and the one that was missing.
+  const std::size_t before = stub_.Requests().size();
+  clock_.Advance(31 * 60 * 1000);
+  GetIwin(*gateway_, "/iwin/TX/zone.html");
+  const std::vector<std::string> asked = stub_.Requests();
+  EXPECT_EQ(std::vector<std::string>(asked.begin() + static_cast<std::ptrdiff_t>(before), asked.end()),
+            (std::vector<std::string>{"/products?type=ZFP&location=EWX,FWD&limit=100", "/products/p3"}));
+}
+
+TEST_F(GatewayTest, RedirectsOnlyToListedOrigins) {
+  stub_.Override("/moved", 302, stub_.Base() + "/products/p1");
+  stub_.Override("/products/p1", 200, R"({"productText":"ARRIVED"})");
+  FetchResult followed = upstream_->Get(stub_.Base() + "/moved", SteadyNowMs() + 5000);
+  EXPECT_TRUE(followed.ok);
+  EXPECT_NE(followed.body.find("ARRIVED"), std::string::npos);
+  // Off the list (and not https): refused without a request to it.
+  stub_.Override("/away", 302, "http://127.0.0.2:9/picture.gif");
+  FetchResult refused = upstream_->Get(stub_.Base() + "/away", SteadyNowMs() + 5000);
+  EXPECT_FALSE(refused.ok);
+  EXPECT_NE(refused.error.find("refused"), std::string::npos) << refused.error;
+  // A loop ends after three hops.
+  stub_.Override("/loop", 302, stub_.Base() + "/loop");
+  FetchResult loop = upstream_->Get(stub_.Base() + "/loop", SteadyNowMs() + 5000);
+  EXPECT_FALSE(loop.ok);
+  EXPECT_NE(loop.error.find("more than 3 redirects"), std::string::npos) << loop.error;
 }
 
 TEST(GatewayProducts, Latin1AndEscaping) {

@@ -70,7 +70,9 @@ class StubUpstream {
       for (std::size_t at = body.find("{{BASE}}"); at != std::string::npos; at = body.find("{{BASE}}", at))
         body.replace(at, 8, base);
       res.status = answer.first;
-      res.set_content(body, "application/geo+json");
+      // A redirect's body is its Location.
+      if (answer.first >= 300 && answer.first < 400) res.set_header("Location", body);
+      else res.set_content(body, "application/geo+json");
     });
     port_ = server_.bind_to_any_port("127.0.0.1");
     thread_ = std::thread([this] { server_.listen_after_bind(); });
