@@ -12,16 +12,6 @@
 
 namespace cli {
 
-namespace {
-std::map<std::string, Command>& Registry() {
-  static std::map<std::string, Command> r;
-  return r;
-}
-}  // namespace
-
-Register::Register(Command c) { Registry().emplace(c.name, std::move(c)); }
-const std::map<std::string, Command>& Commands() { return Registry(); }
-
 std::optional<std::string> ParsedArgs::Get(const std::string& name) const {
   auto it = options.find(name);
   if (it == options.end()) return std::nullopt;

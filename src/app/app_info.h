@@ -1,10 +1,8 @@
 #pragma once
 
+#include "common/app_names.h"
+
 namespace sky::app {
-// The application title: message box captions, the tray tip at start.
-inline constexpr const char* kTitle = "Skyglass";
-// The application's help file, among the data files (common/data_files.h).
-inline constexpr const char* kHelpFile = "help/index.html";
 // Name, version, desktop file name and, with a GUI application, the icon of
 // every window.
 void InitApplicationInfo();

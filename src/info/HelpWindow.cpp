@@ -22,7 +22,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "app/app_info.h"
+#include "common/app_names.h"
 #include "common/data_files.h"
 #include "controls/open_link.h"
 

@@ -12,7 +12,7 @@
 #include <QShowEvent>
 #include <exception>
 
-#include "app/app_info.h"
+#include "common/app_names.h"
 #include "common/scoped_flag.h"
 #include "controls/ColorDialog.h"
 #include "controls/ui_font.h"
