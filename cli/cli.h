@@ -70,6 +70,12 @@ sky::UnitSystem ChosenUnits(const ParsedArgs& args);
 // blank as the shell took them apart.
 std::string JoinWords(const std::vector<std::string>& words);
 
+// A place name as typed ("austin, tx", "austin, texas", "paris, france (o)")
+// in the catalogue's own spelling ("Austin, TX"), so that case does not
+// matter; a name the catalogue does not hold (a zip, a hand-made name) comes
+// back as it is.
+std::string CatalogueSpelling(const std::string& name);
+
 // ---- help (help.cpp): its table has one row per command.
 
 // `skyglass-cli --help`: user commands, then the plumbing, places, exit codes.

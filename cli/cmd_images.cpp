@@ -38,12 +38,21 @@ std::string FullName(const sky::ImageRow& row) {
 
 // A whole name (the menu path, the item's caption or the command) first,
 // then a part of the menu path that only one picture has.
+// The captions' old spellings still find their pictures.
+std::string CorrectedSpelling(std::string name) {
+  for (const auto& [old, now] : {std::pair<const char*, const char*>{"niagra", "niagara"}, {"carribean", "caribbean"}})
+    for (std::size_t at = name.find(old); at != std::string::npos; at = name.find(old, at + 1))
+      name.replace(at, std::string(old).size(), now);
+  return name;
+}
+
 const sky::ImageRow* FindRow(const std::string& name, std::string& problem) {
-  const std::string wanted = Lower(name);
+  const std::string wanted = CorrectedSpelling(Lower(name));
+  const std::string command = Lower(name);  // the commands keep their old names
   std::vector<const sky::ImageRow*> whole, part;
   for (const sky::ImageRow& row : sky::ImageCatalogue()) {
     const std::string full = Lower(FullName(row));
-    if (full == wanted || Lower(sky::PlainCaption(row.caption)) == wanted || wanted == Lower(row.command))
+    if (full == wanted || Lower(sky::PlainCaption(row.caption)) == wanted || command == Lower(row.command))
       whole.push_back(&row);
     else if (full.find(wanted) != std::string::npos) part.push_back(&row);
   }

@@ -1,6 +1,7 @@
 // skyglass-cli's help: one row per command. A new command adds its row to
 // kHelp (user commands and plumbing keep the order of the table); a command
 // without a row is still listed, under the plumbing, with its synopsis.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -141,6 +142,48 @@ constexpr HelpRow kHelp[] = {
      "  1  nothing was fetched (no state, an invalid zip) or the request failed\n"
      "  2  usage error\n",
      true},
+    {"images", Group::User, "list the weather pictures of the Images and Forecasts menus",
+     "Lists every picture the program can show, one a line: its menu path\n"
+     "(\"Images / Radar Images / 1 - US Radar Image - Purdue\"), the local file name\n"
+     "it is saved under, and its address, separated by tabs. Any of the names, or\n"
+     "a part of the menu path only one picture has, is what `image` takes.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli images\n"
+     "  skyglass-cli images | grep -i radar\n",
+     "  0  listed\n  2  usage error\n"},
+    {"image", Group::User, "download one weather picture, as its menu command does",
+     "Downloads the picture NAME (its menu path, its caption, its command, or a\n"
+     "part of the menu path only one picture has; case does not matter) through\n"
+     "the proxy of the settings, with the program's own checks and the fallback\n"
+     "of the Purdue radar. The picture is written to FILE (-o, --output), else to\n"
+     "its own file name in the current folder; the written name is printed.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli image \"Radar Images / 1 - US Radar Image - Purdue\"\n"
+     "  skyglass-cli image \"niagara falls\" -o falls.jpg\n"
+     "  skyglass-cli image mnuUSRadarPurdueClick\n",
+     "  0  the picture was downloaded and written\n"
+     "  1  no picture or more than one has that name, the picture is missing or\n"
+     "     unusable, the request failed, or FILE cannot be written (the reason is\n"
+     "     on stderr)\n"
+     "  2  usage error\n"},
+    {"wallpaper", Group::User, "make a GIF or JPEG picture the desktop wallpaper",
+     "Converts FILE (GIF or JPEG) into the program's wallpaper bitmap, stores the\n"
+     "desktop values as the program does, and hands the bitmap to the desktop\n"
+     "(GNOME, KDE Plasma or Xfce by XDG_CURRENT_DESKTOP, else feh when installed).\n"
+     "--dry-run converts and prints the bitmap's place, the values and the\n"
+     "commands it would run, and changes nothing.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli image \"US Radar Image - Purdue\" -o radar.gif\n"
+     "  skyglass-cli wallpaper radar.gif\n"
+     "  skyglass-cli wallpaper photo.jpg --dry-run\n",
+     "  0  the wallpaper was set (--dry-run: the plan was printed)\n"
+     "  1  FILE is no usable picture, the bitmap cannot be written, no desktop\n"
+     "     that can take a wallpaper was found, or setting it failed (the reason\n"
+     "     is on stderr)\n"
+     "  2  usage error\n"},
     {"prefs", Group::User, "show the stored preferences, presets and colours",
      "Prints what the preferences dialog and the colour commands stored, in plain\n"
      "words, with the value used when one is not set, and the preset locations.\n"
@@ -201,8 +244,15 @@ const HelpRow* RowOf(const std::string& name) {
   return nullptr;
 }
 
+// The summaries start in one column, after the longest name listed.
+int NameWidth() {
+  std::size_t width = 0;
+  for (const auto& [name, command] : Commands()) width = std::max(width, name.size());
+  return static_cast<int>(width);
+}
+
 void PrintRow(std::FILE* to, const std::string& name, const char* summary) {
-  std::fprintf(to, "  %-12s %s\n", name.c_str(), summary);
+  std::fprintf(to, "  %-*s  %s\n", NameWidth(), name.c_str(), summary);
 }
 
 }  // namespace

@@ -337,7 +337,8 @@ void TForm1::Guarded(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {
-    ShowError(e.what());
+    const std::string text = hooks.errorText ? hooks.errorText(e.what()) : std::string(e.what());
+    if (!text.empty()) ShowError(text);
   }
 }
 

@@ -82,6 +82,10 @@ struct MainHooks {
   std::function<void()> dailyForecast;
   // The first paint: hides the please-wait window.
   std::function<void()> firstPaint;
+  // The words of a command's error box (the failure text with where the
+  // request went); the exception's text when unset. Empty: no box, as after
+  // an abort the user asked for.
+  std::function<std::string(const std::string& what)> errorText;
 };
 
 class TForm1 : public QMainWindow,

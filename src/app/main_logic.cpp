@@ -10,6 +10,7 @@
 #include "conditions/htmlp.h"
 #include "locations/chooser_logic.h"
 #include "net/HttpClient.h"
+#include "net/failure_text.h"
 #include "net/request_profile.h"
 
 namespace sky {
@@ -50,6 +51,35 @@ const char* CommandWord(CmdType cmd) {
     case CmdType::CmdWrapped: return "Wrapped";
   }
   return "";
+}
+
+// The chooser's place in words: "Austin, TX", "Cairo, Egypt", "78701".
+std::string ChosenPlaceText(const CurrentLocation& loc) {
+  if (!loc.Zip.empty()) return loc.Zip;
+  std::string city = loc.City, region = loc.Region;
+  for (char& c : city)
+    if (c == '_') c = ' ';
+  if (const std::size_t marker = region.find(kForeignMarker); marker != std::string::npos) region.erase(marker);
+  return region.empty() ? city : city + ", " + region;
+}
+
+// The client's status texts in the status line's words: its step names
+// ("Sending Buffer") mean nothing to a reader.
+std::string StatusWords(const std::string& status) {
+  static constexpr struct {
+    const char* step;
+    const char* words;
+  } kSteps[] = {
+      {"Sending Buffer", "Sending data..."},
+      {"Request Close Socket", "Closing connection..."},
+      {"Transaction Completed", "Transfer complete..."},
+  };
+  for (const auto& s : kSteps)
+    if (status == s.step) return s.words;
+  // The reply line: "HTTP/1.0 200 OK" reads "Server answered 200 OK".
+  if (status.rfind("HTTP/", 0) == 0 && status.find(' ') != std::string::npos)
+    return "Server answered " + Trim(status.substr(status.find(' ') + 1));
+  return "Status = " + status;
 }
 
 }  // namespace
@@ -254,10 +284,12 @@ FetchOutcome MainLogic::Get_the_Stats() {
     SetStatus(outcome == FetchOutcome::Shown ? ageNotice.value_or(kThankYou) : kRetrieveError);
     return outcome;
   } catch (const std::exception& e) {
-    // The abort's own text stays; any other failure names itself.
+    // The abort's own text stays; any other failure names itself. An abort
+    // the user asked for is no error: the status line says it was aborted.
     const bool gatewayDown = GatewayRefused(*client_);
     if (!abortRequested_) SetStatus(gatewayDown ? kGatewayDownStatus : e.what());
-    Messages().ShowError(gatewayDown ? kGatewayDownMessage : e.what());
+    if (!abortRequested_ && !client_->AbortedByUser())
+      Messages().ShowError(gatewayDown ? kGatewayDownMessage : RequestFailureText(*client_, e.what()));
     return FetchOutcome::Error;
   }
 }
@@ -279,7 +311,7 @@ void MainLogic::ChooserFetch(const std::string& path) {
       const bool failed = state_.SuccessFlag != "Y";
       std::optional<std::string> ageNotice;
       if (failed) {
-        Messages().ShowMessage(kChooserRetrieveError);
+        Messages().ShowMessage(ChooserRetrieveMessage(ChosenPlaceText(loc), client_->StatusCode()));
       } else {
         state_.ShownPath = path;
         ParseAndShow(body);
@@ -297,7 +329,8 @@ void MainLogic::ChooserFetch(const std::string& path) {
     }
     FetchPreStep();
   } catch (const std::exception& e) {
-    Messages().ShowError(GatewayRefused(*client_) ? kGatewayDownMessage : e.what());
+    if (client_->AbortedByUser()) return;
+    Messages().ShowError(GatewayRefused(*client_) ? kGatewayDownMessage : RequestFailureText(*client_, e.what()));
   }
 }
 
@@ -367,6 +400,7 @@ void MainLogic::mnuAbortconnectionClick() {
   client_->Abort();
   SetStatus("Connection Aborted...");
   Repaint();
+  if (abortPause) abortPause(kAbortPauseMs);
 }
 
 // ---------------------------------------------------------------- showing
@@ -444,7 +478,7 @@ void MainLogic::HttpClient1AuthenticationNeeded() { RoutedStatus("Authentication
 void MainLogic::HttpClient1PacketSent() { SetStatus("Packet sent..."); }
 
 void MainLogic::HttpClient1Status(const std::string& status) {
-  RoutedStatus("Status = " + status);
+  RoutedStatus(StatusWords(status));
   if (client_->StatusCode() == 404) SetStatus("Object Not Found");
 }
 

@@ -6,7 +6,10 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <optional>
 #include <utility>
 #include <memory>
@@ -102,9 +105,13 @@ class MainLogic {
   // The derived values from the texts now in the labels.
   void ComputeHeatIndex();
   void ComputeWindChill();
-  // "Abort GetStats connection". The pause after it (which keeps the status
-  // text visible) is left to the window.
+  // "Abort GetStats connection": the abort, the status text, then a pause of
+  // kAbortPauseMs (abortPause) that keeps the text readable and lets the
+  // socket's close settle before the next command runs.
   void mnuAbortconnectionClick();
+  static constexpr int kAbortPauseMs = 1500;
+  // The pause; tests replace it.
+  std::function<void(int ms)> abortPause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
 
   // ---- units: what the labels and the tray tip show. Unset (the default),
   // the page's own texts are shown as they are; set, every value shown so far

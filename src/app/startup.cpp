@@ -25,6 +25,7 @@
 #include "conditions/moon.h"
 #include "controls/GifControl.h"
 #include "controls/OnTray.h"
+#include "controls/open_link.h"
 #include "data/moon/moon_data.h"
 #include "net/HttpClient.h"
 #include "settings/first_start.h"
@@ -42,6 +43,7 @@
 #include "info/frmAbout_Unit.h"
 #include "info/info_commands.h"
 #include "locations/frmLocation.h"
+#include "net/failure_text.h"
 #include "settings/Unit_pref.h"
 
 namespace sky::ui {
@@ -176,6 +178,10 @@ void Wire(TForm1& form, Program& program) {
     else logic.State().SilentFlag.clear();
   };
   h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
+  h.errorText = [&logic](const std::string& what) {
+    const THttpClient& c = logic.HttpClient1();
+    return c.AbortedByUser() ? std::string() : RequestFailureText(c, what);
+  };
   h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
@@ -251,7 +257,7 @@ void WireForecastCommands(Windows& w, const ProgramOptions& options) {
     (*forecast)->ShowKind(kind);
   };
   auto open = options.openUrl;
-  if (!open) open = [](const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(url.c_str()))); };
+  if (!open) open = [form](const std::string& url) { OpenLink(form, QString::fromLatin1(url.c_str())); };
   form->hooks.forecastHtml = [form, &logic, open] {
     FetchGate::Hold hold(form->Gate());
     if (!hold.Entered()) {

@@ -68,7 +68,7 @@ const std::vector<std::string>& StateListRows() {
       "05-Arkansas",   "06-California",     "08-Colorado",       "09-Connecticut",
       "10-Delaware",   "11-District of Columbia", "12-Florida",  "13-Georgia",
       "15-Hawaii",     "16-Idaho",          "17-Illinois",       "18-Indiana",
-      "19-Iowa",       "20-Kansas",         "21-Kentucky",       "22-Lousiana",
+      "19-Iowa",       "20-Kansas",         "21-Kentucky",       "22-Louisiana",
       "23-Maine",      "24-Maryland",       "25-Massachusetts",  "26-Michigan",
       "27-Minnesota",  "28-Mississippi",    "29-Missouri",       "30-Montana",
       "31-Nebraska",   "32-Nevada",         "33-New Hampshire",  "34-New Jersey",
@@ -80,6 +80,18 @@ const std::vector<std::string>& StateListRows() {
   };
   // clang-format on
   return rows;
+}
+
+bool IsStateSelection(const std::string& text) {
+  if (text.size() < 4 || (text[2] != '-' && text[2] != ',')) return false;
+  for (const std::string& row : StateListRows())
+    if (row.size() > 3 && row.compare(0, 2, text, 0, 2) == 0 && row.compare(3, std::string::npos, text, 3) == 0)
+      return true;
+  return false;
+}
+
+std::string SentStateSelection(const std::string& text) {
+  return text == "22,Louisiana" ? std::string("22,Lousiana") : text;
 }
 
 bool IsNwsKind(const std::string& k) { return k == "n" || k == "f" || k == "h" || k == "p" || k == "sw" || k == "w"; }
@@ -104,7 +116,7 @@ ForecastLogic::ForecastLogic(ForecastPorts ports, std::string& kind, const Curre
 
 IMessagePort& ForecastLogic::Messages() { return ports_.messages ? *ports_.messages : NullMessagePort(); }
 
-std::string ForecastLogic::State() const { return location_.Region; }
+std::string ForecastLogic::State() const { return StateOfPlace(location_); }
 
 void ForecastLogic::Status(const std::string& text) {
   if (ports_.status) ports_.status->SetStatus(text);
@@ -170,8 +182,9 @@ void ForecastLogic::btnGetitClick() {
   Repaint();
   if (W().IsVisible(ForecastControl::cboState)) {
     // "06-California" becomes "06,California"; a second press leaves it so.
+    // Only a state row is rewritten: an empty box must not turn into ",".
     const std::string t = W().StateText();
-    W().SetStateText(Cut(t, 1, 2) + "," + Cut(t, 4, static_cast<long long>(t.size())));
+    if (IsStateSelection(t)) W().SetStateText(Cut(t, 1, 2) + "," + Cut(t, 4, static_cast<long long>(t.size())));
   }
   get_xcast();
 }
@@ -235,7 +248,7 @@ void ForecastLogic::get_xcast() {
     url = lookup +
           "906005492=/906005506=/906005514=/906005522=/CMD=RET/DB=C90STF3C1/F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/"
           "LEV=STATE/SEL=" +
-          AddressSafe(W().StateText()) + kTableList;
+          AddressSafe(SentStateSelection(W().StateText())) + kTableList;
   } else {  // "s2"
     url = lookup +
           "906003812=/906003889=/906003903=/906005246=/CMD=RET/DB=C90STF3B/F0=ZIP/FMT=HTML/LEV=ZIP/SEL=" + W().Zip() +
@@ -243,6 +256,13 @@ void ForecastLogic::get_xcast() {
   }
   const std::string caption = KindCaption();
   W().SetCaption(caption);
+  // Nothing chosen would be sent as "," and answered "No records match ,.".
+  if (k == "s1" && !IsStateSelection(W().StateText())) {
+    Messages().ShowMessage(kNoStateChosenText);
+    Status(kForecastThankYou);
+    Repaint();
+    return;
+  }
   // Five digits, or nothing is fetched: anything else is no zip and would
   // not even make a valid address.
   if (k == "s2" && (W().Zip().size() < 5 || !IsDigits(W().Zip()))) {
@@ -345,7 +365,7 @@ void ForecastLogic::county_search(char kindLetter, const std::string& page) {
 
 void ForecastLogic::parse_warning_html() {
   Status("Skyglass - parsing data...please wait...");
-  W().SetText(WarningText(PageBuffer, State()));
+  W().SetText(WarningText(PageBuffer, State(), kind_ == "w"));
   Status(kForecastThankYou);
 }
 

@@ -59,6 +59,10 @@ const ImageRow* FindImageCommand(const std::string& command);
 // The radar or satellite row whose AutoWallpaper value equals `value`
 // exactly ("&&" included), or nullptr.
 const ImageRow* FindAutoWallpaperRow(const std::string& value);
+// Whether a wallpaper choice can be one: "None", or the AutoWallpaper value of
+// a still picture (an animation has no single picture to lay on the desktop).
+// The preferences offer only such choices.
+bool IsWallpaperChoice(const std::string& value);
 // The menu caption without access-key marks: "&&" becomes "&", a single "&"
 // goes ("&2 - US Radar Image - Texas A&&M" -> "2 - US Radar Image - Texas A&M").
 std::string PlainCaption(const std::string& caption);

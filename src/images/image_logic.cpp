@@ -18,6 +18,7 @@
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
 #include "net/HttpClient.h"
+#include "net/failure_text.h"
 #include "net/request_profile.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
@@ -120,6 +121,12 @@ ImageOutcome ImageLogic::RunRow(const ImageRow& row, const std::string& address)
   return outcome;
 }
 
+std::string MissingPictureText(const std::string& address, int status) {
+  std::string text = std::string(kImageErrorText) + "\n\nThe picture did not come from " + address;
+  if (status > 0) text += " (the server answered " + std::to_string(status) + ")";
+  return text + ". It may not be published at the moment: try again later, or choose another picture.";
+}
+
 void ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
   if (path.empty())
@@ -149,7 +156,8 @@ ImageOutcome ImageLogic::do_image() {
     // A picture cut off half-way is no picture: nothing of it stays behind.
     RemoveQuietly(LocalPath(request_.LocalImageFile));
     if (!Silent()) state_.SuccessFlag.clear();
-    Messages().ShowError(e.what());
+    // An abort the user asked for is no error to report.
+    if (!client_.AbortedByUser()) Messages().ShowError(RequestFailureText(client_, e.what()));
     return ImageOutcome::Error;
   }
   Status("Connection process complete...");
@@ -160,6 +168,9 @@ ImageOutcome ImageLogic::do_image() {
   if (state_.SuccessFlag != "Y") {
     Messages().Beep();
     Status(kImageErrorText);
+    // A picture asked for by hand that does not come is worth more than a
+    // status text; the timed wallpaper stays quiet.
+    if (!Silent()) Messages().ShowMessage(MissingPictureText(request_.SourceAddress, client_.StatusCode()));
     // What arrived is the server's error page, not a picture.
     RemoveQuietly(path);
     outcome = ImageOutcome::Failed;

@@ -68,6 +68,8 @@ struct ImagePorts {
 inline constexpr const char* kImageErrorText = "Error retrieving image...";
 inline constexpr const char* kNoPlaceForRadarText =
     "Local Radar shows the radar of the current place: get its conditions first.";
+// The box for a picture the server did not send (`status`: its answer, 0 for none).
+std::string MissingPictureText(const std::string& address, int status);
 inline constexpr const char* kNoWindowsDirText = "Error - windows directory not found for Wallpaper logic.";
 inline constexpr const char* kNoBitmapText = "Error - skyglass.bmp not found; msg#: xUnit1.";
 inline constexpr const char* kWallpaperNotRetrievedText = "Wallpaper not updated: image not retrieved...";

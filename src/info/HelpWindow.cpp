@@ -24,6 +24,7 @@
 
 #include "common/app_names.h"
 #include "common/data_files.h"
+#include "controls/open_link.h"
 #include "controls/plain_text.h"
 
 namespace sky::ui {
@@ -147,7 +148,7 @@ void THelpWindow::LoadTopics() {
 
 void THelpWindow::Open(const QUrl& url) {
   if (!url.scheme().isEmpty() && url.scheme() != "file" && url.scheme() != "qrc") {
-    QDesktopServices::openUrl(url);
+    OpenLink(this, url.toString());
     return;
   }
   browser_->setSource(url);

@@ -9,6 +9,7 @@
 #include <QScreen>
 
 #include "controls/ColorDialog.h"
+#include "controls/open_link.h"
 #include "controls/ProgressGauge.h"
 #include "controls/ui_font.h"
 #include "info/HelpWindow.h"
@@ -54,7 +55,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   QPalette pal = client->palette();
   pal.setColor(QPalette::Window, QColorOf(clNavy));
   client->setPalette(pal);
-  openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  openUrl = [this](const QUrl& url) { OpenLink(this, url.toString()); };
 
   const QColor yellow = QColorOf(clYellow), white = QColorOf(clWhite);
   lblVersion = MakeLabel(client, "lblVersion", "Version ", {8, 10, 170, 28}, yellow, 22, true);

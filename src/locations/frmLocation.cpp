@@ -39,12 +39,23 @@ QLabel* TealLabel(QWidget* parent, const char* name, const QString& text, QRect 
   return l;
 }
 
+QString FromL1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Each item shows its text spelt right and keeps the catalogue's, which the
+// choice is read from.
 void AddChildren(QTreeWidgetItem* item, const LocationNode& node) {
   for (const LocationNode& child : node.children) {
-    auto* c =
-        new QTreeWidgetItem(item, {QString::fromLatin1(child.text.data(), static_cast<qsizetype>(child.text.size()))});
+    auto* c = new QTreeWidgetItem(item, {FromL1(ShownNodeText(child.text))});
+    c->setData(0, Qt::UserRole, FromL1(child.text));
     AddChildren(c, child);
   }
+}
+
+QString CatalogueText(const QTreeWidgetItem* item) {
+  const QVariant v = item->data(0, Qt::UserRole);
+  return v.isValid() ? v.toString() : item->text(0);
 }
 
 }  // namespace
@@ -109,7 +120,7 @@ bool TfrmLocation::SelectPath(const QStringList& textsBelowRoot) {
   for (const QString& t : textsBelowRoot) {
     QTreeWidgetItem* next = nullptr;
     for (int i = 0; item && i < item->childCount(); ++i)
-      if (item->child(i)->text(0) == t) next = item->child(i);
+      if (item->child(i)->text(0) == t || CatalogueText(item->child(i)) == t) next = item->child(i);
     if (!next) return false;
     item = next;
   }
@@ -191,7 +202,7 @@ void TfrmLocation::btnOkayClick() {
   QTreeWidgetItem* selected = TreeView1->currentItem();
   if (selected && !selected->isSelected()) selected = nullptr;
   for (QTreeWidgetItem* item = selected; item; item = item->parent())
-    texts.insert(texts.begin(), item->text(0).toLatin1().toStdString());
+    texts.insert(texts.begin(), CatalogueText(item).toLatin1().toStdString());
 
   const std::string path = ChooserPath(texts);
   const std::string zip = txtzipcode->text().toLatin1().toStdString();
@@ -218,6 +229,11 @@ void TfrmLocation::btnOkayClick() {
   // has none (a state or province node, a station row without a number) is
   // not requested with an empty city, and the user can pick again.
   const std::optional<std::string> address = ChooserAddress(loc, *this);
+  if (!address && ChooserClosesWithoutAddress(loc)) {
+    hide();
+    host_.FetchNothing();
+    return;
+  }
   if (!address) {
     StayForAnotherChoice(selected);
     host_.FetchNothing();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "images/image_catalogue.h"
 #include "locations/presets.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
@@ -31,6 +32,16 @@ void SetField(ProxyField& f, bool enabled) {
 }  // namespace
 
 const std::vector<std::string>& WallpaperChoices() {
+  static const std::vector<std::string> kChoices = [] {
+    std::vector<std::string> choices;
+    for (const std::string& c : DesignedWallpaperChoices())
+      if (IsWallpaperChoice(c)) choices.push_back(c);
+    return choices;
+  }();
+  return kChoices;
+}
+
+const std::vector<std::string>& DesignedWallpaperChoices() {
   static const std::vector<std::string> kChoices = {
       "None",
       "US Radar Image - Purdue",

@@ -1,6 +1,7 @@
 #include "settings/settings_names.h"
 
 #include "common/convert.h"
+#include "common/exceptions.h"
 #include "common/text.h"
 #include "settings/ini_proc.h"
 
@@ -20,7 +21,14 @@ std::optional<ProxySettings> ReadProxy(const Reader& read) {
   return p;
 }
 
-int ParsePort(const std::string& text) { return StrToInt(text); }
+int ParsePort(const std::string& text) {
+  const int port = StrToInt(text);
+  // A port beyond the range only fails at the next connection, with a bare
+  // socket error that no longer names the setting.
+  if (port < kMinPort || port > kMaxPort)
+    throw EConvertError("The proxy port must be a number from 1 to 65535; " + Trim(text) + " is not a port.");
+  return port;
+}
 
 void ApplyProxy(const std::optional<ProxySettings>& proxy, std::string& host, int& port) {
   if (!proxy) return;

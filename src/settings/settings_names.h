@@ -70,8 +70,11 @@ struct ProxySettings {
 std::optional<ProxySettings> ReadProxy(const Reader& read);
 
 // The one rule for a port text: the classic integer conversion (leading
-// blanks skipped, trailing ones not). Throws EConvertError
-// "'<text>' is not a valid integer value".
+// blanks skipped, trailing ones not), then the range of TCP ports. Throws
+// EConvertError "'<text>' is not a valid integer value", or for a number
+// outside 1 to 65535 a text that gives the range.
+inline constexpr int kMinPort = 1;
+inline constexpr int kMaxPort = 65535;
 int ParsePort(const std::string& text);
 
 // Hands the proxy to a client: the host first, then the port, so a port that

@@ -69,7 +69,7 @@ TEST_F(ForecastWindowTest, EntryLayoutsByKindAndTheirPlaces) {
   EXPECT_FALSE(window().editCounty->isVisible());
   EXPECT_EQ(window().cboState->y(), h - 130);
   EXPECT_EQ(window().cboState->count(), 52);
-  EXPECT_EQ(window().cboState->itemText(19), "22-Lousiana");
+  EXPECT_EQ(window().cboState->itemText(19), "22-Louisiana");
   Command("s2");
   ASSERT_TRUE(WaitFor([&] { return window().txtZip->isVisible(); }));
   EXPECT_FALSE(window().cboState->isVisible());

@@ -100,10 +100,16 @@ TEST(ImageCatalogue, NineWallpaperRowsMatchThePreferenceChoices) {
     EXPECT_EQ(sky::FindAutoWallpaperRow(r.autoWallpaper), &r);
   }
   EXPECT_EQ(values.size(), 9u);
-  // The preferences offer exactly these, besides "None" and the storm watch.
+  // The preferences offer exactly these, besides "None"; the animated storm
+  // watch of the list as drawn up is no wallpaper.
   std::vector<std::string> offered;
   for (const std::string& c : sky::WallpaperChoices())
-    if (c != "None" && c != "U.S. StormWatch") offered.push_back(c);
+    if (c != "None") offered.push_back(c);
+  EXPECT_EQ(sky::DesignedWallpaperChoices().size(), sky::WallpaperChoices().size() + 1);
+  EXPECT_FALSE(sky::IsWallpaperChoice("U.S. StormWatch"));
+  EXPECT_FALSE(sky::IsWallpaperChoice(""));
+  EXPECT_TRUE(sky::IsWallpaperChoice("None"));
+  EXPECT_TRUE(sky::IsWallpaperChoice("US Radar Image - Texas A&&M"));
   std::sort(values.begin(), values.end());
   std::sort(offered.begin(), offered.end());
   EXPECT_EQ(values, offered);

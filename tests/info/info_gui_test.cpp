@@ -3,7 +3,9 @@
 // SKYGLASS_SHOT_DIR set (and an X display), the dialogs are also captured
 // from the screen there.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,6 +21,7 @@
 #include "controls/ColorDialog.h"
 #include "controls/GifControl.h"
 #include "controls/ProgressGauge.h"
+#include "controls/open_link.h"
 #include "fetch/sample_server.h"
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
@@ -73,7 +76,7 @@ TEST_F(InfoGui, PreferencesOpenEmptyAndFull) {
   ASSERT_EQ(pref().cboStartupLoc->count(), 1);
   EXPECT_EQ(pref().cboStartupLoc->itemText(0), "None");
   EXPECT_EQ(pref().cboStartupLoc->currentText(), "");
-  EXPECT_EQ(pref().cboAutoWallpaper->count(), 11);
+  EXPECT_EQ(pref().cboAutoWallpaper->count(), 10);  // no animated storm watch
   EXPECT_EQ(pref().cboAutoWallpaper->itemText(0), "Europe Satellite Image");
   EXPECT_EQ(pref().cboAutoWallpaper->currentText(), "None");
   EXPECT_FALSE(pref().CheckBox1->isChecked());
@@ -256,6 +259,29 @@ TEST_F(InfoGui, AboutBox) {
   ASSERT_TRUE(pref().isVisible());
   QTest::keyClick(pref().EditProxyPort, Qt::Key_Escape);
   EXPECT_FALSE(pref().isVisible());
+}
+
+TEST_F(InfoGui, ALinkNothingCanOpenIsSaidAndItsAddressOffered) {
+  // No xdg-open on the path: nothing can open a link.
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray(::testing::TempDir().c_str()));
+  std::vector<QString> boxes;
+  sky::ui::noBrowserRecorder = [&](const QString& text) {
+    boxes.push_back(text);
+    return true;  // "Copy Address"
+  };
+  Trigger("mnuAbout");
+  sky::ui::TfrmAbout& about = *windows->frmAbout;
+  QTest::mouseClick(about.lblURL, Qt::LeftButton);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].startsWith("No web browser could be opened")) << boxes[0].toStdString();
+  EXPECT_EQ(QApplication::clipboard()->text(), "http://www.corvantis.com") << boxes[0].toStdString();
+  QTest::mouseClick(about.lblEmail, Qt::LeftButton);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_TRUE(boxes[1].startsWith("No mail program could be opened")) << boxes[1].toStdString();
+  EXPECT_FALSE(QApplication::clipboard()->text().startsWith("mailto:"));
+  sky::ui::noBrowserRecorder = nullptr;
+  qputenv("PATH", path);
 }
 
 TEST_F(InfoGui, VersionCheckThroughTheProxy) {
