@@ -501,47 +501,49 @@ TEST(GatewayCache, BoundedInBytesAsWellAsEntries) {
   EXPECT_EQ(cache.Size(), 2u);
   cache.Put("b", "small");  // a replaced entry gives its bytes back
   EXPECT_EQ(cache.Bytes(), 400u + 1 + 5 + 1);
-  // The recorded answers stand for the places the program asks about: the
-  // service's Rochester forecast and New Mexico alerts for Austin, Open-Meteo's
-  // Berlin values for London (tests/data/gateway/README.md).
-  TEST_F(GatewayTest, DailyForecastAndAlertsBesideTheConditions) {
-    Reply us = Get("/daily/US/TX/Austin.txt");
-    ASSERT_EQ(us.status, 200) << us.body;
-    EXPECT_EQ(us.contentType.rfind("text/plain", 0), 0u);
-    DailyRead read = ReadDailyAnswer(us.body);
-    ASSERT_TRUE(read.forecast) << read.error;
-    EXPECT_EQ(read.forecast->place, "Austin, Texas");
-    EXPECT_EQ(read.forecast->days.size(), 7u);
-    EXPECT_EQ(read.forecast->days[0].name, "Tonight");
+}
 
-    Reply alerts = Get("/alerts/US/TX/Austin.txt");
-    ASSERT_EQ(alerts.status, 200);
-    AlertsRead a = ReadAlertsAnswer(alerts.body);
-    ASSERT_TRUE(a.alerts);
-    EXPECT_EQ(a.alerts->size(), 2u);
-    EXPECT_EQ(Get("/alerts/global/stations/03772.txt").status, 404);  // no warnings abroad
-    EXPECT_EQ(Get("/daily/US/TX/Atlantis.txt").status, 404);
+// The recorded answers stand for the places the program asks about: the
+// service's Rochester forecast and New Mexico alerts for Austin, Open-Meteo's
+// Berlin values for London (tests/data/gateway/README.md).
+TEST_F(GatewayTest, DailyForecastAndAlertsBesideTheConditions) {
+  Reply us = Get("/daily/US/TX/Austin.txt");
+  ASSERT_EQ(us.status, 200) << us.body;
+  EXPECT_EQ(us.contentType.rfind("text/plain", 0), 0u);
+  DailyRead read = ReadDailyAnswer(us.body);
+  ASSERT_TRUE(read.forecast) << read.error;
+  EXPECT_EQ(read.forecast->place, "Austin, Texas");
+  EXPECT_EQ(read.forecast->days.size(), 7u);
+  EXPECT_EQ(read.forecast->days[0].name, "Tonight");
 
-    // The source goes silent: the last good forecast is served.
-    stub_.failing = true;
-    clock_.Advance(11 * 60 * 1000);
-    EXPECT_EQ(Get("/daily/US/TX/Austin.txt").body, us.body);
-  }
+  Reply alerts = Get("/alerts/US/TX/Austin.txt");
+  ASSERT_EQ(alerts.status, 200);
+  AlertsRead a = ReadAlertsAnswer(alerts.body);
+  ASSERT_TRUE(a.alerts);
+  EXPECT_EQ(a.alerts->size(), 2u);
+  EXPECT_EQ(Get("/alerts/global/stations/03772.txt").status, 404);  // no warnings abroad
+  EXPECT_EQ(Get("/daily/US/TX/Atlantis.txt").status, 404);
 
-  TEST_F(GatewayTest, DailyForecastAbroadFromOpenMeteoWithItsCredit) {
-    // The recording's first day is "today" at the place.
-    gateway_ = std::make_unique<Gateway>(
-        options_, *upstream_, clock_, [] { return std::int64_t{1744704000}; },
-        [this](const std::string& l) { log_.push_back(l); });
-    Reply abroad = Get("/daily/global/stations/03772.txt");
-    ASSERT_EQ(abroad.status, 200) << abroad.body;
-    DailyRead read = ReadDailyAnswer(abroad.body);
-    ASSERT_TRUE(read.forecast) << read.error;
-    EXPECT_NE(read.forecast->place.find("London"), std::string::npos);
-    EXPECT_NE(read.forecast->source.find("Open-Meteo.com"), std::string::npos);
-    EXPECT_EQ(read.forecast->days[0].name, "Today");
-    EXPECT_EQ(read.forecast->days[0].unit, 'C');
-  }
+  // The source goes silent: the last good forecast is served.
+  stub_.failing = true;
+  clock_.Advance(11 * 60 * 1000);
+  EXPECT_EQ(Get("/daily/US/TX/Austin.txt").body, us.body);
+}
+
+TEST_F(GatewayTest, DailyForecastAbroadFromOpenMeteoWithItsCredit) {
+  // The recording's first day is "today" at the place.
+  gateway_ = std::make_unique<Gateway>(
+      options_, *upstream_, clock_, [] { return std::int64_t{1744704000}; },
+      [this](const std::string& l) { log_.push_back(l); });
+  Reply abroad = Get("/daily/global/stations/03772.txt");
+  ASSERT_EQ(abroad.status, 200) << abroad.body;
+  DailyRead read = ReadDailyAnswer(abroad.body);
+  ASSERT_TRUE(read.forecast) << read.error;
+  EXPECT_NE(read.forecast->place.find("London"), std::string::npos);
+  EXPECT_NE(read.forecast->source.find("Open-Meteo.com"), std::string::npos);
+  EXPECT_EQ(read.forecast->days[0].name, "Today");
+  EXPECT_EQ(read.forecast->days[0].unit, 'C');
+}
 
 }  // namespace
 }  // namespace sky::gateway
