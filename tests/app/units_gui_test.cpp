@@ -45,9 +45,9 @@ TEST_F(GuiTest, LabelsAndTrayTipInEachSystemFromOnePage) {
     UnitSystem units;
     Shown shown;
   } kCases[] = {
-      {UnitSystem::US, {"28\260F", "30.12 in ", "NW at 12 mph ", "10 miles", "10\260 F", "Mostly Cloudy && 28\260F"}},
-      {UnitSystem::Metric, {"-2\260C", "1020 hPa", "NW at 19 km/h ", "16 km", "-12\260C", "Mostly Cloudy && -2\260C"}},
-      {UnitSystem::UK, {"-2\260C", "1020 hPa", "NW at 12 mph ", "10 miles", "-12\260C", "Mostly Cloudy && -2\260C"}},
+      {UnitSystem::US, {"28\260F", "30.12 in ", "NW at 12 mph ", "10 miles", "18\260 F", "Mostly Cloudy && 28\260F"}},
+      {UnitSystem::Metric, {"-2\260C", "1020 hPa", "NW at 19 km/h ", "16 km", "-8\260C", "Mostly Cloudy && -2\260C"}},
+      {UnitSystem::UK, {"-2\260C", "1020 hPa", "NW at 12 mph ", "10 miles", "-8\260C", "Mostly Cloudy && -2\260C"}},
   };
   for (const auto& c : kCases) {
     l.SetUnits(c.units);
@@ -65,7 +65,7 @@ TEST_F(GuiTest, LabelsAndTrayTipInEachSystemFromOnePage) {
   }
   // What is kept is the page's own text, whatever is shown.
   EXPECT_EQ(l.PageText(ValueLabel::Temp), "28\260F / -2\260C ");
-  EXPECT_EQ(l.PageText(ValueLabel::WindChill), "10\260 F");
+  EXPECT_EQ(l.PageText(ValueLabel::WindChill), "18\260 F");
 }
 
 TEST_F(GuiTest, UnitsPreferenceIsStoredAndTakesEffectAtOnce) {

@@ -81,7 +81,10 @@ TEST(CliHelp, PictureCommandsAreUserCommandsWithExamples) {
     const CliRun h = RunCli(std::string("help ") + name);
     EXPECT_NE(h.out.find("Example"), std::string::npos) << h.out;
     EXPECT_NE(h.out.find(std::string("  skyglass-cli ") + name), std::string::npos) << h.out;
-    EXPECT_NE(h.out.find("  1  "), std::string::npos) << h.out;  // its own failures
+    // Listing cannot fail but for its usage; the other two have failures of their own.
+    if (std::string(name) != "images") {
+      EXPECT_NE(h.out.find("  1  "), std::string::npos) << h.out;
+    }
   }
   // The summaries start in one column, the longest name ("forecast-text")
   // included.
