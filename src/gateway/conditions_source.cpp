@@ -64,7 +64,10 @@ Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o,
   content.moonPicture = m.picture;
   content.moonIlluminated = m.illuminated;
   content.states = historic::Places::Get().States();
-  return {Gateway::Outcome::kOk, Plain(200, WriteConditionsPage(content))};
+  Reply reply = Plain(200, WriteConditionsPage(content));
+  // The observation's time, so the program can say how old the conditions are.
+  if (o.time) reply.headers.emplace_back("Last-Modified", HttpDate(*o.time));
+  return {Gateway::Outcome::kOk, reply};
 }
 
 // Current conditions of the global forecast service at a point, for a place

@@ -2,11 +2,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdio>
+
 #include "conditions/page_writer.h"
 #include "data/locations/location_data.h"
 #include "gateway/sources.h"
-#include "historic/maker_site.h"
-#include "sample_server/sample_sites.h"
 
 namespace sky::gateway {
 
@@ -76,9 +76,10 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
   AddConditionsSource(*this, router_);
   AddProductsSource(*this, router_);
   AddPictureSource(*this, router_);
-  // The census and maker's servers have no live source: the sample content,
-  // as for any path the sources above do not know.
-  router_.SetFallback(sample::MakeDefaultRouter(historic::kDefaultLatestVersion));
+  AddReleasesSource(*this, router_);
+  // No fallback to the sample content: a path no live source answers (the
+  // census pages, the population clocks, the maker's other files) is not
+  // found, never answered with made-up figures as if they were live.
 }
 
 Gateway::~Gateway() = default;
@@ -90,18 +91,49 @@ Reply Gateway::Handle(const Request& request) { return router_.Route(request); }
 Reply Gateway::Cached(const std::string& key, std::int64_t ttl_s, Deadline deadline,
                       const std::function<Produced(Deadline)>& produce) {
   std::optional<Cache<Reply>::Hit> hit = answers_.Find(key);
-  if (hit && hit->ageMs < ttl_s * 1000) return hit->value;
+  if (hit && hit->ageMs < ttl_s * 1000) return Dated(hit->value, hit->ageMs / 1000, false);
   Produced produced = produce(deadline);
   if (produced.outcome == Outcome::kOk) {
     answers_.Put(key, produced.reply);
-    return produced.reply;
+    return Dated(produced.reply, std::nullopt, false);
   }
   if (produced.outcome == Outcome::kNotFound) return produced.reply;
   if (hit && hit->ageMs < options_.staleLimitSeconds * 1000) {
     Log("serving " + key + " from the cache, " + std::to_string(hit->ageMs / 1000) + " s old");
-    return hit->value;
+    return Dated(hit->value, hit->ageMs / 1000, true);
   }
   return Plain(502, BadGatewayPage("The live source for " + key + " did not answer."));
+}
+
+Reply Gateway::Dated(Reply reply, std::optional<std::int64_t> age_s, bool stale) const {
+  reply.headers.emplace_back("Date", HttpDate(WallNow()));
+  if (age_s) reply.headers.emplace_back("Age", std::to_string(*age_s));
+  if (stale) reply.headers.emplace_back("Warning", "110 skyglass-gateway \"Response is Stale\"");
+  return reply;
+}
+
+std::string HttpDate(std::int64_t t) {
+  static const char* const kDays[] = {"Thu", "Fri", "Sat", "Sun", "Mon", "Tue", "Wed"};
+  static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                        "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+  std::int64_t days = t >= 0 ? t / 86400 : (t - 86399) / 86400;
+  const std::int64_t secs = t - days * 86400;
+  const int weekday = static_cast<int>(((days % 7) + 7) % 7);
+  // Civil date from days since 1970 (H. Hinnant's algorithm).
+  days += 719468;
+  const std::int64_t era = (days >= 0 ? days : days - 146096) / 146097;
+  const std::int64_t doe = days - era * 146097;
+  const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const std::int64_t mp = (5 * doy + 2) / 153;
+  const int day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+  const int month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+  const std::int64_t year = yoe + era * 400 + (month <= 2);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%s, %02d %s %04lld %02d:%02d:%02d GMT", kDays[weekday], day, kMonths[month - 1],
+                static_cast<long long>(year), static_cast<int>(secs / 3600), static_cast<int>(secs / 60 % 60),
+                static_cast<int>(secs % 60));
+  return buf;
 }
 
 bool Gateway::FromNws(const std::string& url) const { return Origin(url) == Origin(options_.nwsApi); }

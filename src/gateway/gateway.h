@@ -48,6 +48,9 @@ class Gateway {
   Deadline AnswerDeadline() const;
   // The cached answer under key while younger than ttl_s, else a fresh one;
   // a failed fresh one is stood in for by the last good answer for a while.
+  // Every answer is dated (Date); one from the cache says how long it was
+  // kept (Age), and one standing in for a failed source says it is stale
+  // ("Warning: 110").
   Reply Cached(const std::string& key, std::int64_t ttl_s, Deadline deadline,
                const std::function<Produced(Deadline)>& produce);
   // A JSON text of the weather service, kept a day (points and station lists
@@ -59,6 +62,8 @@ class Gateway {
   Cache<std::string>& ProductTexts() { return productTexts_; }
 
  private:
+  Reply Dated(Reply reply, std::optional<std::int64_t> age_s, bool stale) const;
+
   Options options_;
   IUpstream& upstream_;
   const IClock& clock_;
@@ -71,5 +76,8 @@ class Gateway {
 };
 
 std::string BadGatewayPage(const std::string& what);
+
+// "Mon, 07 Dec 2026 16:53:00 GMT" for seconds since 1970.
+std::string HttpDate(std::int64_t t);
 
 }  // namespace sky::gateway

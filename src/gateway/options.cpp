@@ -8,7 +8,7 @@ namespace sky::gateway {
 
 const char* const kUsage =
     "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--open-meteo-api URL]\n"
-    "                        [--contact TEXT]\n"
+    "                        [--releases-url URL] [--contact TEXT]\n"
     "                        [--cache-entries N] [--timeout-ms N] [--pictures-base URL] [--log FILE]\n"
     "                        [--check-live] [--help]\n"
     "\n"
@@ -16,8 +16,9 @@ const char* const kUsage =
     "weather services. --port 0 picks a free port; the first line on standard output is\n"
     "\"listening on 127.0.0.1:PORT\". Settings may also stand in\n"
     "$XDG_CONFIG_HOME/skyglass/gateway.conf as \"key = value\" lines (port, nws-api,\n"
-    "metar-api, open-meteo-api, contact, cache-entries, timeout-ms, log). --check-live\n"
-    "fetches one place of each kind from the live services and prints what it got.\n";
+    "metar-api, open-meteo-api, releases-url, contact, cache-entries, timeout-ms,\n"
+    "log). --check-live fetches one place of each kind from the live services and\n"
+    "prints what it got.\n";
 
 namespace {
 
@@ -51,6 +52,9 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
     std::string url = value;
     while (!url.empty() && url.back() == '/') url.pop_back();
     (key == "nws-api" ? o.nwsApi : key == "metar-api" ? o.metarApi : o.openMeteoApi) = url;
+  } else if (key == "releases-url") {
+    if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
+    o.releasesUrl = value;
   } else if (key == "pictures-base") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     o.picturesBase = value;
@@ -138,7 +142,8 @@ std::string UserAgent(const Options& options) {
 
 std::vector<std::string> SourceOrigins(const Options& options) {
   std::vector<std::string> origins;
-  for (const std::string* url : {&options.nwsApi, &options.metarApi, &options.openMeteoApi, &options.picturesBase}) {
+  for (const std::string* url :
+       {&options.nwsApi, &options.metarApi, &options.openMeteoApi, &options.releasesUrl, &options.picturesBase}) {
     const std::size_t scheme = url->find("://");
     if (scheme == std::string::npos) continue;
     origins.push_back(url->substr(0, url->find('/', scheme + 3)));

@@ -20,6 +20,9 @@ struct Options {
   // The keyless global forecast service: current conditions by coordinates
   // where no station report is to be had.
   std::string openMeteoApi = "https://api.open-meteo.com/v1/forecast";
+  // A release feed (GitHub's "list releases" shape) for the version check;
+  // empty: the version file is not found.
+  std::string releasesUrl;
   std::string contact;  // goes into the User-Agent
   // When set, every picture source "https://host/path" is asked for at
   // base + "/host/path" instead (tests).

@@ -22,6 +22,11 @@ void AddProductsSource(Gateway& gateway, historic::Router& router);
 // The picture catalogue's hosts: today's public equivalents of its rows.
 void AddPictureSource(Gateway& gateway, historic::Router& router);
 
+// www.corvantis.com's version file, from the release feed of --releases-url.
+void AddReleasesSource(Gateway& gateway, historic::Router& router);
+// "v1.31.0" -> "1.31.0.0"; empty for a tag without a number.
+std::string VersionOfTag(const std::string& tag);
+
 // Helpers the sources share.
 // The tree's name of a US state by its two-letter code, empty if none.
 std::string StateName(const std::string& code);

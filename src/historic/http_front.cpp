@@ -99,6 +99,7 @@ int Serve(const FrontOptions& options, const sigset_t& stopSignals, RequestLog& 
     request.now = static_cast<std::int64_t>(std::time(nullptr));
     Reply reply = handle(request);
     res.status = reply.status;
+    for (const auto& [name, value] : reply.headers) res.set_header(name, value);
     res.set_content(reply.body, reply.contentType.c_str());
     return finish();
   });

@@ -9,6 +9,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace sky::historic {
 
@@ -24,6 +26,8 @@ struct Reply {
   int status = 404;
   std::string contentType = "text/html; charset=iso-8859-1";
   std::string body;
+  // Further header lines ("Age", "300"), in order.
+  std::vector<std::pair<std::string, std::string>> headers;
 };
 
 // One outside server. Handle yields nothing for a path it does not know.

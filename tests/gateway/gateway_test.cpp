@@ -11,6 +11,7 @@
 #include "conditions/htmlp.h"
 #include "controls/gif_decoder.h"
 #include "gateway/gateway.h"
+#include "gateway/sources.h"
 #include "gateway/products.h"
 #include "gateway/stub_upstream.h"
 
@@ -148,13 +149,29 @@ TEST_F(GatewayTest, ZipAndForeignStation) {
   EXPECT_EQ(stub_.Requests().size(), asked);
 }
 
+std::string Header(const Reply& reply, const std::string& name) {
+  for (const auto& [n, v] : reply.headers) {
+    if (n == name) return v;
+  }
+  return {};
+}
+
 TEST_F(GatewayTest, SourceDownServesTheLastGoodAnswerThenFails) {
-  const std::string good = Get("/global/stations/03772.html").body;
+  const Reply first = Get("/global/stations/03772.html");
+  const std::string good = first.body;
+  EXPECT_EQ(Header(first, "Age"), "");  // fresh from the source
+  EXPECT_EQ(Header(first, "Warning"), "");
   stub_.failing = true;
   clock_.Advance(11 * 60 * 1000);  // past the ten minutes
   Reply stale = Get("/global/stations/03772.html");
   EXPECT_EQ(stale.status, 200);
   EXPECT_EQ(stale.body, good);
+  // Marked as kept and stale, with the observation's time: what the program
+  // turns into "observed ... ago".
+  EXPECT_EQ(Header(stale, "Age"), "660");
+  EXPECT_TRUE(Header(stale, "Warning").starts_with("110 ")) << Header(stale, "Warning");
+  EXPECT_EQ(Header(stale, "Date"), "Mon, 07 Dec 2026 12:00:00 GMT");
+  EXPECT_EQ(Header(stale, "Last-Modified"), "Mon, 07 Dec 2026 16:50:00 GMT");
   ASSERT_FALSE(log_.empty());
   EXPECT_NE(log_.back().find("from the cache"), std::string::npos) << log_.back();
   // The host backs off: within its back-off nothing more is asked of it.
@@ -391,12 +408,30 @@ TEST_F(GatewayTest, PicturesFromTheirPublicEquivalents) {
 }
 
 TEST_F(GatewayTest, MakersServerFromTheSampleContent) {
-  Request r;
-  r.method = "GET";
-  r.host = hosts::kMaker;
-  r.path = "/assets/skyglassvs.txt";
-  EXPECT_EQ(gateway_->Handle(r).status, 200);
+  // Nothing made up in live mode: the paths without a live source are not
+  // found (the program shows its own failure), and the version file comes
+  // only from a configured release feed.
+  auto get = [&](const std::string& host, const std::string& path, const std::string& query = "") {
+    Request r;
+    r.method = "GET";
+    r.host = host;
+    r.path = path;
+    r.query = query;
+    return gateway_->Handle(r);
+  };
+  EXPECT_EQ(get(hosts::kMaker, "/assets/skyglassvs.txt").status, 404);
+  EXPECT_EQ(get(hosts::kMaker, "/assets/SkyglassCount.txt").status, 404);
+  EXPECT_EQ(get(hosts::kCensus, "/cgi-bin/ipc/pcwgif").status, 404);
+  EXPECT_EQ(get(hosts::kCensusLookup, "/cdrom/lookup/CMD=LIST/DB=C90STF1A/LEV=STATE").status, 404);
   EXPECT_TRUE(stub_.Requests().empty());
+  Options o;
+  o.releasesUrl = stub_.Base() + "/repos/octocat/Hello-World/releases";
+  Make(o);
+  Reply version = get(hosts::kMaker, "/assets/skyglassvs.txt");
+  ASSERT_EQ(version.status, 200);
+  EXPECT_EQ(version.body, "Version#1.31.0.0\r\n");  // the pre-release passed over
+  EXPECT_EQ(VersionOfTag("release-2.4"), "2.4.0.0");
+  EXPECT_EQ(VersionOfTag("nightly"), "");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "conditions/answer_age.h"
 #include "conditions/htmlp.h"
 #include "gateway/stub_upstream.h"
 #include "net/HttpClient.h"
@@ -117,7 +118,8 @@ TEST_F(GatewayProcessTest, ProgramClientReadsEveryKindOfPlace) {
   skytest::StubUpstream stub;
   // The config file gives the contact; the command line the sources.
   std::ofstream(dir_ / "skyglass" / "gateway.conf") << "# test\ncontact = config@example.org\nport = 1\n";
-  GatewayProcess gateway({"--port", "0", "--nws-api", stub.Base(), "--metar-api", stub.Base() + "/api/data/metar"},
+  GatewayProcess gateway({"--port", "0", "--nws-api", stub.Base(), "--metar-api", stub.Base() + "/api/data/metar",
+                          "--open-meteo-api", stub.Base() + "/v1/forecast"},
                          false);
   ASSERT_GT(gateway.port(), 0) << gateway.out();
 
@@ -139,10 +141,22 @@ TEST_F(GatewayProcessTest, ProgramClientReadsEveryKindOfPlace) {
   EXPECT_EQ(station.Record.Visibility, "6 miles ");
   EXPECT_FALSE(station.Record.MoonRise.empty());
 
+  // A CAVOK station, and one without a METAR (the second source).
+  EXPECT_EQ(Fetch(gateway.port(), "http://www.wunderground.com/global/stations/10385.html").Record.Sky, "Clear");
+  EXPECT_EQ(Fetch(gateway.port(), "http://www.wunderground.com/global/stations/47409.html").Record.Humidity, "93% ");
+
   sky::THttpClient client;
   client.Proxy = "127.0.0.1";
   client.ProxyPort = gateway.port();
   client.TimeOut = 20000;
+  // The recorded observation is months old by the real clock: the status
+  // line's notice says so from the reply's Date and Last-Modified.
+  client.Get("http://www.wunderground.com/global/stations/10385.html");
+  const std::optional<std::string> notice = sky::AgeNotice(sky::ReadAnswerAge(client.Header));
+  ASSERT_TRUE(notice) << client.Header;
+  EXPECT_TRUE(notice->starts_with("observed ") && notice->ends_with(" ago")) << *notice;
+  EXPECT_NE(notice->find(" days "), std::string::npos) << *notice;
+
   client.Get("http://iwin.nws.noaa.gov/iwin/TX/allwarnings.html");
   EXPECT_EQ(client.StatusCode(), 200);
   EXPECT_NE(client.Body.find("Freeze Warning"), std::string::npos);
