@@ -1,95 +1,93 @@
-// Decoding one large JPEG picture (4000 x 3000, a camera's full size): our
-// loader in the process, and libjpeg-turbo's djpeg as a separate program
-// writing to /dev/null (its time includes starting the process).
+// One large JPEG picture (4000 x 3000, a camera's full size) through the
+// wallpaper's path, file to bitmap file, against libjpeg-turbo's
+// `djpeg -bmp` writing the same file (its time includes starting the
+// process), and the way the program did it before (the file read a byte at
+// a time, the whole picture decoded, then swapped into a second buffer and
+// written), all three in turn in every round. Also the bare decoder.
+//   bench_jpeg [--rounds=N]   (default 7)
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <vector>
+#include <cstring>
+#include <fstream>
+#include <iterator>
 
-#include <jpeglib.h>
-
+#include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
+#include "large_jpeg.h"
 
 namespace {
 
-constexpr int kWidth = 4000, kHeight = 3000;
-
-// A smooth picture with some detail, written once with libjpeg (quality 85).
-const std::vector<std::uint8_t>& LargeJpeg() {
-  static const std::vector<std::uint8_t> bytes = [] {
-    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(kWidth) * kHeight * 3);
-    for (int y = 0; y < kHeight; ++y)
-      for (int x = 0; x < kWidth; ++x) {
-        std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * kWidth + x) * 3];
-        p[0] = static_cast<std::uint8_t>(128 + 100 * std::sin(x * 0.01) * std::cos(y * 0.013));
-        p[1] = static_cast<std::uint8_t>((x ^ y) & 0xFF);
-        p[2] = static_cast<std::uint8_t>(y * 255 / kHeight);
-      }
-    jpeg_compress_struct c{};
-    jpeg_error_mgr e{};
-    c.err = jpeg_std_error(&e);
-    jpeg_create_compress(&c);
-    unsigned char* buf = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buf, &size);
-    c.image_width = kWidth;
-    c.image_height = kHeight;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 85, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-      JSAMPROW row = &rgb[static_cast<std::size_t>(c.next_scanline) * kWidth * 3];
-      jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    std::vector<std::uint8_t> out(buf, buf + size);
-    jpeg_destroy_compress(&c);
-    std::free(buf);
-    return out;
-  }();
-  return bytes;
-}
-
-const std::string& LargeJpegFile() {
-  static const std::string path = [] {
-    std::string p = "/tmp/skyglass-bench-large.jpg";
-    std::FILE* f = std::fopen(p.c_str(), "wb");
-    std::fwrite(LargeJpeg().data(), 1, LargeJpeg().size(), f);
-    std::fclose(f);
-    return p;
-  }();
-  return path;
-}
+int g_rounds = 7;
+std::vector<bench::Contender> g_wallpaper;
 
 void BM_JpegLoader(benchmark::State& state) {
-  const auto& bytes = LargeJpeg();
+  const auto& bytes = bench::LargeJpeg();
   for (auto _ : state) {
     sky::JpegDecodeResult r = sky::DecodeJpeg(bytes);
     if (!r.ok) state.SkipWithError(r.error.c_str());
     benchmark::DoNotOptimize(r.picture.rgb.data());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * static_cast<std::int64_t>(bytes.size()));
-  state.counters["megapixels"] = kWidth * kHeight / 1e6;
+  state.counters["megapixels"] = bench::kWidth * bench::kHeight / 1e6;
 }
 BENCHMARK(BM_JpegLoader)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_Djpeg(benchmark::State& state) {
-  const std::string cmd = "djpeg -outfile /dev/null " + LargeJpegFile();
-  if (std::system("djpeg -version >/dev/null 2>&1") != 0) {
+// The former path of the wallpaper, kept here as the "before" figure.
+bool FormerWallpaper(const std::string& jpeg, const std::string& bmp) {
+  std::ifstream in(jpeg, std::ios::binary);
+  const std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const sky::JpegDecodeResult r = sky::DecodeJpeg(bytes);
+  return r.ok && sky::WriteBmpFile(r.picture, bmp);
+}
+
+void BM_WallpaperPathVsDjpegBmp(benchmark::State& state) {
+  if (!bench::HaveDjpeg()) {
     state.SkipWithError("djpeg (libjpeg-turbo-progs) is missing");
     return;
   }
+  const std::string jpeg = bench::LargeJpegFile();
+  const std::string ours = jpeg + ".ours.bmp", former = jpeg + ".former.bmp", ref = jpeg + ".djpeg.bmp";
+  const std::string cmd = "djpeg -bmp -outfile '" + ref + "' '" + jpeg + "'";
+  g_wallpaper = {
+      {"skyglass (file to bitmap)", [&] { return sky::ConvertJpegFileToBmp(jpeg, ours).written; }, {}, {}},
+      {"skyglass before", [&] { return FormerWallpaper(jpeg, former); }, {}, {}},
+      {"djpeg -bmp", [&] { return bench::RunCommand(cmd); }, {}, {}},
+  };
+  std::size_t round = 0;
   for (auto _ : state) {
-    if (std::system(cmd.c_str()) != 0) state.SkipWithError("djpeg failed");
+    if (!bench::RunRound(g_wallpaper, round++)) {
+      state.SkipWithError("a conversion failed");
+      break;
+    }
   }
+  // The three files must be the same bitmap.
+  auto read = [](const std::string& p) {
+    std::ifstream in(p, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  };
+  if (read(ours) != read(former)) state.SkipWithError("the bitmaps differ");
+  for (const std::string& p : {ours, former, ref}) std::remove(p.c_str());
 }
-BENCHMARK(BM_Djpeg)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], "--rounds=", 9) == 0) g_rounds = std::max(1, std::atoi(argv[i] + 9));
+  benchmark::RegisterBenchmark("BM_WallpaperRounds", [](benchmark::State& s) { BM_WallpaperPathVsDjpegBmp(s); })
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(g_rounds)
+      ->UseRealTime();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (!g_wallpaper.empty() && !g_wallpaper[0].wall.empty()) {
+    bench::Report("JPEG 4000 x 3000 to a bitmap file", g_wallpaper);
+    std::printf("ratio (skyglass / djpeg -bmp): %.2f wall, %.2f CPU\n",
+                bench::Median(g_wallpaper[0].wall) / bench::Median(g_wallpaper[2].wall),
+                bench::Median(g_wallpaper[0].cpu) / bench::Median(g_wallpaper[2].cpu));
+  }
+  std::remove(bench::LargeJpegFile().c_str());
+  return 0;
+}

@@ -1,6 +1,8 @@
 // Throughput of THttpClient against curl on one loopback server, and the CPU
 // the client burns while it waits on a silent server.
 #include <arpa/inet.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <benchmark/benchmark.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -10,7 +12,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <cstdio>
 #include <string>
@@ -154,6 +158,76 @@ void BM_Download64MB_ClientVsCurl(benchmark::State& state) {
 }
 BENCHMARK(BM_Download64MB_ClientVsCurl)->Unit(benchmark::kMillisecond)->Iterations(10);
 
+// The terminal companion writing the body to a file against curl doing the
+// same, as separate processes in turn within each round: wall-clock time and
+// the CPU time each process used.
+struct Figures {
+  std::vector<double> wall, cpu;
+};
+Figures g_cli, g_curlFile, g_cliBefore;
+std::string g_before;  // --before=PATH: an earlier skyglass-cli, in every round too
+
+double ChildrenCpuSeconds() {
+  rusage u{};
+  ::getrusage(RUSAGE_CHILDREN, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+bool RunTimed(const std::vector<std::string>& args, Figures& into) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  const double c0 = ChildrenCpuSeconds();
+  const auto t0 = std::chrono::steady_clock::now();
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) return false;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  into.wall.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+  into.cpu.push_back(ChildrenCpuSeconds() - c0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+void BM_BodyFile64MB_CliVsCurl(benchmark::State& state) {
+  BenchServer server(false);
+  const std::string cli = std::string(SKYGLASS_BIN_DIR) + "/skyglass-cli";
+  const std::string file = "/tmp/skyglass-bench-body-" + std::to_string(::getpid());
+  const std::vector<std::string> ours = {cli, "get", "--timeout", "60000", "--body-file", file, server.Url()};
+  const std::vector<std::string> curl = {"curl", "-s", "-f", "-o", file, server.Url()};
+  std::size_t round = 0;
+  for (auto _ : state) {
+    const bool curlFirst = round++ % 2 == 1;
+    bool ok = true;
+    if (curlFirst) ok = RunTimed(curl, g_curlFile) && ok;
+    ok = RunTimed(ours, g_cli) && ok;
+    struct stat st {};
+    ok = ::stat(file.c_str(), &st) == 0 && static_cast<std::size_t>(st.st_size) == kBodySize && ok;
+    if (!curlFirst) ok = RunTimed(curl, g_curlFile) && ok;
+    if (!g_before.empty()) {
+      std::vector<std::string> before = ours;
+      before[0] = g_before;
+      ok = RunTimed(before, g_cliBefore) && ok;
+    }
+    if (!ok) {
+      state.SkipWithError("skyglass-cli or curl failed");
+      break;
+    }
+  }
+  std::remove(file.c_str());
+}
+
 double ThreadCpuSeconds() {
   rusage u{};
   ::getrusage(RUSAGE_THREAD, &u);
@@ -185,10 +259,40 @@ BENCHMARK(BM_SilentServerWait2s)->Unit(benchmark::kMillisecond)->UseRealTime()->
 }  // namespace
 
 int main(int argc, char** argv) {
+  // --rounds=N: the rounds of the terminal companion against curl (7).
+  int rounds = 7;
+  for (int i = 1; i < argc;) {
+    if (std::strncmp(argv[i], "--rounds=", 9) == 0) rounds = std::max(1, std::atoi(argv[i] + 9));
+    else if (std::strncmp(argv[i], "--before=", 9) == 0) g_before = argv[i] + 9;
+    else {
+      ++i;
+      continue;
+    }
+    for (int j = i; j < argc; ++j) argv[j] = argv[j + 1];
+    --argc;
+  }
+  benchmark::RegisterBenchmark("BM_BodyFile64MB_CliVsCurl", BM_BodyFile64MB_CliVsCurl)
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(rounds)
+      ->UseRealTime();
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
+  if (!g_cli.wall.empty() && g_cli.wall.size() == g_curlFile.wall.size()) {
+    const double mb = kBodySize / 1048576.0;
+    std::printf(
+        "64 MB to a file, median of %zu rounds: skyglass-cli %.0f MB/s (%.3f s CPU), curl %.0f MB/s "
+        "(%.3f s CPU)\n",
+        g_cli.wall.size(), mb / Median(g_cli.wall), Median(g_cli.cpu), mb / Median(g_curlFile.wall),
+        Median(g_curlFile.cpu));
+    std::printf("ratio (skyglass-cli / curl): %.2f throughput, %.2f CPU per byte (curl / ours)\n",
+                Median(g_curlFile.wall) / Median(g_cli.wall), Median(g_curlFile.cpu) / Median(g_cli.cpu));
+    if (!g_cliBefore.wall.empty())
+      std::printf("before: skyglass-cli %.0f MB/s (%.3f s CPU): %.2f throughput, %.2f CPU per byte\n",
+                  mb / Median(g_cliBefore.wall), Median(g_cliBefore.cpu),
+                  Median(g_curlFile.wall) / Median(g_cliBefore.wall), Median(g_curlFile.cpu) / Median(g_cliBefore.cpu));
+  }
   if (g_clientMBps > 0 && g_curlMBps > 0)
     std::printf("THttpClient %.0f MB/s, curl %.0f MB/s: %.0f %% of curl\n", g_clientMBps, g_curlMBps,
                 100.0 * g_clientMBps / g_curlMBps);

@@ -44,41 +44,51 @@ namespace {
 
 // The twenty moon pictures, each in its own GIF control kept hidden in the
 // part of the window beyond its right edge; the chosen one moves to the moon
-// spot (237, 177).
+// spot (237, 177). A control is made (and its picture decoded) when its
+// phase is first shown.
 class MoonView final : public IMoonView, public IMoonPort {
  public:
-  explicit MoonView(TForm1& form) : updater_(*this, form) {
-    int x = 330;
-    for (std::string_view name : moon_data::PictureNames()) {
-      auto* gif = new TGifControl(form.client);
-      gif->setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
-      const auto bytes = moon_data::Picture(name);
-      gif->LoadFromStream(bytes.data(), bytes.size());
-      gif->setGeometry(x, 250, 50, 50);
-      gif->hide();
-      controls_.emplace(std::string(name), gif);
-      x += 8;
-    }
-  }
+  explicit MoonView(TForm1& form) : form_(form), updater_(*this, form) {}
   void ShowMoonPicture(const std::string& name) override {
-    auto it = controls_.find(name);
-    if (it == controls_.end()) return;
+    TGifControl* gif = Control(name);
+    if (!gif) return;
     if (name != shown_) {
-      if (auto old = controls_.find(shown_); old != controls_.end()) old->second->hide();
+      if (TGifControl* old = Made(shown_)) old->hide();
     }
-    TGifControl* gif = it->second;
     gif->setGeometry(237, 177, 81, 65);
     gif->show();
     shown_ = name;
   }
   void UpdateMoonPhase() override { updater_.UpdateMoonPhase(); }
   const std::string& Shown() const { return shown_; }
-  TGifControl* Control(const std::string& name) const {
+  // The control of a picture, made now if it was not yet; nullptr for a name
+  // that is no moon picture.
+  TGifControl* Control(const std::string& name) {
+    if (TGifControl* made = Made(name)) return made;
+    int x = 330;
+    for (std::string_view known : moon_data::PictureNames()) {
+      if (known == name) {
+        auto* gif = new TGifControl(form_.client);
+        gif->setObjectName(QString::fromLatin1(known.data(), static_cast<qsizetype>(known.size())));
+        const auto bytes = moon_data::Picture(known);
+        gif->LoadFromStream(bytes.data(), bytes.size());
+        gif->setGeometry(x, 250, 50, 50);
+        gif->hide();
+        controls_.emplace(name, gif);
+        return gif;
+      }
+      x += 8;
+    }
+    return nullptr;
+  }
+
+ private:
+  TGifControl* Made(const std::string& name) const {
     auto it = controls_.find(name);
     return it == controls_.end() ? nullptr : it->second;
   }
 
- private:
+  TForm1& form_;
   MoonPhaseUpdater updater_;
   std::map<std::string, TGifControl*> controls_;
   std::string shown_;
@@ -104,6 +114,16 @@ class ChooserHost final : public IChooserHost {
   MainLogic& logic_;
 };
 
+// The forecast window's status bar as the main logic sees it: a message
+// for it makes the window, as the forecast commands do.
+class ForecastStatusPort final : public IStatusPort {
+ public:
+  FirstUse<TfrmForecast>* window = nullptr;
+  void SetStatus(const std::string& text) override {
+    if (window) (*window)->SetStatus(text);
+  }
+};
+
 }  // namespace
 
 // The core behind the windows: the main window's logic with its HTTP client,
@@ -115,6 +135,7 @@ struct Program {
         chooserHost(form, logic),
         images(logic.HttpClient1(), logic.State(), ImagePorts{&form, &form, &form, nullptr}) {}
   MoonView moon;
+  ForecastStatusPort forecastStatus;
   MainLogic logic;
   ChooserHost chooserHost;
   ImageLogic images;  // the viewer port is set once the viewer exists
@@ -139,8 +160,6 @@ void Wire(TForm1& form, Program& program) {
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
-  h.imageCommand = [&program](const ImageRow& row) { program.images.RunCommand(row); };
-  h.wallpaper = [&program] { program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper)); };
 }
 
 // The viewer shows the pictures of the picture logic and reaches back into it.
@@ -158,13 +177,11 @@ void WireViewer(TfrmImage& viewer, TForm1& form, Program& program) {
 }
 
 // The forecast window: its logic on the main window's client and the
-// program's current place, its retrievals through the main window's gate,
-// the forecast and census commands of the main menu.
-void WireForecast(Windows& w, const ProgramOptions& options) {
-  Program& program = *w.program;
+// program's current place, its retrievals through the main window's gate.
+void WireForecast(TfrmForecast& windowRef, TForm1& formRef, Program& program) {
   MainLogic& logic = program.logic;
-  TForm1* form = w.Form1.get();
-  TfrmForecast* window = w.frmForecast.get();
+  TForm1* form = &formRef;
+  TfrmForecast* window = &windowRef;
   program.forecastFetch = std::make_unique<HttpForecastFetch>(logic.HttpClient1());
   ForecastPorts ports;
   ports.window = window;
@@ -173,7 +190,6 @@ void WireForecast(Windows& w, const ProgramOptions& options) {
   ports.fetch = program.forecastFetch.get();
   program.forecast = std::make_unique<ForecastLogic>(ports, logic.State().RetrievalKind, logic.State().Location);
   window->SetLogic(program.forecast.get());
-  logic.SetForecastStatus(window);
 
   ForecastHooks& h = window->hooks;
   h.runFetch = [form, window](const std::function<void()>& step) {
@@ -192,16 +208,25 @@ void WireForecast(Windows& w, const ProgramOptions& options) {
     else form->showNormal();
   };
   h.showError = [form](const std::string& text) { form->ShowError(text); };
+  h.help = [] { launch_help(); };
+  InstallHelpKey(window);
+}
 
+// The forecast and census commands of the main menu.
+void WireForecastCommands(Windows& w, const ProgramOptions& options) {
+  MainLogic& logic = w.program->logic;
+  TForm1* form = w.Form1.get();
+  FirstUse<TfrmForecast>* forecast = &w.frmForecast;
   // While a request waits, a new command would change the kind under it:
   // it is turned away like a second fetch.
-  form->hooks.showForecast = [form, window](const std::string& kind) {
+  form->hooks.showForecast = [form, forecast](const std::string& kind) {
     if (form->Gate().Busy()) {
-      if (window->isVisible()) window->SetStatus(kBusyText);
+      TfrmForecast* window = forecast->Made();
+      if (window && window->isVisible()) window->SetStatus(kBusyText);
       else form->SetStatus(kBusyText);
       return;
     }
-    window->ShowKind(kind);
+    (*forecast)->ShowKind(kind);
   };
   auto open = options.openUrl;
   if (!open) open = [](const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(url.c_str()))); };
@@ -223,10 +248,10 @@ std::string ShownMoonPicture(const Windows& w) { return w.program->moon.Shown();
 Windows::~Windows() {
   SetMessagePumpHook(nullptr);
   if (Form1) Form1->hooks = MainHooks{};
-  if (frmImage) frmImage->hooks = ImageViewerHooks{};
-  if (frmForecast) {
-    frmForecast->SetLogic(nullptr);
-    frmForecast->hooks = ForecastHooks{};
+  if (TfrmImage* viewer = frmImage.Made()) viewer->hooks = ImageViewerHooks{};
+  if (TfrmForecast* forecast = frmForecast.Made()) {
+    forecast->SetLogic(nullptr);
+    forecast->hooks = ForecastHooks{};
   }
   // The core goes before the windows it writes to.
   program.reset();
@@ -246,16 +271,32 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   Wire(*w.Form1, *w.program);
   w.frmPleaseWait = std::make_unique<TfrmPleaseWait>();
   step("TfrmPleaseWait", 10);
-  w.frmAbout = std::make_unique<TfrmAbout>();
-  step("TfrmAbout", 15);
-  w.frmPref = std::make_unique<TfrmPref>();
-  step("TfrmPref", 20);
-  w.frmImage = std::make_unique<TfrmImage>();
-  WireViewer(*w.frmImage, *w.Form1, *w.program);
-  step("TfrmImage", 25);
-  w.frmForecast = std::make_unique<TfrmForecast>();
-  WireForecast(w, options);
-  step("TfrmForecast", 35);
+  TForm1& main = *w.Form1;
+  Program& program = *w.program;
+  w.frmAbout.Set([] { return std::make_unique<TfrmAbout>(); }, nullptr);
+  w.frmPref.Set([] { return std::make_unique<TfrmPref>(); }, nullptr);
+  w.frmImage.Set([] { return std::make_unique<TfrmImage>(); },
+                 [&main, &program](TfrmImage& viewer) {
+                   WireViewer(viewer, main, program);
+                   InstallHelpKey(&viewer);
+                 });
+  w.frmForecast.Set([] { return std::make_unique<TfrmForecast>(); },
+                    [&main, &program](TfrmForecast& window) { WireForecast(window, main, program); });
+  // The picture logic shows what it fetches in the viewer: the viewer is
+  // there before any of its commands runs.
+  FirstUse<TfrmImage>* viewer = &w.frmImage;
+  main.hooks.imageCommand = [viewer, &program](const ImageRow& row) {
+    viewer->get();
+    program.images.RunCommand(row);
+  };
+  main.hooks.wallpaper = [viewer, &program] {
+    viewer->get();
+    program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper));
+  };
+  // Messages for the forecast window's status bar make it, as its commands do.
+  program.logic.SetForecastStatus(&program.forecastStatus);
+  program.forecastStatus.window = &w.frmForecast;
+  WireForecastCommands(w, options);
   w.frmLocation = std::make_unique<TfrmLocation>(w.program->chooserHost);
   w.frmLocation->showBox = [form = w.Form1.get()](const std::string& kind, const std::string& text, QWidget* over) {
     return form->ShowBox(kind, text, over);
@@ -263,12 +304,12 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   step("TfrmLocation", 100);
   TfrmLocation* chooser = w.frmLocation.get();
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
-  WireInfoCommands(*w.Form1, w.program->logic, *w.frmPref, *w.frmAbout);
-  w.frmForecast->hooks.help = [] { launch_help(); };
-  WirePopulationCounters(*w.Form1, w.program->images, *w.frmImage);
-  for (QWidget* window : {static_cast<QWidget*>(w.frmLocation.get()), static_cast<QWidget*>(w.frmForecast.get()),
-                          static_cast<QWidget*>(w.frmImage.get())})
-    InstallHelpKey(window);
+  FirstUse<TfrmPref>* pref = &w.frmPref;
+  FirstUse<TfrmAbout>* about = &w.frmAbout;
+  WireInfoCommands(
+      main, program.logic, [pref]() -> TfrmPref& { return **pref; }, [about]() -> TfrmAbout& { return **about; });
+  WirePopulationCounters(main, program.images, [viewer]() -> TfrmImage& { return **viewer; });
+  InstallHelpKey(w.frmLocation.get());
 
   TfrmPleaseWait* wait = w.frmPleaseWait.get();
   TForm1* form = w.Form1.get();

@@ -1,5 +1,6 @@
-// Program start: the windows in their order of creation with the please-wait
-// gauge advancing after each, and the wiring of the main window to the core.
+// Program start: the main window and the windows it needs at once, with the
+// please-wait gauge advancing after each, the others made on first use, and
+// the wiring of the main window to the core.
 #pragma once
 
 #include <functional>
@@ -33,15 +34,48 @@ struct ProgramOptions {
 
 struct Program;  // the core state and the wiring behind the windows
 
+// A window made, and wired, the first time anything asks for it: the
+// program shows its main window without paying for windows it may never
+// open. get(), * and -> make it; Made() only looks.
+template <class T>
+class FirstUse {
+ public:
+  T* get() const {
+    if (!window_ && make_) {
+      window_ = make_();
+      if (wire_) wire_(*window_);
+    }
+    return window_.get();
+  }
+  T& operator*() const { return *get(); }
+  T* operator->() const { return get(); }
+  T* Made() const { return window_.get(); }
+  void Set(std::function<std::unique_ptr<T>()> make, std::function<void(T&)> wire) {
+    make_ = std::move(make);
+    wire_ = std::move(wire);
+  }
+  void reset() {
+    make_ = nullptr;
+    wire_ = nullptr;
+    window_.reset();
+  }
+
+ private:
+  std::function<std::unique_ptr<T>()> make_;
+  std::function<void(T&)> wire_;
+  mutable std::unique_ptr<T> window_;
+};
+
 struct Windows {
-  // In creation order, so that they go in reverse: the main window last,
-  // since the others may still call into it.
+  // Declared so that they go in reverse: the main window last, since the
+  // others may still call into it. The ones made on first use follow the
+  // main window's start.
   std::unique_ptr<TForm1> Form1;
   std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
-  std::unique_ptr<TfrmAbout> frmAbout;
-  std::unique_ptr<TfrmPref> frmPref;
-  std::unique_ptr<TfrmImage> frmImage;
-  std::unique_ptr<TfrmForecast> frmForecast;
+  FirstUse<TfrmAbout> frmAbout;
+  FirstUse<TfrmPref> frmPref;
+  FirstUse<TfrmImage> frmImage;
+  FirstUse<TfrmForecast> frmForecast;
   std::unique_ptr<TfrmLocation> frmLocation;
   std::shared_ptr<Program> program;
 
@@ -51,8 +85,9 @@ struct Windows {
   ~Windows();
 };
 
-// Creates every window in the start-up order (the main window first, hidden
-// until Show). The caller owns the result; the main window is not yet shown.
+// Creates the start-up windows in order (the main window first, hidden until
+// Show) and arranges the others to be made when first used. The caller owns
+// the result; the main window is not yet shown.
 std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options);
 
 // The logic behind the main window, and the name of the moon picture shown.

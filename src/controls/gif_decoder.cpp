@@ -428,15 +428,24 @@ std::size_t DecodeGifLzw(std::span<const std::uint8_t> data, int minCodeSize, st
       const std::uint8_t* src = o + offs[code];
       std::uint8_t* dst = o + pos;
       const std::size_t room = n - pos;
-      const std::size_t copy = std::min(len, room);
-      if (static_cast<std::size_t>(dst - src) >= copy) {
-        std::memcpy(dst, src, copy);
+      const std::size_t apart = static_cast<std::size_t>(dst - src);
+      if (apart >= 16 && room >= len + 15) {
+        // Most strings are a few bytes: fixed 16-byte copies stay inline,
+        // where a library call per code cost more than the copy. Bytes
+        // written past the string's end lie beyond `pos` and are overwritten
+        // by the codes that follow; 16 apart, each block's source is final.
+        for (std::size_t k = 0; k < len; k += 16) std::memcpy(dst + k, src + k, 16);
       } else {
-        for (std::size_t k = 0; k < copy; ++k) dst[k] = src[k];
-      }
-      if (copy < len) {
-        pos = n;
-        break;
+        const std::size_t copy = std::min(len, room);
+        if (apart >= copy) {
+          std::memcpy(dst, src, copy);
+        } else {
+          for (std::size_t k = 0; k < copy; ++k) dst[k] = src[k];
+        }
+        if (copy < len) {
+          pos = n;
+          break;
+        }
       }
     }
     lastPos = pos;

@@ -140,15 +140,48 @@ void TfrmImage::ShowGifFile(const std::string& path) {
   GIFImage1->resize(GIFImage1->sizeHint());
 }
 
-void TfrmImage::ShowPicture(const RgbPicture& picture) {
+namespace {
+// A copy of the pixels: the pixmap must not share memory the caller keeps.
+QPixmap CopiedPixmap(const RgbPicture& picture) {
+  const qsizetype bytes = static_cast<qsizetype>(picture.BytesPerPixel());
+  const QImage image(picture.rgb.data(), picture.width, picture.height, picture.width * bytes,
+                     bytes == 4 ? QImage::Format_RGB32 : QImage::Format_RGB888);
+  return QPixmap::fromImage(image.copy());
+}
+}  // namespace
+
+QPixmap PixmapOfPicture(RgbPicture&& picture) {
+  if (picture.order != PixelOrder::Bgrx || Q_BYTE_ORDER != Q_LITTLE_ENDIAN) return CopiedPixmap(picture);
+  // The image owns the pixels from here on; the pixmap shares them, since
+  // they are already in its format.
+  auto* pixels = new PixelBytes(std::move(picture.rgb));
+  QImage image(
+      pixels->data(), picture.width, picture.height, static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGB32,
+      [](void* p) { delete static_cast<PixelBytes*>(p); }, pixels);
+  return QPixmap::fromImage(std::move(image));
+}
+
+void TfrmImage::ShowPixmap(const QPixmap& pixmap, int width, int height) {
   GIFImage1->hide();
   GIFImage1->setGeometry(0, 0, 0, 0);
   Image1->move(0, 0);
   Image1->show();
   Layout332x316();
-  QImage image(picture.rgb.data(), picture.width, picture.height, picture.width * 3, QImage::Format_RGB888);
-  Image1->setPixmap(QPixmap::fromImage(image.copy()));
-  Image1->resize(picture.width, picture.height);
+  Image1->setPixmap(pixmap);
+  Image1->resize(width, height);
+}
+
+void TfrmImage::ShowPicture(const RgbPicture& picture) {
+  ShowPixmap(CopiedPixmap(picture), picture.width, picture.height);
+}
+
+PixelOrder TfrmImage::PictureOrder() const {
+  return Q_BYTE_ORDER == Q_LITTLE_ENDIAN ? PixelOrder::Bgrx : PixelOrder::Rgb;
+}
+
+void TfrmImage::TakePicture(RgbPicture&& picture) {
+  const int width = picture.width, height = picture.height;
+  ShowPixmap(PixmapOfPicture(std::move(picture)), width, height);
 }
 
 void TfrmImage::ShowViewer() {

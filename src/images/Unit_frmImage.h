@@ -1,9 +1,10 @@
-// The image viewer. Created hidden at start-up and kept for the whole run:
+// The image viewer. Created hidden on first use and kept for the whole run:
 // every downloaded picture is shown here, GIF files in the GIF control and
 // the others (decoded in the core) in the picture control.
 #pragma once
 
 #include <QLabel>
+#include <QPixmap>
 #include <functional>
 #include <string>
 
@@ -30,6 +31,10 @@ struct ImageViewerHooks {
   std::function<void(const std::string&)> error;
 };
 
+// The pixmap of a decoded picture. A Bgrx picture is taken over as it is
+// (the pixmap keeps its pixels); an Rgb one is converted.
+QPixmap PixmapOfPicture(RgbPicture&& picture);
+
 class TfrmImage : public TGradientForm, public IImageViewerPort {
   Q_OBJECT
  public:
@@ -43,6 +48,8 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
   void SetAnimate(bool on) override;
   void ShowGifFile(const std::string& path) override;
   void ShowPicture(const RgbPicture& picture) override;
+  PixelOrder PictureOrder() const override;
+  void TakePicture(RgbPicture&& picture) override;
   void ShowViewer() override;
   std::optional<RgbPicture> GifFirstFrame() const override;
 
@@ -73,6 +80,7 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
 
  private:
   void SetBackground(const QColor& color);
+  void ShowPixmap(const QPixmap& pixmap, int width, int height);
   void Layout332x316();
   void mnuPrint1Click();
   void Guard(const std::function<void()>& f);

@@ -143,12 +143,14 @@ ImageOutcome ImageLogic::do_image() {
     if (IsGifName(request_.UpperFileName)) {
       if (ports_.viewer) ports_.viewer->ShowGifFile(path);
     } else {
-      JpegDecodeResult jpeg = LoadJpegFile(path);
+      JpegDecodeOptions options;
+      if (ports_.viewer) options.order = ports_.viewer->PictureOrder();
+      JpegDecodeResult jpeg = LoadJpegFile(path, options);
       if (!jpeg.ok) {
         Messages().ShowError(jpeg.error);
         outcome = ImageOutcome::Error;
       } else if (ports_.viewer) {
-        ports_.viewer->ShowPicture(jpeg.picture);
+        ports_.viewer->TakePicture(std::move(jpeg.picture));
       }
     }
     if (outcome == ImageOutcome::Shown && !Silent() && ports_.viewer) ports_.viewer->ShowViewer();
@@ -176,12 +178,12 @@ bool ImageLogic::do_wallpaper() {
             ports_.viewer ? ports_.viewer->GifFirstFrame() : GifFirstFrameOf(picture);
         if (frame) WriteBmpFile(*frame, bmpWork);
       } else {
-        JpegDecodeResult jpeg = LoadJpegFile(picture);
+        // A bitmap that cannot be written is missing below, as ever.
+        const JpegToBmpResult jpeg = ConvertJpegFileToBmp(picture, bmpWork);
         if (!jpeg.ok) {
           Messages().ShowError(jpeg.error);
           return false;
         }
-        WriteBmpFile(jpeg.picture, bmpWork);
       }
     }
     const std::string windowsDir = DataDirectory();
@@ -259,17 +261,15 @@ std::optional<RgbPicture> GifFirstFrameOf(const std::string& gifPath) {
 }
 
 std::string ConvertToBitmap(const std::string& picturePath, const std::string& bmpPath) {
-  RgbPicture picture;
   if (IsGifName(Upper(picturePath))) {
     std::optional<RgbPicture> frame = GifFirstFrameOf(picturePath);
     if (!frame) return "Not a usable GIF picture: " + picturePath;
-    picture = std::move(*frame);
-  } else {
-    JpegDecodeResult jpeg = LoadJpegFile(picturePath);
-    if (!jpeg.ok) return jpeg.error;
-    picture = std::move(jpeg.picture);
+    if (!WriteBmpFile(*frame, bmpPath)) return "Cannot write " + bmpPath;
+    return {};
   }
-  if (!WriteBmpFile(picture, bmpPath)) return "Cannot write " + bmpPath;
+  const JpegToBmpResult jpeg = ConvertJpegFileToBmp(picturePath, bmpPath);
+  if (!jpeg.ok) return jpeg.error;
+  if (!jpeg.written) return "Cannot write " + bmpPath;
   return {};
 }
 

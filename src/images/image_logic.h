@@ -33,6 +33,12 @@ class IImageViewerPort {
   // Any other picture, decoded by the core: GIF control hidden and 0 by 0,
   // picture control at (0, 0) with it, viewer 332 by 316 in normal state.
   virtual void ShowPicture(const RgbPicture& picture) = 0;
+  // The pixel order the viewer shows without a conversion; pictures are
+  // decoded that way for it.
+  virtual PixelOrder PictureOrder() const { return PixelOrder::Rgb; }
+  // ShowPicture for a picture the caller has no more use for: a viewer may
+  // keep its pixels instead of copying them.
+  virtual void TakePicture(RgbPicture&& picture) { ShowPicture(picture); }
   virtual void ShowViewer() = 0;
   // The GIF control's first frame; nothing when the control holds no picture.
   virtual std::optional<RgbPicture> GifFirstFrame() const = 0;

@@ -22,6 +22,9 @@ struct JpegDecodeOptions {
   // Progressive files may carry any number of scans, each a pass over the
   // whole picture; more than this is refused as hostile.
   int maxScans = 500;
+  // Rgb for the core's users; Bgrx for the viewer, whose pixmaps take it
+  // without a conversion.
+  PixelOrder order = PixelOrder::Rgb;
 };
 
 struct JpegDecodeResult {
@@ -35,5 +38,21 @@ struct JpegDecodeResult {
 JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecodeOptions& options = {});
 // Reads the file first; a file that cannot be read is an error too.
 JpegDecodeResult LoadJpegFile(const std::string& path, const JpegDecodeOptions& options = {});
+
+struct JpegToBmpResult {
+  bool ok = false;       // the picture decoded (as LoadJpegFile's `ok`)
+  std::string error;     // as LoadJpegFile's
+  std::string warning;   // as LoadJpegFile's
+  bool written = false;  // the bitmap file is complete
+};
+
+// The wallpaper's way: the JPEG file decoded straight into the bitmap's rows
+// (blue first, bottom-up), written to the file band by band as the decoder
+// delivers them; the same file WriteBmpFile makes of LoadJpegFile's picture,
+// without the whole picture in memory twice. No file is left behind when the
+// picture does not decode or the file cannot be written (`options.order` is
+// not used).
+JpegToBmpResult ConvertJpegFileToBmp(const std::string& jpegPath, const std::string& bmpPath,
+                                     const JpegDecodeOptions& options = {});
 
 }  // namespace sky

@@ -1,5 +1,5 @@
 // A decoded picture as the core hands it around: 8-bit red, green, blue per
-// pixel, top row first, no padding. What the JPEG loader gives, what the GIF
+// pixel, top row first, no padding (or, for the viewer, in its own order). What the JPEG loader gives, what the GIF
 // control's first frame becomes, and what the bitmap writer takes.
 #pragma once
 
@@ -37,14 +37,24 @@ struct DefaultInitAllocator : std::allocator<T> {
 // Pixel bytes; resize leaves new bytes unset, so whoever grows it writes them.
 using PixelBytes = std::vector<std::uint8_t, DefaultInitAllocator<std::uint8_t>>;
 
+// How a pixel lies in memory. Rgb: three bytes, red first. Bgrx: four bytes,
+// blue, green, red and 255, which on a little-endian machine is the 32-bit
+// word 0xffRRGGBB that the viewer's pixmaps hold, so that a picture decoded
+// that way is shown without a conversion pass.
+enum class PixelOrder { Rgb, Bgrx };
+
 struct RgbPicture {
   int width = 0;
   int height = 0;
-  PixelBytes rgb;  // width * height * 3
+  PixelBytes rgb;  // width * height * BytesPerPixel()
+  PixelOrder order = PixelOrder::Rgb;
 
   bool Empty() const { return width <= 0 || height <= 0; }
+  std::size_t BytesPerPixel() const { return order == PixelOrder::Bgrx ? 4 : 3; }
+  // The first byte of the pixel (red for Rgb, blue for Bgrx).
   const std::uint8_t* Pixel(int x, int y) const {
-    return &rgb[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) * 3];
+    return &rgb[(static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)) *
+                BytesPerPixel()];
   }
 };
 

@@ -36,18 +36,19 @@ void ShowPopulationCounter(const PopulationCounter& counter, ImageLogic& images,
   images.do_image();
 }
 
-void WirePopulationCounters(TForm1& form, ImageLogic& images, TfrmImage& viewer) {
-  auto command = [&form, &images, &viewer](const PopulationCounter& counter) {
-    return [&form, &images, &viewer, &counter] {
-      form.RunRequest([&] { ShowPopulationCounter(counter, images, viewer); });
+void WirePopulationCounters(TForm1& form, ImageLogic& images, std::function<TfrmImage&()> viewer) {
+  auto command = [&form, &images, viewer](const PopulationCounter& counter) {
+    return [&form, &images, viewer, &counter] {
+      form.RunRequest([&] { ShowPopulationCounter(counter, images, viewer()); });
     };
   };
   form.BindCommand("mnuCurrWorldPop1", command(kWorldPopulation));
   form.BindCommand("mnuCurrentUSPopulation1", command(kUsPopulation));
 }
 
-void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout& about) {
-  form.BindCommand("mnuGeneralPreferences1", [&pref] { pref.ShowDialog(); });
+void WireInfoCommands(TForm1& form, MainLogic& logic, std::function<TfrmPref&()> pref,
+                      std::function<TfrmAbout&()> about) {
+  form.BindCommand("mnuGeneralPreferences1", [pref] { pref().ShowDialog(); });
   auto color = [&form](ColorCommand command, void (TForm1::*apply)(const std::string&)) {
     return [&form, command, apply] {
       RunColorCommand(
@@ -63,7 +64,7 @@ void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout&
     help->setShortcut(QKeySequence::HelpContents);
     help->setShortcutContext(Qt::WindowShortcut);
   }
-  form.BindCommand("mnuAbout", [&about] { about.ShowAbout(); });
+  form.BindCommand("mnuAbout", [about] { about().ShowAbout(); });
   form.BindCommand("CheckforUpdate1", [&form, &logic] { CheckforUpdate1Click(form, logic); });
 }
 

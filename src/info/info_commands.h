@@ -2,6 +2,8 @@
 // the help, the about box and the version check.
 #pragma once
 
+#include <functional>
+
 namespace sky {
 class MainLogic;
 class ImageLogic;
@@ -15,11 +17,14 @@ class TfrmPref;
 class TfrmAbout;
 class TfrmImage;
 
-void WireInfoCommands(TForm1& form, MainLogic& logic, TfrmPref& pref, TfrmAbout& about);
+// The preferences and the about box are asked for when their command runs
+// (they are made on first use).
+void WireInfoCommands(TForm1& form, MainLogic& logic, std::function<TfrmPref&()> pref,
+                      std::function<TfrmAbout&()> about);
 
 // The two population counters: the census clock picture in the viewer, on
 // white and without the maximise button.
-void WirePopulationCounters(TForm1& form, ImageLogic& images, TfrmImage& viewer);
+void WirePopulationCounters(TForm1& form, ImageLogic& images, std::function<TfrmImage&()> viewer);
 void ShowPopulationCounter(const PopulationCounter& counter, ImageLogic& images, TfrmImage& viewer);
 
 // "Check Version #...": the version check through the main window's client

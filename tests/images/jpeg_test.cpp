@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
+#include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
 
 namespace {
@@ -137,6 +140,102 @@ TEST(JpegLoader, RefusesProgressiveFilesWithEndlessScans) {
   EXPECT_FALSE(r.ok);
   EXPECT_NE(r.error.find("scans"), std::string::npos) << r.error;
   EXPECT_FALSE(sky::LoadJpegFile("/nonexistent/x.jpg").ok);
+}
+
+std::string TempPath(const std::string& name) {
+  return (fs::temp_directory_path() / ("skyglass-jpeg-test-" + std::to_string(::getpid()) + "-" + name)).string();
+}
+
+// The bitmap written straight from the decoder, and the pixels decoded in the
+// viewer's order, are the picture the plain decode gives, for every file of
+// the corpus (grey, CMYK, progressive, odd sizes) and a damaged one.
+TEST(JpegLoader, BitmapAndViewerOrderHoldThePlainDecodesPixels) {
+  std::vector<std::string> files;
+  for (const auto& e : fs::directory_iterator(std::string(SKYGLASS_TEST_DATA) + "/jpeg"))
+    if (e.path().extension() == ".jpg") files.push_back(e.path().string());
+  const Bytes good = Corpus("imagemagick-6-doc--rose.jpg");
+  const std::string cut = TempPath("cut.jpg");
+  std::ofstream(cut, std::ios::binary)
+      .write(reinterpret_cast<const char*>(good.data()), static_cast<std::streamsize>(good.size() - 1500));
+  files.push_back(cut);
+  ASSERT_GE(files.size(), 17u);
+  const std::string bmp = TempPath("out.bmp");
+  for (const std::string& file : files) {
+    SCOPED_TRACE(file);
+    const sky::JpegDecodeResult plain = sky::LoadJpegFile(file);
+    ASSERT_TRUE(plain.ok) << plain.error;
+    const sky::JpegToBmpResult direct = sky::ConvertJpegFileToBmp(file, bmp);
+    ASSERT_TRUE(direct.ok) << direct.error;
+    EXPECT_TRUE(direct.written);
+    EXPECT_EQ(direct.warning, plain.warning);
+    const Bytes written = ReadAll(bmp);
+    EXPECT_TRUE(written == sky::EncodeBmp(plain.picture)) << written.size();
+
+    sky::JpegDecodeOptions viewer;
+    viewer.order = sky::PixelOrder::Bgrx;
+    const sky::JpegDecodeResult bgrx = sky::LoadJpegFile(file, viewer);
+    ASSERT_TRUE(bgrx.ok);
+    EXPECT_EQ(bgrx.picture.order, sky::PixelOrder::Bgrx);
+    ASSERT_EQ(bgrx.picture.rgb.size(), plain.picture.rgb.size() / 3 * 4);
+    std::size_t wrong = 0;
+    for (std::size_t i = 0, j = 0; i < plain.picture.rgb.size(); i += 3, j += 4) {
+      const auto* p = &plain.picture.rgb[i];
+      const auto* q = &bgrx.picture.rgb[j];
+      wrong += q[0] != p[2] || q[1] != p[1] || q[2] != p[0] || q[3] != 255;
+    }
+    EXPECT_EQ(wrong, 0u);
+    // The bitmap writer takes either order.
+    EXPECT_TRUE(sky::EncodeBmp(bgrx.picture) == written);
+  }
+  std::remove(cut.c_str());
+  std::remove(bmp.c_str());
+}
+
+TEST(JpegLoader, BitmapOfABadPictureOrToAnUnwritablePlaceLeavesNoFile) {
+  const std::string bmp = TempPath("bad.bmp");
+  const std::string bad = TempPath("bad.jpg");
+  const Bytes good = Corpus("imagemagick-6-doc--rose.jpg");
+  Bytes broken(good.begin(), good.begin() + 100);  // headers cut short
+  std::ofstream(bad, std::ios::binary)
+      .write(reinterpret_cast<const char*>(broken.data()), static_cast<std::streamsize>(broken.size()));
+  // Refused before its first row: a file already there is left alone.
+  std::ofstream(bmp) << "an older file";
+  const sky::JpegToBmpResult r = sky::ConvertJpegFileToBmp(bad, bmp);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.error, sky::LoadJpegFile(bad).error);
+  EXPECT_EQ(ReadAll(bmp).size(), 13u);
+  std::remove(bmp.c_str());
+
+  // Data that breaks off after the rows began: the half-written file goes.
+  const Bytes rose = Corpus("imagemagick-6-doc--rose.jpg");
+  Bytes damaged = rose;
+  for (std::size_t i = damaged.size() - 1500; i + 2 < damaged.size(); i += 2) {
+    damaged[i] = 0xFF;
+    damaged[i + 1] = 0xC0;  // a frame header inside the scan: a fatal error
+  }
+  std::ofstream(bad, std::ios::binary)
+      .write(reinterpret_cast<const char*>(damaged.data()), static_cast<std::streamsize>(damaged.size()));
+  const sky::JpegToBmpResult mid = sky::ConvertJpegFileToBmp(bad, bmp);
+  EXPECT_EQ(mid.ok, sky::LoadJpegFile(bad).ok);
+  if (!mid.ok) {
+    EXPECT_FALSE(fs::exists(bmp));
+  }
+  std::remove(bmp.c_str());
+
+  sky::JpegDecodeOptions few;
+  few.maxScans = 3;
+  const sky::JpegToBmpResult scans =
+      sky::ConvertJpegFileToBmp(std::string(SKYGLASS_TEST_DATA) + "/jpeg/imagemagick-6-doc--wizard.jpg", bmp, few);
+  EXPECT_FALSE(scans.ok);
+  EXPECT_FALSE(fs::exists(bmp));
+
+  const sky::JpegToBmpResult nowhere = sky::ConvertJpegFileToBmp(
+      std::string(SKYGLASS_TEST_DATA) + "/jpeg/imagemagick-6-doc--rose.jpg", TempPath("no-such-dir/x.bmp"));
+  EXPECT_TRUE(nowhere.ok);
+  EXPECT_FALSE(nowhere.written);
+  EXPECT_FALSE(sky::ConvertJpegFileToBmp("/nonexistent/x.jpg", bmp).ok);
+  EXPECT_FALSE(fs::exists(bmp));
+  std::remove(bad.c_str());
 }
 
 }  // namespace

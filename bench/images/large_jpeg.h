@@ -1,0 +1,134 @@
+// The large test picture of the JPEG benchmarks (4000 x 3000, a camera's
+// full size), and the alternating timer they share.
+#pragma once
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <jpeglib.h>
+
+namespace bench {
+
+constexpr int kWidth = 4000, kHeight = 3000;
+
+// A smooth picture with some detail, written once with libjpeg (quality 85).
+inline const std::vector<std::uint8_t>& LargeJpeg() {
+  static const std::vector<std::uint8_t> bytes = [] {
+    std::vector<std::uint8_t> rgb(static_cast<std::size_t>(kWidth) * kHeight * 3);
+    for (int y = 0; y < kHeight; ++y)
+      for (int x = 0; x < kWidth; ++x) {
+        std::uint8_t* p = &rgb[(static_cast<std::size_t>(y) * kWidth + x) * 3];
+        p[0] = static_cast<std::uint8_t>(128 + 100 * std::sin(x * 0.01) * std::cos(y * 0.013));
+        p[1] = static_cast<std::uint8_t>((x ^ y) & 0xFF);
+        p[2] = static_cast<std::uint8_t>(y * 255 / kHeight);
+      }
+    jpeg_compress_struct c{};
+    jpeg_error_mgr e{};
+    c.err = jpeg_std_error(&e);
+    jpeg_create_compress(&c);
+    unsigned char* buf = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &buf, &size);
+    c.image_width = kWidth;
+    c.image_height = kHeight;
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, 85, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    while (c.next_scanline < c.image_height) {
+      JSAMPROW row = &rgb[static_cast<std::size_t>(c.next_scanline) * kWidth * 3];
+      jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    std::vector<std::uint8_t> out(buf, buf + size);
+    jpeg_destroy_compress(&c);
+    std::free(buf);
+    return out;
+  }();
+  return bytes;
+}
+
+inline const std::string& LargeJpegFile() {
+  static const std::string path = [] {
+    std::string p = "/tmp/skyglass-bench-large-" + std::to_string(::getpid()) + ".jpg";
+    std::FILE* f = std::fopen(p.c_str(), "wb");
+    std::fwrite(LargeJpeg().data(), 1, LargeJpeg().size(), f);
+    std::fclose(f);
+    return p;
+  }();
+  return path;
+}
+
+// Wall-clock and CPU seconds (this process and its children) of one call.
+struct Timing {
+  double wall = 0, cpu = 0;
+};
+
+inline double CpuSeconds() {
+  double total = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage u{};
+    ::getrusage(who, &u);
+    total += static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+             static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  }
+  return total;
+}
+
+inline Timing Time(const std::function<bool()>& f, bool& ok) {
+  const double c0 = CpuSeconds();
+  const auto t0 = std::chrono::steady_clock::now();
+  ok = f() && ok;
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count(), CpuSeconds() - c0};
+}
+
+inline double Median(std::vector<double> v) {
+  if (v.empty()) return 0;
+  std::sort(v.begin(), v.end());
+  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+// The contenders run in turn within each round, the first one moving on by
+// one each round, so that all see the same load; medians per contender.
+struct Contender {
+  const char* name;
+  std::function<bool()> run;
+  std::vector<double> wall, cpu;
+};
+
+inline bool RunRound(std::vector<Contender>& all, std::size_t round) {
+  bool ok = true;
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    Contender& c = all[(round + i) % all.size()];
+    const Timing t = Time(c.run, ok);
+    c.wall.push_back(t.wall);
+    c.cpu.push_back(t.cpu);
+  }
+  return ok;
+}
+
+// "name: wall ms (cpu ms)" for each, then the ratio of the first two to the
+// last (the reference).
+inline void Report(const char* what, const std::vector<Contender>& all) {
+  std::printf("%s, median of %zu rounds:\n", what, all.empty() ? 0 : all[0].wall.size());
+  const Contender& ref = all.back();
+  for (const Contender& c : all)
+    std::printf("  %-28s %8.1f ms wall (x%.2f)  %8.1f ms CPU (x%.2f)\n", c.name, 1e3 * Median(c.wall),
+                Median(c.wall) / Median(ref.wall), 1e3 * Median(c.cpu), Median(c.cpu) / Median(ref.cpu));
+}
+
+inline bool RunCommand(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
+inline bool HaveDjpeg() { return RunCommand("djpeg -version >/dev/null 2>&1"); }
+
+}  // namespace bench
