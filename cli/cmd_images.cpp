@@ -8,6 +8,8 @@
 
 #include "app/main_logic.h"
 #include "cli.h"
+#include "common/quoting.h"
+#include "common/safe_file.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
 #include "images/desktop_setter.h"
@@ -105,10 +107,7 @@ class DryRunner : public sky::ICommandRunner {
   int Run(const std::vector<std::string>& argv, std::string* out) override {
     if (argv.size() == 4 && argv[0] == "xfconf-query" && argv[3] == "-l") return real_.Run(argv, out);
     std::string line;
-    for (const std::string& a : argv) {
-      const bool plain = !a.empty() && a.find_first_of(" '\"\\$`;&|<>()*?[]#~!") == std::string::npos;
-      line += (line.empty() ? "" : " ") + (plain ? a : "'" + a + "'");
-    }
+    for (const std::string& a : argv) line += (line.empty() ? "" : " ") + sky::ShellQuoted(a);
     std::cout << line << '\n';
     return 0;
   }
@@ -121,9 +120,10 @@ int RunWallpaper(const Args& args) {
   auto p = cli::ParseArgs(args, {}, {"dry-run"}, 1, 1);
   const bool dry = p.Has("dry-run");
   const std::string picture = p.positional[0];
-  const std::string work = sky::WorkingDirectory(), data = sky::DataDirectory();
+  std::string refusal;
+  const std::string work = sky::WorkingDirectory(&refusal), data = sky::DataDirectory(&refusal);
   if (work.empty() || data.empty()) {
-    std::cerr << "skyglass-cli wallpaper: " << sky::kNoWindowsDirText << '\n';
+    std::cerr << "skyglass-cli wallpaper: " << (refusal.empty() ? sky::kNoWindowsDirText : refusal) << '\n';
     return cli::kExitFailed;
   }
   const std::string bmpWork = work + "/" + sky::kWallpaperFileName;
@@ -136,8 +136,10 @@ int RunWallpaper(const Args& args) {
   std::unique_ptr<sky::IDesktopSetter> setter = sky::DetectDesktopSetter();
   if (dry) {
     fs::remove(bmpWork);
-    std::cout << "bitmap: " << target << '\n'
-              << "settings [" << sky::kDesktopKey << "]: Wallpaper=" << values.Wallpaper
+    // Paths quoted as a shell needs them: a line break or quote in a folder
+    // name cannot change how the lines read.
+    std::cout << "bitmap: " << sky::ShellQuoted(target) << '\n'
+              << "settings [" << sky::kDesktopKey << "]: Wallpaper=" << sky::ShellQuoted(values.Wallpaper)
               << " TileWallpaper=" << values.TileWallpaper << " WallpaperStyle=" << values.WallpaperStyle
               << " WallpaperOriginX=" << values.WallpaperOriginX << " WallpaperOriginY=" << values.WallpaperOriginY
               << '\n';
@@ -149,11 +151,10 @@ int RunWallpaper(const Args& args) {
     setter->Apply(target, runner);
     return cli::kExitOk;
   }
-  std::error_code ec;
-  fs::copy_file(bmpWork, target, fs::copy_options::overwrite_existing, ec);
+  const std::string copyFailure = sky::CopyReplacing(bmpWork, target);
   fs::remove(bmpWork);
-  if (ec) {
-    std::cerr << "skyglass-cli wallpaper: cannot write " << target << ": " << ec.message() << '\n';
+  if (!copyFailure.empty()) {
+    std::cerr << "skyglass-cli wallpaper: cannot write " << target << ": " << copyFailure << '\n';
     return cli::kExitFailed;
   }
   sky::WriteDesktopValues(values);

@@ -201,6 +201,13 @@ int RunFetch(const Args& args) {
     c.Get(url);
   } catch (const std::exception& e) {
     if (progress) std::fprintf(stderr, "\n");
+    // (A failed -o leaves the file as it was: the client writes it aside and renames it when whole.)
+    const long long bound = out ? static_cast<long long>(c.MaxFileBytes) : static_cast<long long>(c.MaxBufferedBytes);
+    if (c.ReceivedBytes() >= bound || c.TotalBytes() > bound) {
+      std::fprintf(stderr, "skyglass-cli fetch: refused: the body is larger than %lld MB, the most fetch takes\n",
+                   bound >> 20);
+      return cli::kExitFailed;
+    }
     const cli::NetFailure f = cli::DescribeNetFailure(c, e.what(), timedOut);
     std::fprintf(stderr, "skyglass-cli fetch: %s\n", sky::Latin1ToUtf8(f.text).c_str());
     if (!f.hint.empty()) std::fprintf(stderr, "  %s\n", f.hint.c_str());

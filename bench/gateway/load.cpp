@@ -96,7 +96,7 @@ bool Request(int port, const std::string& request, std::size_t& bytes) {
     const ssize_t n = ::recv(fd, buf, sizeof buf, 0);
     if (n < 0) ok = false;
     if (n <= 0) break;
-    if (head.size() < 12) head.append(buf, static_cast<std::size_t>(std::min<ssize_t>(n, 12)));
+    if (head.size() < 16) head.append(buf, static_cast<std::size_t>(std::min<ssize_t>(n, 16)));
     bytes += static_cast<std::size_t>(n);
   }
   ::close(fd);
@@ -163,8 +163,15 @@ void BM_Gateway50Clients(benchmark::State& state) {
   skytest::StubUpstream stub;
   const std::string bin = SKYGLASS_BIN_DIR;
   auto gatewayArgs = [&](const std::string& exe) {
-    return std::vector<std::string>{
-        exe, "--port", "0", "--nws-api", stub.Base(), "--metar-api", stub.Base() + "/api/data/metar"};
+    return std::vector<std::string>{exe,
+                                    "--port",
+                                    "0",
+                                    "--nws-api",
+                                    stub.Base(),
+                                    "--metar-api",
+                                    stub.Base() + "/api/data/metar",
+                                    "--open-meteo-api",
+                                    stub.Base() + "/v1/forecast"};
   };
   Server gateway(gatewayArgs(bin + "/skyglass-gateway"));
   Server sample({bin + "/skyglass-sample-server", "--port", "0"});

@@ -13,6 +13,7 @@
 
 #include "app/app_info.h"
 #include "common/convert.h"
+#include "controls/plain_text.h"
 #include "common/text.h"
 #include "controls/OnTray.h"
 #include "controls/app_icon.h"
@@ -42,6 +43,7 @@ std::string ToL1(const QString& s) { return s.toLatin1().toStdString(); }
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* caption, QRect r, const QColor& bg, const QColor& fg,
                   int pixels, Qt::Alignment align, bool bold = false) {
   auto* l = new QLabel(QString::fromLatin1(caption), parent);
+  l->setTextFormat(Qt::PlainText);  // the values come from a server
   l->setObjectName(name);
   l->setGeometry(r);
   l->setAutoFillBackground(true);
@@ -209,6 +211,7 @@ void TForm1::BuildClientArea() {
   StatusBar1->setStyleSheet("QStatusBar::item { border: none; }");
   auto panel = [&](int width, const char* text) {
     auto* l = new QLabel(QString::fromLatin1(text), StatusBar1);
+    l->setTextFormat(Qt::PlainText);
     l->setFixedWidth(width);
     l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     l->setFont(SansFont(11));
@@ -293,9 +296,9 @@ bool TForm1::ShowBox(const std::string& kind, const std::string& text, QWidget* 
   }
   if (!over) over = isVisible() ? this : nullptr;
   if (kind == "confirm")
-    return QMessageBox::question(over, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-  if (kind == "error") QMessageBox::critical(over, app::kTitle, L1(text));
-  else QMessageBox::information(over, app::kTitle, L1(text));
+    return PlainBox(over, QMessageBox::Question, app::kTitle, L1(text), QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  PlainBox(over, kind == "error" ? QMessageBox::Critical : QMessageBox::Information, app::kTitle, L1(text));
   return true;
 }
 

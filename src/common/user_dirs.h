@@ -9,10 +9,11 @@
 
 namespace sky {
 
-// The folder, created when missing; empty when there is no home to put it in
-// or it cannot be created. Only absolute XDG values count, as the base
-// directory rules say.
-std::string WorkingDirectory();
-std::string DataDirectory();
+// The folder, created when missing; empty when there is no home to put it in,
+// it cannot be created, or it is not safe to keep files in (FolderRefusal of
+// common/safe_file.h; `refusal` then receives the reason). Only absolute XDG
+// values count, as the base directory rules say.
+std::string WorkingDirectory(std::string* refusal = nullptr);
+std::string DataDirectory(std::string* refusal = nullptr);
 
 }  // namespace sky

@@ -6,6 +6,8 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "controls/plain_text.h"
+
 namespace sky::ui {
 
 namespace {
@@ -42,7 +44,7 @@ void TCustomOnTray::Notify(TrayCommand command, const std::string& tip) {
     case TrayCommand::Add:
     case TrayCommand::Modify:
       tray_->setIcon(icon_);
-      tray_->setToolTip(Latin1(TrayTipShown(tip)));
+      tray_->setToolTip(PlainToolTip(Latin1(TrayTipShown(tip))));
       if (!tray_->isVisible()) tray_->show();
       break;
     case TrayCommand::Delete: tray_->hide(); break;

@@ -32,6 +32,7 @@ std::string ToL1(const QString& s) { return s.toLatin1().toStdString(); }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect r) {
   auto* l = new QLabel(QString::fromLatin1(text), parent);
+  l->setTextFormat(Qt::PlainText);
   l->setObjectName(name);
   l->setGeometry(r);
   l->setAlignment(Qt::AlignHCenter | Qt::AlignTop);

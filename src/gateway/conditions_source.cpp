@@ -45,13 +45,14 @@ std::string TitleStateName(const std::string& code) {
 
 // The page of an observation: its values, the time it was made, and the sun
 // and moon of today at the place, all in the place's own time zone.
-Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& o, GeoPoint point,
+Produced ConditionsPage(Gateway& g, const std::string& title, const Observed& observed, GeoPoint point,
                         const std::string& zone, const std::string& source) {
   ConditionsPageContent content;
   content.title = title;
   content.source = source;
-  FillObservedValues(o, content);
   const std::int64_t now = g.WallNow();
+  const Observed o = WithinLimits(observed, now);
+  FillObservedValues(o, content);
   content.observed = ObservedText(ToLocal(o.time.value_or(now), zone));
   RiseSet sun = SunTimes(point.lat, point.lon, now, zone);
   RiseSet moon = MoonTimes(point.lat, point.lon, now, zone);

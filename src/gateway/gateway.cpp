@@ -6,6 +6,7 @@
 
 #include "conditions/page_writer.h"
 #include "data/locations/location_data.h"
+#include "gateway/json_limits.h"
 #include "gateway/sources.h"
 
 namespace sky::gateway {
@@ -38,7 +39,11 @@ std::string StateName(const std::string& code) {
   return {};
 }
 
-json ParseJson(const std::string& text) { return json::parse(text, nullptr, false); }
+// A document beyond the size or nesting bounds counts as no JSON at all.
+json ParseJson(const std::string& text) {
+  if (!JsonWithinLimits(text)) return json(json::value_t::discarded);
+  return json::parse(text, nullptr, false);
+}
 
 const json* Member(const json& j, const char* key) {
   if (!j.is_object()) return nullptr;

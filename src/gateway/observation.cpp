@@ -355,7 +355,8 @@ Observed DecodeRawMetar(const std::string& text) {
 Observed DecodeMetar(const nlohmann::json& m) {
   Observed o;
   if (!m.is_object()) return o;
-  if (auto t = Field(m, "obsTime")) o.time = static_cast<std::int64_t>(*t);
+  // A time beyond what a 64-bit count holds is no time (the cast would be undefined).
+  if (auto t = Field(m, "obsTime"); t && std::fabs(*t) < 9.0e15) o.time = static_cast<std::int64_t>(*t);
   else if (auto r = Text(m, "reportTime")) o.time = ParseIsoTime(*r);
   o.tempC = Field(m, "temp");
   o.dewpointC = Field(m, "dewp");
@@ -387,6 +388,32 @@ Observed DecodeMetar(const nlohmann::json& m) {
   return o;
 }
 
+Observed WithinLimits(Observed o, std::int64_t now) {
+  auto keep = [](std::optional<double>& v, double low, double high) {
+    if (v && !(*v >= low && *v <= high)) v.reset();
+  };
+  // Beyond the extremes ever measured on the ground, with a margin.
+  keep(o.tempC, -95, 65);
+  keep(o.dewpointC, -100, 40);
+  keep(o.heatIndexC, -95, 90);
+  keep(o.humidity, 0, 100);
+  keep(o.windKmh, 0, 500);
+  keep(o.gustKmh, 0, 600);
+  keep(o.pressureHpa, 500, 1200);
+  keep(o.visibilityMiles, 0, 1000);
+  keep(o.windDirDeg, -1.0e6, 1.0e6);
+  if (o.windDirDeg) {
+    double d = std::fmod(*o.windDirDeg, 360.0);
+    if (d < 0) d += 360.0;
+    o.windDirDeg = d;
+  }
+  // A report from more than a day ahead (or before 1970) is no observation:
+  // none of its values is kept. An old one stays, with its time: the page and
+  // the status line say how old it is.
+  if (o.time && (*o.time > now + 86400 || *o.time < 0)) return Observed{};
+  return o;
+}
+
 void FillObservedValues(const Observed& o, ConditionsPageContent& page) {
   auto f = [](double c) { return Round(c * 9 / 5 + 32); };
   if (o.tempC) {
@@ -407,7 +434,7 @@ void FillObservedValues(const Observed& o, ConditionsPageContent& page) {
       std::string from =
           o.windVariable || !o.windDirDeg
               ? "Variable"
-              : kCompass[static_cast<int>(std::lround(std::fmod(*o.windDirDeg + 360.0, 360.0) / 22.5)) % 16];
+              : kCompass[static_cast<int>(std::lround(std::clamp(*o.windDirDeg, 0.0, 360.0) / 22.5)) % 16];
       wind = from + " at " + std::to_string(mph) + " mph";
       if (o.gustKmh) {
         const int gust = Round(*o.gustKmh / 1.609344);

@@ -45,6 +45,11 @@ std::optional<std::string> MetarSky(const std::string& weather, const nlohmann::
 // altimeter. No time: the text names only the day of the month.
 Observed DecodeRawMetar(const std::string& text);
 
+// Drops what no real observation can hold (a value beyond physical limits;
+// the whole report when its time is more than a day ahead) and brings the
+// wind direction to 0..360.
+Observed WithinLimits(Observed o, std::int64_t now);
+
 // The observed values in the page's units and wording.
 void FillObservedValues(const Observed& o, ConditionsPageContent& page);
 

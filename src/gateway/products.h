@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,13 @@ struct ProductPage {
   const char* title;               // "Zone Forecast"
   std::vector<const char*> types;  // product codes; empty for the alerts
 };
+
+// A state's product page holds at most this many bytes of product text (real
+// pages hold a few hundred kilobytes); the products beyond are left out and
+// the last block says so.
+inline constexpr std::size_t kMaxProductPageBytes = 2u << 20;
+inline constexpr const char* kProductsLeftOut =
+    "Further products were left out: this page reached its size limit of 2 MB.";
 
 // The page of an "/iwin/" path's last part, or nullptr.
 const ProductPage* FindProductPage(const std::string& page);

@@ -38,15 +38,23 @@ struct ProductFetch {
   std::string id;                   // the product's address
   std::string which;                // "ZFP of EWX", for a page that has to name it
   std::optional<std::string> text;  // nothing: not fetched
+  bool leftOut = false;             // not fetched: the page had reached its size bound
 };
 
 // The texts, kRequestsPerHost at a time. A product, once issued, never
 // changes: its text is kept by its id.
 void FetchProductTexts(Gateway& g, std::vector<ProductFetch>& wanted, Deadline deadline) {
   std::atomic<std::size_t> next{0};
+  // The page is bounded in total, whatever the source sends: once the texts
+  // fetched reach the bound, the rest are not asked for.
+  std::atomic<std::size_t> fetched{0};
   auto work = [&] {
     for (std::size_t i = next++; i < wanted.size(); i = next++) {
       ProductFetch& p = wanted[i];
+      if (fetched.load() > kMaxProductPageBytes) {
+        p.leftOut = true;
+        continue;
+      }
       if (std::optional<Cache<std::string>::Hit> hit = g.ProductTexts().Find(p.id)) {
         p.text = hit->value;
         continue;
@@ -59,6 +67,7 @@ void FetchProductTexts(Gateway& g, std::vector<ProductFetch>& wanted, Deadline d
         continue;
       }
       p.text = StringAt(body, "productText");
+      fetched += p.text->size();
       g.ProductTexts().Put(p.id, *p.text);
     }
   };
@@ -112,10 +121,19 @@ Produced StateProducts(Gateway& g, const std::string& state, const ProductPage& 
   }
   FetchProductTexts(g, wanted, deadline);
   std::vector<std::string> texts, missing;
+  std::size_t page_bytes = 0;
+  bool left_out = false;
   for (const ProductFetch& p : wanted) {
-    if (!p.text) missing.push_back(p.which);
-    else if (!p.text->empty()) texts.push_back(*p.text);
+    if (p.leftOut || (p.text && page_bytes + p.text->size() > kMaxProductPageBytes)) {
+      left_out = true;
+    } else if (!p.text) {
+      missing.push_back(p.which);
+    } else if (!p.text->empty()) {
+      page_bytes += p.text->size();
+      texts.push_back(*p.text);
+    }
   }
+  if (left_out) texts.push_back(kProductsLeftOut);
   // Nothing at all arrived: a failure (the last good page stands in), not an
   // empty page; some arrived: they are shown, and the others named.
   if (!wanted.empty() && missing.size() == wanted.size()) return failed;

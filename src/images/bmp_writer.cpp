@@ -1,5 +1,7 @@
 #include "images/bmp_writer.h"
 
+#include "common/safe_file.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -67,12 +69,7 @@ std::vector<std::uint8_t> EncodeBmp(const RgbPicture& picture) {
 bool WriteBmpFile(const RgbPicture& picture, const std::string& path) {
   const std::vector<std::uint8_t> bytes = EncodeBmp(picture);
   if (bytes.empty()) return false;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = std::fclose(f) == 0 && ok;
-  if (!ok) std::remove(path.c_str());
-  return ok;
+  return WriteReplacing(path, bytes.data(), bytes.size());
 }
 
 }  // namespace sky

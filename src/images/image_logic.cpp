@@ -10,6 +10,7 @@
 
 #include "app/main_logic.h"
 #include "common/exceptions.h"
+#include "common/safe_file.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
 #include "controls/gif_decoder.h"
@@ -78,7 +79,7 @@ bool ImageLogic::Silent() const { return state_.SilentFlag == "y"; }
 std::string ImageLogic::LocalPath(const std::string& file) const {
   // Only a bare name: a request can never reach outside the working folder.
   if (file.empty() || file == "." || file == ".." || file.find('/') != std::string::npos) return {};
-  const std::string dir = WorkingDirectory();
+  const std::string dir = WorkingDirectory(&folderRefusal_);
   return dir.empty() ? std::string() : dir + "/" + file;
 }
 
@@ -99,7 +100,9 @@ ImageOutcome ImageLogic::RunCommand(const ImageRow& row) {
 
 void ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
-  if (path.empty()) throw Exception("No working folder for the picture " + request_.LocalImageFile);
+  if (path.empty())
+    throw Exception(folderRefusal_.empty() ? "No working folder for the picture " + request_.LocalImageFile
+                                           : folderRefusal_);
   THttpClient& c = client_;
   profiles::kPicture.Apply(c);
   // No catalogue picture comes near this; a server sending more is refused
@@ -186,9 +189,10 @@ bool ImageLogic::do_wallpaper() {
         }
       }
     }
-    const std::string windowsDir = DataDirectory();
+    std::string refusal;
+    const std::string windowsDir = DataDirectory(&refusal);
     if (windowsDir.empty()) {
-      Messages().ShowMessage(kNoWindowsDirText);
+      Messages().ShowMessage(refusal.empty() ? kNoWindowsDirText : refusal);
       return false;
     }
     std::error_code ec;
@@ -197,9 +201,9 @@ bool ImageLogic::do_wallpaper() {
       return false;
     }
     const std::string target = windowsDir + "/" + kWallpaperFileName;
-    fs::copy_file(bmpWork, target, fs::copy_options::overwrite_existing, ec);
+    const std::string copyFailure = CopyReplacing(bmpWork, target);
     RemoveQuietly(bmpWork);
-    if (ec) {
+    if (!copyFailure.empty()) {
       Messages().ShowMessage("Error - skyglass.bmp could not be copied to " + windowsDir + ".");
       return false;
     }

@@ -124,6 +124,8 @@ class ImageLogic {
   ImagePorts ports_;
   WallpaperDesktop desktop_;
   ImageRequest request_;
+  // Why the working folder was refused, when it was.
+  mutable std::string folderRefusal_;
 };
 
 // Converts a GIF (its first frame) or JPEG file into the wallpaper bitmap at

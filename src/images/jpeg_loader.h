@@ -20,8 +20,10 @@ std::uint64_t DefaultJpegMaxPixels();
 struct JpegDecodeOptions {
   std::uint64_t maxPixels = DefaultJpegMaxPixels();
   // Progressive files may carry any number of scans, each a pass over the
-  // whole picture; more than this is refused as hostile.
-  int maxScans = 500;
+  // whole picture; photographs use about ten, encoders that tune the order
+  // a few dozen. More than this is refused as hostile: 500 cost seconds of
+  // the window's time.
+  int maxScans = 100;
   // Rgb for the core's users; Bgrx for the viewer, whose pixmaps take it
   // without a conversion.
   PixelOrder order = PixelOrder::Rgb;

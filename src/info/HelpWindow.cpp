@@ -24,6 +24,7 @@
 
 #include "common/app_names.h"
 #include "common/data_files.h"
+#include "controls/plain_text.h"
 
 namespace sky::ui {
 
@@ -195,10 +196,10 @@ THelpWindow* HelpWindow() { return TheWindow().data(); }
 void launch_help() {
   const std::string index = FindDataFile(app::kHelpFile);
   if (index.empty()) {
-    QMessageBox::warning(QApplication::activeWindow(), app::kTitle,
-                         "The help files were not found. They belong in share/skyglass/help beside "
-                         "the program's folder (" +
-                             QString::fromStdString(ExecutableDir()) + ").");
+    PlainBox(QApplication::activeWindow(), QMessageBox::Warning, app::kTitle,
+             "The help files were not found. They belong in share/skyglass/help beside "
+             "the program's folder (" +
+                 QString::fromStdString(ExecutableDir()) + ").");
     return;
   }
   QPointer<THelpWindow>& w = TheWindow();

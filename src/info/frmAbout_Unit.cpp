@@ -25,6 +25,7 @@ constexpr const char* kCredits =
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, QRect r, const QColor& fg, int pixels = 11,
                   bool bold = false) {
   auto* l = new QLabel(text, parent);
+  l->setTextFormat(Qt::PlainText);
   l->setObjectName(name);
   l->setGeometry(r);
   l->setFont(SansFont(pixels, bold));

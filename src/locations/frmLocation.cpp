@@ -10,6 +10,7 @@
 
 #include "info/HelpWindow.h"
 #include "common/fetch_gate.h"
+#include "controls/plain_text.h"
 #include "controls/ui_font.h"
 #include "locations/catalogue.h"
 #include "locations/chooser_logic.h"
@@ -22,6 +23,7 @@ const QColor kTeal(0x00, 0x80, 0x80);
 
 QLabel* TealLabel(QWidget* parent, const char* name, const QString& text, QRect r, bool white15) {
   auto* l = new QLabel(text, parent);
+  l->setTextFormat(Qt::PlainText);
   l->setObjectName(name);
   l->setGeometry(r);
   l->setAutoFillBackground(true);
@@ -119,21 +121,22 @@ bool TfrmLocation::SelectPath(const QStringList& textsBelowRoot) {
 void TfrmLocation::ShowMessage(const std::string& text) {
   if (showBox) showBox("message", text, this);
   else
-    QMessageBox::information(this, windowTitle(),
-                             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    PlainBox(this, QMessageBox::Information, windowTitle(),
+             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 void TfrmLocation::ShowError(const std::string& text) {
   if (showBox) showBox("error", text, this);
   else
-    QMessageBox::critical(this, windowTitle(), QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
+    PlainBox(this, QMessageBox::Critical, windowTitle(),
+             QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 bool TfrmLocation::Confirm(const std::string& text) {
   if (showBox) return showBox("confirm", text, this);
-  return QMessageBox::question(this, windowTitle(),
-                               QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
-                               QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+  return PlainBox(this, QMessageBox::Question, windowTitle(),
+                  QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size())),
+                  QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TfrmLocation::Beep() { QApplication::beep(); }

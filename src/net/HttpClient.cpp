@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 
+#include "common/safe_file.h"
 #include "common/scoped_flag.h"
 #include "common/text.h"
 #include "net/UUCoder.h"
@@ -41,12 +43,87 @@ std::string WithoutLineEnd(std::string line) {
 }
 
 constexpr std::size_t kMaxHeaderBytes = 1024 * 1024;
+
+// The statuses that send the client elsewhere; the other 3xx (300 Multiple
+// Choices, 304 Not Modified, 305 and 306) are answers of their own.
+bool IsRedirect(int status) {
+  return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
+}
+
+// "http://host[:port]" of an absolute address, "" for any other.
+std::string OriginOf(const std::string& url) {
+  const std::size_t scheme = url.find("://");
+  if (scheme == std::string::npos || url.find_first_of("/?#") < scheme) return {};
+  const std::size_t pathAt = url.find_first_of("/?#", scheme + 3);
+  return url.substr(0, pathAt);
+}
+
+// A Location value resolved against the address of the request it answered:
+// absolute as it is, "//host/p" with the request's scheme, "/p" on the same
+// server (port included), "p" and "?q" beside the request's path.
+std::string ResolveLocation(const std::string& base, const std::string& location) {
+  if (location.empty() || !OriginOf(location).empty()) return location;
+  const std::string origin = OriginOf(base);
+  if (origin.empty()) return location;  // no address to resolve against: taken as it came
+  if (location.starts_with("//")) return origin.substr(0, origin.find("://") + 1) + location;
+  if (location[0] == '/') return origin + location;
+  std::string path = base.substr(origin.size());
+  path = path.substr(0, path.find_first_of("?#"));
+  if (path.empty()) path = "/";
+  if (location[0] == '?') return origin + path + location;
+  return origin + path.substr(0, path.rfind('/') + 1) + location;
+}
+
+// The body of a chunked answer without its framing; nullopt when the framing
+// is broken (a size that is no hexadecimal number, a chunk cut short).
+std::optional<std::string> Dechunked(const std::string& framed) {
+  std::string out;
+  std::size_t at = 0;
+  for (;;) {
+    const std::size_t lineEnd = framed.find('\n', at);
+    if (lineEnd == std::string::npos) return std::nullopt;
+    std::size_t size = 0, digits = 0;
+    for (std::size_t i = at; i < lineEnd; ++i, ++digits) {
+      const char c = framed[i];
+      const int v = c >= '0' && c <= '9'   ? c - '0'
+                    : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                    : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                           : -1;
+      if (v < 0) break;
+      if (size > (std::size_t{1} << 40)) return std::nullopt;
+      size = size * 16 + static_cast<std::size_t>(v);
+    }
+    if (digits == 0) return std::nullopt;
+    at = lineEnd + 1;
+    if (size == 0) return out;  // trailers, if any, are no body
+    if (framed.size() - at < size) return std::nullopt;
+    out.append(framed, at, size);
+    at += size;
+    if (framed.compare(at, 2, "\r\n") == 0) at += 2;
+    else if (framed.compare(at, 1, "\n") == 0) at += 1;
+    else return std::nullopt;
+  }
+}
 // A spare capture buffer up to this size is always kept.
 constexpr std::size_t kKeptSpareBytes = 1024 * 1024;
 
 bool SendsData(CmdType c) { return c == CmdPost || c == CmdPut || c == CmdPatch || c == CmdTrace || c == CmdWrapped; }
 
 bool AnnouncesLength(CmdType c) { return SendsData(c) || c == CmdLink || c == CmdUnLink; }
+
+// A chunked body captured into a file, rewritten without its framing.
+void DechunkFile(const std::string& name) {
+  std::string framed;
+  {
+    TFile f(name.c_str(), "rb");
+    if (!f) throw EFileError("Cannot open file " + name);
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f.get())) > 0;) framed.append(buf, n);
+  }
+  std::optional<std::string> plain = Dechunked(framed);
+  if (!plain) throw EAbortError("Socket capture aborted");
+  if (!WriteReplacing(name, plain->data(), plain->size())) throw EFileError("Cannot write file " + name);
+}
 
 void WriteAll(std::FILE* f, const std::string& text, const std::string& name) {
   if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size())
@@ -118,6 +195,7 @@ void THttpClient::ExecuteRequest() {
   for (;;) {
     ParseURL();
     BuildRequestHeader();
+    requestUrl_ = url_;
     if (OnAboutToSend) OnAboutToSend(this);
     ConnectKeepingCancel();
     CmdType sent = cmd_;
@@ -126,10 +204,15 @@ void THttpClient::ExecuteRequest() {
       SendRequest();
       ReadReplyHeader();
       int sc = statusCode_;
-      bool noBody = sent == CmdHead || (sc >= 100 && sc < 200) || sc == 204 || sc == 304;
-      expectedLength_ = !noBody && totalBytes_ > 0 ? totalBytes_ : -1;
+      // No body, or an announced empty one: the answer ends with its header
+      // (after a short wait for the close), also where the peer holds the
+      // connection open (a proxy asked for keep-alive).
+      const bool noBody = sent == CmdHead || (sc >= 100 && sc < 200) || sc == 204 || sc == 304 ||
+                          (lengthAnnounced_ && totalBytes_ == 0 && !chunked_);
+      expectedLength_ = noBody ? 0 : totalBytes_ > 0 && !chunked_ ? totalBytes_ : -1;
       if (InputFileMode) {
         CaptureFile(Body);
+        if (chunked_) DechunkFile(Body);
       } else {
         // Into the spare buffer, so that a cut-off body leaves Body as it
         // was; the former body's buffer is then the spare of the next
@@ -145,6 +228,11 @@ void THttpClient::ExecuteRequest() {
           }
         } trim{spare_, Body};
         CaptureStringInto(spare_, -1);
+        if (chunked_) {
+          std::optional<std::string> plain = Dechunked(spare_);
+          if (!plain) ThrowAborted("Socket capture aborted");
+          spare_ = std::move(*plain);
+        }
         Body.swap(spare_);
       }
       expectedLength_ = -1;
@@ -153,6 +241,8 @@ void THttpClient::ExecuteRequest() {
         ReportStatus(2, "Transaction Completed");
       } else if (sc >= 400) {
         if (OnFailure) OnFailure(sent);
+      } else if (!IsRedirect(sc)) {
+        // An answer without a body of its own (304) or a choice the client cannot make (300).
       } else if (redirects >= MaxRedirects) {
         // Too many redirects in a row (a loop, or a 3xx without Location).
         redirectLimit = true;
@@ -165,18 +255,12 @@ void THttpClient::ExecuteRequest() {
     }
     Disconnect();
     int sc = statusCode_;
-    if (sc >= 300 && sc <= 399 && !redirectLimit) {
+    if (IsRedirect(sc) && !redirectLimit) {
       if (!cookie_.empty()) HeaderInfo.Cookie = cookie_;
       bool handled = false;
       if (OnRedirect) OnRedirect(handled);
       if (handled) return;
-      if (url_.find('/') == std::string::npos) {
-        // A bare name is a page on the same server; keep a port other than
-        // the default, which the plain "http://" form would lose.
-        std::string server = Host;
-        if (Port != 80) server += ":" + std::to_string(Port);
-        url_ = "http://" + server + "/" + url_;
-      }
+      url_ = ResolveLocation(requestUrl_, url_);
       ++redirects;
       continue;
     }
@@ -193,10 +277,13 @@ void THttpClient::ParseURL() {
   bool slashes = url_.find("//") != std::string::npos;
   if (slashes) {
     auto third = NthPos(url_, '/', 3);
-    if (third != std::string::npos && third + 1 != url_.size()) path = url_.substr(third, 256);
+    if (third != std::string::npos && third + 1 != url_.size()) path = url_.substr(third);
   } else if (auto first = url_.find('/'); first != std::string::npos) {
-    path = url_.substr(first, 256);
+    path = url_.substr(first);
   }
+  if (path.size() > MaxPathLength)
+    throw Exception("The address is too long: its path has " + std::to_string(path.size()) + " characters, at most " +
+                    std::to_string(MaxPathLength) + " are sent");
 
   if (auto colon = url_.find(':'); colon != std::string::npos) {
     std::string scheme = LowerAscii(url_.substr(0, colon));
@@ -231,9 +318,11 @@ void THttpClient::BuildRequestHeader() {
     requestHeader_.Add(std::string(kMethods[cmd_]) + (Proxy.empty() ? path_ : url_) + " HTTP/1.0");
   if (!Proxy.empty()) {
     requestHeader_.Add("Proxy-Connection: Keep-Alive");
-    requestHeader_.Add("Host: " + Host);
+    requestHeader_.Add("Host: " + Host);  // replaced below by the value with its port
   }
-  requestHeader_.SetValue("Host", Host);
+  // A server behind a port of its own is named with it (name-based servers
+  // and proxies pick the site by this line).
+  requestHeader_.SetValue("Host", Port != 80 && Port != 0 ? Host + ":" + std::to_string(Port) : Host);
   requestHeader_.Add("Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff");
   requestHeader_.Add("Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript");
   if (!HeaderInfo.LocalProgram.empty()) requestHeader_.SetValue("User-Agent", HeaderInfo.LocalProgram);
@@ -279,6 +368,8 @@ void THttpClient::SendRequest() {
 
 void THttpClient::ReadReplyHeader() {
   totalBytes_ = 0;
+  lengthAnnounced_ = false;
+  chunked_ = false;
   cookie_.clear();
   TFile file;
   if (OutputFileMode) {
@@ -316,7 +407,12 @@ void THttpClient::ReadReplyHeader() {
       if (key == "SET-COOKIE:") {
         cookie_ = Cut(WithoutLineEnd(line), 13, 256);
       } else if (key == "LOCATION:") {
-        url_ = Cut(WithoutLineEnd(line), 11, 256);
+        url_ = std::string(Trim(Cut(WithoutLineEnd(line), 11, static_cast<long long>(line.size()))));
+        if (url_.size() > MaxPathLength)
+          throw Exception("The server's Location is too long: " + std::to_string(url_.size()) +
+                          " characters, at most " + std::to_string(MaxPathLength) + " are followed");
+      } else if (key == "TRANSFER-ENCODING:") {
+        chunked_ = upper.find("CHUNKED") != std::string::npos;
       } else if (key == "CONTENT-LENGTH:") {
         std::size_t at = upper.find("ENGTH:");
         std::string rest = at == std::string::npos ? std::string() : upper.substr(std::min(upper.size(), at + 7));
@@ -327,6 +423,7 @@ void THttpClient::ReadReplyHeader() {
           if (value < (std::int64_t{1} << 50)) value = value * 10 + (rest[i] - '0');
         }
         totalBytes_ = value;
+        lengthAnnounced_ = true;
       }
       store(line);
       if (line == "\n" || line == "\r\n") break;

@@ -65,6 +65,9 @@ class THttpClient : public TSockClient {
   // Redirects followed in a row before a further one ends the request as a
   // failure reply does.
   int MaxRedirects = 20;
+  // Longest path (request line) and Location the client takes; a longer one
+  // is an error, never cut short (a cut address asks for another page).
+  static constexpr std::size_t MaxPathLength = 8000;
 
   // ---- events
   TResultEvent OnSuccess;
@@ -122,6 +125,9 @@ class THttpClient : public TSockClient {
   std::string argument_;
   std::string spare_;  // the buffer the next body in memory is captured into
   std::string url_;
+  std::string requestUrl_;        // the address the last request went to, for a relative Location
+  bool lengthAnnounced_ = false;  // the reply carried a Content-Length
+  bool chunked_ = false;          // the reply's body comes in chunks
   CmdType cmd_ = CmdGet;
   bool requestRunning_ = false;
 };

@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "common/large_buffer.h"
+#include "common/safe_file.h"
 #include "net/file_handle.h"
 #include "net/sock_client_detail.h"
 
@@ -33,12 +34,13 @@ constexpr auto kCloseGrace = std::chrono::milliseconds(200);
 
 // Once the announced length has arrived, the capture gives the peer a short
 // while to close and then ends on its own (proxies asked for keep-alive hold
-// the connection open).
+// the connection open). A length of 0 (an answer without a body) is there at
+// once; -1 means unknown: read until the close.
 class CloseGrace {
  public:
   explicit CloseGrace(std::int64_t expected) : expected_(expected) {}
   bool Over(std::int64_t have) {
-    if (expected_ <= 0 || have < expected_) return false;
+    if (expected_ < 0 || have < expected_) return false;
     const auto now = std::chrono::steady_clock::now();
     if (!started_) {
       started_ = true;
@@ -182,7 +184,10 @@ std::string TSockClient::CaptureString(long long count) {
 
 void TSockClient::CaptureFile(const std::string& fileName) {
   ReportStatus(8, "CaptureFile");
-  TFile file(fileName.c_str(), "wb");
+  // Written aside and renamed into place when whole: a link planted under the
+  // name is replaced, never written through, and a failed capture leaves the
+  // file as it was.
+  ReplacingFile file(fileName);
   if (!file) throw EFileError("Cannot create file " + fileName);
   std::FILE* f = file.get();
   capturing_ = true;
@@ -201,7 +206,6 @@ void TSockClient::CaptureFile(const std::string& fileName) {
     Pass(WaitKind::Transfer);
   }
   captureFile_ = nullptr;
-  if (!file.Close()) writeFailed_ = true;
   fileMode_ = false;
   capturing_ = false;
   if (overflow_ || receivedBytes_ > MaxFileBytes) {
@@ -210,10 +214,12 @@ void TSockClient::CaptureFile(const std::string& fileName) {
     cancel_ = false;
     timedOut_ = false;
     writeFailed_ = false;
-    struct stat st {};
-    if (::stat(fileName.c_str(), &st) == 0 && S_ISREG(st.st_mode)) std::remove(fileName.c_str());
     ThrowAborted("Socket capture aborted");
   }
+  const bool whole =
+      !cancel_ && !timedOut_ &&
+      !((expectedLength_ > 0 && receivedBytes_ < expectedLength_) || (expectedLength_ <= 0 && receiveFailed_));
+  if (!writeFailed_ && whole && !file.Commit()) writeFailed_ = true;
   if (writeFailed_) {
     writeFailed_ = false;
     throw EFileError("Cannot write file " + fileName);

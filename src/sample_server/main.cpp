@@ -24,8 +24,6 @@ struct Options {
   sky::sample::PictureOptions pictures;
 };
 
-constexpr int kListenBacklog = 512;
-
 constexpr const char* kUsage =
     "usage: skyglass-sample-server [--port N] [--bind ADDR] [--log FILE]\n"
     "                              [--now UNIX_SECONDS] [--latest-version TEXT]\n"
@@ -114,12 +112,8 @@ int main(int argc, char** argv) {
   front.program = "skyglass-sample-server";
   front.bind = options.bind;
   front.port = options.port;
-  // The program sends its whole request at once, so a client silent for three
-  // seconds is gone; and there are workers enough that a handful of such
-  // clients leave most of them free for the others meanwhile.
-  front.readTimeoutSeconds = 3;
-  front.workers = 64;
-  front.backlog = kListenBacklog;
+  // Workers, listen queue and the bounds of a request head are the ones the
+  // gateway has too (FrontOptions' defaults).
   const long long fixedNow = options.now;
   const int rc = sky::historic::Serve(front, stopSignals, log, [&](const sky::historic::Request& request) {
     if (fixedNow < 0) return router->Route(request);

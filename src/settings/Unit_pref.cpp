@@ -14,6 +14,7 @@
 
 #include "common/app_names.h"
 #include "common/scoped_flag.h"
+#include "controls/plain_text.h"
 #include "controls/ColorDialog.h"
 #include "controls/ui_font.h"
 #include "info/HelpWindow.h"
@@ -34,6 +35,7 @@ void SetTextColor(QWidget* w, const QColor& c) {
 QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect r, const QColor& color,
                   bool wrap = false) {
   auto* l = new QLabel(QString::fromLatin1(text), parent);
+  l->setTextFormat(Qt::PlainText);
   l->setObjectName(name);
   l->setGeometry(r);
   l->setWordWrap(wrap);
@@ -242,7 +244,7 @@ void TfrmPref::ShowError(const std::string& text) {
     errorRecorder(text);
     return;
   }
-  QMessageBox::critical(this, app::kTitle, L1(text));
+  PlainBox(this, QMessageBox::Critical, app::kTitle, L1(text));
 }
 
 }  // namespace sky::ui

@@ -6,6 +6,11 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QTreeWidget>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
 
 #include "app/gui_fixture.h"
 #include "controls/OnTray.h"
@@ -13,6 +18,7 @@
 #include "locations/chooser_logic.h"
 #include "locations/frmLocation.h"
 #include "locations/presets.h"
+#include "common/canned_server.h"
 #include "common/stalled_proxy.h"
 
 namespace {
@@ -276,3 +282,34 @@ TEST_F(FetchGuiTest, ChooserKeysAndPlace) {
 }
 
 }  // namespace
+
+// A page whose header carries markup: the window shows the characters, and
+// opens no file for them (a pipe as the picture would block it for good).
+TEST_F(GuiTest, AHostilePageIsShownAsPlainText) {
+  const std::string fifo = ::testing::TempDir() + "skyglass_hostile_fifo";
+  ::unlink(fifo.c_str());
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  std::ifstream f(SKYGLASS_SOURCE_DIR "/tools/sample-pages/conditions.html", std::ios::binary);
+  std::string page((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const std::string time = "10:53 AM CST";
+  const std::size_t at = page.find(time, page.rfind("Updated: <b>"));  // the page's, not the comment's
+  ASSERT_NE(at, std::string::npos);
+  const std::string hostile = "<img src=\"" + fifo + "\">";
+  page.replace(at, time.size(), hostile);
+  skytest::CannedServer server([&](const std::string&) {
+    return "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(page.size()) + "\r\n\r\n" + page;
+  });
+  UseProxy(server.port());
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  Create();
+  ShowMain();
+  form().mnuViewStats[0]->trigger();
+  QLabel* header = form().findChild<QLabel*>("lblConditions");
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(header->textFormat(), Qt::PlainText);
+  EXPECT_EQ(form().Label(sky::ValueLabel::Conditions), "Conditions at " + hostile);
+  header->grab();  // painted without touching the pipe
+  for (const QLabel* l : form().findChildren<QLabel*>())
+    EXPECT_EQ(l->textFormat(), Qt::PlainText) << l->objectName().toStdString();
+  ::unlink(fifo.c_str());
+}

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "common/quoting.h"
 #include "common/text.h"
 
 using namespace sky;
@@ -53,4 +54,17 @@ TEST(Text, Latin1RoundTripsThroughUtf8) {
   ASSERT_TRUE(Utf8ToLatin1(Latin1ToUtf8(all), back));
   EXPECT_EQ(back, all);
   EXPECT_FALSE(Utf8ToLatin1("\xE2\x82\xAC", back));  // the euro sign is beyond U+00FF
+}
+
+TEST(Text, ShellQuotedReadsBackAsOneWord) {
+  EXPECT_EQ(ShellQuoted("/home/a/skyglass.bmp"), "/home/a/skyglass.bmp");
+  EXPECT_EQ(ShellQuoted(""), "''");
+  EXPECT_EQ(ShellQuoted("it's $HOME"), "'it'\\''s $HOME'");
+  // A line break stays on the printed line.
+  EXPECT_EQ(ShellQuoted("a\nb'\\"), "$'a\\x0ab\\'\\\\'");
+}
+
+TEST(Text, EscapedControlsKeepsALogLineOneLine) {
+  EXPECT_EQ(EscapedControls("GET /a%0a HTTP/1.0"), "GET /a%0a HTTP/1.0");
+  EXPECT_EQ(EscapedControls("/x\r\nforged 200\x7f\\"), "/x\\x0d\\x0aforged 200\\x7f\\x5c");
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "gateway/alerts.h"
+#include "gateway/json_limits.h"
 #include "gateway/observation.h"
 #include "gateway/open_meteo.h"
 #include "gateway/products.h"
@@ -153,6 +154,38 @@ TEST(GatewayDecode, HostileValuesStayMissing) {
   EXPECT_FALSE(p2.tempF);
   EXPECT_EQ(p2.wind, "Variable at 11 mph");
   FillObservedValues(DecodeNwsObservation(json::parse("[1,2]")), p2);
+}
+
+TEST(GatewayDecode, NumbersBeyondPhysicalLimitsAreDropped) {
+  const std::int64_t now = 1796662200;
+  json m = json::parse(R"({"obsTime":1e300,"temp":-3.5,"dewp":-600,"wdir":-725,"wspd":30,"altim":1013})");
+  Observed o = WithinLimits(DecodeMetar(m), now);
+  EXPECT_FALSE(o.time);  // would overflow into a year far beyond any clock
+  EXPECT_FALSE(o.dewpointC);
+  ASSERT_TRUE(o.windDirDeg);
+  EXPECT_DOUBLE_EQ(*o.windDirDeg, 355);  // -725 is 5 degrees west of north
+  ConditionsPageContent page;
+  FillObservedValues(o, page);
+  EXPECT_EQ(page.wind, "N at 35 mph");
+  EXPECT_EQ(page.tempC, -4);
+
+  json wild = json::parse(R"({"obsTime":1796662200,"temp":900,"wspd":1e9,"visib":-1,"dewp":5})");
+  o = WithinLimits(DecodeMetar(wild), now + 3600);
+  EXPECT_EQ(o.time, 1796662200);
+  EXPECT_FALSE(o.tempC);
+  EXPECT_FALSE(o.windKmh);
+  EXPECT_FALSE(o.visibilityMiles);
+  EXPECT_EQ(o.dewpointC, 5);
+  // Two days ahead of the clock: no value of it is believed.
+  o = WithinLimits(DecodeMetar(wild), now - 2 * 86400);
+  EXPECT_FALSE(o.time || o.dewpointC || o.sky);
+}
+
+TEST(GatewayDecode, JsonBeyondItsBoundsIsRefusedBeforeParsing) {
+  EXPECT_TRUE(JsonWithinLimits(R"({"a":[[1,{"b":"[[[[[[[[\"[[[["}]]})", 1000, 4));
+  EXPECT_FALSE(JsonWithinLimits(std::string(65, '['), 1000, 64));
+  EXPECT_TRUE(JsonWithinLimits(std::string(64, '['), 1000, 64));  // malformed, but the parser says so cheaply
+  EXPECT_FALSE(JsonWithinLimits(std::string(kMaxJsonBytes + 1, ' ')));
 }
 
 TEST(GatewayDecode, IsoTimes) {

@@ -10,6 +10,7 @@
 #include "common/ports.h"
 #include "conditions/htmlp.h"
 #include "controls/gif_decoder.h"
+#include "gateway/cache.h"
 #include "gateway/gateway.h"
 #include "gateway/sources.h"
 #include "gateway/products.h"
@@ -432,6 +433,43 @@ TEST_F(GatewayTest, MakersServerFromTheSampleContent) {
   EXPECT_EQ(version.body, "Version#1.31.0.0\r\n");  // the pre-release passed over
   EXPECT_EQ(VersionOfTag("release-2.4"), "2.4.0.0");
   EXPECT_EQ(VersionOfTag("nightly"), "");
+}
+
+// Hostile sources: bounds that hold before the work is done, not after.
+TEST_F(GatewayTest, HostileJsonIsRefusedBeforeParsing) {
+  stub_.Override("/points/30.2672,-97.7431", 200, std::string(7u << 20, '['));
+  EXPECT_EQ(Get("/US/TX/Austin.html").status, 502);
+  bool logged = false;
+  for (const std::string& l : log_) logged |= l.find("no point properties") != std::string::npos;
+  EXPECT_TRUE(logged);
+}
+
+TEST_F(GatewayTest, AProductPageIsBoundedInTotal) {
+  const std::string huge = "{\"productText\": \"" + std::string(kMaxProductPageBytes - 1000, 'x') + "\"}";
+  stub_.Override("/products/0b5f3c1e-8a8e-4d4e-9d0a-2f7c2b5e1a01", 200, huge);
+  stub_.Override("/products/6c1a9e47-3b2d-4f7e-a1c9-8e4d0b7f2c02", 200, huge);
+  Reply zone = GetIwin(*gateway_, "/iwin/TX/zone.html");
+  ASSERT_EQ(zone.status, 200);
+  EXPECT_LT(zone.body.size(), kMaxProductPageBytes + 4096);
+  EXPECT_NE(zone.body.find(kProductsLeftOut), std::string::npos);
+}
+
+TEST(GatewayCache, BoundedInBytesAsWellAsEntries) {
+  ManualClock clock;
+  Cache<std::string> cache(clock, 100, 1000);
+  cache.Put("a", std::string(400, 'a'));
+  clock.Advance(1);
+  cache.Put("b", std::string(400, 'b'));
+  clock.Advance(1);
+  cache.Put("c", std::string(400, 'c'));  // the oldest makes room
+  EXPECT_FALSE(cache.Find("a"));
+  EXPECT_TRUE(cache.Find("b") && cache.Find("c"));
+  EXPECT_LE(cache.Bytes(), 1000u);
+  cache.Put("huge", std::string(2000, 'h'));  // never fits: not kept, nothing thrown out for it
+  EXPECT_FALSE(cache.Find("huge"));
+  EXPECT_EQ(cache.Size(), 2u);
+  cache.Put("b", "small");  // a replaced entry gives its bytes back
+  EXPECT_EQ(cache.Bytes(), 400u + 1 + 5 + 1);
 }
 
 }  // namespace

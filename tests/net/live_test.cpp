@@ -114,12 +114,12 @@ TEST_F(Live, SuccessFollowsTheEventOrder) {
   EXPECT_EQ(c.Body, "hello");
   EXPECT_EQ(c.Header, "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n");
   ASSERT_EQ(s.Requests().size(), 1u);
-  EXPECT_EQ(s.Requests()[0],
-            "GET /page.html HTTP/1.0\r\nHost: 127.0.0.1\r\n"
-            "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
-            "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
-            "Referer: Skyglass by Corvantis\r\n"
-            "Content-type: application/x-www-form-urlencoded\r\n\r\n");
+  EXPECT_EQ(s.Requests()[0], "GET /page.html HTTP/1.0\r\nHost: 127.0.0.1:" + std::to_string(s.port()) +
+                                 "\r\n"
+                                 "Accept: www/source, text/html, video/mpeg, image/jpeg, image/x-tiff\r\n"
+                                 "Accept: image/x-rgb, image/x-xbm, image/gif, */*, application/postscript\r\n"
+                                 "Referer: Skyglass by Corvantis\r\n"
+                                 "Content-type: application/x-www-form-urlencoded\r\n\r\n");
 }
 
 TEST_F(Live, HostNameIsResolvedFirst) {
@@ -505,6 +505,8 @@ TEST_F(Live, AResetMidBodyWithoutLengthIsNoSuccess) {
   c.Body = file;
   EXPECT_EQ(Outcome([&] { c.Get(s.Url()); }), "EAbortError: Socket send aborted");
   EXPECT_EQ(r.Count("Success CmdGet"), 0);
+  // Nothing half-written is left (fetch -o relies on it).
+  EXPECT_FALSE(std::filesystem::exists(file));
   std::remove(file.c_str());
 }
 
@@ -689,6 +691,73 @@ TEST_F(Live, PostSendsItsDecodedData) {
   EXPECT_EQ(r.Count("Success CmdPost"), 1);
   EXPECT_NE(got.find("Content-Length: 14\r\n\r\ncity=San Jose!"), std::string::npos) << got;
   EXPECT_EQ(c.CurrentCommand(), CmdGet);
+}
+
+// --- real servers' ways: keep-alive, relative and non-redirect 3xx, chunks, long addresses
+
+// A server that keeps the connection open after an answer without a body of
+// its own (as a proxy asked for keep-alive does): the answer ends at once.
+TEST_F(Live, EmptyAnswersEndWithTheirHeaderOnAKeptConnection) {
+  for (const std::string status : {"200 OK", "204 No Content", "304 Not Modified"}) {
+    TestServer s([&](Connection& c) {
+      c.ReadRequest();
+      c.Send("HTTP/1.1 " + status + "\r\nContent-Length: 0\r\nConnection: keep-alive\r\n\r\n");
+      c.WaitPeerClose();
+    });
+    THttpClient c;
+    c.TimeOut = 20000;
+    Recorder r(c);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(Outcome([&] { c.Get(s.Url("/")); }), "") << status;
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << status;
+    EXPECT_EQ(c.Body, "");
+    EXPECT_EQ(r.Count("Redirect"), 0) << status;  // a 304 is an answer, not a redirect
+    EXPECT_EQ(s.Connections(), 1);
+  }
+}
+
+TEST_F(Live, RelativeLocationsAreResolvedAgainstTheRequest) {
+  TestServer s([](Connection& c) {
+    const std::string req = c.ReadRequest();
+    if (req.rfind("GET /a/b/start ", 0) == 0) c.Send(HttpReply("301 Moved", "", "Location: next/page.html\r\n"));
+    else if (req.rfind("GET /a/b/next/page.html ", 0) == 0)
+      c.Send(HttpReply("307 Again", "", "Location: ../up?q=1\r\n"));
+    else c.Send(HttpReply("200 OK", req.substr(0, req.find('\r'))));
+  });
+  THttpClient c;
+  ASSERT_EQ(Outcome([&] { c.Get(s.Url("/a/b/start")); }), "");
+  EXPECT_EQ(c.Body, "GET /a/b/next/../up?q=1 HTTP/1.0");
+  const auto reqs = s.Requests();
+  ASSERT_EQ(reqs.size(), 3u);
+  // The server's port is named with its host.
+  EXPECT_NE(reqs[1].find("\r\nHost: 127.0.0.1:" + std::to_string(s.port()) + "\r\n"), std::string::npos) << reqs[1];
+}
+
+TEST_F(Live, ChunkedAnswersAreDecodedInMemoryAndInFiles) {
+  TestServer s(
+      Answer("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n5\r\nhello\r\n7;x=1\r\n, world\r\n0\r\n\r\n"));
+  THttpClient c;
+  ASSERT_EQ(Outcome([&] { c.Get(s.Url("/")); }), "");
+  EXPECT_EQ(c.Body, "hello, world");
+  const std::string file = ::testing::TempDir() + "chunked_body.txt";
+  c.InputFileMode = true;
+  c.Body = file;
+  ASSERT_EQ(Outcome([&] { c.Get(s.Url("/")); }), "");
+  std::ifstream in(file, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "hello, world");
+  std::remove(file.c_str());
+  c.InputFileMode = false;
+  TestServer broken(Answer("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\nhello"));
+  EXPECT_EQ(Outcome([&] { c.Get(broken.Url("/")); }), "EAbortError: Socket capture aborted");
+}
+
+TEST_F(Live, AddressesTooLongForTheEngineAreErrorsNotCuts) {
+  TestServer s(Answer(HttpReply("302 Found", "", "Location: /" + std::string(9000, 'l') + "\r\n")));
+  THttpClient c;
+  EXPECT_EQ(Outcome([&] { c.Get(s.Url("/")); }).rfind("Exception: The server's Location is too long", 0), 0u);
+  EXPECT_EQ(Outcome([&] { c.Get(s.Url("/" + std::string(9000, 'p'))); }).rfind("Exception: The address is too long", 0),
+            0u);
+  EXPECT_EQ(s.Connections(), 1);
 }
 
 }  // namespace

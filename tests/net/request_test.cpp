@@ -102,9 +102,11 @@ TEST(ParseUrl, HostPortPathForms) {
   EXPECT_EQ(c.Port, 81);
   EXPECT_EQ(c.Path(), "/rel/page.html");
 
-  // The path is cut at 256 characters.
+  // A long path is sent whole (a cut one would ask for another page); one
+  // beyond what the engine sends is an error.
   c.PrepareRequest(CmdGet, "http://h/" + std::string(400, 'a'));
-  EXPECT_EQ(c.Path().size(), 256u);
+  EXPECT_EQ(c.Path().size(), 401u);
+  EXPECT_THROW(c.PrepareRequest(CmdGet, "http://h/" + std::string(THttpClient::MaxPathLength, 'a')), Exception);
 }
 
 TEST(ParseUrl, BadInputRaisesTheFrameworkErrors) {

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -56,6 +58,7 @@ class ServerProcess {
   }
 
   int port() const { return port_; }
+  pid_t pid() const { return pid_; }
   const std::string& FirstLine() const { return firstLine_; }
 
   // Exit status after the signal, or -1 when it did not end within 10 s.
@@ -265,6 +268,103 @@ TEST_F(ServerProcessTest, ListensOnAGivenPortAndRefusesOutsideAddresses) {
   ServerProcess outside({"--bind", "0.0.0.0"});
   EXPECT_EQ(outside.port(), 0);
   EXPECT_EQ(outside.StopWith(0), 2);
+}
+
+// --- hostile clients of the HTTP front (shared with the gateway)
+
+long RssKb(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+  return -1;
+}
+
+// Sends `pattern` after `start` until the server answers (or `total` bytes
+// went out), then reads the answer's status line.
+std::string FloodAndRead(int port, const std::string& start, const std::string& pattern, std::size_t total) {
+  const int fd = ConnectLoopback(port, false);
+  send(fd, start.data(), start.size(), MSG_NOSIGNAL);
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) | O_NONBLOCK);
+  std::string block;
+  while (block.size() < 65536) block += pattern;
+  for (std::size_t sent = 0; sent < total;) {
+    pollfd p{fd, POLLIN | POLLOUT, 0};
+    if (poll(&p, 1, 5000) <= 0 || (p.revents & (POLLIN | POLLHUP | POLLERR))) break;
+    const ssize_t n = send(fd, block.data(), block.size(), MSG_NOSIGNAL);
+    if (n < 0 && errno != EAGAIN) break;
+    if (n > 0) sent += static_cast<std::size_t>(n);
+  }
+  std::string reply;
+  char buf[4096];
+  pollfd p{fd, POLLIN, 0};
+  while (reply.find("\r\n") == std::string::npos && poll(&p, 1, 5000) > 0) {
+    const ssize_t n = recv(fd, buf, sizeof buf, 0);
+    if (n <= 0) break;
+    reply.append(buf, static_cast<std::size_t>(n));
+  }
+  close(fd);
+  return reply.substr(0, reply.find("\r\n"));
+}
+
+TEST_F(ServerProcessTest, RequestHeadsBeyondTheirBoundsAreRefusedAndCostNoMemory) {
+  ServerProcess server({"--log", (dir_ / "log").string()});
+  ASSERT_GT(server.port(), 0) << server.FirstLine();
+  const long before = RssKb(server.pid());
+  EXPECT_EQ(FloodAndRead(server.port(), "GET /", "a", 64u << 20), "HTTP/1.1 414 URI Too Long");
+  EXPECT_EQ(FloodAndRead(server.port(), "GET / HTTP/1.0\r\n", "X-Filler: aaaaaaaaaaaaaaaaaaaaa\r\n", 64u << 20),
+            "HTTP/1.1 431 Request Header Fields Too Large");
+  std::string lines = "GET / HTTP/1.0\r\n";
+  for (int i = 0; i < 101; ++i) lines += "X-" + std::to_string(i) + ": 1\r\n";
+  EXPECT_EQ(RawExchange(server.port(), lines + "\r\n").substr(0, 12), "HTTP/1.1 431");
+  // Within bounds all is as before.
+  EXPECT_EQ(
+      RawExchange(server.port(), "GET http://www.corvantis.com/assets/skyglassvs.txt HTTP/1.0\r\n\r\n").substr(0, 12),
+      "HTTP/1.1 200");
+  EXPECT_LT(RssKb(server.pid()) - before, 16 * 1024) << "kB kept after 128 MB of hostile heads";
+  EXPECT_EQ(server.StopWith(SIGTERM), 0);
+}
+
+// Eight clients trickle their heads a byte at a time: each is cut off at the
+// head deadline, and meanwhile every other request is answered at once.
+TEST_F(ServerProcessTest, TricklingClientsAreCutOffAndStallNobody) {
+  ServerProcess server({"--log", (dir_ / "log").string()});
+  ASSERT_GT(server.port(), 0) << server.FirstLine();
+  std::atomic<int> cutOff{0};
+  std::vector<std::thread> slow;
+  for (int i = 0; i < 8; ++i) {
+    slow.emplace_back([&, port = server.port()] {
+      const int fd = ConnectLoopback(port, false);
+      const std::string head = "GET / HTTP/1.0\r\nX-Slow: " + std::string(200, 's');
+      pollfd p{fd, POLLIN, 0};
+      for (char c : head) {
+        if (poll(&p, 1, 100) != 0 || send(fd, &c, 1, MSG_NOSIGNAL) != 1) break;
+      }
+      char buf[64] = {};
+      if (poll(&p, 1, 10000) > 0 && recv(fd, buf, sizeof buf, 0) >= 12 && std::string(buf, 12) == "HTTP/1.1 408")
+        ++cutOff;
+      close(fd);
+    });
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  int answered = 0;
+  for (int i = 0; i < 20; ++i)
+    answered += RawExchange(server.port(), "GET http://www.corvantis.com/assets/skyglassvs.txt HTTP/1.0\r\n\r\n")
+                    .starts_with("HTTP/1.1 200");
+  EXPECT_EQ(answered, 20);
+  for (std::thread& t : slow) t.join();
+  EXPECT_EQ(cutOff.load(), 8);
+  EXPECT_EQ(server.StopWith(SIGTERM), 0);
+}
+
+TEST_F(ServerProcessTest, ControlCharactersInARequestCannotForgeALogLine) {
+  const fs::path log = dir_ / "log";
+  ServerProcess server({"--log", log.string()});
+  ASSERT_GT(server.port(), 0) << server.FirstLine();
+  RawExchange(server.port(), "GET /x%0d%0aGET%20www.example.com%20/forged%20200%200 HTTP/1.0\r\n\r\n");
+  EXPECT_EQ(server.StopWith(SIGTERM), 0);
+  const std::vector<std::string> lines = Lines(log);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("/x\\x0d\\x0aGET www.example.com /forged"), std::string::npos) << lines[0];
 }
 
 }  // namespace
