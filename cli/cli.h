@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "common/units.h"
 
 namespace sky {
 class THttpClient;
@@ -61,9 +62,19 @@ struct ParsedArgs {
 ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOptions,
                      const std::vector<std::string>& flags, std::size_t minPositional, std::size_t maxPositional);
 
+// The units of a user command: --units (US, metric or UK; anything else is a
+// usage error), else the settings' choice, else the locale's default.
+sky::UnitSystem ChosenUnits(const ParsedArgs& args);
+
 // The words of a name given without quotes ("Austin," "TX"), joined with one
 // blank as the shell took them apart.
 std::string JoinWords(const std::vector<std::string>& words);
+
+// A place name as typed ("austin, tx", "austin, texas", "paris, france (o)")
+// in the catalogue's own spelling ("Austin, TX"), so that case does not
+// matter; a name the catalogue does not hold (a zip, a hand-made name) comes
+// back as it is.
+std::string CatalogueSpelling(const std::string& name);
 
 // ---- help (help.cpp): its table has one row per command.
 

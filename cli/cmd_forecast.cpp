@@ -107,7 +107,7 @@ int RunForecast(const Args& args) {
   const std::string kind = p.positional[0];
   if (!sky::IsForecastKind(kind)) throw cli::UsageError("unknown kind '" + kind + "'");
   // The place: given, or the first of the presets (the places fetched by hand).
-  std::string place = p.Get("place").value_or("");
+  std::string place = cli::CatalogueSpelling(p.Get("place").value_or(""));
   if (place.empty()) {
     place = sky::ReadSetting(sky::settings::kSectionLocations, std::string(sky::settings::kPresetValuePrefix) + "0");
     if (place == sky::kNA) place.clear();

@@ -12,6 +12,7 @@
 #include "common/safe_file.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
+#include "conditions/fetch.h"
 #include "images/desktop_setter.h"
 #include "images/image_catalogue.h"
 #include "images/image_logic.h"
@@ -37,12 +38,21 @@ std::string FullName(const sky::ImageRow& row) {
 
 // A whole name (the menu path, the item's caption or the command) first,
 // then a part of the menu path that only one picture has.
+// The captions' old spellings still find their pictures.
+std::string CorrectedSpelling(std::string name) {
+  for (const auto& [old, now] : {std::pair<const char*, const char*>{"niagra", "niagara"}, {"carribean", "caribbean"}})
+    for (std::size_t at = name.find(old); at != std::string::npos; at = name.find(old, at + 1))
+      name.replace(at, std::string(old).size(), now);
+  return name;
+}
+
 const sky::ImageRow* FindRow(const std::string& name, std::string& problem) {
-  const std::string wanted = Lower(name);
+  const std::string wanted = CorrectedSpelling(Lower(name));
+  const std::string command = Lower(name);  // the commands keep their old names
   std::vector<const sky::ImageRow*> whole, part;
   for (const sky::ImageRow& row : sky::ImageCatalogue()) {
     const std::string full = Lower(FullName(row));
-    if (full == wanted || Lower(sky::PlainCaption(row.caption)) == wanted || wanted == Lower(row.command))
+    if (full == wanted || Lower(sky::PlainCaption(row.caption)) == wanted || command == Lower(row.command))
       whole.push_back(&row);
     else if (full.find(wanted) != std::string::npos) part.push_back(&row);
   }
@@ -57,10 +67,21 @@ const sky::ImageRow* FindRow(const std::string& name, std::string& problem) {
 
 int RunImages(const Args& args) {
   cli::ParseArgs(args, {}, {}, 0, 0);
-  for (const sky::ImageRow& row : sky::ImageCatalogue())
+  // Through the weather gateway: the pictures it has no source for are marked.
+  cli::StderrMessages messages;
+  sky::THttpClient client;
+  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
+  sky::MainLogic main(client, sky::MainPorts{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &messages});
+  sky::ImageLogic images(client, main.State(), sky::ImagePorts{nullptr, nullptr, &messages, nullptr}, {});
+  const std::optional<sky::ServedPictures> served = images.LoadServedPictures();
+  for (const sky::ImageRow& row : sky::ImageCatalogue()) {
     std::cout << sky::Latin1ToUtf8(std::string(row.menu == std::string(sky::kImagesMenu) ? "Images" : "Forecasts") +
                                    " / " + FullName(row))
-              << '\t' << row.file << '\t' << row.SourceAddress() << '\n';
+              << '\t' << row.file << '\t' << row.SourceAddress();
+    if (served && !served->Serves(row.command))
+      std::cout << '\t' << sky::Latin1ToUtf8("no source: " + served->Reason(row.command));
+    std::cout << '\n';
+  }
   return cli::kExitOk;
 }
 
@@ -72,9 +93,10 @@ class StatusToStderr : public sky::IStatusPort {
 };
 
 int RunImage(const Args& args) {
-  auto p = cli::ParseArgs(args, {"o", "output"}, {}, 1, 1);
+  auto p = cli::ParseArgs(args, {"o", "output", "place"}, {}, 1, 1);
   std::string problem;
-  const sky::ImageRow* row = FindRow(p.positional[0], problem);
+  const bool local_radar = Lower(p.positional[0]) == "local radar";
+  const sky::ImageRow* row = local_radar ? &sky::LocalRadarRow() : FindRow(p.positional[0], problem);
   if (!row) {
     std::cerr << "skyglass-cli image: " << sky::Latin1ToUtf8(problem) << '\n';
     return cli::kExitFailed;
@@ -86,7 +108,17 @@ int RunImage(const Args& args) {
   sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
   sky::MainLogic main(client, sky::MainPorts{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &messages});
   sky::ImageLogic images(client, main.State(), sky::ImagePorts{&status, nullptr, &messages, nullptr}, {});
-  if (images.RunCommand(*row) != sky::ImageOutcome::Shown) return cli::kExitFailed;
+  if (local_radar) {
+    // The place given, else the one the program starts with.
+    std::string place =
+        p.Get("place").value_or(sky::settings::StartupLocation(sky::settings::StoreReader()).value_or(std::string()));
+    sky::CurrentLocation loc;
+    sky::ReadRequest(place, loc);
+    std::optional<std::string> path = place.empty() ? std::nullopt : sky::ConditionsPath(loc, messages);
+    if (images.RunLocalRadar(path.value_or("")) != sky::ImageOutcome::Shown) return cli::kExitFailed;
+  } else if (images.RunCommand(*row) != sky::ImageOutcome::Shown) {
+    return cli::kExitFailed;
+  }
   const std::string downloaded = images.LocalPath(images.Request().LocalImageFile);
   if (out.empty()) out = images.Request().LocalImageFile;  // the fallback's name when it came
   std::error_code ec;
@@ -173,7 +205,7 @@ int RunWallpaper(const Args& args) {
 }
 
 cli::Register regImages({"images", "images", RunImages});
-cli::Register regImage({"image", "image NAME [-o FILE]", RunImage});
+cli::Register regImage({"image", "image NAME [-o FILE] [--place PLACE]", RunImage});
 cli::Register regWallpaper({"wallpaper", "wallpaper FILE [--dry-run]", RunWallpaper});
 
 }  // namespace

@@ -61,21 +61,11 @@ std::string SearchForm(const std::string& s) {
   return out;
 }
 
-int ListLocations(const cli::Args& args) {
-  // An unquoted "New York" arrives as two words.
-  const auto a = cli::ParseArgs(args, {}, {}, 0, SIZE_MAX);
-  const std::string words = cli::JoinWords(a.positional);
-  const std::string search = SearchForm(words);
+// Every catalogue place once, as the program writes it, with the state's
+// and country's tree names beside it.
+template <typename Emit>
+void EachPlace(Emit emit) {
   const auto& cat = sky::LocationCatalogue::Get();
-  std::string out;
-  // The whole name as printed is searched (so "TX" and "Kenya" find their
-  // places), and the state's and country's tree names beside it ("Texas",
-  // "United States"); the lines keep a search from running across them.
-  auto emit = [&](const std::string& name, const std::string& state, const std::string& country) {
-    if (!search.empty() && SearchForm(name + "\n" + state + "\n" + country).find(search) == std::string::npos) return;
-    out += sky::Latin1ToUtf8(name);
-    out += '\n';
-  };
   for (const auto& continent : cat.Root().children) {
     for (const auto& country : continent.children) {
       if (country.text == "United States") {
@@ -92,6 +82,23 @@ int ListLocations(const cli::Args& args) {
       }
     }
   }
+}
+
+int ListLocations(const cli::Args& args) {
+  // An unquoted "New York" arrives as two words.
+  const auto a = cli::ParseArgs(args, {}, {}, 0, SIZE_MAX);
+  const std::string words = cli::JoinWords(a.positional);
+  const std::string search = SearchForm(words);
+  std::string out;
+  // The whole name as printed is searched (so "TX" and "Kenya" find their
+  // places), and the state's and country's tree names beside it ("Texas",
+  // "United States"); the lines keep a search from running across them.
+  auto emit = [&](const std::string& name, const std::string& state, const std::string& country) {
+    if (!search.empty() && SearchForm(name + "\n" + state + "\n" + country).find(search) == std::string::npos) return;
+    out += sky::Latin1ToUtf8(name);
+    out += '\n';
+  };
+  EachPlace(emit);
   std::fwrite(out.data(), 1, out.size(), stdout);
   if (out.empty() && !search.empty()) {
     // As grep does: nothing found is worth a word and a status of its own.
@@ -185,14 +192,17 @@ std::string SearchSuggestion(const std::string& request) {
 // automatic fetch (no preset is added), through the proxy of the settings.
 int Conditions(const cli::Args& args) {
   // An unquoted Austin, TX arrives as two words.
-  const auto a = cli::ParseArgs(args, {}, {"json"}, 1, SIZE_MAX);
-  const std::string request = cli::JoinWords(a.positional);
-  if (sky::Trim(request).empty()) throw cli::UsageError("the place name is empty");
+  const auto a = cli::ParseArgs(args, {"units"}, {"json"}, 1, SIZE_MAX);
+  const std::string typed = cli::JoinWords(a.positional);
+  if (sky::Trim(typed).empty()) throw cli::UsageError("the place name is empty");
+  const std::string request = cli::CatalogueSpelling(typed);
+  const sky::UnitSystem units = cli::ChosenUnits(a);
 
   TerminalWindow window;
   LastStatus status;
   TerminalMessages messages;
   sky::MainLogic logic(sky::MainPorts{&window, &status, nullptr, nullptr, nullptr, nullptr, &messages});
+  logic.SetUnits(units);
   sky::THttpClient& client = logic.HttpClient1();
   try {
     sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
@@ -245,6 +255,7 @@ int Conditions(const cli::Args& args) {
       j.Key("title").String(logic.State().LocationTitle);
       j.Key("header").String(window.Label(sky::ValueLabel::Conditions));
       for (const auto& s : kShown) j.Key(s.key).String(sky::Trim(window.Label(s.label)));
+      j.Key("units").String(sky::UnitSystemName(units));
     } else {
       j.Key("reason").String(hint.empty() ? reason : reason + "; " + hint);
     }
@@ -273,8 +284,22 @@ int Conditions(const cli::Args& args) {
   return cli::kExitOk;
 }
 
-const cli::Register kConditions{{"conditions", "conditions NAME [--json]", Conditions}};
+const cli::Register kConditions{{"conditions", "conditions NAME [--units U] [--json]", Conditions}};
 const cli::Register kLocate{{"locate", "locate NAME", Locate}};
 const cli::Register kLocations{{"locations", "locations [SEARCH]", ListLocations}};
 
 }  // namespace
+
+std::string cli::CatalogueSpelling(const std::string& name) {
+  const std::string wanted = SearchForm(sky::Trim(name));
+  std::string found;
+  EachPlace([&](const std::string& place, const std::string& state, const std::string& country) {
+    if (!found.empty()) return;
+    const std::size_t comma = place.find(", ");
+    // "Austin, Texas" names the place "Austin, TX" too.
+    const bool byStateName = country == "United States" && comma != std::string::npos &&
+                             SearchForm(place.substr(0, comma) + ", " + state) == wanted;
+    if (SearchForm(place) == wanted || byStateName) found = place;
+  });
+  return found.empty() ? name : found;
+}

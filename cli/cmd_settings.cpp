@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "settings/hive.h"
 #include "settings/ini_proc.h"
+#include "settings/settings_names.h"
 
 namespace {
 
@@ -61,6 +62,9 @@ int Run(const cli::Args& args) {
         const int n = sky::StrToInt(p.positional[2]);
         sky::hive::WriteDword(path, p.positional[1], static_cast<std::uint32_t>(n));
       } else {
+        // A proxy port is checked as the preferences check it.
+        if (p.positional[0] == sky::settings::kSectionSettings && p.positional[1] == sky::settings::kProxyPort)
+          sky::settings::ParsePort(p.positional[2]);
         sky::WriteSetting(p.positional[0], p.positional[1], p.positional[2]);
       }
     } else if (action == "erase") {

@@ -1,6 +1,7 @@
 // skyglass-cli's help: one row per command. A new command adds its row to
 // kHelp (user commands and plumbing keep the order of the table); a command
 // without a row is still listed, under the plumbing, with its synopsis.
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -36,12 +37,15 @@ constexpr HelpRow kHelp[] = {
      "Fetches the conditions page of a place as the main window's timed refresh\n"
      "does (no preset is stored), through the proxy of the settings, and prints\n"
      "what the main window shows. --json prints it as one JSON object.\n"
+     "--units US, metric or UK shows the values in those units (else the\n"
+     "preference \"Units\", else the desktop's locale: US for a US locale).\n"
      "\n"
      "NAME is a place as the program writes it (see Places below); words given\n"
      "without quotes are joined with one blank.\n"
      "\n"
      "Examples:\n"
      "  skyglass-cli conditions \"Austin, TX\"\n"
+     "  skyglass-cli conditions \"Austin, TX\" --units metric\n"
      "  skyglass-cli conditions \"Boston, Massachusetts\"\n"
      "  skyglass-cli conditions \"Paris, France (O)\" --json\n"
      "  skyglass-cli conditions 78701\n",
@@ -108,6 +112,21 @@ constexpr HelpRow kHelp[] = {
      "  0  the check was answered (--json: always)\n"
      "  1  the request failed, or the answer holds no version\n"
      "  2  usage error\n"},
+    {"daily", Group::User, "show the seven-day forecast of a place",
+     "Fetches the seven-day forecast of a place from the weather gateway, as the\n"
+     "7-Day Forecast window shows it: per day its name (tonight first in the\n"
+     "evening), the sky, high and low, the chance of precipitation and the wind.\n"
+     "--units US, metric or UK chooses the units (else the preference \"Units\",\n"
+     "else the desktop's locale). --json prints one object with \"days\": per day\n"
+     "date, name, high, low, unit, sky, precipitationChance and wind.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli daily \"Austin, TX\"\n"
+     "  skyglass-cli daily \"Paris, France (O)\" --units metric --json\n",
+     "  0  the forecast was shown\n"
+     "  1  not a place, no forecast for it, or a network failure (reason on stderr)\n"
+     "  2  usage error\n",
+     true},
     {"forecast", Group::User, "a state forecast, warning or census text, as the forecast window shows it",
      "KIND is one of the forecast window's retrievals: n (nowcast), f (text\n"
      "forecast), h (hydrological data), p (public information), sw (special\n"
@@ -123,6 +142,48 @@ constexpr HelpRow kHelp[] = {
      "  1  nothing was fetched (no state, an invalid zip) or the request failed\n"
      "  2  usage error\n",
      true},
+    {"images", Group::User, "list the weather pictures of the Images and Forecasts menus",
+     "Lists every picture the program can show, one a line: its menu path\n"
+     "(\"Images / Radar Images / 1 - US Radar Image - Purdue\"), the local file name\n"
+     "it is saved under, and its address, separated by tabs. Any of the names, or\n"
+     "a part of the menu path only one picture has, is what `image` takes.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli images\n"
+     "  skyglass-cli images | grep -i radar\n",
+     "  0  listed\n  2  usage error\n"},
+    {"image", Group::User, "download one weather picture, as its menu command does",
+     "Downloads the picture NAME (its menu path, its caption, its command, or a\n"
+     "part of the menu path only one picture has; case does not matter) through\n"
+     "the proxy of the settings, with the program's own checks and the fallback\n"
+     "of the Purdue radar. The picture is written to FILE (-o, --output), else to\n"
+     "its own file name in the current folder; the written name is printed.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli image \"Radar Images / 1 - US Radar Image - Purdue\"\n"
+     "  skyglass-cli image \"niagara falls\" -o falls.jpg\n"
+     "  skyglass-cli image mnuUSRadarPurdueClick\n",
+     "  0  the picture was downloaded and written\n"
+     "  1  no picture or more than one has that name, the picture is missing or\n"
+     "     unusable, the request failed, or FILE cannot be written (the reason is\n"
+     "     on stderr)\n"
+     "  2  usage error\n"},
+    {"wallpaper", Group::User, "make a GIF or JPEG picture the desktop wallpaper",
+     "Converts FILE (GIF or JPEG) into the program's wallpaper bitmap, stores the\n"
+     "desktop values as the program does, and hands the bitmap to the desktop\n"
+     "(GNOME, KDE Plasma or Xfce by XDG_CURRENT_DESKTOP, else feh when installed).\n"
+     "--dry-run converts and prints the bitmap's place, the values and the\n"
+     "commands it would run, and changes nothing.\n"
+     "\n"
+     "Examples:\n"
+     "  skyglass-cli image \"US Radar Image - Purdue\" -o radar.gif\n"
+     "  skyglass-cli wallpaper radar.gif\n"
+     "  skyglass-cli wallpaper photo.jpg --dry-run\n",
+     "  0  the wallpaper was set (--dry-run: the plan was printed)\n"
+     "  1  FILE is no usable picture, the bitmap cannot be written, no desktop\n"
+     "     that can take a wallpaper was found, or setting it failed (the reason\n"
+     "     is on stderr)\n"
+     "  2  usage error\n"},
     {"prefs", Group::User, "show the stored preferences, presets and colours",
      "Prints what the preferences dialog and the colour commands stored, in plain\n"
      "words, with the value used when one is not set, and the preset locations.\n"
@@ -183,8 +244,15 @@ const HelpRow* RowOf(const std::string& name) {
   return nullptr;
 }
 
+// The summaries start in one column, after the longest name listed.
+int NameWidth() {
+  std::size_t width = 0;
+  for (const auto& [name, command] : Commands()) width = std::max(width, name.size());
+  return static_cast<int>(width);
+}
+
 void PrintRow(std::FILE* to, const std::string& name, const char* summary) {
-  std::fprintf(to, "  %-12s %s\n", name.c_str(), summary);
+  std::fprintf(to, "  %-*s  %s\n", NameWidth(), name.c_str(), summary);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "common/text.h"
 #include "common/version.h"
 #include "settings/hive.h"
+#include "settings/settings_names.h"
 
 namespace cli {
 
@@ -69,6 +70,14 @@ ParsedArgs ParseArgs(const Args& args, const std::vector<std::string>& valueOpti
   if (p.positional.size() < minPositional) throw UsageError("missing argument");
   if (p.positional.size() > maxPositional) throw UsageError("too many arguments");
   return p;
+}
+
+sky::UnitSystem ChosenUnits(const ParsedArgs& args) {
+  if (std::optional<std::string> given = args.Get("units")) {
+    if (std::optional<sky::UnitSystem> u = sky::ParseUnitSystem(*given)) return *u;
+    throw UsageError("--units takes US, metric or UK, not " + *given);
+  }
+  return sky::settings::ReadUnits(sky::settings::StoreReader());
 }
 
 std::string JoinWords(const std::vector<std::string>& words) {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
+#include <QVariant>
 #include <cstdio>
 #include <exception>
 
@@ -267,7 +268,16 @@ void TForm1::SetHint(const std::string& hint) { tray->SetHint(hint); }
 void TForm1::SetIconIndex(int index) {
   if (index < 0 || index >= IconList.size()) return;
   trayIconIndex_ = index;
-  tray->SetIcon(QIcon(IconList[index]));
+  tray->SetIcon(QIcon(warningMark_ ? WithWarningMark(IconList[index]) : IconList[index]));
+}
+
+void TForm1::SetWarningMark(bool on) {
+  if (on == warningMark_) return;
+  warningMark_ = on;
+  if (trayIconIndex_ >= 0) {
+    SetIconIndex(trayIconIndex_);
+    tray->SetActive(true);
+  }
 }
 
 void TForm1::SetActive(bool active) { tray->SetActive(active); }
@@ -278,8 +288,10 @@ void TForm1::SetPresetItem(int slot, const std::string& caption, bool visible) {
   QString text = L1(caption);
   text.replace("&", "&&");
   mnuViewStats[slot]->setText(text);
+  mnuViewStats[slot]->setProperty(kMenuBaseText, QVariant());
   mnuViewStats[slot]->setData(L1(caption));
   mnuViewStats[slot]->setVisible(visible);
+  if (mnuGetStats) AssignAccessKeys(mnuGetStats);
 }
 
 void TForm1::ShowMessage(const std::string& text) { ShowBox("message", text, nullptr); }
@@ -325,7 +337,8 @@ void TForm1::Guarded(const std::function<void()>& command) {
   try {
     command();
   } catch (const std::exception& e) {
-    ShowError(e.what());
+    const std::string text = hooks.errorText ? hooks.errorText(e.what()) : std::string(e.what());
+    if (!text.empty()) ShowError(text);
   }
 }
 
@@ -426,6 +439,21 @@ void TForm1::minimize_logic() {
   // A minimised program is reached through the tray icon only; without a
   // tray it stays in the taskbar.
   if (TOnTray::TrayAvailable()) hide();
+}
+
+void TForm1::StepAside() {
+  if (closing_) return;
+  if (TOnTray::TrayAvailable()) hide();
+  else showMinimized();
+}
+
+void TForm1::ComeBack() {
+  if (closing_) return;
+  if (isMinimized()) showNormal();
+  else show();
+  raise();
+  activateWindow();
+  tray->SetAppVisible(true);
 }
 
 void TForm1::changeEvent(QEvent* e) {

@@ -13,12 +13,15 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "common/fetch_gate.h"
 #include "app/main_ports.h"
 #include "app/refresh_cycle.h"
 #include "common/ports.h"
+#include "images/served_pictures.h"
 
 class QAction;
 class QMenu;
@@ -33,6 +36,19 @@ namespace sky::ui {
 
 class TOnTray;
 struct MenuRow;
+
+// The property that keeps an item's text from before AssignAccessKeys gave
+// it a key.
+inline constexpr const char* kMenuBaseText = "skyglassBaseText";
+// The access key of a menu caption (lower case), '\0' for none ("&&" is a
+// shown "&", no key).
+char AccessKeyOf(const std::string& caption);
+// The caption with "&" before its first letter or digit not in `used`
+// (which then holds it); unchanged when every one is taken.
+std::string WithAccessKey(const std::string& caption, std::set<char>& used);
+// Keys for several captions of one menu at once, none in `used` and no two
+// alike, as many as their letters allow.
+std::vector<std::string> WithAccessKeys(const std::vector<std::string>& captions, const std::set<char>& used);
 
 // What the window's commands do; unset hooks do nothing.
 struct MainHooks {
@@ -51,6 +67,8 @@ struct MainHooks {
   std::function<void()> wallpaper;
   // A picture command of the Images or Forecasts menu.
   std::function<void(const ImageRow&)> imageCommand;
+  // "Images > Local Radar".
+  std::function<void()> localRadar;
   // The steps of the first showing, once the window has centred itself.
   std::function<void()> formShow;
   // Runs when the first fetch of the run is over (successful or not).
@@ -60,8 +78,14 @@ struct MainHooks {
   std::function<void(const std::string& kind)> showForecast;
   // "Forecast - &HTML Version".
   std::function<void()> forecastHtml;
+  // "&7-Day Forecast".
+  std::function<void()> dailyForecast;
   // The first paint: hides the please-wait window.
   std::function<void()> firstPaint;
+  // The words of a command's error box (the failure text with where the
+  // request went); the exception's text when unset. Empty: no box, as after
+  // an abort the user asked for.
+  std::function<std::string(const std::string& what)> errorText;
 };
 
 class TForm1 : public QMainWindow,
@@ -73,6 +97,9 @@ class TForm1 : public QMainWindow,
   Q_OBJECT
  public:
   explicit TForm1(RefreshIntervals intervals = {}, QWidget* parent = nullptr);
+  // The picture rows the weather gateway has no source for: greyed, the
+  // reason as their status tip and tooltip.
+  void MarkServedPictures(const ServedPictures& served);
   ~TForm1() override;
 
   MainHooks hooks;
@@ -92,6 +119,8 @@ class TForm1 : public QMainWindow,
   void SetHint(const std::string& hint) override;
   void SetIconIndex(int index) override;
   void SetActive(bool active) override;
+  void SetWarningMark(bool on) override;
+  bool WarningMark() const { return warningMark_; }
   // IPresetMenuPort
   void SetPresetItem(int slot, const std::string& caption, bool visible) override;
   // IMessagePort: modal boxes captioned with the application title.
@@ -115,11 +144,22 @@ class TForm1 : public QMainWindow,
   // A request through the main window's client that is not a conditions
   // fetch (a picture): refused with the busy text while another runs.
   void RunRequest(const std::function<void()>& request);
+  // A window of the program takes the stage (the viewer, the forecast
+  // window): the main window goes down, with a tray straight into it. No
+  // minimise on the way: the window manager's late answer to one could take
+  // the window down again after it came back.
+  void StepAside();
+  // That window closed: the main window is shown, normal and in front, also
+  // when it was sent to the tray meanwhile.
+  void ComeBack();
   // A menu command: an error it throws goes to the standard error box.
   void Guarded(const std::function<void()>& command);
   // Gives the menu item named `objectName` its command (in place of any it
   // had), run through Guarded. False when there is no such item.
   bool BindCommand(const char* objectName, std::function<void()> command);
+  // Gives every shown item of `menu` without an access key one that no
+  // other item of the menu has.
+  void AssignAccessKeys(QMenu* menu);
 
   // The colour apply steps: a colour text that converts is set on every
   // label of the row; one that does not changes nothing, silently.
@@ -195,6 +235,7 @@ class TForm1 : public QMainWindow,
   bool firstFetchDone_ = false;
   int fetchCount_ = 0;
   int trayIconIndex_ = -1;
+  bool warningMark_ = false;
 };
 
 }  // namespace sky::ui

@@ -10,6 +10,7 @@
 #include "conditions/htmlp.h"
 #include "locations/chooser_logic.h"
 #include "net/HttpClient.h"
+#include "net/failure_text.h"
 #include "net/request_profile.h"
 
 namespace sky {
@@ -50,6 +51,35 @@ const char* CommandWord(CmdType cmd) {
     case CmdType::CmdWrapped: return "Wrapped";
   }
   return "";
+}
+
+// The chooser's place in words: "Austin, TX", "Cairo, Egypt", "78701".
+std::string ChosenPlaceText(const CurrentLocation& loc) {
+  if (!loc.Zip.empty()) return loc.Zip;
+  std::string city = loc.City, region = loc.Region;
+  for (char& c : city)
+    if (c == '_') c = ' ';
+  if (const std::size_t marker = region.find(kForeignMarker); marker != std::string::npos) region.erase(marker);
+  return region.empty() ? city : city + ", " + region;
+}
+
+// The client's status texts in the status line's words: its step names
+// ("Sending Buffer") mean nothing to a reader.
+std::string StatusWords(const std::string& status) {
+  static constexpr struct {
+    const char* step;
+    const char* words;
+  } kSteps[] = {
+      {"Sending Buffer", "Sending data..."},
+      {"Request Close Socket", "Closing connection..."},
+      {"Transaction Completed", "Transfer complete..."},
+  };
+  for (const auto& s : kSteps)
+    if (status == s.step) return s.words;
+  // The reply line: "HTTP/1.0 200 OK" reads "Server answered 200 OK".
+  if (status.rfind("HTTP/", 0) == 0 && status.find(' ') != std::string::npos)
+    return "Server answered " + Trim(status.substr(status.find(' ') + 1));
+  return "Status = " + status;
 }
 
 }  // namespace
@@ -130,6 +160,53 @@ std::string MainLogic::Label(ValueLabel label) const {
   return ports_.window ? ports_.window->Label(label) : std::string();
 }
 
+std::string MainLogic::Shown(ValueLabel label, const std::string& pageText) const {
+  if (!units_) return pageText;
+  switch (label) {
+    case ValueLabel::Temp:
+    case ValueLabel::HeatIndex:
+    case ValueLabel::WindChill: return ShowTemperature(pageText, *units_);
+    case ValueLabel::Press: return ShowPressure(pageText, *units_);
+    case ValueLabel::Wind: return ShowWind(pageText, *units_);
+    case ValueLabel::Visible: return ShowVisibility(pageText, *units_);
+    default: return pageText;
+  }
+}
+
+void MainLogic::ShowValue(ValueLabel label, const std::string& pageText) {
+  const auto i = static_cast<std::size_t>(label);
+  pageTexts_[i] = pageText;
+  shownByUs_[i] = true;
+  SetLabel(label, Shown(label, pageText));
+}
+
+std::string MainLogic::Source(ValueLabel label) const {
+  const auto i = static_cast<std::size_t>(label);
+  return units_ && shownByUs_[i] ? pageTexts_[i] : Label(label);
+}
+
+void MainLogic::ShowTrayTip() {
+  if (!ports_.tray || !trayTip_) return;
+  // The parser's tip is sky "&&" temperature; only the temperature converts.
+  std::string tip = units_ ? trayTip_->first + " && " + ShowTemperature(trayTip_->second, *units_) : pageTrayTip_;
+  if (ageNotice_) tip += " (" + *ageNotice_ + ")";
+  ports_.tray->SetHint(tip);
+}
+
+void MainLogic::SetUnits(UnitSystem units) {
+  units_ = units;
+  for (int i = 0; i < kValueLabelCount; ++i) {
+    if (shownByUs_[static_cast<std::size_t>(i)]) {
+      const auto label = static_cast<ValueLabel>(i);
+      SetLabel(label, Shown(label, pageTexts_[static_cast<std::size_t>(i)]));
+    }
+  }
+  if (trayTip_ && ports_.tray) {
+    ShowTrayTip();
+    ports_.tray->SetActive(true);
+  }
+}
+
 // ---------------------------------------------------------------- fetch
 
 void MainLogic::FetchPreStep() {
@@ -180,12 +257,14 @@ FetchOutcome MainLogic::Get_the_Stats() {
 
     std::optional<std::string> path = ConditionsPath(loc, Messages());
     if (!path) return FetchOutcome::Stopped;
+    state_.ConditionsPath = *path;
 
     const std::string page = RequestPage(profiles::kConditions, hosts::kWeatherUndergroundUrl + *path);
 
     FetchOutcome outcome = FetchOutcome::Failed;
     std::optional<std::string> ageNotice;
     if (state_.SuccessFlag == "Y") {
+      state_.ShownPath = *path;
       ParseAndShow(page);
       ageNotice = ShowAnswerAge(client_->Header);
       ComputeHeatIndex();
@@ -205,10 +284,12 @@ FetchOutcome MainLogic::Get_the_Stats() {
     SetStatus(outcome == FetchOutcome::Shown ? ageNotice.value_or(kThankYou) : kRetrieveError);
     return outcome;
   } catch (const std::exception& e) {
-    // The abort's own text stays; any other failure names itself.
+    // The abort's own text stays; any other failure names itself. An abort
+    // the user asked for is no error: the status line says it was aborted.
     const bool gatewayDown = GatewayRefused(*client_);
     if (!abortRequested_) SetStatus(gatewayDown ? kGatewayDownStatus : e.what());
-    Messages().ShowError(gatewayDown ? kGatewayDownMessage : e.what());
+    if (!abortRequested_ && !client_->AbortedByUser())
+      Messages().ShowError(gatewayDown ? kGatewayDownMessage : RequestFailureText(*client_, e.what()));
     return FetchOutcome::Error;
   }
 }
@@ -230,8 +311,9 @@ void MainLogic::ChooserFetch(const std::string& path) {
       const bool failed = state_.SuccessFlag != "Y";
       std::optional<std::string> ageNotice;
       if (failed) {
-        Messages().ShowMessage(kChooserRetrieveError);
+        Messages().ShowMessage(ChooserRetrieveMessage(ChosenPlaceText(loc), client_->StatusCode()));
       } else {
+        state_.ShownPath = path;
         ParseAndShow(body);
         ageNotice = ShowAnswerAge(client_->Header);
       }
@@ -247,35 +329,38 @@ void MainLogic::ChooserFetch(const std::string& path) {
     }
     FetchPreStep();
   } catch (const std::exception& e) {
-    Messages().ShowError(GatewayRefused(*client_) ? kGatewayDownMessage : e.what());
+    if (client_->AbortedByUser()) return;
+    Messages().ShowError(GatewayRefused(*client_) ? kGatewayDownMessage : RequestFailureText(*client_, e.what()));
   }
 }
 
 void MainLogic::ParseAndShow(const std::string& page) {
   SetStatus("...parsing data...");
   Repaint();
-  for (ValueLabel l : kValueLabels) SetLabel(l, "");
+  for (ValueLabel l : kValueLabels) ShowValue(l, "");
 
   ParsedConditionsPage parsed = ParseConditionsPage(page, Messages());
   const ConditionsRecord& r = parsed.Record;
-  SetLabel(ValueLabel::Sky, r.Sky);
-  SetLabel(ValueLabel::Temp, r.Temperature);
-  SetLabel(ValueLabel::Humid, r.Humidity);
-  SetLabel(ValueLabel::Press, r.Pressure);
-  SetLabel(ValueLabel::Wind, r.Wind);
-  SetLabel(ValueLabel::Visible, r.Visibility);
-  SetLabel(ValueLabel::Sunrise, r.Sunrise);
-  SetLabel(ValueLabel::Sunset, r.Sunset);
-  SetLabel(ValueLabel::MoonRise, r.MoonRise);
-  SetLabel(ValueLabel::MoonSet, r.MoonSet);
-  SetLabel(ValueLabel::HeatIndex, r.HeatIndex);
+  ShowValue(ValueLabel::Sky, r.Sky);
+  ShowValue(ValueLabel::Temp, r.Temperature);
+  ShowValue(ValueLabel::Humid, r.Humidity);
+  ShowValue(ValueLabel::Press, r.Pressure);
+  ShowValue(ValueLabel::Wind, r.Wind);
+  ShowValue(ValueLabel::Visible, r.Visibility);
+  ShowValue(ValueLabel::Sunrise, r.Sunrise);
+  ShowValue(ValueLabel::Sunset, r.Sunset);
+  ShowValue(ValueLabel::MoonRise, r.MoonRise);
+  ShowValue(ValueLabel::MoonSet, r.MoonSet);
+  ShowValue(ValueLabel::HeatIndex, r.HeatIndex);
   if (r.ObservedAt) SetLabel(ValueLabel::Conditions, "Conditions at " + *r.ObservedAt);
   if (parsed.PageLocationName) state_.LocationTitle = *parsed.PageLocationName;
 
-  trayTip_.clear();
+  trayTip_.reset();
+  ageNotice_.reset();
   if (r.TrayTip && r.SkyIcon && ports_.tray) {
-    trayTip_ = *r.TrayTip;
-    ports_.tray->SetHint(*r.TrayTip);
+    trayTip_.emplace(r.Sky, r.Temperature);
+    pageTrayTip_ = *r.TrayTip;
+    ShowTrayTip();
     ports_.tray->SetActive(true);
     ports_.tray->SetIconIndex(*r.SkyIcon);
     ports_.tray->SetActive(true);
@@ -292,17 +377,22 @@ void MainLogic::ParseAndShow(const std::string& page) {
 
 std::optional<std::string> MainLogic::ShowAnswerAge(const std::string& replyHeader) {
   std::optional<std::string> notice = AgeNotice(ReadAnswerAge(replyHeader));
-  if (notice && !trayTip_.empty() && ports_.tray) ports_.tray->SetHint(trayTip_ + " (" + *notice + ")");
+  if (notice && trayTip_ && ports_.tray) {
+    ageNotice_ = notice;
+    ShowTrayTip();
+  }
   return notice;
 }
 
+// The formulas work in degrees F and mph: they read the page's texts, and
+// their result is shown in the person's units.
 void MainLogic::ComputeHeatIndex() {
-  SetLabel(ValueLabel::HeatIndex,
-           ::sky::ComputeHeatIndex(Label(ValueLabel::Temp), Label(ValueLabel::Humid), Label(ValueLabel::HeatIndex)));
+  ShowValue(ValueLabel::HeatIndex, ::sky::ComputeHeatIndex(Source(ValueLabel::Temp), Source(ValueLabel::Humid),
+                                                           Source(ValueLabel::HeatIndex)));
 }
 
 void MainLogic::ComputeWindChill() {
-  SetLabel(ValueLabel::WindChill, ::sky::ComputeWindChill(Label(ValueLabel::Temp), Label(ValueLabel::Wind)));
+  ShowValue(ValueLabel::WindChill, ::sky::ComputeWindChill(Source(ValueLabel::Temp), Source(ValueLabel::Wind)));
 }
 
 void MainLogic::mnuAbortconnectionClick() {
@@ -310,6 +400,7 @@ void MainLogic::mnuAbortconnectionClick() {
   client_->Abort();
   SetStatus("Connection Aborted...");
   Repaint();
+  if (abortPause) abortPause(kAbortPauseMs);
 }
 
 // ---------------------------------------------------------------- showing
@@ -387,7 +478,7 @@ void MainLogic::HttpClient1AuthenticationNeeded() { RoutedStatus("Authentication
 void MainLogic::HttpClient1PacketSent() { SetStatus("Packet sent..."); }
 
 void MainLogic::HttpClient1Status(const std::string& status) {
-  RoutedStatus("Status = " + status);
+  RoutedStatus(StatusWords(status));
   if (client_->StatusCode() == 404) SetStatus("Object Not Found");
 }
 

@@ -5,12 +5,18 @@
 // their own instances with recorders, so several can live side by side.
 #pragma once
 
+#include <array>
+#include <chrono>
 #include <functional>
 #include <memory>
+#include <thread>
 #include <optional>
+#include <utility>
+#include <memory>
 #include <string>
 
 #include "app/main_ports.h"
+#include "common/units.h"
 #include "locations/Unit_location.h"
 #include "locations/presets.h"
 #include "settings/settings_names.h"
@@ -37,6 +43,10 @@ struct MainState {
   std::string RetrievalKind;   // the forecast window's; not empty: status texts go there
   CurrentLocation Location;
   std::string LocationTitle;  // location title of the last parsed page
+  std::string ShownPath;      // conditions path of the page now shown (daily forecast, warnings)
+  // The conditions address (after the server root) of the last place asked
+  // for; "Local Radar" asks for the radar of that place.
+  std::string ConditionsPath;
 };
 
 // How one call of Get_the_Stats ended.
@@ -95,9 +105,22 @@ class MainLogic {
   // The derived values from the texts now in the labels.
   void ComputeHeatIndex();
   void ComputeWindChill();
-  // "Abort GetStats connection". The pause after it (which keeps the status
-  // text visible) is left to the window.
+  // "Abort GetStats connection": the abort, the status text, then a pause of
+  // kAbortPauseMs (abortPause) that keeps the text readable and lets the
+  // socket's close settle before the next command runs.
   void mnuAbortconnectionClick();
+  static constexpr int kAbortPauseMs = 1500;
+  // The pause; tests replace it.
+  std::function<void(int ms)> abortPause = [](int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); };
+
+  // ---- units: what the labels and the tray tip show. Unset (the default),
+  // the page's own texts are shown as they are; set, every value shown so far
+  // is shown again in the new units. The page texts themselves are kept.
+  void SetUnits(UnitSystem units);
+  std::optional<UnitSystem> Units() const { return units_; }
+  // The page's own text behind a value label (what the label shows before
+  // any conversion).
+  const std::string& PageText(ValueLabel label) const { return pageTexts_[static_cast<int>(label)]; }
 
   // ---- the main window's first showing (after it has centred itself)
   // The colour settings onto the label rows, the presets into the menu, the
@@ -141,6 +164,13 @@ class MainLogic {
   void Repaint();
   void SetLabel(ValueLabel label, const std::string& text);
   std::string Label(ValueLabel label) const;
+  // A page text onto its label, in the units shown; kept for a change of units.
+  void ShowValue(ValueLabel label, const std::string& pageText);
+  // What a derived value computes from: the page text when units are set,
+  // else the label as it stands.
+  std::string Source(ValueLabel label) const;
+  std::string Shown(ValueLabel label, const std::string& pageText) const;
+  void ShowTrayTip();
   IMessagePort& Messages();
   // Runs one step; an exception it throws goes to the standard error box.
   void Guarded(const std::function<void()>& step);
@@ -151,7 +181,14 @@ class MainLogic {
   MainState state_;
   Presets presets_;
   bool abortRequested_ = false;
-  std::string trayTip_;  // the tray tip of the page shown last
+  std::optional<UnitSystem> units_;
+  std::array<std::string, kValueLabelCount> pageTexts_{};
+  std::array<bool, kValueLabelCount> shownByUs_{};
+  // The sky and temperature texts of the page shown last's tray tip, as the
+  // page gave them, its whole tip, and how old its conditions are.
+  std::optional<std::pair<std::string, std::string>> trayTip_;
+  std::string pageTrayTip_;
+  std::optional<std::string> ageNotice_;
 };
 
 }  // namespace sky

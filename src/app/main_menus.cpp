@@ -4,8 +4,12 @@
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
+#include <QVariant>
+#include <algorithm>
+#include <cctype>
 #include <functional>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -77,7 +81,7 @@ const MenuRow kMenuRows[] = {
         Item("&General Preferences...", "mnuGeneralPreferences1", nullptr, Bound),
         Item("&Label Color", "mnuMainLabelColor1", nullptr, Bound),
         Item("Label &Font Color", "mnuMainLabelFontColor1", nullptr, Bound),
-        Item("Stats &Font Color", "mnuStatsFontColor1", nullptr, Bound),
+        Item("&Stats Font Color", "mnuStatsFontColor1", nullptr, Bound),
       End(),
       Item("&Minimize to tray", "mnuMinimize", nullptr, HideWindow),
       Item("E&xit", "mnuExit1", nullptr, Exit),
@@ -87,11 +91,11 @@ const MenuRow kMenuRows[] = {
       Line(),
       {PresetSlots, nullptr, nullptr, nullptr, Bound, nullptr, nullptr},
       Line(),
-      Item("Abort GetStats connection", "mnuAbortconnection", nullptr, GuardedHook, &MainHooks::abortConnection),
-      Item("Clear all locations", "mnuClearlocations", nullptr, GuardedHook, &MainHooks::clearPresets),
-      Item("Remove a specific location", "mnuRemoveaspecificlocation1", nullptr, GuardedHook,
+      Item("&Abort GetStats connection", "mnuAbortconnection", nullptr, GuardedHook, &MainHooks::abortConnection),
+      Item("C&lear all locations", "mnuClearlocations", nullptr, GuardedHook, &MainHooks::clearPresets),
+      Item("&Remove a specific location", "mnuRemoveaspecificlocation1", nullptr, GuardedHook,
            &MainHooks::removeSpecificLocation),
-      Item("Sort locations", "mnuSortlocations1", nullptr, GuardedHook, &MainHooks::sortPresets),
+      Item("&Sort locations", "mnuSortlocations1", nullptr, GuardedHook, &MainHooks::sortPresets),
     End(),
     Menu("&Images", "mnuImages"),
       PictureItems(kImagesMenu),
@@ -101,6 +105,7 @@ const MenuRow kMenuRows[] = {
       Item("Forecast - &HTML Version", "mnuForecastHTML", nullptr, Hook, &MainHooks::forecastHtml),
       ForecastItem("f"),
       PictureItems(kForecastsMenu),
+      Item("&7-Day Forecast", "mnuDailyForecast", nullptr, GuardedHook, &MainHooks::dailyForecast),
     End(),
     Menu("I&nformation", "mnuInformation"),
       ForecastItem("h"),
@@ -108,9 +113,9 @@ const MenuRow kMenuRows[] = {
       ForecastItem("sw"),
       ForecastItem("w"),
       Line(),
-      Item("Current World Population...", "mnuCurrWorldPop1", nullptr, Bound),
-      Item("Current US Population...", "mnuCurrentUSPopulation1", nullptr, Bound),
-      Menu("Census Information"),
+      Item("Current W&orld Population...", "mnuCurrWorldPop1", nullptr, Bound),
+      Item("Current &US Population...", "mnuCurrentUSPopulation1", nullptr, Bound),
+      Menu("&Census Information"),
         ForecastItem("s1"),
         ForecastItem("s2"),
         ForecastItem("si"),
@@ -121,22 +126,108 @@ const MenuRow kMenuRows[] = {
       Item("Help &Contents (F1)", "mnuHelpContents", nullptr, Bound),
       Line(),
       Item("&About Skyglass...", "mnuAbout", nullptr, Bound),
-      Item("Check Version #...", "CheckforUpdate1", nullptr, Bound),
+      Item("Check &Version #...", "CheckforUpdate1", nullptr, Bound),
     End(),
     // The tray icon's menus.
     Menu(nullptr, "pmnRight"),
-      Item("Restore window...", "pitshow", nullptr, ShowWindow),
-      Item("Hide window...", "pithide", nullptr, HideWindow),
+      Item("&Restore window...", "pitshow", nullptr, ShowWindow),
+      Item("&Hide window...", "pithide", nullptr, HideWindow),
       Line(),
-      Item("Exit", "pitExit", nullptr, Exit),
+      Item("E&xit", "pitExit", nullptr, Exit),
     End(),
     Menu(nullptr, "pmnLeft"),
-      Item("Restore window...", "pitshowLeft", nullptr, ShowWindow),
+      Item("&Restore window...", "pitshowLeft", nullptr, ShowWindow),
     End(),
 };
 // clang-format on
 
 }  // namespace
+
+char AccessKeyOf(const std::string& caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(caption[i + 1])));
+  }
+  return '\0';
+}
+
+std::string WithAccessKey(const std::string& caption, std::set<char>& used) {
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&') {
+      ++i;  // "&&" is a shown "&"
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(caption[i]);
+    if (c > 127 || !std::isalnum(c)) continue;
+    const char key = static_cast<char>(std::tolower(c));
+    if (used.count(key)) continue;
+    used.insert(key);
+    return caption.substr(0, i) + "&" + caption.substr(i);
+  }
+  return caption;
+}
+
+namespace {
+
+// The letters and digits of a caption that could be its key, in order.
+std::vector<char> KeyCandidates(const std::string& caption) {
+  std::vector<char> keys;
+  for (std::size_t i = 0; i < caption.size(); ++i) {
+    if (caption[i] == '&') {
+      ++i;
+      continue;
+    }
+    const unsigned char c = static_cast<unsigned char>(caption[i]);
+    if (c > 127 || !std::isalnum(c)) continue;
+    const char key = static_cast<char>(std::tolower(c));
+    if (std::find(keys.begin(), keys.end(), key) == keys.end()) keys.push_back(key);
+  }
+  return keys;
+}
+
+// Kuhn's matching: item `i` takes a free key, or one whose holder can move on.
+bool Match(std::size_t i, const std::vector<std::vector<char>>& cands, std::map<char, std::size_t>& holder,
+           std::set<char>& seen) {
+  for (char k : cands[i]) {
+    if (!seen.insert(k).second) continue;
+    auto it = holder.find(k);
+    if (it == holder.end() || Match(it->second, cands, holder, seen)) {
+      holder[k] = i;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+std::vector<std::string> WithAccessKeys(const std::vector<std::string>& captions, const std::set<char>& used) {
+  // A long menu (23 weather cameras) runs out of first choices: the keys are
+  // matched so that as many items as possible get one.
+  std::vector<std::vector<char>> cands;
+  for (const std::string& c : captions) {
+    std::vector<char> keys = KeyCandidates(c);
+    std::erase_if(keys, [&](char k) { return used.count(k) > 0; });
+    cands.push_back(std::move(keys));
+  }
+  std::map<char, std::size_t> holder;
+  for (std::size_t i = 0; i < captions.size(); ++i) {
+    std::set<char> seen;
+    Match(i, cands, holder, seen);
+  }
+  std::vector<std::string> out = captions;
+  for (const auto& [key, i] : holder) {
+    std::set<char> onlyThis;
+    for (char k : KeyCandidates(captions[i]))
+      if (k != key) onlyThis.insert(k);
+    out[i] = WithAccessKey(captions[i], onlyThis);
+  }
+  return out;
+}
 
 void TForm1::AddImageCommands(QMenu* menu, const char* menuName) {
   // The picture catalogue in its order: rows of a submenu gather under it.
@@ -160,6 +251,30 @@ void TForm1::AddImageCommands(QMenu* menu, const char* menuName) {
       });
     });
   }
+  if (std::string(menuName) != kImagesMenu) return;
+  // The radar of the current place, after the catalogue's pictures.
+  QAction* local = menu->addAction(QString::fromLatin1(LocalRadarRow().caption));
+  local->setObjectName("mnuLocalRadar");
+  connect(local, &QAction::triggered, this, [this] {
+    RunRequest([this] {
+      if (hooks.localRadar) hooks.localRadar();
+    });
+  });
+}
+
+void TForm1::MarkServedPictures(const ServedPictures& served) {
+  for (const ImageRow& row : ImageCatalogue()) {
+    std::string name = row.command;
+    if (name.size() > 5 && name.ends_with("Click")) name.resize(name.size() - 5);
+    QAction* a = findChild<QAction*>(QString::fromLatin1(name.c_str()));
+    if (a == nullptr) continue;
+    const std::string reason = served.Reason(row.command);
+    a->setEnabled(reason.empty());
+    const QString tip = reason.empty() ? QString() : QString::fromLatin1(("No source: " + reason).c_str());
+    a->setStatusTip(tip);
+    a->setToolTip(tip);  // empty: the caption again
+  }
+  for (QMenu* m : findChildren<QMenu*>()) m->setToolTipsVisible(true);
 }
 
 void TForm1::BuildMenus() {
@@ -222,6 +337,30 @@ void TForm1::BuildMenus() {
   // Popup menus are windows of their own and take no font from the main
   // window: give them the bar's, so the menus read as one.
   for (QMenu* m : findChildren<QMenu*>()) m->setFont(bar->font());
+  for (QMenu* m : findChildren<QMenu*>()) AssignAccessKeys(m);
+}
+
+void TForm1::AssignAccessKeys(QMenu* menu) {
+  // The picture rows and the presets keep their texts as data; where one
+  // has no access key, the first letter or digit no other item of the menu
+  // uses becomes its key, so every item can be reached by keyboard.
+  std::set<char> used;
+  std::vector<QAction*> open;
+  for (QAction* a : menu->actions()) {
+    if (a->isSeparator() || !a->isVisible()) continue;
+    if (const QVariant base = a->property(kMenuBaseText); base.isValid()) a->setText(base.toString());
+    const std::string text = a->text().toLatin1().toStdString();
+    if (const char key = AccessKeyOf(text)) used.insert(key);
+    else open.push_back(a);
+  }
+  std::vector<std::string> texts;
+  for (QAction* a : open) texts.push_back(a->text().toLatin1().toStdString());
+  const std::vector<std::string> keyed = WithAccessKeys(texts, used);
+  for (std::size_t i = 0; i < open.size(); ++i) {
+    if (keyed[i] == texts[i]) continue;
+    open[i]->setProperty(kMenuBaseText, open[i]->text());
+    open[i]->setText(QString::fromLatin1(keyed[i].c_str()));
+  }
 }
 
 void TForm1::ConnectMenuCommand(QAction* a, const MenuRow& row) {

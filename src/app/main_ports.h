@@ -62,6 +62,8 @@ class ITrayPort {
   virtual void SetIconIndex(int index) = 0;
   // Setting true also brings an icon already in the tray up to date.
   virtual void SetActive(bool active) = 0;
+  // A warning for the place is in force: the icon carries a mark.
+  virtual void SetWarningMark(bool /*on*/) {}
 };
 
 // Brings the moon picture up to date (the moon-phase step).

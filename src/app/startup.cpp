@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QDesktopServices>
 #include <QUrl>
 #include <QDir>
@@ -15,10 +16,16 @@
 #include <map>
 
 #include "app/Unit1.h"
+#include "app/daily_forecast.h"
+#include "app/warnings.h"
+#include "controls/DesktopNotifier.h"
+#include "forecast/DailyWindow.h"
 #include "app/main_logic.h"
+#include "app/single_instance.h"
 #include "conditions/moon.h"
 #include "controls/GifControl.h"
 #include "controls/OnTray.h"
+#include "controls/open_link.h"
 #include "data/moon/moon_data.h"
 #include "net/HttpClient.h"
 #include "settings/first_start.h"
@@ -36,6 +43,7 @@
 #include "info/frmAbout_Unit.h"
 #include "info/info_commands.h"
 #include "locations/frmLocation.h"
+#include "net/failure_text.h"
 #include "settings/Unit_pref.h"
 
 namespace sky::ui {
@@ -141,6 +149,9 @@ struct Program {
   ImageLogic images;  // the viewer port is set once the viewer exists
   std::unique_ptr<HttpForecastFetch> forecastFetch;
   std::unique_ptr<ForecastLogic> forecast;
+  std::unique_ptr<DesktopNotifier> notifier;
+  SettingsAnnouncedStore announced;
+  WarningPorts warnings;
 };
 
 namespace {
@@ -149,17 +160,39 @@ void Wire(TForm1& form, Program& program) {
   MainLogic& logic = program.logic;
   MainHooks& h = form.hooks;
   h.readSetting = settings::StoreReader();
-  h.getTheStats = [&logic] { return logic.Get_the_Stats() != FetchOutcome::Error; };
+  logic.SetUnits(settings::ReadUnits(h.readSetting));
+  // After a fetch that showed a place: its warnings. The status line keeps
+  // what the fetch left there.
+  h.getTheStats = [&logic, &program, &form] {
+    const FetchOutcome outcome = logic.Get_the_Stats();
+    if (outcome == FetchOutcome::Shown) {
+      const std::string status = form.Status();
+      CheckWarningsOfShownPlace(logic, program.warnings);
+      form.SetStatus(status);
+    }
+    return outcome != FetchOutcome::Error;
+  };
   h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
   h.setSilent = [&logic](bool on) {
     if (on) logic.State().SilentFlag.assign(1, 'y');
     else logic.State().SilentFlag.clear();
   };
   h.abortConnection = [&logic] { logic.mnuAbortconnectionClick(); };
+  h.errorText = [&logic](const std::string& what) {
+    const THttpClient& c = logic.HttpClient1();
+    return c.AbortedByUser() ? std::string() : RequestFailureText(c, what);
+  };
   h.clearPresets = [&logic] { logic.mnuClearlocationsClick(); };
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
+  // Once the first fetch has set up the proxy: grey what the gateway cannot serve.
+  h.afterFirstFetch = [&program, &form] {
+    const std::string shown = form.Status();
+    std::optional<ServedPictures> served = program.images.LoadServedPictures();
+    form.SetStatus(shown);  // the list's own request is no news for the status line
+    if (served) form.MarkServedPictures(*served);
+  };
 }
 
 // The viewer shows the pictures of the picture logic and reaches back into it.
@@ -168,11 +201,9 @@ void WireViewer(TfrmImage& viewer, TForm1& form, Program& program) {
   ImageViewerHooks& v = viewer.hooks;
   v.saveAsWallpaper = [&program] { program.images.do_wallpaper(); };
   v.closed = [&program] { program.images.ViewerClosed(); };
-  v.helpContents = [] { launch_help(); };
-  v.minimizeMain = [&form] { form.setWindowState(form.windowState() | Qt::WindowMinimized); };
-  v.restoreMain = [&form] {
-    if (form.isMinimized() || !form.isVisible()) form.showNormal();
-  };
+  v.helpContents = [&viewer] { launch_help_for(&viewer); };
+  v.minimizeMain = [&form] { form.StepAside(); };
+  v.restoreMain = [&form] { form.ComeBack(); };
   v.error = [&form](const std::string& text) { form.ShowError(text); };
 }
 
@@ -202,13 +233,10 @@ void WireForecast(TfrmForecast& windowRef, TForm1& formRef, Program& program) {
     return true;
   };
   h.abort = [&logic] { logic.mnuAbortconnectionClick(); };
-  h.minimizeMain = [form] { form->showMinimized(); };
-  h.restoreMain = [form] {
-    if (form->tray) form->tray->SetAppVisible(true);
-    else form->showNormal();
-  };
+  h.minimizeMain = [form] { form->StepAside(); };
+  h.restoreMain = [form] { form->ComeBack(); };
   h.showError = [form](const std::string& text) { form->ShowError(text); };
-  h.help = [] { launch_help(); };
+  h.help = [window] { launch_help_for(window); };
   InstallHelpKey(window);
 }
 
@@ -229,7 +257,7 @@ void WireForecastCommands(Windows& w, const ProgramOptions& options) {
     (*forecast)->ShowKind(kind);
   };
   auto open = options.openUrl;
-  if (!open) open = [](const std::string& url) { QDesktopServices::openUrl(QUrl(QString::fromLatin1(url.c_str()))); };
+  if (!open) open = [form](const std::string& url) { OpenLink(form, QString::fromLatin1(url.c_str())); };
   form->hooks.forecastHtml = [form, &logic, open] {
     FetchGate::Hold hold(form->Gate());
     if (!hold.Entered()) {
@@ -238,6 +266,42 @@ void WireForecastCommands(Windows& w, const ProgramOptions& options) {
     }
     form->Guarded([&] { mnuForecastHTMLClick(logic.HttpClient1(), open); });
   };
+}
+
+// "&7-Day Forecast": the forecast of the place shown, through the main
+// window's gate like every request of its client.
+void WireDaily(Windows& w) {
+  TForm1* form = w.Form1.get();
+  TfrmDaily* daily = w.frmDaily.get();
+  MainLogic& logic = w.program->logic;
+  daily->hooks.units = [&logic] { return logic.Units().value_or(UnitSystem::US); };
+  daily->hooks.fetch = [form, &logic] {
+    DailyResult result;
+    FetchGate::Hold hold(form->Gate());
+    if (!hold.Entered()) {
+      result.error = kBusyText;
+      return result;
+    }
+    return FetchDailyForecast(logic);
+  };
+  form->hooks.dailyForecast = [daily] { daily->ShowDaily(); };
+}
+
+// Warnings: notifications through the desktop's service (or the tray), each
+// alert once, a click opening the warnings page; the tray's mark.
+void WireWarnings(Windows& w) {
+  TForm1* form = w.Form1.get();
+  Program& program = *w.program;
+  program.notifier = std::make_unique<DesktopNotifier>(form->tray ? form->tray->SystemTrayIcon() : nullptr);
+  program.notifier->opened = [form] {
+    if (form->tray) form->tray->SetAppVisible(true);
+    if (form->hooks.showForecast) form->hooks.showForecast("w");
+  };
+  WarningPorts& p = program.warnings;
+  p.notices = program.notifier.get();
+  p.store = &program.announced;
+  p.warningMark = [form](bool on) { form->SetWarningMark(on); };
+  p.noticesOn = [] { return settings::WarningNoticesOn(settings::StoreReader()); };
 }
 
 }  // namespace
@@ -253,6 +317,8 @@ Windows::~Windows() {
     forecast->SetLogic(nullptr);
     forecast->hooks = ForecastHooks{};
   }
+  if (frmDaily) frmDaily->hooks = DailyHooks{};
+  if (TfrmPref* pref = frmPref.Made()) pref->stored = nullptr;
   // The core goes before the windows it writes to.
   program.reset();
 }
@@ -274,7 +340,14 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   TForm1& main = *w.Form1;
   Program& program = *w.program;
   w.frmAbout.Set([] { return std::make_unique<TfrmAbout>(); }, nullptr);
-  w.frmPref.Set([] { return std::make_unique<TfrmPref>(); }, nullptr);
+  // "&Okay" applies the units at once: labels, tray tip, the 7-Day Forecast.
+  w.frmPref.Set([] { return std::make_unique<TfrmPref>(); },
+                [&program, daily = &w.frmDaily](TfrmPref& pref) {
+                  pref.stored = [&program, daily] {
+                    program.logic.SetUnits(settings::ReadUnits(settings::StoreReader()));
+                    if (*daily) (*daily)->ShowUnits(program.logic.Units().value_or(UnitSystem::US));
+                  };
+                });
   w.frmImage.Set([] { return std::make_unique<TfrmImage>(); },
                  [&main, &program](TfrmImage& viewer) {
                    WireViewer(viewer, main, program);
@@ -293,6 +366,10 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
     viewer->get();
     program.images.AutoWallpaper(ReadSetting(kSectionSettings, settings::kAutoWallpaper));
   };
+  main.hooks.localRadar = [viewer, &program] {
+    viewer->get();
+    program.images.RunLocalRadar(program.logic.State().ConditionsPath);
+  };
   // Messages for the forecast window's status bar make it, as its commands do.
   program.logic.SetForecastStatus(&program.forecastStatus);
   program.forecastStatus.window = &w.frmForecast;
@@ -302,6 +379,9 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
     return form->ShowBox(kind, text, over);
   };
   step("TfrmLocation", 100);
+  w.frmDaily = std::make_unique<TfrmDaily>();
+  WireDaily(w);
+  WireWarnings(w);
   TfrmLocation* chooser = w.frmLocation.get();
   w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
   FirstUse<TfrmPref>* pref = &w.frmPref;
@@ -361,10 +441,32 @@ int RunProgram(int argc, char** argv) {
   QApplication app(argc, argv);
   app::InitApplicationInfo();
   app::ParseCommandLine();
+
+  // One program per user and display: a second start brings the running
+  // window to the front (out of the tray too) and ends. A platform without
+  // a display (offscreen, as the tests run) has no window to raise; scripts
+  // that time many starts in a row may opt out with
+  // SKYGLASS_NO_SINGLE_INSTANCE=1.
+  std::unique_ptr<SingleInstance> instance;
+  TForm1* mainWindow = nullptr;
+  const QString platform = QGuiApplication::platformName();
+  if (platform != "offscreen" && platform != "minimal" &&
+      qEnvironmentVariableIntValue("SKYGLASS_NO_SINGLE_INSTANCE") != 1) {
+    instance = std::make_unique<SingleInstance>(InstanceKey());
+    if (!instance->Claim([&mainWindow] {
+          if (mainWindow) mainWindow->ComeBack();
+        })) {
+      std::fprintf(stderr, "skyglass: %s\n",
+                   instance->Delivered() ? "already running on this display; its window was brought to the front"
+                                         : "already running on this display");
+      return 0;
+    }
+  }
   if (Installed()) SeedGatewayProxy();
 
   std::unique_ptr<Windows> windows = CreateWindows({});
   Windows& w = *windows;
+  mainWindow = w.Form1.get();
   ArmScreenshot(w.Form1.get());
   if (std::getenv("SKYGLASS_TRACE")) {
     w.Form1->traceStatus = true;

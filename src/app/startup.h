@@ -22,6 +22,7 @@ class TfrmPref;
 class TfrmImage;
 class TfrmForecast;
 class TfrmLocation;
+class TfrmDaily;
 
 struct ProgramOptions {
   RefreshIntervals intervals;
@@ -77,6 +78,7 @@ struct Windows {
   FirstUse<TfrmImage> frmImage;
   FirstUse<TfrmForecast> frmForecast;
   std::unique_ptr<TfrmLocation> frmLocation;
+  std::unique_ptr<TfrmDaily> frmDaily;
   std::shared_ptr<Program> program;
 
   Windows() = default;

@@ -46,7 +46,7 @@ std::string ComputeHeatIndex(std::string_view temperatureText, std::string_view 
   if (currentHeatIndexText.size() >= 2 && currentHeatIndexText != kNA) return std::string(currentHeatIndexText);
   const double t = ReadLabelNumber(temperatureText);
   // The regression was fitted to hot air only: at 63 degrees it gives 80.
-  if (t < 80) return DegreesFText(static_cast<long long>(t));
+  if (t < kHeatIndexMinF) return DegreesFText(static_cast<long long>(t));
   const double rh = std::clamp<double>(ReadLabelNumber(humidityText), 0, 100);
   double hi = 0.5 * (t + 61.0 + (t - 68.0) * 1.2 + rh * 0.094);
   if ((hi + t) / 2 >= 80) {
@@ -81,8 +81,9 @@ std::string ComputeWindChill(std::string_view temperatureText, std::string_view 
   double v = 0;
   for (char ch : digits) v = v * 10 + (ch - '0');
   // The formula holds for cold, moving air only.
-  if (v < 5 || t > 50) return DegreesFText(static_cast<long long>(t));
-  const double wc = 91.4 - (0.474677 - 0.020425 * v + 0.303107 * std::sqrt(v)) * (91.4 - t);
+  if (v <= kWindChillMaxCalmMph || t >= kWindChillBelowF) return DegreesFText(static_cast<long long>(t));
+  const double p = std::pow(v, 0.16);
+  const double wc = 35.74 + 0.6215 * t - 35.75 * p + 0.4275 * t * p;
   return RoundedDegreesText(RoundHalfEven(wc));
 }
 

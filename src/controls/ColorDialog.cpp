@@ -10,7 +10,7 @@ TSharedColorDialog& TSharedColorDialog::Instance() {
   return dialog;
 }
 
-std::optional<QColor> TSharedColorDialog::Choose(QWidget* parent, bool* failed) {
+std::optional<QColor> TSharedColorDialog::Choose(QWidget* parent, const QColor& initial, bool* failed) {
   if (failed) *failed = false;
   if (failNext) {
     failNext = false;
@@ -19,9 +19,9 @@ std::optional<QColor> TSharedColorDialog::Choose(QWidget* parent, bool* failed) 
   }
   std::optional<QColor> chosen;
   if (answerer) {
-    chosen = answerer(last_);
+    chosen = answerer(initial);
   } else {
-    QColorDialog dialog(last_, parent ? parent : QApplication::activeWindow());
+    QColorDialog dialog(initial, parent ? parent : QApplication::activeWindow());
     dialog.setOption(QColorDialog::ShowAlphaChannel, false);
     dialog.setOption(QColorDialog::DontUseNativeDialog, true);
     if (dialog.exec() == QDialog::Accepted) chosen = dialog.selectedColor();
@@ -35,7 +35,7 @@ std::optional<QColor> TSharedColorDialog::Choose(QWidget* parent, bool* failed) 
 
 IColorDialogPort::Answer TSharedColorDialog::Execute(TColor& color) {
   bool failed = false;
-  const std::optional<QColor> c = Choose(nullptr, &failed);
+  const std::optional<QColor> c = Choose(nullptr, QColorOf(color), &failed);
   if (failed) return Answer::Failed;
   if (!c) return Answer::Cancelled;
   color = TColorOf(*c);

@@ -1,6 +1,7 @@
 // The program's one colour dialog, shared by the main window's colour
 // commands and the forecast window's background colour: it opens on the
-// colour last chosen in it, fully expanded, with solid colours only.
+// current colour of what is being changed, fully expanded, with solid colours
+// only.
 #pragma once
 
 #include <QColor>
@@ -17,13 +18,14 @@ class TSharedColorDialog : public IColorDialogPort {
  public:
   static TSharedColorDialog& Instance();
 
-  // IColorDialogPort: runs the dialog modally over the active window.
+  // IColorDialogPort: runs the dialog modally over the active window, opening
+  // on `color`.
   Answer Execute(TColor& color) override;
   // The same, for Qt callers: the chosen colour, or nothing on cancel (and on
   // failure, which `failed` then reports).
-  std::optional<QColor> Choose(QWidget* parent, bool* failed = nullptr);
+  std::optional<QColor> Choose(QWidget* parent, const QColor& initial, bool* failed = nullptr);
 
-  // The colour the dialog opens on.
+  // The colour chosen last.
   QColor LastColor() const { return last_; }
   void SetLastColor(const QColor& c) { last_ = c; }
 

@@ -402,8 +402,11 @@ bool TGradientForm::event(QEvent* e) {
 }
 
 void TGradientForm::keyPressEvent(QKeyEvent* e) {
-  if (e->key() == Qt::Key_Escape && !EscapeCloses) {
-    e->ignore();
+  if (e->key() == Qt::Key_Escape) {
+    // close() rather than the dialog's reject(): the window's close steps
+    // run as for its close button.
+    if (EscapeCloses) close();
+    else e->ignore();
     return;
   }
   QDialog::keyPressEvent(e);
@@ -489,7 +492,10 @@ void TGradientForm::mousePressEvent(QMouseEvent* e) {
         ShowSystemMenu(mapToGlobal(QPoint(c.left(), c.bottom() + 1)));
         return;
       }
-      if (windowHandle()) windowHandle()->startSystemMove();
+      // The move starts once the mouse moves with the button held: handing
+      // the press to the window system at once would swallow the second
+      // click of a double click.
+      moveFrom_ = e->globalPosition().toPoint();
       return;
     }
   } else if (e->button() == Qt::RightButton && GetCaptionRect().contains(pos)) {
@@ -500,6 +506,15 @@ void TGradientForm::mousePressEvent(QMouseEvent* e) {
 }
 
 void TGradientForm::mouseMoveEvent(QMouseEvent* e) {
+  if (moveFrom_) {
+    if (!(e->buttons() & Qt::LeftButton)) {
+      moveFrom_.reset();
+    } else if ((e->globalPosition().toPoint() - *moveFrom_).manhattanLength() >= QApplication::startDragDistance()) {
+      moveFrom_.reset();
+      if (windowHandle()) windowHandle()->startSystemMove();
+      return;
+    }
+  }
   if (!UsesSystemGradient()) {
     // The sizing cursors of the borders.
     const Qt::Edges edges = EdgesAt(e->position().toPoint());
@@ -522,6 +537,7 @@ void TGradientForm::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void TGradientForm::mouseReleaseEvent(QMouseEvent* e) {
+  moveFrom_.reset();
   if (pressed_) {
     const CaptionButton b = *pressed_;
     pressed_.reset();
@@ -533,6 +549,7 @@ void TGradientForm::mouseReleaseEvent(QMouseEvent* e) {
 }
 
 void TGradientForm::mouseDoubleClickEvent(QMouseEvent* e) {
+  moveFrom_.reset();
   const QPoint pos = e->position().toPoint();
   const QRect c = GetCaptionRect();
   if (!UsesSystemGradient() && e->button() == Qt::LeftButton && c.contains(pos) && !ButtonAt(pos)) {

@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QFont>
 #include <QPixmap>
+#include <QPoint>
 #include <QRect>
 #include <functional>
 #include <optional>
@@ -67,7 +68,8 @@ class TGradientForm : public QDialog {
   TBorderIcons BorderIcons() const { return borderIcons_; }
   void SetBorderIcons(TBorderIcons icons);
 
-  // Escape closes the window only where a dialog asks for it.
+  // Escape closes the window (as its close button does) only where a dialog
+  // asks for it.
   bool EscapeCloses = false;
 
   // ---- the window's parts
@@ -135,6 +137,7 @@ class TGradientForm : public QDialog {
   QMenuBar* menuBar_ = nullptr;
   QVBoxLayout* layout_ = nullptr;
   std::optional<CaptionButton> pressed_;
+  std::optional<QPoint> moveFrom_;  // a press on the caption that may become a move
   QString shownText_;
   QRect textRect_;
 };

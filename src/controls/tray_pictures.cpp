@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygon>
 
 namespace sky::ui {
 
@@ -176,6 +177,20 @@ QList<QPixmap> MakeTrayPictures() {
   QList<QPixmap> list;
   for (int i = 0; i < kTrayPictureCount; ++i) list.push_back(Picture(i));
   return list;
+}
+
+QPixmap WithWarningMark(const QPixmap& picture) {
+  QPixmap marked = picture.copy();
+  QPainter p(&marked);
+  p.setRenderHint(QPainter::Antialiasing, false);
+  const QPolygon triangle({QPoint(11, 6), QPoint(15, 15), QPoint(7, 15)});
+  p.setPen(QColor(0, 0, 0));
+  p.setBrush(QColor(220, 0, 0));
+  p.drawPolygon(triangle);
+  p.setPen(QColor(255, 255, 255));
+  p.drawLine(11, 9, 11, 12);
+  p.drawPoint(11, 14);
+  return marked;
 }
 
 }  // namespace sky::ui

@@ -14,4 +14,8 @@ inline constexpr int kTrayPictureCount = 13;
 // 12 cloud at night.
 QList<QPixmap> MakeTrayPictures();
 
+// A tray picture with the warning mark: a red triangle with a white "!" in
+// its lower right corner, over whatever the sky picture shows.
+QPixmap WithWarningMark(const QPixmap& picture);
+
 }  // namespace sky::ui

@@ -10,17 +10,18 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
+#include <algorithm>
 #include <stdexcept>
 
 #include "common/scoped_flag.h"
 #include "forecast/forecast_text.h"
 #include "controls/ColorDialog.h"
+#include "controls/print_setup.h"
 #include "controls/ui_font.h"
 
 namespace sky::ui {
@@ -46,8 +47,11 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const char* text, QRect r) 
 
 TfrmForecast::TfrmForecast(QWidget* parent) : TGradientForm(parent) {
   setObjectName("frmForecast");
-  SetBorderStyle(TBorderStyle::bsSingle);
-  SetBorderIcons({true, true, false, false});  // a fixed window: no maximise
+  // Long lines need room: the window sizes and maximises, and the text area
+  // follows (FollowSize).
+  SetBorderStyle(TBorderStyle::bsSizeable);
+  SetBorderIcons({true, true, true, false});
+  EscapeCloses = true;
   SetGradientStartColor(clBlue);
   SetGradientStopColor(clBlack);
   SetCaption("Skyglass - Forecast");
@@ -136,7 +140,9 @@ TfrmForecast::TfrmForecast(QWidget* parent) : TGradientForm(parent) {
   connect(mnuHelp, &QAction::triggered, this, &TfrmForecast::mnuHelpClick);
 
   SetClientSize(486, 313);
+  setMinimumSize(QWidget::size());
   StatusBar1->setGeometry(0, 313 - 19, 486, 19);
+  c->installEventFilter(this);
 }
 
 TfrmForecast::~TfrmForecast() = default;
@@ -146,6 +152,8 @@ TfrmForecast::~TfrmForecast() = default;
 void TfrmForecast::ShowKind(const std::string& kind) {
   if (!logic_) return;
   logic_->SetKind(kind);
+  // The caption belongs to this command from the first frame on.
+  SetCaption(logic_->KindCaption());
   pendingActivation_ = true;
   if (isMinimized()) showNormal();
   show();
@@ -184,6 +192,17 @@ void TfrmForecast::RunActivation() {
   pendingActivation_ = false;
   if (!logic_) return;
   Fetching([this] { logic_->FormActivate(); });
+  // A kind that waits for "&Get it" takes what is typed in its entry field,
+  // not in the text area, and the status bar says what to enter.
+  const std::pair<QWidget*, const char*> entries[] = {
+      {editCounty, kEnterCountyText}, {cboState, kChooseStateText}, {txtZip, kEnterZipText}};
+  for (const auto& [entry, prompt] : entries) {
+    if (!entry->isHidden() && !btnGetit->isHidden()) {
+      entry->setFocus(Qt::OtherFocusReason);
+      SetStatus(prompt);
+      break;
+    }
+  }
 }
 
 void TfrmForecast::btnGetitClick() {
@@ -205,10 +224,9 @@ void TfrmForecast::mnuHelpClick() {
 }
 
 void TfrmForecast::mnuPrintClick() {
-  QPrinter printer;
-  QPrintDialog dialog(&printer, this);
-  if (dialog.exec() != QDialog::Accepted) return;
-  PrintTo(printer);
+  QPrinter& printer = SharedPrinter();
+  if (!RunPrintDialog(printer, this)) return;
+  if (!PrintTo(printer) && hooks.showError) hooks.showError("Printing failed: the printer could not be opened.");
 }
 
 QStringList TfrmForecast::Lines() const {
@@ -273,7 +291,21 @@ void TfrmForecast::showEvent(QShowEvent* e) {
 
 void TfrmForecast::resizeEvent(QResizeEvent* e) {
   TGradientForm::resizeEvent(e);
+  FollowSize();
+}
+
+void TfrmForecast::FollowSize() {
+  // The text area and the status bar span the client area's width; the
+  // heights and the entries' places are the logic's, by the window height.
+  const QSize c = ClientArea()->size();
+  StatusBar1->setGeometry(0, c.height() - StatusBar1->height(), c.width(), StatusBar1->height());
+  txtForecast->resize(c.width(), txtForecast->height());
   if (logic_) logic_->FormResize();
+}
+
+bool TfrmForecast::eventFilter(QObject* watched, QEvent* e) {
+  if (watched == ClientArea() && e->type() == QEvent::Resize) FollowSize();
+  return TGradientForm::eventFilter(watched, e);
 }
 
 bool TfrmForecast::event(QEvent* e) {
@@ -363,7 +395,11 @@ void TfrmForecast::SetTextColor(TColor color) {
   txtForecast->setPalette(p);
 }
 
-void TfrmForecast::SetTextHeight(int height) { txtForecast->resize(txtForecast->width(), std::max(0, height)); }
+void TfrmForecast::SetTextHeight(int height) {
+  // Never under the status bar, where its horizontal scroll bar would hide.
+  const int room = StatusBar1->y() - txtForecast->y();
+  txtForecast->resize(txtForecast->width(), std::clamp(height, 0, std::max(0, room)));
+}
 
 QWidget* TfrmForecast::Control(ForecastControl c) const {
   switch (c) {

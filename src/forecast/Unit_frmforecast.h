@@ -117,8 +117,10 @@ class TfrmForecast : public TGradientForm, public IForecastWindowPort, public IS
   void resizeEvent(QResizeEvent* e) override;
   void closeEvent(QCloseEvent* e) override;
   bool event(QEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* e) override;
 
  private:
+  void FollowSize();
   QWidget* Control(ForecastControl c) const;
   void RunActivation();
   void Fetching(const std::function<void()>& step);

@@ -53,10 +53,11 @@ constexpr std::array<ForecastRow, 10> kRows{{
      [](const ForecastQuery& q) { return "Skyglass - Special Weather Statements for " + q.state; },
      [](const ForecastQuery& q) { return historic::ProductPageUrl(q.state, "special.html"); }},
     {"w", "&Warnings and Advisories (NWS)", "mnuWarningsAdvisories", "Starting retrieval of Warning Information...",
-     true, "allwarnings.html", ForecastAsks::kNothing, ForecastTreatment::kStatements,
-     [](const ForecastQuery& q) { return "Skyglass - Warnings && Advisories for " + q.state; },
+     true, "allwarnings.html", ForecastAsks::kNothing, ForecastTreatment::kWarnings,
+     // A caption is no menu: one "&" shows as one.
+     [](const ForecastQuery& q) { return "Skyglass - Warnings & Advisories for " + q.state; },
      [](const ForecastQuery& q) { return historic::ProductPageUrl(q.state, "allwarnings.html"); }},
-    {"s1", "Detail by US State...", "mnuDetailbyUSState1", "Starting retrieval of Census Detail by US State...",
+    {"s1", "Detail by US &State...", "mnuDetailbyUSState1", "Starting retrieval of Census Detail by US State...",
      false, "", ForecastAsks::kState, ForecastTreatment::kCensusDetail,
      [](const ForecastQuery&) { return std::string("Skyglass - Census Detail by State"); },
      [](const ForecastQuery& q) {
@@ -64,7 +65,7 @@ constexpr std::array<ForecastRow, 10> kRows{{
            "906005492=/906005506=/906005514=/906005522=/CMD=RET/DB=C90STF3C1/F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/"
            "LEV=STATE/SEL=" + AddressSafe(q.stateText) + kTableList);
      }},
-    {"s2", "Detail by US Zip...", "mnuDetailbyUSZip1", "Starting retrieval of Census Detail by US Zip...",
+    {"s2", "Detail by US &Zip...", "mnuDetailbyUSZip1", "Starting retrieval of Census Detail by US Zip...",
      false, "", ForecastAsks::kZip, ForecastTreatment::kCensusDetail,
      [](const ForecastQuery&) { return std::string("Skyglass - Census Detail by Zip"); },
      [](const ForecastQuery& q) {
@@ -72,12 +73,12 @@ constexpr std::array<ForecastRow, 10> kRows{{
            "906003812=/906003889=/906003903=/906005246=/CMD=RET/DB=C90STF3B/F0=ZIP/FMT=HTML/LEV=ZIP/SEL=" + q.zip +
            kTableList);
      }},
-    {"si", "US Median HH Income by State...", "mnuUSMHHIncomebyState1",
+    {"si", "US Median HH &Income by State...", "mnuUSMHHIncomebyState1",
      "Starting retrieval of US/State Median HH Incomes...",
      false, "", ForecastAsks::kNothing, ForecastTreatment::kPlainText,
      [](const ForecastQuery&) { return std::string("Skyglass - US/State Census Median HH Income"); },
      [](const ForecastQuery&) { return historic::CensusTextUrl("pg20.txt"); }},
-    {"ss", "US State Salary Rankings...", "mnuCensusStateSal", "Starting retrieval of US State Salary Rankings...",
+    {"ss", "US State Sa&lary Rankings...", "mnuCensusStateSal", "Starting retrieval of US State Salary Rankings...",
      false, "", ForecastAsks::kNothing, ForecastTreatment::kPlainText,
      [](const ForecastQuery&) { return std::string("Skyglass - US Census State Rankings"); },
      [](const ForecastQuery&) { return historic::CensusTextUrl("pg18.txt"); }},

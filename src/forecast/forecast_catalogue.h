@@ -18,6 +18,7 @@ enum class ForecastTreatment {
   kCensusDetail,   // the census look-ups: tags stripped, plain text, an end line
   kHydro,          // plain text, then the warnings treatment over it
   kStatements,     // tags stripped, the warnings treatment
+  kWarnings,       // as kStatements; an empty page says there are no warnings
   kCountyNowcast,  // tags stripped, the county's section of the nowcast
   kCountyForecast  // tags stripped, the county's section of the zone forecast
 };

@@ -32,7 +32,7 @@ const std::vector<std::string>& StateListRows() {
       "05-Arkansas",   "06-California",     "08-Colorado",       "09-Connecticut",
       "10-Delaware",   "11-District of Columbia", "12-Florida",  "13-Georgia",
       "15-Hawaii",     "16-Idaho",          "17-Illinois",       "18-Indiana",
-      "19-Iowa",       "20-Kansas",         "21-Kentucky",       "22-Lousiana",
+      "19-Iowa",       "20-Kansas",         "21-Kentucky",       "22-Louisiana",
       "23-Maine",      "24-Maryland",       "25-Massachusetts",  "26-Michigan",
       "27-Minnesota",  "28-Mississippi",    "29-Missouri",       "30-Montana",
       "31-Nebraska",   "32-Nevada",         "33-New Hampshire",  "34-New Jersey",
@@ -44,6 +44,18 @@ const std::vector<std::string>& StateListRows() {
   };
   // clang-format on
   return rows;
+}
+
+bool IsStateSelection(const std::string& text) {
+  if (text.size() < 4 || (text[2] != '-' && text[2] != ',')) return false;
+  for (const std::string& row : StateListRows())
+    if (row.size() > 3 && row.compare(0, 2, text, 0, 2) == 0 && row.compare(3, std::string::npos, text, 3) == 0)
+      return true;
+  return false;
+}
+
+std::string SentStateSelection(const std::string& text) {
+  return text == "22,Louisiana" ? std::string("22,Lousiana") : text;
 }
 
 bool IsNwsKind(const std::string& k) {
@@ -71,7 +83,7 @@ ForecastLogic::ForecastLogic(ForecastPorts ports, std::string& kind, const Curre
 
 IMessagePort& ForecastLogic::Messages() { return ports_.messages ? *ports_.messages : NullMessagePort(); }
 
-std::string ForecastLogic::State() const { return location_.Region; }
+std::string ForecastLogic::State() const { return StateOfPlace(location_); }
 
 void ForecastLogic::Status(const std::string& text) {
   if (ports_.status) ports_.status->SetStatus(text);
@@ -139,10 +151,25 @@ void ForecastLogic::btnGetitClick() {
   Repaint();
   if (W().IsVisible(ForecastControl::cboState)) {
     // "06-California" becomes "06,California"; a second press leaves it so.
+    // Only a state row is rewritten: an empty box must not turn into ",".
     const std::string t = W().StateText();
-    W().SetStateText(Cut(t, 1, 2) + "," + Cut(t, 4, static_cast<long long>(t.size())));
+    if (IsStateSelection(t)) W().SetStateText(Cut(t, 1, 2) + "," + Cut(t, 4, static_cast<long long>(t.size())));
   }
   get_xcast();
+}
+
+ForecastQuery ForecastLogic::Query() const {
+  ForecastQuery query;
+  query.state = State();
+  query.city = location_.City;
+  query.stateText = SentStateSelection(W().StateText());
+  query.zip = W().Zip();
+  return query;
+}
+
+std::string ForecastLogic::KindCaption() const {
+  const ForecastRow* row = FindForecastRow(kind_);
+  return row ? row->caption(Query()) : std::string("Skyglass - Forecast");
 }
 
 void ForecastLogic::get_xcast() {
@@ -162,13 +189,16 @@ void ForecastLogic::get_xcast() {
   Status(row->start);
   Repaint();
 
-  ForecastQuery query;
-  query.state = state;
-  query.city = location_.City;
-  query.stateText = W().StateText();
-  query.zip = W().Zip();
+  const ForecastQuery query = Query();
   const std::string url = row->address(query);
   W().SetCaption(row->caption(query));
+  // Nothing chosen would be sent as "," and answered "No records match ,.".
+  if (row->asks == ForecastAsks::kState && !IsStateSelection(W().StateText())) {
+    Messages().ShowMessage(kNoStateChosenText);
+    Status(kForecastThankYou);
+    Repaint();
+    return;
+  }
   // Five digits, or nothing is fetched: anything else is no zip and would
   // not even make a valid address.
   if (row->asks == ForecastAsks::kZip && (W().Zip().size() < 5 || !IsDigits(W().Zip()))) {
@@ -209,6 +239,7 @@ void ForecastLogic::get_xcast() {
       parse_warning_html();
       break;
     case ForecastTreatment::kStatements:
+    case ForecastTreatment::kWarnings:
       tag_strip();
       parse_warning_html();
       break;
@@ -278,7 +309,8 @@ void ForecastLogic::county_search(char kindLetter, const std::string& page) {
 
 void ForecastLogic::parse_warning_html() {
   Status("Skyglass - parsing data...please wait...");
-  W().SetText(WarningText(PageBuffer, State()));
+  const ForecastRow* row = FindForecastRow(kind_);
+  W().SetText(WarningText(PageBuffer, State(), row && row->treatment == ForecastTreatment::kWarnings));
   Status(kForecastThankYou);
 }
 
@@ -340,7 +372,11 @@ void ForecastLogic::mnuSmallfontClick() {
 }
 
 void ForecastLogic::mnubgColorClick(IColorDialogPort& dialog) {
+  // The dialog opens on the text area's colour as stored (white when none).
   TColor color = clWhite;
+  if (const std::string bg = Read(settings::kForecastBackground); bg != kNA) {
+    if (const std::optional<TColor> stored = TryStringToColor(bg)) color = *stored;
+  }
   switch (dialog.Execute(color)) {
     case IColorDialogPort::Answer::Chosen:
       W().SetTextColor(color);

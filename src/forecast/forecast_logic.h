@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "forecast/forecast_catalogue.h"
 #include "locations/Unit_location.h"
 #include "settings/color_commands.h"
 #include "settings/colors.h"
@@ -23,13 +24,25 @@ inline constexpr const char* kFixedsys = "Fixedsys";
 inline constexpr const char* kFormFontName = "MS Sans Serif";
 inline constexpr const char* kPrintTrailer = "[Printed from Skyglass (by Corvantis).]";
 inline constexpr const char* kNoLocationText =
-    "A stats location has not been selected. You will need to select a location (under Options) or view "
-    "current stats before viewing forecasts.";
+    "A stats location has not been selected. You will need to select a location (Get Stats > Choose Location...) "
+    "or view current stats before viewing forecasts.";
+// What the window says to enter while it waits for "&Get it".
+inline constexpr const char* kEnterCountyText =
+    " Type a county name (or leave it empty for the whole state), then Get it.";
+inline constexpr const char* kChooseStateText = " Choose a state from the list, then Get it.";
+inline constexpr const char* kEnterZipText = " Type a five-digit US zip code, then Get it.";
+inline constexpr const char* kNoStateChosenText = "Please choose a state in the list below, then press \"Get it\".";
 inline constexpr const char* kInvalidZipText = "Sorry, you entered an invalid zip.";
 
 // The 52 rows of the state list: "None", then the states and DC by name,
 // each as its FIPS code, "-" and the name.
 const std::vector<std::string>& StateListRows();
+// Whether the state box holds a state ("22-Louisiana", or "22,Louisiana"
+// after "Get it"), not "None", nothing or a typed text.
+bool IsStateSelection(const std::string& text);
+// The selection as the census look-up is sent it: Louisiana keeps the
+// spelling the look-up has always been sent ("22,Lousiana").
+std::string SentStateSelection(const std::string& text);
 
 // The kinds: the six of the state products and the four census look-ups.
 bool IsForecastKind(const std::string& kind);
@@ -119,6 +132,9 @@ class ForecastLogic {
   void process_s1s2();
   void btnGetitClick();
   void get_xcast();
+  // The window's caption for the kind and the current place, set before the
+  // window shows so that it never carries the previous command's.
+  std::string KindCaption() const;
   // The address get_xcast fetched last ("" when it stopped before).
   const std::string& LastUrl() const { return lastUrl_; }
 
@@ -149,7 +165,9 @@ class ForecastLogic {
   void SaveFontAndFix();
   std::string Read(const std::string& name);
   void Write(const std::string& name, const std::string& text);
-  IForecastWindowPort& W() { return *ports_.window; }
+  IForecastWindowPort& W() const { return *ports_.window; }
+  // The place and the entry boxes, as the row's caption and address take them.
+  ForecastQuery Query() const;
   IMessagePort& Messages();
 
   ForecastPorts ports_;

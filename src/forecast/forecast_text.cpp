@@ -59,12 +59,13 @@ CountySectionResult CountySection(const std::string& page, const std::string& co
   return {true, section};
 }
 
-std::string WarningText(const std::string& page, const std::string& state) {
+std::string WarningText(const std::string& page, const std::string& state, bool warnings) {
   std::string text;
-  if (Pos("not currently available", page) != 0)
-    text = " Sorry, this " + state + " information is not currently available.";
-  else text = page + kCrLf;
-  return text + kEndOfFile;
+  const bool empty = Pos("not currently available", page) != 0 || Trim(page).empty();
+  if (empty && warnings) text = "There are no active warnings or advisories for " + state + ".";
+  else if (empty) text = " Sorry, this " + state + " information is not currently available.";
+  else text = page;
+  return text + kCrLf + kEndOfFile;
 }
 
 std::string DisplayLines(const std::string& text) {

@@ -30,9 +30,12 @@ struct CountySectionResult {
 };
 CountySectionResult CountySection(const std::string& page, const std::string& county);
 
-// What the warning display shows for a page: the not-available notice for
-// the state, or the page and CR LF; then the end-of-file mark.
-std::string WarningText(const std::string& page, const std::string& state);
+// What the warning display shows for a page: the page and CR LF, or, for a
+// page that says the product is not currently available (or says nothing),
+// a notice for the state on a line of its own; then the end-of-file mark.
+// For the warnings page (`warnings`) that notice says there are no active
+// warnings: the service has nothing to show when none is in force.
+std::string WarningText(const std::string& page, const std::string& state, bool warnings = false);
 
 // The built text as a reader sees it: CR LF ends a line; a CR of its own (a
 // CR LF of the page after the plain-text cut) shows as nothing, as in the

@@ -23,19 +23,6 @@ using Produced = Gateway::Produced;
 
 constexpr int kStationsTried = 3;
 
-std::string Coordinate(double v) {
-  char buf[32];
-  std::snprintf(buf, sizeof buf, "%.4f", v);
-  std::string s = buf;
-  // The service answers a point with trailing zeros by a redirect; cut them.
-  while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
-    const bool dot = s.back() == '.';
-    s.pop_back();
-    if (dot) break;
-  }
-  return s;
-}
-
 std::string TitleStateName(const std::string& code) {
   for (const auto& [c, name] : historic::Places::Get().States()) {
     if (c == code) return name;
@@ -236,6 +223,19 @@ std::optional<Reply> ConditionsRequest(Gateway& g, const Request& request, Deadl
 }
 
 }  // namespace
+
+std::string Coordinate(double v) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%.4f", v);
+  std::string s = buf;
+  // The service answers a point with trailing zeros by a redirect; cut them.
+  while (s.find('.') != std::string::npos && (s.back() == '0' || s.back() == '.')) {
+    const bool dot = s.back() == '.';
+    s.pop_back();
+    if (dot) break;
+  }
+  return s;
+}
 
 void AddConditionsSource(Gateway& gateway, historic::Router& router) {
   router.Add(hosts::kWeatherUnderground, [&gateway](const Request& request) {

@@ -81,6 +81,7 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
   AddConditionsSource(*this, router_);
   AddProductsSource(*this, router_);
   AddPictureSource(*this, router_);
+  AddDailySource(*this, router_);
   AddReleasesSource(*this, router_);
   // No fallback to the sample content: a path no live source answers (the
   // census pages, the population clocks, the maker's other files) is not

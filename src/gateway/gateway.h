@@ -39,6 +39,7 @@ class Gateway {
     Reply reply;
   };
   const Options& options() const { return options_; }
+  const IClock& clock() const { return clock_; }
   IUpstream& upstream() { return upstream_; }
   std::int64_t WallNow() const { return wallNow_(); }
   void Log(const std::string& line) const {

@@ -28,6 +28,11 @@ int main(int argc, char** argv) {
     case ParseResult::kRun: break;
   }
 
+  if (options.listPictures) {
+    std::cout << PictureListText();
+    return 0;
+  }
+
   std::FILE* log_out = stderr;
   if (!options.logFile.empty()) {
     log_out = std::fopen(options.logFile.c_str(), "a");

@@ -10,7 +10,8 @@ const char* const kUsage =
     "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--open-meteo-api URL]\n"
     "                        [--releases-url URL] [--contact TEXT]\n"
     "                        [--cache-entries N] [--timeout-ms N] [--pictures-base URL] [--log FILE]\n"
-    "                        [--check-live] [--help]\n"
+    "                        [--grid-api URL] [--coastlines FILE] [--picture-cache-mb N]\n"
+    "                        [--check-live] [--list-pictures] [--help]\n"
     "\n"
     "Answers the program's requests (as its proxy, on 127.0.0.1) from today's public\n"
     "weather services. --port 0 picks a free port; the first line on standard output is\n"
@@ -18,7 +19,8 @@ const char* const kUsage =
     "$XDG_CONFIG_HOME/skyglass/gateway.conf as \"key = value\" lines (port, nws-api,\n"
     "metar-api, open-meteo-api, releases-url, contact, cache-entries, timeout-ms,\n"
     "log). --check-live fetches one place of each kind from the live services and\n"
-    "prints what it got.\n";
+    "prints what it got. --list-pictures prints each picture of the catalogue with\n"
+    "its source or \"none: REASON\" and the count of live pictures.\n";
 
 namespace {
 
@@ -47,6 +49,15 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
   if (key == "port") {
     if (!Number(value, 0, 65535, n)) return error = "port must be 0 to 65535", false;
     o.port = static_cast<int>(n);
+  } else if (key == "grid-api") {
+    if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
+    o.gridApi = value;
+    while (!o.gridApi.empty() && o.gridApi.back() == '/') o.gridApi.pop_back();
+  } else if (key == "coastlines") {
+    o.coastlineFile = value;
+  } else if (key == "picture-cache-mb") {
+    if (!Number(value, 1, 4096, n)) return error = "picture-cache-mb must be 1 to 4096", false;
+    o.pictureCacheBytes = static_cast<std::size_t>(n) << 20;
   } else if (key == "nws-api" || key == "metar-api" || key == "open-meteo-api") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     std::string url = value;
@@ -121,6 +132,10 @@ ParseResult ParseArguments(int argc, char** argv, Options& options, std::string&
     if (arg == "--help" || arg == "-h") return ParseResult::kHelp;
     if (arg == "--check-live") {
       options.checkLive = true;
+      continue;
+    }
+    if (arg == "--list-pictures") {
+      options.listPictures = true;
       continue;
     }
     if (!arg.starts_with("--")) {

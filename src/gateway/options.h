@@ -18,7 +18,7 @@ struct Options {
   std::string nwsApi = "https://api.weather.gov";
   std::string metarApi = "https://aviationweather.gov/api/data/metar";
   // The keyless global forecast service: current conditions by coordinates
-  // where no station report is to be had.
+  // where no station report is to be had, and the daily forecast abroad.
   std::string openMeteoApi = "https://api.open-meteo.com/v1/forecast";
   // A release feed (GitHub's "list releases" shape) for the version check;
   // empty: the version file is not found.
@@ -27,7 +27,13 @@ struct Options {
   // When set, every picture source "https://host/path" is asked for at
   // base + "/host/path" instead (tests).
   std::string picturesBase;
+  // The gridded forecast the continental outlook maps are drawn from, and
+  // the shorelines drawn over them.
+  std::string gridApi = "https://api.open-meteo.com";
+  std::string coastlineFile = "/usr/share/gmt-gshhg/binned_GSHHS_l.nc";
   std::size_t cacheEntries = 500;
+  // Pictures kept, in bytes of all pictures together.
+  std::size_t pictureCacheBytes = 64u << 20;
   std::int64_t conditionsTtlSeconds = 600;
   std::int64_t productsTtlSeconds = 1800;
   std::int64_t picturesTtlSeconds = 300;
@@ -38,6 +44,7 @@ struct Options {
   std::size_t maxBodyBytes = 8u << 20;
   std::string logFile;
   bool checkLive = false;
+  bool listPictures = false;
 };
 
 extern const char* const kUsage;

@@ -21,6 +21,9 @@ void AddConditionsSource(Gateway& gateway, historic::Router& router);
 void AddProductsSource(Gateway& gateway, historic::Router& router);
 // The picture catalogue's hosts: today's public equivalents of its rows.
 void AddPictureSource(Gateway& gateway, historic::Router& router);
+// www.wunderground.com, beside the conditions: the seven-day forecast
+// ("/daily/...") and the warnings by point ("/alerts/...") of a place.
+void AddDailySource(Gateway& gateway, historic::Router& router);
 
 // www.corvantis.com's version file, from the release feed of --releases-url.
 void AddReleasesSource(Gateway& gateway, historic::Router& router);
@@ -34,5 +37,8 @@ nlohmann::json ParseJson(const std::string& text);
 const nlohmann::json* Member(const nlohmann::json& j, const char* key);
 std::string StringAt(const nlohmann::json& j, const char* key);
 Reply Plain(int status, std::string body);
+// A coordinate as the weather service's /points and /alerts take it: four
+// decimals at most, no trailing zeros (it redirects those).
+std::string Coordinate(double v);
 
 }  // namespace sky::gateway

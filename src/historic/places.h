@@ -47,7 +47,7 @@ class Places {
   Places();
 
   struct UsState {
-    std::string titleName;  // as in the title state table ("Lousiana")
+    std::string titleName;  // the title state table's last row for the code ("Louisiana")
     std::set<std::string, std::less<>> cities;
   };
   struct StationRow {

@@ -6,7 +6,11 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPixmap>
-#include <QPrintDialog>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStyle>
 #include <QPrinter>
 #include <QStatusBar>
 #include <QVBoxLayout>
@@ -14,6 +18,7 @@
 
 #include "common/exceptions.h"
 #include "controls/GifControl.h"
+#include "controls/print_setup.h"
 
 namespace sky::ui {
 
@@ -56,11 +61,18 @@ TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
 
   // The two picture controls on top of each other at the client's top-left
   // corner; the status bar along the bottom.
+  // A picture larger than the screen's free area scrolls inside the window.
   QWidget* client = ClientArea();
-  auto* pictures = new QWidget(client);
+  scroll_ = new QScrollArea(client);
+  scroll_->setObjectName("scrollPictures");
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setWidgetResizable(false);
+  scroll_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  auto* pictures = new QWidget;
   pictures->setObjectName("pictures");
   pictures->setAutoFillBackground(true);
   pictures_ = pictures;
+  scroll_->setWidget(pictures);
   Image1 = new QLabel(pictures);
   Image1->setObjectName("Image1");
   Image1->setGeometry(0, 0, 0, 0);
@@ -87,7 +99,7 @@ TfrmImage::TfrmImage(QWidget* parent) : TGradientForm(parent) {
   // The menu heads the client area, under the painted caption (the form's
   // own menu slot would put it over the caption).
   layout->setMenuBar(MainMenu1);
-  layout->addWidget(pictures, 1);
+  layout->addWidget(scroll_, 1);
   layout->addWidget(StatusBar1, 0);
   SetBackground(kNavy);
   resize(332, 316);
@@ -112,12 +124,19 @@ void TfrmImage::SetBackground(const QColor& color) {
   QPalette p = pictures_->palette();
   p.setColor(QPalette::Window, color);
   pictures_->setPalette(p);
+  QPalette v = scroll_->viewport()->palette();
+  v.setColor(QPalette::Window, color);
+  scroll_->viewport()->setPalette(v);
+  scroll_->viewport()->setAutoFillBackground(true);
 }
 
 QColor TfrmImage::BackgroundColor() const { return pictures_->palette().color(QPalette::Window); }
 
 void TfrmImage::SetImageCaption(const std::string& caption) {
-  SetCaption(QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size())));
+  // The catalogue keeps menu texts with "&&"; a caption shows one "&".
+  QString text = QString::fromLatin1(caption.data(), static_cast<qsizetype>(caption.size()));
+  text.replace("&&", "&");
+  SetCaption(text);
 }
 
 void TfrmImage::SetAnimate(bool on) { GIFImage1->SetAnimate(on); }
@@ -126,6 +145,35 @@ void TfrmImage::Layout332x316() {
   setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
   resize(332, 316);
   repaint();
+}
+
+QRect TfrmImage::AvailableArea() const {
+  QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+  return s ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+void TfrmImage::FitToPicture(QSize picture) {
+  pictures_->resize(picture);
+  // What the window adds around the picture: caption, frame, menu, status
+  // bar. From the parts' own sizes: a hidden window's layout has not placed
+  // the scroll area yet.
+  const QMargins m = layout()->contentsMargins();
+  const QSize around(m.left() + m.right(),
+                     m.top() + m.bottom() + MainMenu1->sizeHint().height() + StatusBar1->sizeHint().height());
+  const QRect area = AvailableArea();
+  QSize want = picture + around;
+  const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+  const bool tooWide = want.width() > area.width();
+  const bool tooHigh = want.height() > area.height();
+  // A scroll bar along one side takes room from the other.
+  if (tooHigh) want.rwidth() += bar;
+  if (tooWide) want.rheight() += bar;
+  want = want.expandedTo(QSize(332, 316)).boundedTo(area.size());
+  resize(want);
+  // Centred in the free area, as the design centres it on the desktop.
+  move(area.x() + (area.width() - want.width()) / 2, area.y() + (area.height() - want.height()) / 2);
+  scroll_->horizontalScrollBar()->setValue(0);
+  scroll_->verticalScrollBar()->setValue(0);
 }
 
 void TfrmImage::ShowGifFile(const std::string& path) {
@@ -138,6 +186,7 @@ void TfrmImage::ShowGifFile(const std::string& path) {
   Layout332x316();
   GIFImage1->LoadFromFile(path);
   GIFImage1->resize(GIFImage1->sizeHint());
+  FitToPicture(GIFImage1->size());
 }
 
 namespace {
@@ -169,6 +218,7 @@ void TfrmImage::ShowPixmap(const QPixmap& pixmap, int width, int height) {
   Layout332x316();
   Image1->setPixmap(pixmap);
   Image1->resize(width, height);
+  FitToPicture(QSize(width, height));
 }
 
 void TfrmImage::ShowPicture(const RgbPicture& picture) {
@@ -205,10 +255,9 @@ std::optional<RgbPicture> TfrmImage::GifFirstFrame() const {
 }
 
 void TfrmImage::SetCounterLook() {
+  // White only: a counter's window is sized to it and maximises like any
+  // other picture's, so no figure is cut off.
   SetBackground(Qt::white);
-  TBorderIcons icons = BorderIcons();
-  icons.biMaximize = false;
-  SetBorderIcons(icons);
 }
 
 void TfrmImage::showEvent(QShowEvent* e) {
@@ -239,11 +288,8 @@ void TfrmImage::FormClose() {
 }
 
 void TfrmImage::mnuPrint1Click() {
-  QPrinter printer;
-  QPrintDialog dialog(&printer, this);
-  dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
-  dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-  if (dialog.exec() != QDialog::Accepted) return;
+  QPrinter& printer = SharedPrinter();
+  if (!RunPrintDialog(printer, this)) return;
   PrintTo(printer);
 }
 

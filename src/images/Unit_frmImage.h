@@ -14,6 +14,7 @@
 class QAction;
 class QMenuBar;
 class QPrinter;
+class QScrollArea;
 class QStatusBar;
 
 namespace sky::ui {
@@ -69,6 +70,7 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
   QLabel* Image1 = nullptr;
   QStatusBar* StatusBar1 = nullptr;
   QMenuBar* MainMenu1 = nullptr;
+  QScrollArea* Scroller() const { return scroll_; }
   QAction* mnuSaveAsWallpaper1 = nullptr;
   QAction* mnuPrint1 = nullptr;
   QAction* mnuClose1 = nullptr;
@@ -82,10 +84,15 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
   void SetBackground(const QColor& color);
   void ShowPixmap(const QPixmap& pixmap, int width, int height);
   void Layout332x316();
+  // Sized to the picture within the screen's free area; scroll bars where
+  // the picture is larger.
+  void FitToPicture(QSize picture);
+  QRect AvailableArea() const;
   void mnuPrint1Click();
   void Guard(const std::function<void()>& f);
   bool closing_ = false;
   QWidget* pictures_ = nullptr;  // the area the two picture controls lie in
+  QScrollArea* scroll_ = nullptr;
 };
 
 }  // namespace sky::ui

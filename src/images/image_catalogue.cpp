@@ -65,7 +65,7 @@ constexpr std::array<ImageRow, 56> kRows{{
     {"mnuCamCanadaBanffArts1Click", ImageGroup::Camera, kImagesMenu, "&Weather Cams", "Canada - Alberta, Banff - Banff Ctr. Arts",
      "www.banffartscam.net", "/BanffCam/banffcam.jpeg", "banffcam.jpeg",
      "Skyglass - Weather Cam - Banff, Canada (Banff Centre for the Arts)", "", "", false},
-    {"mnuCamCanadaNiagraFalls1Click", ImageGroup::Camera, kImagesMenu, "&Weather Cams", "Canada - Ontario, Niagra Falls - Sheraton",
+    {"mnuCamCanadaNiagraFalls1Click", ImageGroup::Camera, kImagesMenu, "&Weather Cams", "Canada - Ontario, Niagara Falls - Sheraton",
      "www.fallscam.net", "/image/falls.jpg", "falls.jpg",
      "Skyglass - Weather Cam - Niagara Falls, Canada", "", "", false},
     {"mnuCamColoradoAspenCopper1Click", ImageGroup::Camera, kImagesMenu, "&Weather Cams", "Colorado - Aspen (Copper Mtn)",
@@ -125,9 +125,9 @@ constexpr std::array<ImageRow, 56> kRows{{
     {"mnu10Europe1Click", ImageGroup::TempOutlook, kForecastsMenu, "&1 - 10-day Temperature Outlook", "&6 - Europe",
      "grads.iges.org", "/pix/temp4.gif", "temp4.gif",
      "Skyglass - 10-Day Outlook for Europe", "", "", false},
-    {"mnu10MexicoCarribean1Click", ImageGroup::TempOutlook, kForecastsMenu, "&1 - 10-day Temperature Outlook", "&7 - Mexico && Carribean",
+    {"mnu10MexicoCarribean1Click", ImageGroup::TempOutlook, kForecastsMenu, "&1 - 10-day Temperature Outlook", "&7 - Mexico && Caribbean",
      "grads.iges.org", "/pix/temp3.gif", "temp3.gif",
-     "Skyglass - 10-Day Outlook for Mexico && Carribean", "", "", false},
+     "Skyglass - 10-Day Outlook for Mexico && Caribbean", "", "", false},
     {"mnu10MidEast1Click", ImageGroup::TempOutlook, kForecastsMenu, "&1 - 10-day Temperature Outlook", "&8 - MidEast",
      "grads.iges.org", "/pix/temp9.gif", "temp9.gif",
      "Skyglass - 10-Day Outlook for MidEast", "", "", false},
@@ -155,9 +155,9 @@ constexpr std::array<ImageRow, 56> kRows{{
     {"mnu10PrecEuropeClick", ImageGroup::PrecOutlook, kForecastsMenu, "&2 - 10-day Precipitation Outlook", "&6 - Europe",
      "grads.iges.org", "/pix/prec4.gif", "prec4.gif",
      "Skyglass - 10-Day Precipitation Outlook for Europe", "", "", false},
-    {"mnu10PrecMexicoCarribeanClick", ImageGroup::PrecOutlook, kForecastsMenu, "&2 - 10-day Precipitation Outlook", "&7 - Mexico && Carribean",
+    {"mnu10PrecMexicoCarribeanClick", ImageGroup::PrecOutlook, kForecastsMenu, "&2 - 10-day Precipitation Outlook", "&7 - Mexico && Caribbean",
      "grads.iges.org", "/pix/prec3.gif", "prec3.gif",
-     "Skyglass - 10-Day Precipitation Outlook for Mexico && Carribean", "", "", false},
+     "Skyglass - 10-Day Precipitation Outlook for Mexico && Caribbean", "", "", false},
     {"mnu10PrecMidEastClick", ImageGroup::PrecOutlook, kForecastsMenu, "&2 - 10-day Precipitation Outlook", "&8 - MidEast",
      "grads.iges.org", "/pix/prec9.gif", "prec9.gif",
      "Skyglass - 10-Day Precipitation Outlook for MidEast", "", "", false},
@@ -183,6 +183,39 @@ constexpr std::array<ImageRow, 56> kRows{{
 
 std::span<const ImageRow> ImageCatalogue() { return kRows; }
 
+const ImageRow& LocalRadarRow() {
+  static constexpr ImageRow kRow{"mnuLocalRadarClick",
+                                 ImageGroup::Radar,
+                                 kImagesMenu,
+                                 "",
+                                 "&Local Radar",
+                                 "weather.purdue.edu",
+                                 kLocalRadarPath,
+                                 "local_loop.gif",
+                                 "Skyglass - Local Radar",
+                                 "",
+                                 "",
+                                 true};
+  return kRow;
+}
+
+std::string LocalRadarAddress(const std::string& conditionsPath) {
+  static const char* const kHex = "0123456789ABCDEF";
+  std::string query;
+  for (char ch : conditionsPath) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
+        c == '-') {
+      query += ch;
+    } else {
+      query += '%';
+      query += kHex[c >> 4];
+      query += kHex[c & 15];
+    }
+  }
+  return LocalRadarRow().SourceAddress() + "?place=" + query;
+}
+
 const ImageRow* FindImageCommand(const std::string& command) {
   for (const ImageRow& row : kRows)
     if (command == row.command) return &row;
@@ -193,6 +226,12 @@ const ImageRow* FindAutoWallpaperRow(const std::string& value) {
   for (const ImageRow& row : kRows)
     if (row.autoWallpaper[0] != '\0' && value == row.autoWallpaper) return &row;
   return nullptr;
+}
+
+bool IsWallpaperChoice(const std::string& value) {
+  if (value == "None") return true;
+  const ImageRow* row = FindAutoWallpaperRow(value);
+  return row && !row->animate;
 }
 
 std::string PlainCaption(const std::string& caption) {

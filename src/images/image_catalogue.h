@@ -45,11 +45,24 @@ inline constexpr long long kPurdueMinimumBytes = 10000;
 inline constexpr const char* kPurdueFallbackMessage =
     "Sorry, this image is not available at the moment.  I will retry an image 2 hours older than the current.";
 
+// "Images > Local Radar": not a row of the catalogue (its address depends on
+// the current place), but shown and downloaded as one. Its server is the
+// Purdue radar's; the place goes along as the conditions address
+// (ConditionsPath) in the query: LocalRadarAddress("US/TX/Austin.html") is
+// "http://weather.purdue.edu/radar/local_loop.gif?place=US%2FTX%2FAustin.html".
+inline constexpr const char* kLocalRadarPath = "/radar/local_loop.gif";
+const ImageRow& LocalRadarRow();
+std::string LocalRadarAddress(const std::string& conditionsPath);
+
 // The row whose command is `command`, or nullptr.
 const ImageRow* FindImageCommand(const std::string& command);
 // The radar or satellite row whose AutoWallpaper value equals `value`
 // exactly ("&&" included), or nullptr.
 const ImageRow* FindAutoWallpaperRow(const std::string& value);
+// Whether a wallpaper choice can be one: "None", or the AutoWallpaper value of
+// a still picture (an animation has no single picture to lay on the desktop).
+// The preferences offer only such choices.
+bool IsWallpaperChoice(const std::string& value);
 // The menu caption without access-key marks: "&&" becomes "&", a single "&"
 // goes ("&2 - US Radar Image - Texas A&&M" -> "2 - US Radar Image - Texas A&M").
 std::string PlainCaption(const std::string& caption);

@@ -10,6 +10,7 @@
 
 #include "app/main_logic.h"
 #include "common/exceptions.h"
+#include "common/hosts.h"
 #include "common/safe_file.h"
 #include "common/text.h"
 #include "common/user_dirs.h"
@@ -17,6 +18,7 @@
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
 #include "net/HttpClient.h"
+#include "net/failure_text.h"
 #include "net/request_profile.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
@@ -88,14 +90,41 @@ void ImageLogic::SetRequest(const std::string& sourceAddress, const std::string&
   request_.LocalImageFile = localFile;
 }
 
-ImageOutcome ImageLogic::RunCommand(const ImageRow& row) {
-  request_.SourceAddress = row.SourceAddress();
+ImageOutcome ImageLogic::RunCommand(const ImageRow& row) { return RunRow(row, row.SourceAddress()); }
+
+std::optional<ServedPictures> ImageLogic::LoadServedPictures() {
+  // Only the gateway publishes the list; it listens on its own port.
+  if (client_.Proxy.empty() || client_.ProxyPort != hosts::kGatewayPort) return std::nullopt;
+  profiles::kServedPictures.Apply(client_);
+  state_.SuccessFlag.clear();
+  client_.Get(ServedPicturesAddress());
+  const bool ok = state_.SuccessFlag == "Y";
+  state_.SuccessFlag.clear();
+  return ok ? ParseServedPictures(client_.Body) : std::nullopt;
+}
+
+ImageOutcome ImageLogic::RunLocalRadar(const std::string& conditionsPath) {
+  if (conditionsPath.empty()) {
+    Messages().ShowMessage(kNoPlaceForRadarText);
+    return ImageOutcome::Error;
+  }
+  return RunRow(LocalRadarRow(), LocalRadarAddress(conditionsPath));
+}
+
+ImageOutcome ImageLogic::RunRow(const ImageRow& row, const std::string& address) {
+  request_.SourceAddress = address;
   if (ports_.viewer) ports_.viewer->SetImageCaption(row.viewerCaption);
   request_.LocalImageFile = row.file;
   if (row.animate && ports_.viewer) ports_.viewer->SetAnimate(true);
   const ImageOutcome outcome = do_image();
   if (outcome != ImageOutcome::Error && row.note[0] != '\0') Messages().ShowMessage(row.note);
   return outcome;
+}
+
+std::string MissingPictureText(const std::string& address, int status) {
+  std::string text = std::string(kImageErrorText) + "\n\nThe picture did not come from " + address;
+  if (status > 0) text += " (the server answered " + std::to_string(status) + ")";
+  return text + ". It may not be published at the moment: try again later, or choose another picture.";
 }
 
 void ImageLogic::Download() {
@@ -127,7 +156,8 @@ ImageOutcome ImageLogic::do_image() {
     // A picture cut off half-way is no picture: nothing of it stays behind.
     RemoveQuietly(LocalPath(request_.LocalImageFile));
     if (!Silent()) state_.SuccessFlag.clear();
-    Messages().ShowError(e.what());
+    // An abort the user asked for is no error to report.
+    if (!client_.AbortedByUser()) Messages().ShowError(RequestFailureText(client_, e.what()));
     return ImageOutcome::Error;
   }
   Status("Connection process complete...");
@@ -138,6 +168,9 @@ ImageOutcome ImageLogic::do_image() {
   if (state_.SuccessFlag != "Y") {
     Messages().Beep();
     Status(kImageErrorText);
+    // A picture asked for by hand that does not come is worth more than a
+    // status text; the timed wallpaper stays quiet.
+    if (!Silent()) Messages().ShowMessage(MissingPictureText(request_.SourceAddress, client_.StatusCode()));
     // What arrived is the server's error page, not a picture.
     RemoveQuietly(path);
     outcome = ImageOutcome::Failed;

@@ -13,6 +13,7 @@
 #include "images/desktop_setter.h"
 #include "images/image_catalogue.h"
 #include "images/picture.h"
+#include "images/served_pictures.h"
 
 namespace sky {
 
@@ -65,6 +66,10 @@ struct ImagePorts {
 };
 
 inline constexpr const char* kImageErrorText = "Error retrieving image...";
+inline constexpr const char* kNoPlaceForRadarText =
+    "Local Radar shows the radar of the current place: get its conditions first.";
+// The box for a picture the server did not send (`status`: its answer, 0 for none).
+std::string MissingPictureText(const std::string& address, int status);
 inline constexpr const char* kNoWindowsDirText = "Error - windows directory not found for Wallpaper logic.";
 inline constexpr const char* kNoBitmapText = "Error - skyglass.bmp not found; msg#: xUnit1.";
 inline constexpr const char* kWallpaperNotRetrievedText = "Wallpaper not updated: image not retrieved...";
@@ -90,6 +95,9 @@ class ImageLogic {
 
   // A catalogue command: source, caption, file, animation, do_image, note.
   ImageOutcome RunCommand(const ImageRow& row);
+  // "Local Radar" for the place of this conditions address (ConditionsPath);
+  // without one (no place fetched yet) kNoPlaceForRadarText, nothing asked.
+  ImageOutcome RunLocalRadar(const std::string& conditionsPath);
   // Sets the request for a picture outside the catalogue (the population
   // counters): the address and the local file name.
   void SetRequest(const std::string& sourceAddress, const std::string& localFile);
@@ -103,6 +111,11 @@ class ImageLogic {
   std::string SetDesktopWallpaper(const std::string& path, int style, int x, int y);
   // After a timed refresh, while the silent flag is up.
   void AutoWallpaper(const std::string& settingValue);
+
+  // The weather gateway's list of the pictures it serves (through the
+  // proxy, when it is the gateway's port); nothing when the proxy is not the
+  // gateway or did not answer.
+  std::optional<ServedPictures> LoadServedPictures();
 
   // The viewer's close: the downloaded file goes; the names are forgotten
   // unless silent.
@@ -118,6 +131,7 @@ class ImageLogic {
   IMessagePort& Messages();
   bool Silent() const;
   void Download();
+  ImageOutcome RunRow(const ImageRow& row, const std::string& address);
 
   THttpClient& client_;
   MainState& state_;

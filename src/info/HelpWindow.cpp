@@ -24,6 +24,7 @@
 
 #include "common/app_names.h"
 #include "common/data_files.h"
+#include "controls/open_link.h"
 #include "controls/plain_text.h"
 
 namespace sky::ui {
@@ -121,6 +122,11 @@ THelpWindow::THelpWindow(const QString& folder, QWidget* parent) : QWidget(paren
   connect(find, &QToolButton::clicked, this, runSearch);
   back_->setEnabled(false);
   forward_->setEnabled(false);
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  escape->setObjectName("escapeKey");
+  escape->setContext(Qt::WindowShortcut);
+  connect(escape, &QShortcut::activated, this, &QWidget::close);
+  InstallHelpKey(this);
 }
 
 void THelpWindow::LoadTopics() {
@@ -142,7 +148,7 @@ void THelpWindow::LoadTopics() {
 
 void THelpWindow::Open(const QUrl& url) {
   if (!url.scheme().isEmpty() && url.scheme() != "file" && url.scheme() != "qrc") {
-    QDesktopServices::openUrl(url);
+    OpenLink(this, url.toString());
     return;
   }
   browser_->setSource(url);
@@ -156,6 +162,8 @@ void THelpWindow::Open(const QUrl& url) {
 }
 
 void THelpWindow::ShowContents() { Open(QUrl("index.html")); }
+
+void THelpWindow::ShowPage(const QString& page) { Open(QUrl(page.isEmpty() ? QString("index.html") : page)); }
 
 QStringList THelpWindow::Search(const QString& words) const {
   QStringList hits;
@@ -193,7 +201,29 @@ void THelpWindow::ShowSearch(const QString& words) {
 
 THelpWindow* HelpWindow() { return TheWindow().data(); }
 
-void launch_help() {
+QString HelpPageFor(const QWidget* window) {
+  // clang-format off
+  static const QList<QPair<QString, QString>> pages = {
+      {"Form1", "main-window.html"},
+      {"frmLocation", "locations.html"},
+      {"frmForecast", "forecasts.html"},
+      {"frmImage", "images.html"},
+      {"frmPref", "preferences.html"},
+      {"frmAbout", "information.html#about"},
+      {"frmHelp", "help-window.html"},
+  };
+  // clang-format on
+  if (window) {
+    const QString name = window->window()->objectName();
+    for (const auto& [object, page] : pages)
+      if (object == name) return page;
+  }
+  return "index.html";
+}
+
+void launch_help_for(const QWidget* window) { launch_help(HelpPageFor(window)); }
+
+void launch_help(const QString& page) {
   const std::string index = FindDataFile(app::kHelpFile);
   if (index.empty()) {
     PlainBox(QApplication::activeWindow(), QMessageBox::Warning, app::kTitle,
@@ -211,7 +241,7 @@ void launch_help() {
       w->move(g.center() - QPoint(w->width() / 2, w->height() / 2));
     }
   }
-  w->ShowContents();
+  w->ShowPage(page);
   w->show();
   w->raise();
   w->activateWindow();
@@ -228,7 +258,7 @@ void InstallHelpKey(QWidget* window) {
   auto* key = new QShortcut(QKeySequence::HelpContents, window);
   key->setObjectName("helpKey");
   key->setContext(Qt::WindowShortcut);
-  QObject::connect(key, &QShortcut::activated, window, [] { launch_help(); });
+  QObject::connect(key, &QShortcut::activated, window, [window] { launch_help_for(window); });
 }
 
 }  // namespace sky::ui

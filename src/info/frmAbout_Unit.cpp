@@ -5,9 +5,11 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
 
 #include "controls/ColorDialog.h"
+#include "controls/open_link.h"
 #include "controls/ProgressGauge.h"
 #include "controls/ui_font.h"
 #include "info/HelpWindow.h"
@@ -44,14 +46,16 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   SetGradientStartColor(clBlue);
   SetGradientStopColor(clBlack);
   SetCaption("About Skyglass");
-  SetClientSize(361, 276);
+  // The design's 361 x 276, and a row below for the close button.
+  SetClientSize(361, 276 + 34);
+  EscapeCloses = true;
   setModal(false);
   QWidget* client = ClientArea();
   client->setAutoFillBackground(true);
   QPalette pal = client->palette();
   pal.setColor(QPalette::Window, QColorOf(clNavy));
   client->setPalette(pal);
-  openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
+  openUrl = [this](const QUrl& url) { OpenLink(this, url.toString()); };
 
   const QColor yellow = QColorOf(clYellow), white = QColorOf(clWhite);
   lblVersion = MakeLabel(client, "lblVersion", "Version ", {8, 10, 170, 28}, yellow, 22, true);
@@ -87,6 +91,11 @@ TfrmAbout::TfrmAbout(QWidget* parent) : TGradientForm(parent) {
   lblEmail = MakeLabel(client, "lblEmail", "Send me E-mail", {250, 240, 100, 18}, yellow);
   lblEmail->setToolTip("Send me an E-mail");
   lblEmail->setCursor(Qt::PointingHandCursor);
+  btnClose = new QPushButton("&Close", client);
+  btnClose->setObjectName("btnClose");
+  btnClose->setGeometry(361 - 8 - 81, 276, 81, 25);
+  btnClose->setDefault(true);
+  connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
   lblURL->installEventFilter(this);
   lblEmail->installEventFilter(this);
 

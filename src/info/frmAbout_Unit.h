@@ -11,6 +11,7 @@
 
 class QLabel;
 class QPlainTextEdit;
+class QPushButton;
 
 namespace sky::ui {
 
@@ -45,6 +46,7 @@ class TfrmAbout : public TGradientForm {
   QLabel* lbltotalRAM = nullptr;
   QLabel* lblURL = nullptr;
   QLabel* lblEmail = nullptr;
+  QPushButton* btnClose = nullptr;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* e) override;

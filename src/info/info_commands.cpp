@@ -1,6 +1,7 @@
 #include "info/info_commands.h"
 
 #include <QAction>
+#include <QLabel>
 
 #include "app/Unit1.h"
 #include "app/main_logic.h"
@@ -51,19 +52,23 @@ void WireInfoCommands(TForm1& form, MainLogic& logic, std::function<TfrmPref&()>
   form.BindCommand("mnuGeneralPreferences1", [pref] { pref().ShowDialog(); });
   auto color = [&form](ColorCommand command, void (TForm1::*apply)(const std::string&)) {
     return [&form, command, apply] {
+      // The dialog opens on the colour the labels have now.
+      const QColor now = command == ColorCommand::LabelColor ? form.captionLabels[0]->palette().color(QPalette::Window)
+                         : command == ColorCommand::LabelFontColor
+                             ? form.captionLabels[0]->palette().color(QPalette::WindowText)
+                             : form.valueLabels[0]->palette().color(QPalette::WindowText);
       RunColorCommand(
           command, TSharedColorDialog::Instance(), [&form, apply](const std::string& text) { (form.*apply)(text); },
-          &form);
+          &form, TColorOf(now));
     };
   };
   form.BindCommand("mnuMainLabelColor1", color(ColorCommand::LabelColor, &TForm1::set_label_colors));
   form.BindCommand("mnuMainLabelFontColor1", color(ColorCommand::LabelFontColor, &TForm1::set_label_font_colors));
   form.BindCommand("mnuStatsFontColor1", color(ColorCommand::StatsFontColor, &TForm1::set_stats_font_color));
-  form.BindCommand("mnuHelpContents", [] { launch_help(); });
-  if (auto* help = form.findChild<QAction*>("mnuHelpContents")) {
-    help->setShortcut(QKeySequence::HelpContents);
-    help->setShortcutContext(Qt::WindowShortcut);
-  }
+  // The caption names F1 already: the key is a window shortcut rather than
+  // the item's, which the menu would show a second time.
+  form.BindCommand("mnuHelpContents", [&form] { launch_help_for(&form); });
+  InstallHelpKey(&form);
   form.BindCommand("mnuAbout", [about] { about().ShowAbout(); });
   form.BindCommand("CheckforUpdate1", [&form, &logic] { CheckforUpdate1Click(form, logic); });
 }

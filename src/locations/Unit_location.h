@@ -30,12 +30,18 @@ struct CurrentLocation {
 bool IsForeignRegion(const std::string& region);
 
 // Reads a LocationName into `loc` the way a conditions fetch does:
-//   starts with a digit: Zip = first five characters, nothing else changes;
+//   starts with a digit: Zip = first five characters; Region = the state
+//     code after the name's comma ("78701 - Austin, TX"), else the zip's
+//     state; City = the city of the name, else the zip;
 //   contains "(" at position 2 or later: foreign; City with "_" made blanks,
 //     Region = country text + "(O)", Country emptied;
 //   otherwise US: Country "US", City with blanks made "_", a written-out state
 //     name turned into its code (empty when unknown).
 void DecodeLocationName(const std::string& name, CurrentLocation& loc);
+
+// The state whose products the forecasts fetch for the place: Region, or for
+// a zip place whose Region is no state code (the chooser's "."), the zip's.
+std::string StateOfPlace(const CurrentLocation& loc);
 
 // The three LocationName forms.
 std::string UsLocationName(const std::string& city, const std::string& stateCode);

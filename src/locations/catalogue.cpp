@@ -147,4 +147,6 @@ const LocationCatalogue& LocationCatalogue::Get() {
   return catalogue;
 }
 
+std::string ShownNodeText(const std::string& text) { return text == "Lousiana" ? "Louisiana" : text; }
+
 }  // namespace sky

@@ -41,7 +41,7 @@ class LocationCatalogue {
   static const LocationCatalogue& Get();
 
   const LocationNode& Root() const { return root_; }
-  // State node text -> two-letter code ("Lousiana" -> "LA").
+  // State node text -> two-letter code ("Lousiana" and "Louisiana" -> "LA").
   const std::map<std::string, std::string>& StateCodes() const { return stateCodes_; }
   // State text of a page title -> code, plus the two foreign countries.
   const std::map<std::string, std::string>& TitleStates() const { return titleStates_; }
@@ -63,5 +63,10 @@ class LocationCatalogue {
   std::map<std::string, std::string> groupDerivation_;
   std::vector<StationGroup> groups_;
 };
+
+// A node text as the chooser shows it. The data keep "Lousiana", by which
+// the place tables and the geographic data set know the state; people read
+// "Louisiana".
+std::string ShownNodeText(const std::string& text);
 
 }  // namespace sky

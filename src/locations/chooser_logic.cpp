@@ -75,8 +75,17 @@ ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, 
 }
 
 std::string MissingDataMessage(const CurrentLocation& loc) {
-  return "Error - missing data found. (Unit_location). State=" + loc.Region + "/ City = " + loc.City +
+  return "Error - missing data for the chosen place. State=" + loc.Region + "/ City = " + loc.City +
          "/ Country = " + loc.Country;
+}
+
+bool ChooserClosesWithoutAddress(const CurrentLocation& loc) { return loc.City == kNA; }
+
+std::string ChooserRetrieveMessage(const std::string& place, int status) {
+  std::string text =
+      std::string(kChooserRetrieveError) + "\n\nThe conditions server did not send the page for " + place;
+  if (status > 0) text += " (status " + std::to_string(status) + ")";
+  return text + ". Try again later, or choose another place.";
 }
 
 std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui) {

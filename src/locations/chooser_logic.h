@@ -19,7 +19,10 @@ inline constexpr const char* kChooserSelectCountry = "Error - please select a Co
 inline constexpr const char* kChooserSelectState = "Error - please select a State.";
 inline constexpr const char* kChooserSelectLocation = "Please select your location for weather conditions.";
 inline constexpr const char* kChooserInvalidStation = "Error - Invalid station:";
-inline constexpr const char* kChooserRetrieveError = "Error retrieving data...(Unit_Location)";
+// The server answered, but not with the conditions page; the place and the
+// server's status follow (ChooserRetrieveMessage).
+inline constexpr const char* kChooserRetrieveError = "Error retrieving data...";
+std::string ChooserRetrieveMessage(const std::string& place, int status);
 
 // The path text of a node: each node's text followed by "\", root first
 // ("Continent\Europe\France\Abbeville\"); empty when nothing is selected.
@@ -35,12 +38,16 @@ enum class ChoiceResult {
 // City, Zip). A zip of two or more characters wins over the tree.
 ChoiceResult ReadChoice(const std::string& pathStr, const std::string& zipText, CurrentLocation& loc, IMessagePort& ui);
 
-// "Error - missing data found. (Unit_location). State=..." for `loc`.
+// "Error - missing data for the chosen place. State=..." for `loc`.
 std::string MissingDataMessage(const CurrentLocation& loc);
 
 // The address of the chosen place after the server root; nullopt, after its
 // message, when the station lookup gives no usable number: nothing may then
 // be requested, and the dialog stays open for another choice.
+// After ChooserAddress gave no address: true for a foreign city the station
+// table does not know ("Error - Invalid station:n/a"), where the dialog
+// closes with nothing fetched; false where the user can pick again.
+bool ChooserClosesWithoutAddress(const CurrentLocation& loc);
 std::optional<std::string> ChooserAddress(CurrentLocation& loc, IMessagePort& ui);
 
 // What the chooser dialog needs from the main window.

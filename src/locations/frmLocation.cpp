@@ -39,12 +39,23 @@ QLabel* TealLabel(QWidget* parent, const char* name, const QString& text, QRect 
   return l;
 }
 
+QString FromL1(const std::string& text) {
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Each item shows its text spelt right and keeps the catalogue's, which the
+// choice is read from.
 void AddChildren(QTreeWidgetItem* item, const LocationNode& node) {
   for (const LocationNode& child : node.children) {
-    auto* c =
-        new QTreeWidgetItem(item, {QString::fromLatin1(child.text.data(), static_cast<qsizetype>(child.text.size()))});
+    auto* c = new QTreeWidgetItem(item, {FromL1(ShownNodeText(child.text))});
+    c->setData(0, Qt::UserRole, FromL1(child.text));
     AddChildren(c, child);
   }
+}
+
+QString CatalogueText(const QTreeWidgetItem* item) {
+  const QVariant v = item->data(0, Qt::UserRole);
+  return v.isValid() ? v.toString() : item->text(0);
 }
 
 }  // namespace
@@ -109,7 +120,7 @@ bool TfrmLocation::SelectPath(const QStringList& textsBelowRoot) {
   for (const QString& t : textsBelowRoot) {
     QTreeWidgetItem* next = nullptr;
     for (int i = 0; item && i < item->childCount(); ++i)
-      if (item->child(i)->text(0) == t) next = item->child(i);
+      if (item->child(i)->text(0) == t || CatalogueText(item->child(i)) == t) next = item->child(i);
     if (!next) return false;
     item = next;
   }
@@ -157,17 +168,14 @@ void TfrmLocation::showEvent(QShowEvent* e) {
     const QPoint at(g.x() + g.width() / 2 - width() / 3, g.y() + g.height() / 2 - height() / 3);
     setGeometry(QRect(at, size()));
   }
-  CurrentLocation& loc = host_.Location();
-  loc.Country.clear();
-  loc.Region.clear();
-  loc.City.clear();
-  loc.Zip.clear();
+  // The place shown stays the program's until a choice is fetched: the
+  // forecasts still name it after a Cancel.
   txtzipcode->clear();
 }
 
 void TfrmLocation::keyPressEvent(QKeyEvent* e) {
   if (e->key() == Qt::Key_F1) {
-    launch_help();
+    launch_help_for(this);
     return;
   }
   // As in a dialog box: Enter presses "&Okay" (or the focused "&Cancel"),
@@ -194,11 +202,17 @@ void TfrmLocation::btnOkayClick() {
   QTreeWidgetItem* selected = TreeView1->currentItem();
   if (selected && !selected->isSelected()) selected = nullptr;
   for (QTreeWidgetItem* item = selected; item; item = item->parent())
-    texts.insert(texts.begin(), item->text(0).toLatin1().toStdString());
+    texts.insert(texts.begin(), CatalogueText(item).toLatin1().toStdString());
 
   const std::string path = ChooserPath(texts);
   const std::string zip = txtzipcode->text().toLatin1().toStdString();
-  CurrentLocation& loc = host_.Location();
+  // The choice is read into a copy and becomes the program's place only
+  // when it is fetched; a stopped choice leaves the shown place as it was.
+  CurrentLocation loc = host_.Location();
+  loc.Country.clear();
+  loc.Region.clear();
+  loc.City.clear();
+  loc.Zip.clear();
   const ChoiceResult r = ReadChoice(path, zip, loc, *this);
   if (r == ChoiceResult::StayOpen) {
     StayForAnotherChoice(selected);
@@ -215,6 +229,11 @@ void TfrmLocation::btnOkayClick() {
   // has none (a state or province node, a station row without a number) is
   // not requested with an empty city, and the user can pick again.
   const std::optional<std::string> address = ChooserAddress(loc, *this);
+  if (!address && ChooserClosesWithoutAddress(loc)) {
+    hide();
+    host_.FetchNothing();
+    return;
+  }
   if (!address) {
     StayForAnotherChoice(selected);
     host_.FetchNothing();
@@ -224,17 +243,12 @@ void TfrmLocation::btnOkayClick() {
   TreeView1->clearSelection();
   TreeView1->setCurrentItem(nullptr);
   hide();
+  host_.Location() = loc;
   host_.FetchChoice(*address);
   hide();
 }
 
 void TfrmLocation::StayForAnotherChoice(QTreeWidgetItem* selected) {
-  // What a stopped choice read is no place; the next choice starts afresh.
-  CurrentLocation& loc = host_.Location();
-  loc.Country.clear();
-  loc.Region.clear();
-  loc.City.clear();
-  loc.Zip.clear();
   if (selected) {
     TreeView1->setCurrentItem(selected);
     selected->setSelected(true);

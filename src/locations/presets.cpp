@@ -72,7 +72,8 @@ void Presets::AddPreset(bool silent, CurrentLocation& loc, const std::string& pa
   std::string name;
   if (loc.Zip.size() >= 2) {
     TitleState t = StateCodeFromTitle(pageTitle);
-    loc.Region = t.code;
+    // A title without a known state leaves the zip's own.
+    if (!t.code.empty()) loc.Region = t.code;
     name = loc.Zip + " - " + t.city + ", " + t.code;
   } else if (IsForeignRegion(loc.Region)) {
     name = ForeignLocationName(pageTitle);

@@ -142,6 +142,7 @@ const char* CmdTypeName(CmdType cmd) {
 THttpClient::~THttpClient() = default;
 
 void THttpClient::Abort() {
+  abortedByUser_ = true;
   lookupDone_ = true;
   Cancel();
 }
@@ -150,6 +151,7 @@ void THttpClient::Run(CmdType cmd, const std::string& url, const std::string& da
   // A second request on the same client while one runs (from a handler or
   // the message pump) would overwrite the running one's state.
   if (requestRunning_ || Connected()) throw ESockError("Already connected");
+  abortedByUser_ = false;
   url_ = url;
   cmd_ = cmd;
   data_ = data;

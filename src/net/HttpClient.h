@@ -93,6 +93,9 @@ class THttpClient : public TSockClient {
 
   // Ends the running request (a pending name lookup included).
   void Abort() override;
+  // Whether the last request (or the one running) was ended by Abort: the
+  // user asked for it, so its failure is no error to report.
+  bool AbortedByUser() const { return abortedByUser_; }
 
   // Parses the URL and builds the request header for a command without any
   // network access (what a request method sends first).
@@ -130,6 +133,7 @@ class THttpClient : public TSockClient {
   bool chunked_ = false;          // the reply's body comes in chunks
   CmdType cmd_ = CmdGet;
   bool requestRunning_ = false;
+  bool abortedByUser_ = false;
 };
 
 }  // namespace sky

@@ -204,6 +204,7 @@ class TSockClient {
   bool connected_ = false;
   bool connecting_ = false;
   bool destroying_ = false;
+  bool firstSocketMade_ = false;  // the first socket lingers for 0 s
   bool busy_ = false;
   bool capturing_ = false;
   bool fileMode_ = false;

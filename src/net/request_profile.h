@@ -59,6 +59,9 @@ inline constexpr RequestProfile kForecast{kPageTimeOutMs, std::nullopt, false, n
 inline constexpr RequestProfile kForecastLink{kPageTimeOutMs, std::nullopt, false, kForecastLinkReferer};
 // A picture: the body goes into the file named by Body.
 inline constexpr RequestProfile kPicture{kLongTimeOutMs, kReportAll, true, kReferer};
+// The weather gateway's list of the pictures it serves: a local answer or
+// none, never worth a long wait.
+inline constexpr RequestProfile kServedPictures{kCountFileTimeOutMs, kReportNothing, false, kReferer};
 // The maker's version file.
 inline constexpr RequestProfile kVersionCheck{kPageTimeOutMs, kReportCompleted, false, kReferer};
 

@@ -9,6 +9,7 @@
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -123,6 +124,13 @@ bool TSockClient::StartConnect(std::size_t index) {
   }
   fd_ = fd;
   haveSocket_ = true;
+  if (!firstSocketMade_) {
+    // The client's first socket closes with a reset, not a graceful close
+    // (linger on, time 0); the fresh sockets after it close normally.
+    firstSocketMade_ = true;
+    const linger resetOnClose{1, 0};
+    ::setsockopt(fd_, SOL_SOCKET, SO_LINGER, &resetOnClose, sizeof resetOnClose);
+  }
   if (::connect(fd_, reinterpret_cast<const sockaddr*>(&a.addr), a.len) == 0) {
     connected_ = true;
     StartPeriod();

@@ -61,7 +61,8 @@ TfrmPref::TfrmPref(QWidget* parent) : TGradientForm(parent) {
   SetGradientInactiveStartColor(clBlue);
   SetGradientInactiveStopColor(clNavy);
   SetCaption("Skyglass - Preferences");
-  SetClientSize(516, 351);
+  SetClientSize(516, 411);
+  EscapeCloses = true;
   setModal(false);
 
   client = ClientArea();
@@ -135,9 +136,22 @@ TfrmPref::TfrmPref(QWidget* parent) : TGradientForm(parent) {
   EditProxyPort->setObjectName("EditProxyPort");
   EditProxyPort->setGeometry(380, 51, 90, 24);
 
-  btnOkay = MakeButton(client, "btnOkay", "&Okay", 170, 312);
-  btnCancel = MakeButton(client, "btnCancel", "&Cancel", 258, 312);
-  btnHelp = MakeButton(client, "btnHelp", "&Help", 346, 312);
+  GroupBox3 = new QGroupBox(" Units and Warnings ", client);
+  GroupBox3->setObjectName("GroupBox3");
+  GroupBox3->setGeometry(16, 300, 484, 88);
+  SetTextColor(GroupBox3, white);
+  lblUnits = MakeLabel(GroupBox3, "lblUnits", "Units:", {12, 25, 44, 20}, white);
+  cboUnits = new QComboBox(GroupBox3);
+  cboUnits->setObjectName("cboUnits");
+  cboUnits->setGeometry(60, 22, 410, 24);
+  chkWarnNotify = new QCheckBox("Tell me of new warnings for my place with a desktop notification", GroupBox3);
+  chkWarnNotify->setObjectName("chkWarnNotify");
+  chkWarnNotify->setGeometry(12, 54, 460, 22);
+  SetTextColor(chkWarnNotify, white);
+
+  btnOkay = MakeButton(client, "btnOkay", "&Okay", 170, 376);
+  btnCancel = MakeButton(client, "btnCancel", "&Cancel", 258, 376);
+  btnHelp = MakeButton(client, "btnHelp", "&Help", 346, 376);
 
   ShowProxyFields();  // as designed: host disabled, port enabled, both silver
   connect(CheckBox1, &QCheckBox::toggled, this, [this] {
@@ -186,27 +200,41 @@ void TfrmPref::CheckBox1Click() {
 void TfrmPref::Collect() {
   form_.autoUpdateYes = radioYesupstat->isChecked();
   form_.startupText = ToL1(cboStartupLoc->currentText());
-  form_.wallpaperText = ToL1(cboAutoWallpaper->currentText());
+  // A row of the list is stored as the list has it ("&&" included); a typed
+  // text as typed.
+  const int row = cboAutoWallpaper->currentIndex();
+  form_.wallpaperText = row >= 0 && cboAutoWallpaper->itemText(row) == cboAutoWallpaper->currentText()
+                            ? ToL1(cboAutoWallpaper->itemData(row).toString())
+                            : ToL1(cboAutoWallpaper->currentText());
   form_.proxyTicked = CheckBox1->isChecked();
   form_.proxyHost.text = ToL1(EditProxy->text());
   form_.proxyPort.text = ToL1(EditProxyPort->text());
+  form_.unitsIndex = cboUnits->currentIndex() < 0 ? 0 : cboUnits->currentIndex();
+  form_.warningNotices = chkWarnNotify->isChecked();
 }
 
 void TfrmPref::ShowForm() {
   ScopedFlag filling(filling_);
   (form_.autoUpdateYes ? radioYesupstat : radioNoupstat)->setChecked(true);
-  auto fill = [](QComboBox* box, const std::vector<std::string>& list, const std::string& text) {
+  // The stored values keep the menus' "&&"; the list shows one "&".
+  auto shown = [](const std::string& item) { return L1(item).replace("&&", "&"); };
+  auto fill = [&shown](QComboBox* box, const std::vector<std::string>& list, const std::string& text) {
     box->clear();
-    for (const std::string& item : list) box->addItem(L1(item));
+    for (const std::string& item : list) box->addItem(shown(item), L1(item));
     // A text that is no entry of the list is shown as typed.
-    box->setCurrentIndex(box->findText(L1(text), Qt::MatchExactly));
-    box->setEditText(L1(text));
+    const int row = box->findData(L1(text), Qt::UserRole, Qt::MatchExactly);
+    box->setCurrentIndex(row);
+    box->setEditText(row >= 0 ? box->itemText(row) : L1(text));
   };
   fill(cboStartupLoc, form_.startupList, form_.startupText);
   fill(cboAutoWallpaper, form_.wallpaperList, form_.wallpaperText);
   CheckBox1->setChecked(form_.proxyTicked);
   EditProxy->setText(L1(form_.proxyHost.text));
   EditProxyPort->setText(L1(form_.proxyPort.text));
+  cboUnits->clear();
+  for (const std::string& item : form_.unitsList) cboUnits->addItem(L1(item));
+  cboUnits->setCurrentIndex(form_.unitsIndex);
+  chkWarnNotify->setChecked(form_.warningNotices);
   ShowProxyFields();
 }
 
@@ -233,11 +261,12 @@ void TfrmPref::btnOkayClick() {
     return;
   }
   hide();
+  if (stored) stored();
 }
 
 void TfrmPref::btnCancelClick() { hide(); }
 
-void TfrmPref::btnHelpClick() { launch_help(); }
+void TfrmPref::btnHelpClick() { launch_help_for(this); }
 
 void TfrmPref::ShowError(const std::string& text) {
   if (errorRecorder) {

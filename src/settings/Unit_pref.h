@@ -32,6 +32,8 @@ class TfrmPref : public TGradientForm {
 
   // Sees an error before its box; when set, no box is shown (tests).
   std::function<void(const std::string&)> errorRecorder;
+  // Runs after "&Okay" stored the settings (units and notices take effect at once).
+  std::function<void()> stored;
 
   // The controls, named as the program names them.
   QWidget* client = nullptr;
@@ -51,6 +53,10 @@ class TfrmPref : public TGradientForm {
   QLineEdit* EditProxy = nullptr;
   QLabel* lblProxyPort = nullptr;
   QLineEdit* EditProxyPort = nullptr;
+  QGroupBox* GroupBox3 = nullptr;
+  QLabel* lblUnits = nullptr;
+  QComboBox* cboUnits = nullptr;
+  QCheckBox* chkWarnNotify = nullptr;
   QPushButton* btnOkay = nullptr;
   QPushButton* btnCancel = nullptr;
   QPushButton* btnHelp = nullptr;

@@ -21,9 +21,9 @@ const char* ColorDialogFailureText(ColorCommand command) {
 }
 
 std::optional<std::string> RunColorCommand(ColorCommand command, IColorDialogPort& dialog,
-                                           const std::function<void(const std::string&)>& apply,
-                                           IMessagePort* messages) {
-  TColor color = clBlack;
+                                           const std::function<void(const std::string&)>& apply, IMessagePort* messages,
+                                           TColor current) {
+  TColor color = current;
   switch (dialog.Execute(color)) {
     case IColorDialogPort::Answer::Cancelled: return std::nullopt;
     case IColorDialogPort::Answer::Failed:

@@ -29,16 +29,18 @@ class IColorDialogPort {
  public:
   enum class Answer { Chosen, Cancelled, Failed };
   virtual ~IColorDialogPort() = default;
-  // Opens on the colour last chosen; on Chosen, `color` holds the choice.
+  // Opens on `color`, the current colour of what is being changed; on
+  // Chosen, `color` holds the choice.
   virtual Answer Execute(TColor& color) = 0;
 };
 
-// Runs one command: on a choice, the colour text goes to `apply` and then to
+// Runs one command, the dialog opening on `current` (the colour the command's
+// labels have now): on a choice, the colour text goes to `apply` and then to
 // the store; a cancel does nothing; a dialog that cannot open shows the
 // command's failure text. Returns the stored colour text, if any. Throws what
 // the store throws.
 std::optional<std::string> RunColorCommand(ColorCommand command, IColorDialogPort& dialog,
-                                           const std::function<void(const std::string&)>& apply,
-                                           IMessagePort* messages);
+                                           const std::function<void(const std::string&)>& apply, IMessagePort* messages,
+                                           TColor current = clBlack);
 
 }  // namespace sky

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "images/image_catalogue.h"
 #include "locations/presets.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
@@ -31,6 +32,16 @@ void SetField(ProxyField& f, bool enabled) {
 }  // namespace
 
 const std::vector<std::string>& WallpaperChoices() {
+  static const std::vector<std::string> kChoices = [] {
+    std::vector<std::string> choices;
+    for (const std::string& c : DesignedWallpaperChoices())
+      if (IsWallpaperChoice(c)) choices.push_back(c);
+    return choices;
+  }();
+  return kChoices;
+}
+
+const std::vector<std::string>& DesignedWallpaperChoices() {
   static const std::vector<std::string> kChoices = {
       "None",
       "US Radar Image - Purdue",
@@ -51,6 +62,12 @@ std::vector<std::string> SortedWallpaperChoices() {
   std::vector<std::string> sorted = WallpaperChoices();
   std::stable_sort(sorted.begin(), sorted.end(), LessNoCase);
   return sorted;
+}
+
+std::vector<std::string> UnitsChoices(UnitSystem localeDefault) {
+  std::vector<std::string> list{"As the desktop: " + UnitSystemCaption(localeDefault)};
+  for (UnitSystem u : {UnitSystem::US, UnitSystem::Metric, UnitSystem::UK}) list.push_back(UnitSystemCaption(u));
+  return list;
 }
 
 void CheckBox1Click(PrefForm& form) {
@@ -87,6 +104,12 @@ void FillPrefForm(PrefForm& form) {
   }
   if (const std::string host = Read(settings::kProxy); host != kNA) form.proxyHost.text = host;
   if (const std::string port = Read(settings::kProxyPort); port != kNA) form.proxyPort.text = port;
+
+  form.unitsList = UnitsChoices(UnitSystemForLocale(MeasurementLocaleName()));
+  form.unitsIndex = 0;
+  if (std::optional<UnitSystem> chosen = ParseUnitSystem(Read(settings::kUnits)))
+    form.unitsIndex = 1 + static_cast<int>(*chosen);
+  form.warningNotices = Read(settings::kWarningNotices) != settings::kNo;
 }
 
 void StorePrefForm(const PrefForm& form) {
@@ -101,6 +124,11 @@ void StorePrefForm(const PrefForm& form) {
     Write(settings::kProxyUse, settings::kNo);
   }
   Write(settings::kAutoWallpaper, form.wallpaperText);
+  // Until the person picks a system the locale's default holds, also when
+  // the desktop's locale changes later.
+  const int u = form.unitsIndex;
+  Write(settings::kUnits, u >= 1 && u <= 3 ? UnitSystemName(static_cast<UnitSystem>(u - 1)) : "");
+  Write(settings::kWarningNotices, form.warningNotices ? settings::kYes : settings::kNo);
 }
 
 }  // namespace sky

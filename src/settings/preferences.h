@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "common/units.h"
 #include "settings/settings_names.h"
 
 namespace sky {
@@ -17,7 +18,10 @@ inline constexpr const char* kNoneChoice = settings::kNone;
 
 // The wallpaper choices in the order they are added; the box shows them sorted.
 // The Texas texts carry two ampersands: they are stored and compared so.
+// Only the choices that can be a wallpaper (IsWallpaperChoice) are offered.
 const std::vector<std::string>& WallpaperChoices();
+// The list as it was drawn up, the animated storm watch included.
+const std::vector<std::string>& DesignedWallpaperChoices();
 // The choices as the box lists them: alphabetically, without regard to case.
 std::vector<std::string> SortedWallpaperChoices();
 
@@ -38,7 +42,15 @@ struct PrefForm {
   // As designed: the host field disabled, the port field enabled, both silver.
   ProxyField proxyHost{false, true, {}};
   ProxyField proxyPort{true, true, {}};
+  // cboUnits: 0 follows the desktop's locale (the text says which system
+  // that is), 1..3 the systems US, metric and UK.
+  std::vector<std::string> unitsList;
+  int unitsIndex = 0;
+  bool warningNotices = true;  // chkWarnNotify
 };
+
+// The units box's entries, the locale's default first.
+std::vector<std::string> UnitsChoices(UnitSystem localeDefault);
 
 // CheckBox1Click: runs whenever the tick changes. It looks at the host field
 // alone: an enabled host field disables both, a disabled one enables both.
@@ -53,7 +65,8 @@ void FillPrefForm(PrefForm& form);
 // btnOkayClick without the closing: stores "AutoUpdate" and "StartupLoc",
 // then, with the proxy ticked, checks the port; a port that is no integer
 // throws EConvertError before anything else is stored (the dialog stays
-// open). Then the proxy values and "AutoWallpaper".
+// open). Then the proxy values, "AutoWallpaper", "Units" (empty for the
+// locale's default) and "WarnNotify".
 void StorePrefForm(const PrefForm& form);
 
 }  // namespace sky

@@ -1,6 +1,7 @@
 #include "settings/settings_names.h"
 
 #include "common/convert.h"
+#include "common/exceptions.h"
 #include "common/text.h"
 #include "settings/ini_proc.h"
 
@@ -20,13 +21,27 @@ std::optional<ProxySettings> ReadProxy(const Reader& read) {
   return p;
 }
 
-int ParsePort(const std::string& text) { return StrToInt(text); }
+int ParsePort(const std::string& text) {
+  const int port = StrToInt(text);
+  // A port beyond the range only fails at the next connection, with a bare
+  // socket error that no longer names the setting.
+  if (port < kMinPort || port > kMaxPort)
+    throw EConvertError("The proxy port must be a number from 1 to 65535; " + Trim(text) + " is not a port.");
+  return port;
+}
 
 void ApplyProxy(const std::optional<ProxySettings>& proxy, std::string& host, int& port) {
   if (!proxy) return;
   if (proxy->host) host = *proxy->host;
   if (proxy->portText) port = ParsePort(*proxy->portText);
 }
+
+UnitSystem ReadUnits(const Reader& read) {
+  if (std::optional<UnitSystem> chosen = ParseUnitSystem(read(kUnits))) return *chosen;
+  return UnitSystemForLocale(MeasurementLocaleName());
+}
+
+bool WarningNoticesOn(const Reader& read) { return read(kWarningNotices) != kNo; }
 
 std::optional<std::string> StartupLocation(const Reader& read) {
   std::string loc = read(kStartupLoc);

@@ -15,6 +15,8 @@
 #include <optional>
 #include <string>
 
+#include "common/units.h"
+
 namespace sky::settings {
 
 // ---- sections of the key "Software\Skyglass"
@@ -35,6 +37,12 @@ inline constexpr const char* kStatsFontColor = "statsfcolor";
 inline constexpr const char* kForecastBackground = "Fbgcolor";
 inline constexpr const char* kForecastFontSize = "FfontSiz";  // "8" / "12"
 inline constexpr const char* kForecastFontSizeWritten = "Ffontsiz";
+inline constexpr const char* kUnits = "Units";                // "US" / "metric" / "UK"; missing: the locale's
+inline constexpr const char* kWarningNotices = "WarnNotify";  // "y" / "n"; missing: "y"
+
+// ---- section "Alerts": one value per warning already announced, named by the
+// alert's id, holding its expiry (seconds since 1970) so it can be forgotten.
+inline constexpr const char* kSectionAlerts = "Alerts";
 
 // ---- values of the section "Locations": "loc0" .. "loc19"
 inline constexpr const char* kPresetValuePrefix = "loc";
@@ -62,14 +70,23 @@ struct ProxySettings {
 std::optional<ProxySettings> ReadProxy(const Reader& read);
 
 // The one rule for a port text: the classic integer conversion (leading
-// blanks skipped, trailing ones not). Throws EConvertError
-// "'<text>' is not a valid integer value".
+// blanks skipped, trailing ones not), then the range of TCP ports. Throws
+// EConvertError "'<text>' is not a valid integer value", or for a number
+// outside 1 to 65535 a text that gives the range.
+inline constexpr int kMinPort = 1;
+inline constexpr int kMaxPort = 65535;
 int ParsePort(const std::string& text);
 
 // Hands the proxy to a client: the host first, then the port, so a port that
 // is no number throws after the host is set (the host stays, as it always
 // did). Nothing happens when the proxy is off.
 void ApplyProxy(const std::optional<ProxySettings>& proxy, std::string& host, int& port);
+
+// The units shown: "Units" when it names a system, else the locale's default.
+UnitSystem ReadUnits(const Reader& read);
+
+// Desktop notifications of new warnings: on unless "WarnNotify" is "n".
+bool WarningNoticesOn(const Reader& read);
 
 // The start-up place: nullopt when "StartupLoc" is missing or "None".
 std::optional<std::string> StartupLocation(const Reader& read);

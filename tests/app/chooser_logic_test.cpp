@@ -94,6 +94,15 @@ TEST(ReadChoice, NothingChosenAsksAgain) {
   EXPECT_EQ(ui.beeps, 1);
 }
 
+TEST(ChooserAddress, AnUnknownForeignCityClosesTheDialog) {
+  Recorder ui;
+  CurrentLocation loc{"South America", "South America", "Peru", "Nowhere", "", ""};
+  EXPECT_FALSE(ChooserAddress(loc, ui));
+  ASSERT_FALSE(ui.shown.empty());
+  EXPECT_EQ(ui.shown.back(), "Error - Invalid station:n/a");
+  EXPECT_TRUE(ChooserClosesWithoutAddress(loc));
+}
+
 TEST(ChooserAddress, NoAddressWithoutAStationNumber) {
   // A state node is read as a depth-four place of the group "North America",
   // which has no rows; a station row may lack its number.
@@ -105,7 +114,8 @@ TEST(ChooserAddress, NoAddressWithoutAStationNumber) {
     EXPECT_FALSE(ChooserAddress(loc, ui)) << path;
     ASSERT_FALSE(ui.shown.empty());
     EXPECT_EQ(ui.shown.back(), MissingDataMessage(loc)) << path;
-    EXPECT_EQ(ui.shown.back().rfind("Error - missing data found. (Unit_location). State=", 0), 0u);
+    EXPECT_EQ(ui.shown.back().rfind("Error - missing data for the chosen place. State=", 0), 0u);
+    EXPECT_FALSE(ChooserClosesWithoutAddress(loc)) << path;  // the user picks again
   }
 }
 

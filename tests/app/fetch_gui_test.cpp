@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <QTreeWidget>
@@ -15,8 +16,10 @@
 #include "app/gui_fixture.h"
 #include "controls/OnTray.h"
 #include "fetch/sample_server.h"
+#include "locations/Unit_location.h"
 #include "locations/chooser_logic.h"
 #include "locations/frmLocation.h"
+#include "forecast/Unit_frmforecast.h"
 #include "locations/presets.h"
 #include "common/canned_server.h"
 #include "common/stalled_proxy.h"
@@ -40,7 +43,7 @@ TEST_F(FetchGuiTest, PresetClickFetchesAndShowsThePlace) {
   Create();
   ShowMain();
   ASSERT_TRUE(form().mnuViewStats[0]->isVisible());
-  EXPECT_EQ(form().mnuViewStats[0]->text(), "Austin, TX");
+  EXPECT_EQ(form().mnuViewStats[0]->text(), "A&ustin, TX");  // a key of its own ("&Abort ..." has A)
 
   form().mnuViewStats[0]->trigger();
   EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
@@ -144,8 +147,8 @@ TEST_F(FetchGuiTest, SecondFetchDuringOneIsRefusedAndAbortEndsTheFirst) {
   EXPECT_TRUE(repainted);
   EXPECT_TRUE(HasStatus(sky::kBusyText));
   EXPECT_TRUE(HasStatus("Connection Aborted..."));
-  ASSERT_FALSE(boxes.empty());
-  EXPECT_EQ(boxes.back().kind, "error");
+  // The user asked for the abort: no error box for it.
+  for (const auto& b : boxes) EXPECT_NE(b.kind, "error") << b.text;
   EXPECT_FALSE(form().Gate().Busy());
   EXPECT_EQ(form().windowTitle(), "Skyglass");
 }
@@ -188,6 +191,22 @@ TEST_F(FetchGuiTest, ChooserFetchesTheSelectedCityAndStoresAPreset) {
   EXPECT_TRUE(HasBox(std::string(sky::kPresetAddedMessage) + "Austin, TX"));
   EXPECT_EQ(sky::ReadSetting("Locations", "loc0"), "Austin, TX");
   EXPECT_TRUE(form().mnuViewStats[0]->isVisible());
+}
+
+TEST_F(FetchGuiTest, ChooserShowsLouisianaSpeltRightAndFetchesItsCity) {
+  Create();
+  ShowMain();
+  sky::ui::TfrmLocation& chooser = *windows->frmLocation;
+  form().mnuChooseLocation->trigger();
+  ASSERT_TRUE(chooser.SelectPath({"North America", "United States", "Louisiana", "New_Orleans"}));
+  EXPECT_EQ(chooser.TreeView1->currentItem()->parent()->text(0), "Louisiana");
+  chooser.btnOkay->click();
+  EXPECT_EQ(form().windowTitle(), "Skyglass - New_Orleans, LA");
+  // A zip typed in the chooser: its state's products can be had.
+  form().mnuChooseLocation->trigger();
+  chooser.txtzipcode->setText("78701");
+  chooser.btnOkay->click();
+  EXPECT_EQ(sky::StateOfPlace(logic().State().Location), "TX");
 }
 
 TEST_F(FetchGuiTest, ChooserKeepsItsDialogOpenForAMissingLevel) {
@@ -241,7 +260,7 @@ TEST_F(FetchGuiTest, ChooserRequestsNothingForAStateNodeAndStaysInFront) {
 
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "Sorry, this foreign country info is not added yet...North America");
-  EXPECT_TRUE(texts[1].startsWith("Error - missing data found. (Unit_location). State=")) << texts[1].toStdString();
+  EXPECT_TRUE(texts[1].startsWith("Error - missing data for the chosen place. State=")) << texts[1].toStdString();
   for (QWidget* p : parents) EXPECT_EQ(p, &chooser);
   // No request with an empty city: the fetch never began.
   EXPECT_FALSE(HasStatus("Attempting connection..."));
@@ -259,6 +278,47 @@ TEST_F(FetchGuiTest, ChooserRequestsNothingForAStateNodeAndStaysInFront) {
   ASSERT_TRUE(again.SelectPath({"North America", "United States", "Texas", "Austin"}));
   again.btnOkay->click();
   EXPECT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+}
+
+TEST_F(FetchGuiTest, ChooserCancelLeavesTheShownPlaceForTheForecasts) {
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  Create();
+  ShowMain();
+  form().mnuViewStats[0]->trigger();
+  ASSERT_EQ(form().windowTitle(), "Skyglass - Austin, TX");
+  sky::ui::TfrmLocation& chooser = *windows->frmLocation;
+  auto expectAustin = [&](const char* after) {
+    const sky::CurrentLocation& loc = logic().State().Location;
+    EXPECT_EQ(loc.Region, "TX") << after;
+    EXPECT_EQ(loc.City, "Austin") << after;
+  };
+  // Cancel, Escape and the window's own close; then a choice stopped by a
+  // missing level and cancelled.
+  form().mnuChooseLocation->trigger();
+  chooser.btnCancel->click();
+  expectAustin("Cancel");
+  form().mnuChooseLocation->trigger();
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(chooser.TreeView1, &escape);
+  expectAustin("Escape");
+  form().mnuChooseLocation->trigger();
+  chooser.close();
+  expectAustin("close");
+  form().mnuChooseLocation->trigger();
+  ASSERT_TRUE(chooser.SelectPath({"Europe"}));
+  chooser.btnOkay->click();
+  ASSERT_TRUE(HasBox(sky::kChooserSelectCountry));
+  chooser.btnCancel->click();
+  expectAustin("a stopped choice");
+
+  // The forecasts still know the state.
+  boxes.clear();
+  form().hooks.showForecast("w");
+  ASSERT_TRUE(skytest::WaitFor([&] {
+    return !windows->frmForecast->Retrieving() && windows->frmForecast->Status() == " Thank you for using Skyglass...";
+  }));
+  EXPECT_FALSE(HasBox(sky::kNoLocationText));
+  windows->frmForecast->close();
 }
 
 TEST_F(FetchGuiTest, ChooserKeysAndPlace) {

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <QLayout>
 #include <QMenu>
+#include <set>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -200,7 +201,7 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
   EXPECT_EQ(Captions(menus[0]), (std::vector<std::string>{"&Preferences", "&Minimize to tray", "E&xit"}));
   EXPECT_EQ(
       Captions(Sub(menus[0], "&Preferences")),
-      (std::vector<std::string>{"&General Preferences...", "&Label Color", "Label &Font Color", "Stats &Font Color"}));
+      (std::vector<std::string>{"&General Preferences...", "&Label Color", "Label &Font Color", "&Stats Font Color"}));
 
   std::vector<std::string> stats = Captions(menus[1]);
   ASSERT_EQ(stats.size(), 27u);
@@ -208,21 +209,22 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
   EXPECT_EQ(stats[1], "-");
   EXPECT_EQ(stats[22], "-");
   EXPECT_EQ(std::vector<std::string>(stats.begin() + 23, stats.end()),
-            (std::vector<std::string>{"Abort GetStats connection", "Clear all locations", "Remove a specific location",
-                                      "Sort locations"}));
+            (std::vector<std::string>{"&Abort GetStats connection", "C&lear all locations",
+                                      "&Remove a specific location", "&Sort locations"}));
   for (int i = 0; i < 20; ++i) EXPECT_FALSE(form().mnuViewStats[i]->isVisible());
   EXPECT_EQ(form().mnuViewStats[3]->objectName(), "mnuViewstats3");
   EXPECT_EQ(form().mnuViewStats[4]->objectName(), "mnuViewStats4");
 
-  EXPECT_EQ(Captions(menus[2]),
-            (std::vector<std::string>{"&Radar Images", "&Satellite Images", "&Weather Cams", "U.S. StormWatch"}));
+  EXPECT_EQ(Captions(menus[2]), (std::vector<std::string>{"&Radar Images", "&Satellite Images", "&Weather Cams",
+                                                          "&U.S. StormWatch", "&Local Radar"}));
   EXPECT_EQ(Captions(Sub(menus[2], "&Radar Images")).size(), 4u);
   EXPECT_EQ(Captions(Sub(menus[2], "&Radar Images"))[1], "&2 - US Radar Image - Texas A&&M");
   EXPECT_EQ(Captions(Sub(menus[2], "&Satellite Images")).size(), 5u);
   EXPECT_EQ(Captions(Sub(menus[2], "&Weather Cams")).size(), 23u);
 
   const std::vector<std::string> fc = Captions(menus[3]);
-  ASSERT_EQ(fc.size(), 8u);
+  ASSERT_EQ(fc.size(), 9u);
+  EXPECT_EQ(fc.back(), "&7-Day Forecast");
   EXPECT_EQ(fc[0], "&Nowcast - Short term forecast");
   EXPECT_EQ(fc[5], "&3 - 1 and 3-month US Temper. && Precip. Outlook");
   EXPECT_EQ(Captions(Sub(menus[3], "&2 - 10-day Precipitation Outlook")).back(), "&a - South Asia");
@@ -230,14 +232,72 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
   const std::vector<std::string> info = Captions(menus[4]);
   ASSERT_EQ(info.size(), 8u);
   EXPECT_EQ(info[4], "-");
-  EXPECT_EQ(info[7], "Census Information");
-  EXPECT_EQ(Captions(Sub(menus[4], "Census Information")).size(), 4u);
+  EXPECT_EQ(info[7], "&Census Information");
+  EXPECT_EQ(Captions(Sub(menus[4], "&Census Information")).size(), 4u);
 
   EXPECT_EQ(Captions(menus[5]),
-            (std::vector<std::string>{"Help &Contents (F1)", "-", "&About Skyglass...", "Check Version #..."}));
+            (std::vector<std::string>{"Help &Contents (F1)", "-", "&About Skyglass...", "Check &Version #..."}));
 
-  EXPECT_EQ(Captions(form().pmnRight), (std::vector<std::string>{"Restore window...", "Hide window...", "-", "Exit"}));
-  EXPECT_EQ(Captions(form().pmnLeft), (std::vector<std::string>{"Restore window..."}));
+  EXPECT_EQ(Captions(form().pmnRight),
+            (std::vector<std::string>{"&Restore window...", "&Hide window...", "-", "E&xit"}));
+  EXPECT_EQ(Captions(form().pmnLeft), (std::vector<std::string>{"&Restore window..."}));
+}
+
+TEST_F(GuiTest, EveryMenuItemHasAnAccessKeyOfItsOwn) {
+  sky::WriteSetting("Locations", "loc0", "Austin, TX");
+  sky::WriteSetting("Locations", "loc1", "Abilene, TX");
+  sky::WriteSetting("Locations", "loc2", "A & B, ZZ");
+  Create();
+  ShowMain();
+  const QList<QMenu*> menus = form().findChildren<QMenu*>();
+  ASSERT_GT(menus.size(), 15);
+  auto check = [](const QList<QAction*>& actions, const std::string& where) {
+    std::set<char> keys;
+    for (QAction* a : actions) {
+      if (a->isSeparator() || !a->isVisible()) continue;
+      const std::string text = a->text().toLatin1().toStdString();
+      const char key = sky::ui::AccessKeyOf(text);
+      EXPECT_NE(key, '\0') << where << ": " << text;
+      if (key) {
+        EXPECT_TRUE(keys.insert(key).second) << where << ": " << text << " shares its key";
+      }
+    }
+  };
+  check(form().menuBar()->actions(), "menu bar");
+  for (QMenu* m : menus) check(m->actions(), m->title().toStdString());
+  // The presets: shown with a key, fetched by their stored names.
+  EXPECT_EQ(form().mnuViewStats[2]->data().toString(), "A & B, ZZ");
+  EXPECT_NE(sky::ui::AccessKeyOf(form().mnuViewStats[0]->text().toStdString()), '\0');
+  // The helpers: "&&" is no key; taken keys are skipped.
+  std::set<char> used{'a'};
+  EXPECT_EQ(sky::ui::AccessKeyOf("Texas A&&M"), '\0');
+  EXPECT_EQ(sky::ui::WithAccessKey("A&&M 2", used), "A&&&M 2");
+  std::set<char> onlyA{'a'};
+  EXPECT_EQ(sky::ui::WithAccessKey("am", onlyA), "a&m");
+  EXPECT_EQ(sky::ui::WithAccessKey("..", used), "..");
+  // Several at once: an earlier item moves to its second letter so that a
+  // later one with a single letter gets a key too; where letters run out, an
+  // item stays without one.
+  EXPECT_EQ(sky::ui::WithAccessKeys({"ab", "a", "b!"}, {}), (std::vector<std::string>{"a&b", "&a", "b!"}));
+  EXPECT_EQ(sky::ui::WithAccessKeys({"xa", "a"}, {'x'}), (std::vector<std::string>{"x&a", "a"}));
+}
+
+TEST_F(GuiTest, PicturesWithoutASourceAreGreyedWithTheReason) {
+  Create();
+  sky::ServedPictures served;
+  served.unserved["mnuCamArkansasLittleRock1Click"] = "no camera found";
+  form().MarkServedPictures(served);
+  QAction* rock = form().findChild<QAction*>("mnuCamArkansasLittleRock1");
+  ASSERT_NE(rock, nullptr);
+  EXPECT_FALSE(rock->isEnabled());
+  EXPECT_EQ(rock->statusTip().toStdString(), "No source: no camera found");
+  QAction* purdue = form().findChild<QAction*>("mnuUSRadarPurdue");
+  ASSERT_NE(purdue, nullptr);
+  EXPECT_TRUE(purdue->isEnabled());
+  EXPECT_TRUE(purdue->statusTip().isEmpty());
+  // A later list that serves it again lifts the grey.
+  form().MarkServedPictures(sky::ServedPictures{});
+  EXPECT_TRUE(rock->isEnabled());
 }
 
 TEST_F(GuiTest, EveryMenuCommandLeadsSomewhere) {

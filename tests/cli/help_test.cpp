@@ -72,4 +72,38 @@ TEST(CliHelp, CommandHelpShowsArgumentsExamplesAndExitCodes) {
   EXPECT_NE(bad.out.find("skyglass-cli help conditions"), std::string::npos) << bad.out;
 }
 
+TEST(CliHelp, PictureCommandsAreUserCommandsWithExamples) {
+  const CliRun overview = RunCli("--help");
+  std::vector<std::string> user, plumbing;
+  ListedCommands(overview.out, user, plumbing);
+  for (const char* name : {"images", "image", "wallpaper"}) {
+    EXPECT_NE(std::find(user.begin(), user.end(), name), user.end()) << name;
+    const CliRun h = RunCli(std::string("help ") + name);
+    EXPECT_NE(h.out.find("Example"), std::string::npos) << h.out;
+    EXPECT_NE(h.out.find(std::string("  skyglass-cli ") + name), std::string::npos) << h.out;
+    // Listing cannot fail but for its usage; the other two have failures of their own.
+    if (std::string(name) != "images") {
+      EXPECT_NE(h.out.find("  1  "), std::string::npos) << h.out;
+    }
+  }
+  // The summaries start in one column, the longest name ("forecast-text")
+  // included.
+  std::istringstream in(overview.out);
+  std::string line;
+  std::size_t column = 0;
+  int rows = 0;
+  bool inList = false;
+  while (std::getline(in, line)) {
+    if (line == "Commands:" || line.rfind("Plumbing", 0) == 0) inList = true;
+    else if (line.empty()) inList = false;
+    if (!inList || line.rfind("  ", 0) != 0) continue;
+    const std::size_t summary = line.find_first_not_of(' ', line.find(' ', 2));
+    ASSERT_NE(summary, std::string::npos) << line;
+    if (column == 0) column = summary;
+    EXPECT_EQ(summary, column) << line;
+    ++rows;
+  }
+  EXPECT_GE(rows, 15);
+}
+
 }  // namespace

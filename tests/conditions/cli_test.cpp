@@ -65,5 +65,12 @@ TEST(ConditionsCli, DeriveComputesBothValues) {
   r = RunCli("derive --temp 79 --humidity 90 --wind 'N 5 G 12 mph'");
   EXPECT_EQ(r.out, "{\"HeatIndex\": \"79\xC2\xB0 F\", \"WindChill\": \"79\xC2\xB0 F\"}\n");
   r = RunCli("derive --temp 20 --humidity 90 --wind 'N 5 G 12 mph'");
-  EXPECT_EQ(r.out, "{\"HeatIndex\": \"20\xC2\xB0 F\", \"WindChill\": \"16\xC2\xB0 F\"}\n");
+  EXPECT_EQ(r.out, "{\"HeatIndex\": \"20\xC2\xB0 F\", \"WindChill\": \"13\xC2\xB0 F\"}\n");
+  // Today's wind chill, and the air temperature where it does not apply.
+  r = RunCli("derive --temp 40 --wind 'W at 17 mph'");
+  EXPECT_NE(r.out.find("\"WindChill\": \"31\xC2\xB0 F\""), std::string::npos) << r.out;
+  r = RunCli("derive --temp 50 --wind 'W at 10 mph'");
+  EXPECT_NE(r.out.find("\"WindChill\": \"50\xC2\xB0 F\""), std::string::npos) << r.out;
+  r = RunCli("derive --temp 30 --wind 'W at 3 mph'");
+  EXPECT_NE(r.out.find("\"WindChill\": \"30\xC2\xB0 F\""), std::string::npos) << r.out;
 }

@@ -134,4 +134,38 @@ TEST(GradientForm, AltF4AndTheCloseButtonClose) {
   EXPECT_FALSE(f.isVisible());
 }
 
+TEST(GradientForm, DoubleClickOnTheCaptionMaximisesAndRestoresEveryTime) {
+  App();
+  TGradientForm f;
+  f.SetCaption("Skyglass - a caption");
+  f.SetClientSize(300, 120);
+  f.show();
+  QApplication::processEvents();
+  auto doubleClick = [&f](QPoint at) {
+    const QPoint g = f.mapToGlobal(at);
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease, QEvent::MouseButtonDblClick,
+                           QEvent::MouseButtonRelease}) {
+      const Qt::MouseButtons held = t == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
+      QMouseEvent e(t, at, g, Qt::LeftButton, held, {});
+      QApplication::sendEvent(&f, &e);
+    }
+    QApplication::processEvents();
+  };
+  // On the caption text and on the empty caption between text and buttons,
+  // eleven times each, from the size the window has then.
+  for (int i = 0; i < 11; ++i) {
+    const QRect c = f.GetCaptionRect();
+    const QPoint text(c.left() + 40, c.center().y());
+    const QPoint empty(c.right() - 90, c.center().y());
+    doubleClick(text);
+    EXPECT_TRUE(f.isMaximized()) << i;
+    doubleClick(empty);
+    EXPECT_FALSE(f.isMaximized()) << i;
+  }
+  // A fixed window does not maximise.
+  f.SetBorderIcons({true, true, false, false});
+  doubleClick({f.GetCaptionRect().left() + 40, f.GetCaptionRect().center().y()});
+  EXPECT_FALSE(f.isMaximized());
+}
+
 }  // namespace

@@ -147,4 +147,24 @@ TEST_F(CliTest, ConditionsReportsAnUnreachableServer) {
   EXPECT_NE(r.out.find("'80a' is not a valid integer value"), std::string::npos) << r.out;
 }
 
+TEST_F(CliTest, PlaceNamesMatchWhateverTheirCaseAndZipsHaveTheirState) {
+  UseProxy(server_->port());
+  CliRun r = RunCli("conditions 'austin, tx' --json");
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find("\"place\": \"Austin, TX\""), std::string::npos) << r.out;
+  r = RunCli("conditions SAN FRANCISCO, california --json");
+  EXPECT_NE(r.out.find("\"place\": \"San_Francisco, CA\""), std::string::npos) << r.out;
+  r = RunCli("conditions 'london, united kingdom (o)' --json");
+  EXPECT_NE(r.out.find("\"place\": \"London, United Kingdom (O)\""), std::string::npos) << r.out;
+  // A zip place knows its state: its state's warnings come.
+  r = RunCli("forecast w --place 78701", true);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find("Advisories for TX"), std::string::npos) << r.out;
+  EXPECT_EQ(r.out.find("has not been selected"), std::string::npos) << r.out;
+  r = RunCli("forecast w --place '78701 - Austin, TX'", true);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  r = RunCli("forecast h --place 'new orleans, la'", true);
+  EXPECT_NE(r.out.find("Hydrological data for LA"), std::string::npos) << r.out;
+}
+
 }  // namespace

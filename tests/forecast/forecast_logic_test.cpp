@@ -8,6 +8,7 @@
 #include "common/text.h"
 #include "forecast/forecast_logic.h"
 #include "forecast/forecast_record.h"
+#include "forecast/forecast_text.h"
 #include "settings/colors.h"
 
 namespace {
@@ -34,6 +35,10 @@ class Retrieval : public ::testing::Test {
     p.writeSetting = [this](const std::string& n, const std::string& v) { settings[n] = v; };
     return p;
   }
+  void ReadRequestForTest(const std::string& name) {
+    location = CurrentLocation{};
+    DecodeLocationName(name, location);
+  }
   void Run(const std::string& k) {
     logic.SetKind(k);
     logic.FormActivate();
@@ -52,7 +57,7 @@ TEST_F(Retrieval, StateRowsInOrderWithTheirSpelling) {
   EXPECT_EQ(rows[0], "None");
   EXPECT_EQ(rows[1], "01-Alabama");
   EXPECT_EQ(rows[9], "11-District of Columbia");
-  EXPECT_EQ(rows[19], "22-Lousiana");
+  EXPECT_EQ(rows[19], "22-Louisiana");
   EXPECT_EQ(rows[51], "56-Wyoming");
   for (std::size_t i = 2; i < rows.size(); ++i) EXPECT_LT(rows[i - 1].substr(0, 2), rows[i].substr(0, 2));
 }
@@ -120,7 +125,7 @@ TEST_F(Retrieval, StateProductsNeedAUsState) {
 TEST_F(Retrieval, WarningsShowTheWholePageOrTheNotice) {
   location.Region = "TX";
   Run("w");
-  EXPECT_EQ(*w.caption, "Skyglass - Warnings && Advisories for TX");
+  EXPECT_EQ(*w.caption, "Skyglass - Warnings & Advisories for TX");
   EXPECT_EQ(fetch.urls[0], "http://iwin.nws.noaa.gov/iwin/TX/allwarnings.html");
   EXPECT_EQ(w.text.substr(w.text.size() - 22), "$$\r\n--- End of File --");
   EXPECT_FALSE(w.IsVisible(ForecastControl::btnGetit));
@@ -132,7 +137,7 @@ TEST_F(Retrieval, WarningsShowTheWholePageOrTheNotice) {
   ForecastLogic other(p, kind, location);
   other.SetKind("sw");
   other.FormActivate();
-  EXPECT_EQ(w.text, " Sorry, this TX information is not currently available.--- End of File --");
+  EXPECT_EQ(w.text, " Sorry, this TX information is not currently available.\r\n--- End of File --");
 }
 
 TEST_F(Retrieval, CensusKindsInFixedsysAndTheFontSavedOnce) {
@@ -195,6 +200,47 @@ TEST_F(Retrieval, StateAndZipLookups) {
   EXPECT_NE(fetch.urls.back().find("/LEV=ZIP/SEL=90210/T=P1/"), std::string::npos);
 }
 
+TEST_F(Retrieval, CensusStateLookupNeedsAState) {
+  Run("s1");
+  for (const char* nothing : {"", "None", "No,ne", ",", "Texas", "99-Atlantis"}) {
+    w.stateText = nothing;
+    logic.btnGetitClick();
+    EXPECT_EQ(w.messages.back(), kNoStateChosenText) << nothing;
+  }
+  EXPECT_TRUE(fetch.urls.empty());
+  EXPECT_EQ(w.status.back(), kForecastThankYou);
+  EXPECT_EQ(w.stateText, "99-Atlantis");  // what is no state stays as it was typed
+  // Louisiana is shown right and sent as the look-up has always had it.
+  w.stateText = "22-Louisiana";
+  logic.btnGetitClick();
+  EXPECT_EQ(w.stateText, "22,Louisiana");
+  ASSERT_EQ(fetch.urls.size(), 1u);
+  EXPECT_NE(fetch.urls[0].find("/SEL=22,Lousiana/T=P1"), std::string::npos) << fetch.urls[0];
+}
+
+TEST_F(Retrieval, AZipPlaceHasItsStatesProducts) {
+  ReadRequestForTest("78701 - Austin, TX");
+  Run("w");
+  ASSERT_EQ(fetch.urls.size(), 1u);
+  EXPECT_EQ(fetch.urls[0], "http://iwin.nws.noaa.gov/iwin/TX/allwarnings.html");
+  // The chooser's typed zip leaves "." for the state: the zip's state serves.
+  location = CurrentLocation{"", "", ".", "10001", "10001", ""};
+  Run("h");
+  EXPECT_EQ(fetch.urls.back(), "http://iwin.nws.noaa.gov/iwin/NY/hydro.html");
+  EXPECT_TRUE(w.messages.empty());
+}
+
+TEST_F(Retrieval, NoWarningsIsSaidOnALineOfItsOwn) {
+  FixedBodyFetch none("<html><title>Warnings</title><p>The Warnings for TX are not currently available.</p></html>");
+  ForecastPorts p = Ports();
+  p.fetch = &none;
+  location.Region = "TX";
+  ForecastLogic warnings(p, kind, location);
+  warnings.SetKind("w");
+  warnings.FormActivate();
+  EXPECT_EQ(DisplayLines(w.text), "There are no active warnings or advisories for TX.\n--- End of File --");
+}
+
 TEST_F(Retrieval, HydroShowsTheNoticeInFixedsys) {
   FixedBodyFetch missing("<h2>Hydro</h2> not currently available");
   ForecastPorts p = Ports();
@@ -204,7 +250,7 @@ TEST_F(Retrieval, HydroShowsTheNoticeInFixedsys) {
   hydro.FormActivate();
   EXPECT_EQ(*w.caption, "Skyglass - Hydrological data for CA");
   EXPECT_EQ(w.fontName, kFixedsys);
-  EXPECT_EQ(w.text, " Sorry, this CA information is not currently available.--- End of File --");
+  EXPECT_EQ(w.text, " Sorry, this CA information is not currently available.\r\n--- End of File --");
 }
 
 TEST_F(Retrieval, ShowingReadsColourAndSizeResizeAndCloseRestore) {

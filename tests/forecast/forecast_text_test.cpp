@@ -39,9 +39,15 @@ TEST(CountySection, FromTheCharacterBeforeTheNameToTheSegmentEnd) {
 
 TEST(WarningText, NoticeOrPageThenTheEndMark) {
   EXPECT_EQ(WarningText("x is not currently available y", "TX"),
-            " Sorry, this TX information is not currently available.--- End of File --");
+            " Sorry, this TX information is not currently available.\r\n--- End of File --");
   EXPECT_EQ(WarningText("STATEMENT", "TX"), "STATEMENT\r\n--- End of File --");
-  EXPECT_EQ(WarningText("", "TX"), "\r\n--- End of File --");
+  EXPECT_EQ(WarningText(" \r\n", "TX"),
+            " Sorry, this TX information is not currently available.\r\n--- End of File --");
+  // No warnings is no fault: said so for the state, on a line of its own.
+  EXPECT_EQ(WarningText("The Warnings for TX are not currently available.", "TX", true),
+            "There are no active warnings or advisories for TX.\r\n--- End of File --");
+  EXPECT_EQ(WarningText("", "TX", true), "There are no active warnings or advisories for TX.\r\n--- End of File --");
+  EXPECT_EQ(WarningText("TORNADO WARNING", "TX", true), "TORNADO WARNING\r\n--- End of File --");
 }
 
 }  // namespace

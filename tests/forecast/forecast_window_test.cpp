@@ -5,13 +5,17 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QKeyEvent>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QTimer>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "app/gui_fixture.h"
 #include "controls/ColorDialog.h"
+#include "controls/print_setup.h"
 #include "fetch/sample_server.h"
 #include "forecast/Unit_frmforecast.h"
 #include "net/HttpClient.h"
@@ -65,7 +69,7 @@ TEST_F(ForecastWindowTest, EntryLayoutsByKindAndTheirPlaces) {
   EXPECT_FALSE(window().editCounty->isVisible());
   EXPECT_EQ(window().cboState->y(), h - 130);
   EXPECT_EQ(window().cboState->count(), 52);
-  EXPECT_EQ(window().cboState->itemText(19), "22-Lousiana");
+  EXPECT_EQ(window().cboState->itemText(19), "22-Louisiana");
   Command("s2");
   ASSERT_TRUE(WaitFor([&] { return window().txtZip->isVisible(); }));
   EXPECT_FALSE(window().cboState->isVisible());
@@ -124,9 +128,18 @@ TEST_F(ForecastWindowTest, FontSizeAndColourKeptAcrossShowings) {
   EXPECT_EQ(window().txtForecast->palette().color(QPalette::Base), QColor(Qt::white));
   window().mnuLargefont->trigger();
   auto& dialog = sky::ui::TSharedColorDialog::Instance();
-  dialog.answerer = [](const QColor&) { return std::optional<QColor>(QColor(0, 0x80, 0x80)); };
+  std::vector<QColor> openedOn;
+  dialog.answerer = [&](const QColor& initial) {
+    openedOn.push_back(initial);
+    return std::optional<QColor>(QColor(0, 0x80, 0x80));
+  };
+  window().mnubgColor->trigger();
+  // A colour picked meanwhile for the main window does not move where the
+  // background's dialog opens.
+  dialog.SetLastColor(Qt::red);
   window().mnubgColor->trigger();
   dialog.answerer = nullptr;
+  EXPECT_EQ(openedOn, (std::vector<QColor>{QColor(Qt::white), QColor(0, 0x80, 0x80)}));
   window().close();
   EXPECT_EQ(sky::ReadSetting("Settings", "FfontSiz"), "12");
   EXPECT_EQ(sky::ReadSetting("Settings", "Fbgcolor"), "clTeal");
@@ -190,6 +203,104 @@ TEST_F(ForecastWindowTest, PrintsEachLineThenTheTrailer) {
   EXPECT_LT(out.find("LINE 119 OF"), out.find("LINE 120 OF"));
   EXPECT_LT(out.find("LAST"), out.find("[Printed from Skyglass (by Corvantis).]"));
   EXPECT_NE(out.find('\f'), std::string::npos);  // more than one page
+}
+
+TEST_F(ForecastWindowTest, EachCommandsCaptionFromTheFirstFrameAndTheEntryTakesTheTyping) {
+  std::vector<std::string> shownWith;
+  struct Watch : QObject {
+    sky::ui::TfrmForecast* w;
+    std::vector<std::string>* seen;
+    bool eventFilter(QObject*, QEvent* e) override {
+      if (e->type() == QEvent::Show) seen->push_back(w->Caption().toStdString());
+      return false;
+    }
+  } watch;
+  watch.w = &window();
+  watch.seen = &shownWith;
+  window().installEventFilter(&watch);
+  Command("n");
+  ASSERT_TRUE(WaitFor([&] { return window().btnGetit->isVisible(); }));
+  window().close();
+  Command("f");
+  ASSERT_TRUE(WaitFor([&] { return window().btnGetit->isVisible(); }));
+  EXPECT_EQ(window().focusWidget(), window().editCounty);
+  EXPECT_EQ(window().Status(), sky::kEnterCountyText);
+  window().close();
+  Command("s1");
+  ASSERT_TRUE(WaitFor([&] { return window().cboState->isVisible(); }));
+  EXPECT_EQ(window().focusWidget(), window().cboState);
+  EXPECT_EQ(window().Status(), sky::kChooseStateText);
+  window().close();
+  Command("s2");
+  ASSERT_TRUE(WaitFor([&] { return window().txtZip->isVisible(); }));
+  EXPECT_EQ(window().focusWidget(), window().txtZip);
+  EXPECT_EQ(window().Status(), sky::kEnterZipText);
+  window().removeEventFilter(&watch);
+  EXPECT_EQ(shownWith, (std::vector<std::string>{
+                           "Skyglass - Text Nowcast for Austin, TX", "Skyglass - Text Forecast for Austin, TX",
+                           "Skyglass - Census Detail by State", "Skyglass - Census Detail by Zip"}));
+  // Escape closes the window with its close steps: the main window is back.
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QApplication::sendEvent(window().txtZip, &escape);
+  EXPECT_FALSE(window().isVisible());
+  EXPECT_TRUE(form().isVisible() && !form().isMinimized());
+  EXPECT_TRUE(logic().State().RetrievalKind.empty());
+}
+
+TEST_F(ForecastWindowTest, SizesAndMaximisesWithTheTextAreaFollowing) {
+  EXPECT_TRUE(window().BorderIcons().biMaximize);
+  for (const char* kind : {"w", "n"}) {
+    Command(kind);
+    ASSERT_TRUE(Done() || window().btnGetit->isVisible()) << kind;
+    for (QSize size : {window().minimumSize(), QSize(900, 640)}) {
+      window().resize(size);
+      QCoreApplication::processEvents();
+      const QWidget* client = window().ClientArea();
+      EXPECT_EQ(window().txtForecast->width(), client->width()) << kind;
+      EXPECT_EQ(window().StatusBar1->geometry().bottom(), client->height() - 1) << kind;
+      EXPECT_EQ(window().StatusBar1->width(), client->width()) << kind;
+      // The horizontal scroll bar stays above the status bar.
+      EXPECT_LE(window().txtForecast->geometry().bottom(), window().StatusBar1->y() - 1) << kind;
+    }
+    window().close();
+  }
+}
+
+TEST_F(ForecastWindowTest, PrintsThroughTheSetupTheViewerUses) {
+  const QString pdf = dir_.path() + "/forecast.pdf";
+  QPrinter* used = nullptr;
+  sky::ui::SetPrintDialogAnswerer([&](QPrintDialog& d) {
+    used = d.printer();
+    EXPECT_TRUE(d.testOption(QAbstractPrintDialog::PrintToFile));
+    d.printer()->setOutputFormat(QPrinter::PdfFormat);
+    d.printer()->setOutputFileName(pdf);
+    return true;
+  });
+  window().SetText("ONE LINE\r\n");
+  window().mnuPrint->trigger();
+  sky::ui::SetPrintDialogAnswerer(nullptr);
+  EXPECT_EQ(used, &sky::ui::SharedPrinter());
+  EXPECT_TRUE(QFile::exists(pdf));
+}
+
+// Under Xvfb (SKYGLASS_SHOT_DIR set): the window waiting for a county, and
+// the warnings in a window made larger.
+TEST_F(ForecastWindowTest, Screenshots) {
+  const char* dir = std::getenv("SKYGLASS_SHOT_DIR");
+  if (!dir || qgetenv("QT_QPA_PLATFORM") == "offscreen") GTEST_SKIP() << "only under a display";
+  auto shot = [&](const char* name) {
+    WaitFor([] { return false; }, 700);
+    QProcess::execute("import", {"-window", "root", QString(dir) + "/" + name});
+  };
+  Command("f");
+  ASSERT_TRUE(WaitFor([&] { return window().btnGetit->isVisible(); }));
+  shot("forecast-waiting.png");
+  window().close();
+  Command("w");
+  ASSERT_TRUE(Done());
+  window().resize(760, 560);
+  shot("forecast-resized.png");
+  window().close();
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 
 #include "common/hosts.h"
@@ -11,10 +13,13 @@
 #include "conditions/htmlp.h"
 #include "controls/gif_decoder.h"
 #include "gateway/cache.h"
+#include "forecast/alert_watch.h"
+#include "forecast/daily.h"
 #include "gateway/gateway.h"
 #include "gateway/sources.h"
 #include "gateway/products.h"
 #include "gateway/stub_upstream.h"
+#include "images/image_catalogue.h"
 
 namespace sky::gateway {
 namespace {
@@ -384,6 +389,7 @@ TEST(GatewayProducts, Latin1AndEscaping) {
 TEST_F(GatewayTest, PicturesFromTheirPublicEquivalents) {
   Options o;
   o.picturesBase = stub_.Base() + "/pictures";
+  o.gridApi = stub_.Base() + "/grid";
   Make(o);
   auto get = [&](const std::string& host, const std::string& path) {
     Request r;
@@ -392,8 +398,8 @@ TEST_F(GatewayTest, PicturesFromTheirPublicEquivalents) {
     r.path = path;
     return gateway_->Handle(r);
   };
-  // The radar rows all show the national mosaic, which the GIF decoder reads.
-  Reply radar = get("www.met.tamu.edu", "/mcsat/mcimages/MDR/MDR.GIF");
+  // The national radar rows show the national mosaic, which the GIF decoder reads.
+  Reply radar = get("weather.yahoo.com", "/graphics/radar/nat_rad.wni.gif");
   ASSERT_EQ(radar.status, 200);
   EXPECT_EQ(radar.contentType, "image/gif");
   std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(radar.body.data()), radar.body.size());
@@ -402,10 +408,35 @@ TEST_F(GatewayTest, PicturesFromTheirPublicEquivalents) {
   Reply europe = get("www.meteo.fr", "/tpsreel/images/satt0.jpg");
   EXPECT_EQ(europe.status, 200);
   EXPECT_EQ(europe.contentType, "image/jpeg");
-  // Not the format the row names: refused. No public equivalent: 404.
+  // Not a picture: refused. A drawn map whose forecast does not answer: 502.
+  // No source: 404 with the reason.
   EXPECT_EQ(get("grads.iges.org", "/pix/temp1.gif").status, 502);
-  EXPECT_EQ(get("grads.iges.org", "/pix/temp7.gif").status, 404);
-  EXPECT_EQ(get("www.anchoragecam.net", "/recent0.jpg").status, 404);
+  EXPECT_EQ(get("grads.iges.org", "/pix/temp7.gif").status, 502);
+  EXPECT_EQ(get("www.littlerockweather.net", "/weather/wxcam.jpg").status, 404);
+}
+
+TEST_F(GatewayTest, LocalRadarForThePlaceOfAConditionsAddress) {
+  Options o;
+  o.picturesBase = stub_.Base() + "/pictures";
+  Make(o);
+  std::ifstream in(std::string(SKYGLASS_TEST_DATA) + "/gif/perl-tk--anim.gif", std::ios::binary);
+  const std::string loop((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  stub_.Override("/pictures/radar.weather.gov/ridge/standard/KAMX_loop.gif", 200, loop);
+  auto get = [&](const std::string& place) {
+    Request r;
+    r.method = "GET";
+    r.host = "weather.purdue.edu";
+    r.path = kLocalRadarPath;
+    r.query = "place=" + place;
+    return gateway_->Handle(r);
+  };
+  Reply city = get("US%2FFL%2FMiami.html");
+  ASSERT_EQ(city.status, 200);
+  EXPECT_EQ(city.contentType, "image/gif");
+  EXPECT_EQ(city.body, loop);
+  EXPECT_EQ(get("cgi-bin%2Ffindweather%2FgetForecast%3Fquery%3D33130").body, loop);
+  EXPECT_EQ(get("US%2FFL%2FNowhere.html").status, 404);
+  EXPECT_EQ(get("").status, 404);
 }
 
 TEST_F(GatewayTest, MakersServerFromTheSampleContent) {
@@ -470,6 +501,48 @@ TEST(GatewayCache, BoundedInBytesAsWellAsEntries) {
   EXPECT_EQ(cache.Size(), 2u);
   cache.Put("b", "small");  // a replaced entry gives its bytes back
   EXPECT_EQ(cache.Bytes(), 400u + 1 + 5 + 1);
+}
+
+// The recorded answers stand for the places the program asks about: the
+// service's Rochester forecast and New Mexico alerts for Austin, Open-Meteo's
+// Berlin values for London (tests/data/gateway/README.md).
+TEST_F(GatewayTest, DailyForecastAndAlertsBesideTheConditions) {
+  Reply us = Get("/daily/US/TX/Austin.txt");
+  ASSERT_EQ(us.status, 200) << us.body;
+  EXPECT_EQ(us.contentType.rfind("text/plain", 0), 0u);
+  DailyRead read = ReadDailyAnswer(us.body);
+  ASSERT_TRUE(read.forecast) << read.error;
+  EXPECT_EQ(read.forecast->place, "Austin, Texas");
+  EXPECT_EQ(read.forecast->days.size(), 7u);
+  EXPECT_EQ(read.forecast->days[0].name, "Tonight");
+
+  Reply alerts = Get("/alerts/US/TX/Austin.txt");
+  ASSERT_EQ(alerts.status, 200);
+  AlertsRead a = ReadAlertsAnswer(alerts.body);
+  ASSERT_TRUE(a.alerts);
+  EXPECT_EQ(a.alerts->size(), 2u);
+  EXPECT_EQ(Get("/alerts/global/stations/03772.txt").status, 404);  // no warnings abroad
+  EXPECT_EQ(Get("/daily/US/TX/Atlantis.txt").status, 404);
+
+  // The source goes silent: the last good forecast is served.
+  stub_.failing = true;
+  clock_.Advance(11 * 60 * 1000);
+  EXPECT_EQ(Get("/daily/US/TX/Austin.txt").body, us.body);
+}
+
+TEST_F(GatewayTest, DailyForecastAbroadFromOpenMeteoWithItsCredit) {
+  // The recording's first day is "today" at the place.
+  gateway_ = std::make_unique<Gateway>(
+      options_, *upstream_, clock_, [] { return std::int64_t{1744704000}; },
+      [this](const std::string& l) { log_.push_back(l); });
+  Reply abroad = Get("/daily/global/stations/03772.txt");
+  ASSERT_EQ(abroad.status, 200) << abroad.body;
+  DailyRead read = ReadDailyAnswer(abroad.body);
+  ASSERT_TRUE(read.forecast) << read.error;
+  EXPECT_NE(read.forecast->place.find("London"), std::string::npos);
+  EXPECT_NE(read.forecast->source.find("Open-Meteo.com"), std::string::npos);
+  EXPECT_EQ(read.forecast->days[0].name, "Today");
+  EXPECT_EQ(read.forecast->days[0].unit, 'C');
 }
 
 }  // namespace

@@ -166,6 +166,10 @@ TEST_F(GatewayProcessTest, HelpAndBadSettings) {
   GatewayProcess help({"--help"}, true);
   EXPECT_EQ(help.status(), 0);
   EXPECT_NE(help.out().find("--nws-api URL"), std::string::npos);
+  GatewayProcess list({"--list-pictures"}, true);
+  EXPECT_EQ(list.status(), 0);
+  EXPECT_NE(list.out().find("Arkansas - Little Rock (mnuCamArkansasLittleRock1Click)\tnone: "), std::string::npos);
+  EXPECT_NE(list.out().find(" of 56 pictures live\n"), std::string::npos);
   EXPECT_EQ(GatewayProcess({"--port", "70000"}, true).status(), 2);
   EXPECT_EQ(GatewayProcess({"--metar-api", "ftp://x"}, true).status(), 2);
   std::ofstream(dir_ / "skyglass" / "gateway.conf") << "colour = blue\n";

@@ -100,16 +100,35 @@ TEST(ImageCatalogue, NineWallpaperRowsMatchThePreferenceChoices) {
     EXPECT_EQ(sky::FindAutoWallpaperRow(r.autoWallpaper), &r);
   }
   EXPECT_EQ(values.size(), 9u);
-  // The preferences offer exactly these, besides "None" and the storm watch.
+  // The preferences offer exactly these, besides "None"; the animated storm
+  // watch of the list as drawn up is no wallpaper.
   std::vector<std::string> offered;
   for (const std::string& c : sky::WallpaperChoices())
-    if (c != "None" && c != "U.S. StormWatch") offered.push_back(c);
+    if (c != "None") offered.push_back(c);
+  EXPECT_EQ(sky::DesignedWallpaperChoices().size(), sky::WallpaperChoices().size() + 1);
+  EXPECT_FALSE(sky::IsWallpaperChoice("U.S. StormWatch"));
+  EXPECT_FALSE(sky::IsWallpaperChoice(""));
+  EXPECT_TRUE(sky::IsWallpaperChoice("None"));
+  EXPECT_TRUE(sky::IsWallpaperChoice("US Radar Image - Texas A&&M"));
   std::sort(values.begin(), values.end());
   std::sort(offered.begin(), offered.end());
   EXPECT_EQ(values, offered);
   EXPECT_EQ(sky::FindAutoWallpaperRow("US Radar Image - Texas A&M"), nullptr);
   EXPECT_EQ(sky::FindAutoWallpaperRow("U.S. StormWatch"), nullptr);
   EXPECT_EQ(sky::FindAutoWallpaperRow(""), nullptr);
+}
+
+TEST(ImageCatalogue, LocalRadarSendsThePlaceAlong) {
+  const ImageRow& radar = sky::LocalRadarRow();
+  EXPECT_EQ(sky::FindImageCommand(radar.command), nullptr);  // not one of the 56
+  EXPECT_TRUE(radar.animate);
+  EXPECT_EQ(sky::LocalRadarAddress("US/TX/Austin.html"),
+            "http://weather.purdue.edu/radar/local_loop.gif?place=US%2FTX%2FAustin.html");
+  // A zip address and blanks stay one query value; Latin-1 bytes are escaped.
+  EXPECT_EQ(sky::LocalRadarAddress("cgi-bin/findweather/getForecast?query=78701"),
+            "http://weather.purdue.edu/radar/local_loop.gif?place=cgi-bin%2Ffindweather%2FgetForecast%3Fquery%3D78701");
+  EXPECT_EQ(sky::LocalRadarAddress("US/TX/San Antonio&x=\xE9.html").substr(53),
+            "US%2FTX%2FSan%20Antonio%26x%3D%E9.html");
 }
 
 }  // namespace

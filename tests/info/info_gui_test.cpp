@@ -2,7 +2,10 @@
 // box in the running program's windows (offscreen platform). With
 // SKYGLASS_SHOT_DIR set (and an X display), the dialogs are also captured
 // from the screen there.
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,10 +19,13 @@
 
 #include "app/gui_fixture.h"
 #include "controls/ColorDialog.h"
+#include "controls/GifControl.h"
 #include "controls/ProgressGauge.h"
+#include "controls/open_link.h"
 #include "fetch/sample_server.h"
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
+#include <QScrollArea>
 #include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
 #include "locations/frmLocation.h"
@@ -70,7 +76,7 @@ TEST_F(InfoGui, PreferencesOpenEmptyAndFull) {
   ASSERT_EQ(pref().cboStartupLoc->count(), 1);
   EXPECT_EQ(pref().cboStartupLoc->itemText(0), "None");
   EXPECT_EQ(pref().cboStartupLoc->currentText(), "");
-  EXPECT_EQ(pref().cboAutoWallpaper->count(), 11);
+  EXPECT_EQ(pref().cboAutoWallpaper->count(), 10);  // no animated storm watch
   EXPECT_EQ(pref().cboAutoWallpaper->itemText(0), "Europe Satellite Image");
   EXPECT_EQ(pref().cboAutoWallpaper->currentText(), "None");
   EXPECT_FALSE(pref().CheckBox1->isChecked());
@@ -90,7 +96,8 @@ TEST_F(InfoGui, PreferencesOpenEmptyAndFull) {
   EXPECT_TRUE(pref().radioNoupstat->isChecked());
   EXPECT_EQ(pref().cboStartupLoc->count(), 2);
   EXPECT_EQ(pref().cboStartupLoc->currentText(), "Typed, ZZ");
-  EXPECT_EQ(pref().cboAutoWallpaper->currentText(), "US Radar Image - Texas A&&M");
+  // Shown with one "&", kept as stored with two.
+  EXPECT_EQ(pref().cboAutoWallpaper->currentText(), "US Radar Image - Texas A&M");
   EXPECT_TRUE(pref().CheckBox1->isChecked());
   EXPECT_TRUE(pref().EditProxy->isEnabled() && pref().EditProxyPort->isEnabled());
   EXPECT_NE(Base(pref().EditProxy), kSilver);
@@ -116,6 +123,7 @@ TEST_F(InfoGui, PreferencesOpenEmptyAndFull) {
   pref().btnOkayClick();
   EXPECT_FALSE(pref().isVisible());
   EXPECT_EQ(ReadSetting("Settings", "ProxyPort"), "8080");
+  EXPECT_EQ(ReadSetting("Settings", "AutoWallpaper"), "US Radar Image - Texas A&&M");
 }
 
 TEST_F(InfoGui, ColourCommandsShareOneDialog) {
@@ -138,9 +146,16 @@ TEST_F(InfoGui, ColourCommandsShareOneDialog) {
   Trigger("mnuStatsFontColor1");
   EXPECT_EQ(form().valueLabels[11]->palette().color(QPalette::WindowText), answer);
   EXPECT_EQ(ReadSetting("Settings", "statsfcolor"), "clTeal");
+  // Each opens on the current colour of what it changes, not on the one
+  // chosen last: teal caption labels, black caption text, lime values.
   ASSERT_EQ(openedOn.size(), 3u);
-  EXPECT_EQ(openedOn[1], QColor(0x12, 0x34, 0x56));  // the colour last chosen
-  EXPECT_EQ(openedOn[2], QColor(Qt::red));
+  EXPECT_EQ(openedOn[0], QColor(0, 0x80, 0x80));
+  EXPECT_EQ(openedOn[1], QColor(Qt::black));
+  EXPECT_EQ(openedOn[2], QColor(0, 0xFF, 0));
+  openedOn.clear();
+  answer = QColor(0x12, 0x34, 0x56);
+  Trigger("mnuMainLabelColor1");
+  EXPECT_EQ(openedOn.at(0), QColor(0x12, 0x34, 0x56));
 
   dialog.answerer = [](const QColor&) { return std::optional<QColor>(); };
   Trigger("mnuMainLabelColor1");
@@ -150,30 +165,55 @@ TEST_F(InfoGui, ColourCommandsShareOneDialog) {
   EXPECT_TRUE(HasBox("Error - Color selection dialog failed to load."));
 }
 
-TEST_F(InfoGui, F1OpensTheHelpAtItsContentsEverywhere) {
+TEST_F(InfoGui, F1AndEachWindowsHelpOpenThatWindowsPage) {
   ShowMain();
-  QWidget* windowsWithF1[] = {&form(),
-                              windows->frmLocation.get(),
-                              windows->frmForecast.get(),
-                              windows->frmImage.get(),
-                              windows->frmPref.get(),
-                              windows->frmAbout.get()};
-  for (QWidget* w : windowsWithF1) {
+  const std::pair<QWidget*, const char*> pages[] = {{&form(), "main-window.html"},
+                                                    {windows->frmLocation.get(), "locations.html"},
+                                                    {windows->frmForecast.get(), "forecasts.html"},
+                                                    {windows->frmImage.get(), "images.html"},
+                                                    {windows->frmPref.get(), "preferences.html"},
+                                                    {windows->frmAbout.get(), "information.html"}};
+  auto source = [] { return sky::ui::HelpWindow()->Browser()->source().toString(); };
+  auto reset = [] {
     if (sky::ui::HelpWindow()) {
       sky::ui::HelpWindow()->Browser()->setSource(QUrl("files.html"));
       sky::ui::HelpWindow()->hide();
     }
+  };
+  for (const auto& [w, page] : pages) {
+    const std::string name = w->objectName().toStdString();
+    reset();
     w->show();
     w->activateWindow();
     QApplication::setActiveWindow(w);
     QTest::keyClick(w, Qt::Key_F1);
     QCoreApplication::processEvents();
-    ASSERT_NE(sky::ui::HelpWindow(), nullptr) << w->objectName().toStdString();
-    EXPECT_TRUE(sky::ui::HelpWindow()->isVisible()) << w->objectName().toStdString();
-    EXPECT_TRUE(sky::ui::HelpWindow()->Browser()->source().toString().endsWith("index.html"))
-        << w->objectName().toStdString();
+    ASSERT_NE(sky::ui::HelpWindow(), nullptr) << name;
+    EXPECT_TRUE(sky::ui::HelpWindow()->isVisible()) << name;
+    EXPECT_TRUE(source().contains(page)) << name << " " << source().toStdString();
     if (w != &form()) w->hide();
   }
+  // The windows' own Help commands go to the same pages.
+  const std::pair<QAction*, const char*> commands[] = {
+      {form().findChild<QAction*>("mnuHelpContents"), "main-window.html"},
+      {windows->frmForecast->mnuHelp, "forecasts.html"},
+      {windows->frmImage->mnuHelpContentsF11, "images.html"}};
+  for (const auto& [a, page] : commands) {
+    reset();
+    a->trigger();
+    EXPECT_TRUE(source().contains(page)) << a->objectName().toStdString();
+  }
+  // The main window's item names F1 and shows no second F1 beside it.
+  EXPECT_TRUE(form().findChild<QAction*>("mnuHelpContents")->shortcut().isEmpty());
+  // Escape closes the help window; F1 in it opens its own page.
+  sky::ui::THelpWindow* shown = sky::ui::HelpWindow();
+  QApplication::setActiveWindow(shown);
+  QTest::keyClick(shown, Qt::Key_F1);
+  EXPECT_TRUE(source().contains("help-window.html"));
+  QTest::keyClick(shown, Qt::Key_Escape);
+  EXPECT_FALSE(shown->isVisible());
+  shown->show();
+  shown->ShowContents();
   sky::ui::THelpWindow* help = sky::ui::HelpWindow();
   EXPECT_GE(help->Topics()->count(), 12);
   EXPECT_TRUE(help->Browser()->toPlainText().contains("Skyglass Help"));
@@ -209,6 +249,39 @@ TEST_F(InfoGui, AboutBox) {
   EXPECT_EQ(opened[1].scheme(), "mailto");
   if (const auto m = sky::ReadMemoryStatus()) about.memshow(*m);
   Shot(&about, "about");
+  // Its close button, and Escape in it and in the preferences.
+  about.btnClose->click();
+  EXPECT_FALSE(about.isVisible());
+  Trigger("mnuAbout");
+  QTest::keyClick(about.Memo1, Qt::Key_Escape);
+  EXPECT_FALSE(about.isVisible());
+  Trigger("mnuGeneralPreferences1");
+  ASSERT_TRUE(pref().isVisible());
+  QTest::keyClick(pref().EditProxyPort, Qt::Key_Escape);
+  EXPECT_FALSE(pref().isVisible());
+}
+
+TEST_F(InfoGui, ALinkNothingCanOpenIsSaidAndItsAddressOffered) {
+  // No xdg-open on the path: nothing can open a link.
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray(::testing::TempDir().c_str()));
+  std::vector<QString> boxes;
+  sky::ui::noBrowserRecorder = [&](const QString& text) {
+    boxes.push_back(text);
+    return true;  // "Copy Address"
+  };
+  Trigger("mnuAbout");
+  sky::ui::TfrmAbout& about = *windows->frmAbout;
+  QTest::mouseClick(about.lblURL, Qt::LeftButton);
+  ASSERT_EQ(boxes.size(), 1u);
+  EXPECT_TRUE(boxes[0].startsWith("No web browser could be opened")) << boxes[0].toStdString();
+  EXPECT_EQ(QApplication::clipboard()->text(), "http://www.corvantis.com") << boxes[0].toStdString();
+  QTest::mouseClick(about.lblEmail, Qt::LeftButton);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_TRUE(boxes[1].startsWith("No mail program could be opened")) << boxes[1].toStdString();
+  EXPECT_FALSE(QApplication::clipboard()->text().startsWith("mailto:"));
+  sky::ui::noBrowserRecorder = nullptr;
+  qputenv("PATH", path);
 }
 
 TEST_F(InfoGui, VersionCheckThroughTheProxy) {
@@ -232,7 +305,10 @@ TEST_F(InfoGui, PopulationCounterInTheViewerOnWhite) {
   EXPECT_TRUE(viewer.isVisible());
   EXPECT_EQ(viewer.windowTitle(), "Skyglass - Current World Population");
   EXPECT_EQ(viewer.BackgroundColor(), QColor(Qt::white));
-  EXPECT_FALSE(viewer.BorderIcons().biMaximize);
+  // Sized to the counter, and maximisable: no figure is cut off.
+  EXPECT_TRUE(viewer.BorderIcons().biMaximize);
+  const QSize picture = viewer.GIFImage1->isVisible() ? viewer.GIFImage1->size() : viewer.Image1->size();
+  EXPECT_GE(viewer.Scroller()->viewport()->width(), picture.width());
   viewer.FormClose();
 }
 

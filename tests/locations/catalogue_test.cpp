@@ -150,11 +150,15 @@ TEST(CatalogueTables, StationTableHasItsGroupsRowsAndMessages) {
 
 TEST(CatalogueTables, StateTitleAndGroupTables) {
   const auto& cat = LocationCatalogue::Get();
-  EXPECT_EQ(cat.StateCodes().size(), 53u);
+  EXPECT_EQ(cat.StateCodes().size(), 54u);
   EXPECT_EQ(cat.StateCodes().at("Lousiana"), "LA");
+  EXPECT_EQ(cat.StateCodes().at("Louisiana"), "LA");  // the shown spelling
+  EXPECT_EQ(sky::ShownNodeText("Lousiana"), "Louisiana");
+  EXPECT_EQ(sky::ShownNodeText("Texas"), "Texas");
   EXPECT_EQ(cat.StateCodes().at("District of Columbia"), "DC");
   EXPECT_EQ(cat.StateCodes().at("Virgin Islands"), "VI");
-  EXPECT_EQ(cat.TitleStates().size(), 55u);
+  EXPECT_EQ(cat.TitleStates().size(), 56u);
+  EXPECT_EQ(cat.TitleStates().at("Lousiana"), "LA");
   EXPECT_EQ(cat.TitleStates().at("Peru"), "Peru (O)");
   EXPECT_EQ(cat.TitleStates().at("United_Kingdom"), "United Kingdom (O)");
   EXPECT_EQ(cat.GroupDerivation().size(), 50u);

@@ -1,6 +1,8 @@
 // The lookups that turn a place into what a conditions request needs.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "locations/Foreign_locations.h"
 #include "locations/US_cities.h"
 #include "locations/Unit_location.h"
@@ -17,7 +19,7 @@ using Log = std::vector<std::string>;
 TEST(StateCodes, NamesBecomeCodesOtherTextsStay) {
   EXPECT_EQ(sky::ToStateCode("Texas"), "TX");
   EXPECT_EQ(sky::ToStateCode("Lousiana"), "LA");
-  EXPECT_EQ(sky::ToStateCode("Louisiana"), "Louisiana");
+  EXPECT_EQ(sky::ToStateCode("Louisiana"), "LA");  // the spelling the chooser shows
   EXPECT_EQ(sky::ToStateCode("France"), "France");
   EXPECT_EQ(sky::ToStateCode("texas"), "texas");
 }
@@ -99,10 +101,65 @@ TEST(DecodeLocationName, ForeignAndZipForms) {
   zip.Region = "kept too";
   sky::DecodeLocationName("78701 - Austin, TX", zip);
   EXPECT_EQ(zip.Zip, "78701");
-  EXPECT_EQ(zip.City, "kept");
-  EXPECT_EQ(zip.Region, "kept too");
+  // A zip place knows its state, so forecasts can be had for it.
+  EXPECT_EQ(zip.City, "Austin");
+  EXPECT_EQ(zip.Region, "TX");
+  sky::DecodeLocationName("10001", zip);  // a bare zip: the zip's state
+  EXPECT_EQ(zip.Region, "NY");
+  EXPECT_EQ(zip.City, "10001");
+  sky::DecodeLocationName("73301 - Austin, Nowhere", zip);  // no state in the name
+  EXPECT_EQ(zip.Region, "TX");
   sky::DecodeLocationName("787", zip);
   EXPECT_EQ(zip.Zip, "787");
+  EXPECT_EQ(zip.Region, "");
+}
+
+TEST(ZipStateCode, ByPrefixWithTheSharedPrefixes) {
+  EXPECT_EQ(sky::ZipStateCode("78701"), "TX");
+  EXPECT_EQ(sky::ZipStateCode("00601"), "PR");
+  EXPECT_EQ(sky::ZipStateCode("02139"), "MA");
+  EXPECT_EQ(sky::ZipStateCode("05501"), "MA");  // inside Vermont's run
+  EXPECT_EQ(sky::ZipStateCode("20101"), "VA");  // between Washington's
+  EXPECT_EQ(sky::ZipStateCode("73301"), "TX");  // inside Oklahoma's run
+  EXPECT_EQ(sky::ZipStateCode("88510"), "TX");
+  EXPECT_EQ(sky::ZipStateCode("96799"), "AS");
+  EXPECT_EQ(sky::ZipStateCode("96701"), "HI");
+  EXPECT_EQ(sky::ZipStateCode("96910"), "GU");
+  EXPECT_EQ(sky::ZipStateCode("99501"), "AK");
+  EXPECT_EQ(sky::ZipStateCode("09001"), "");  // military mail
+  EXPECT_EQ(sky::ZipStateCode("7870"), "");
+  EXPECT_EQ(sky::ZipStateCode("7870x"), "");
+  // Every zip code of the geographic data set that has a state gets a code
+  // the state products know.
+  const auto& codes = sky::LocationCatalogue::Get().StateCodes();
+  std::ifstream in(std::string(SKYGLASS_SOURCE_DIR) + "/src/data/geo/us_zips.tsv");
+  ASSERT_TRUE(in);
+  std::string line;
+  std::getline(in, line);
+  int rows = 0, none = 0, unknown = 0;
+  while (std::getline(in, line)) {
+    ++rows;
+    const std::string code = sky::ZipStateCode(line.substr(0, 5));
+    bool known = false;
+    for (const auto& [name, c] : codes) known = known || c == code;
+    if (code.empty()) ++none;
+    else if (!known) ++unknown;  // the Pacific territories
+  }
+  EXPECT_GT(rows, 30000);
+  EXPECT_EQ(none, 0);
+  EXPECT_LT(unknown, 20);
+}
+
+TEST(StateOfPlace, AZipPlaceFromTheChooserGetsItsZipsState) {
+  CurrentLocation loc;
+  loc.Zip = "78701";
+  loc.Region = ".";  // what the chooser leaves for a typed zip
+  EXPECT_EQ(sky::StateOfPlace(loc), "TX");
+  loc.Region = "OK";  // the page's own state stays
+  EXPECT_EQ(sky::StateOfPlace(loc), "OK");
+  loc.Zip.clear();
+  loc.Region = "Egypt (O)";
+  EXPECT_EQ(sky::StateOfPlace(loc), "Egypt (O)");
 }
 
 TEST(LocationNameForms, BuildsTheThreeForms) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
+#include <cerrno>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -14,6 +15,9 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
 
 #include "common/run_cli.h"
 #include "net/HttpClient.h"
@@ -52,6 +56,41 @@ TEST(SockClient, LinesCapturesAndCloses) {
   EXPECT_EQ(disconnects, 2);
   // After the peer closed, ReadLn gives what is left without waiting.
   EXPECT_EQ(c.ReadLn(), "");
+}
+
+TEST(SockClient, TheFirstSocketClosesWithAResetTheNextOnesGracefully) {
+  std::mutex m;
+  std::vector<std::string> ends;
+  TestServer s([&](Connection& c) {
+    char buf[16];
+    ssize_t n;
+    while ((n = ::recv(c.fd(), buf, sizeof buf, 0)) > 0) {
+    }
+    const int err = errno;
+    std::lock_guard<std::mutex> lock(m);
+    ends.push_back(n == 0 ? "close" : err == ECONNRESET ? "reset" : "error");
+  });
+  TSockClient c;
+  c.Host = "127.0.0.1";
+  c.Port = s.port();
+  auto ended = [&](std::size_t count) {
+    for (int i = 0; i < 300; ++i) {
+      {
+        std::lock_guard<std::mutex> lock(m);
+        if (ends.size() >= count) return true;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+  };
+  for (std::size_t round = 1; round <= 3; ++round) {
+    c.Connect();
+    ASSERT_TRUE(c.Connected());
+    c.Disconnect();
+    ASSERT_TRUE(ended(round)) << round;
+  }
+  std::lock_guard<std::mutex> lock(m);
+  EXPECT_EQ(ends, (std::vector<std::string>{"reset", "close", "close"}));
 }
 
 TEST(SockClient, TransactionAndAlreadyConnected) {

@@ -173,7 +173,7 @@ TEST_F(PagesTest, ZipTitlesGiveCityAndStateCodeForThePreset) {
   std::string page = GetConditions(*router_, "/cgi-bin/findweather/getForecast", "query=78701").body;
   EXPECT_EQ(TitlePlace(page), "Austin, Texas");
   page = GetConditions(*router_, "/cgi-bin/findweather/getForecast", "query=70112").body;
-  EXPECT_EQ(TitlePlace(page), "New Orleans, Lousiana");  // the table's spelling
+  EXPECT_EQ(TitlePlace(page), "New Orleans, Louisiana");  // the table's last spelling
   for (const std::string& zip : Places::Get().Zips()) {
     std::string place = TitlePlace(GetConditions(*router_, "/cgi-bin/findweather/getForecast", "query=" + zip).body);
     std::size_t comma = place.find(',');

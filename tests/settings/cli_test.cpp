@@ -62,6 +62,10 @@ TEST_F(SettingCommand, FailuresGoToStderrWithExitOne) {
   // an abort (the proxy is on loopback, so nothing leaves the machine).
   EXPECT_EQ(Cli("setting set Settings ProxyUse y").exitCode, 0);
   EXPECT_EQ(Cli("setting set Settings Proxy 127.0.0.1").exitCode, 0);
+  r = Cli("setting set Settings ProxyPort 99999");
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.out.find("from 1 to 65535; 99999 is not a port"), std::string::npos) << r.out;
+  EXPECT_EQ(Cli("setting get Settings ProxyPort").out, "n/a\n");
   EXPECT_EQ(Cli("setting set --dword Settings ProxyPort 1").exitCode, 0);
   r = Cli("conditions 'Austin, TX' --json");
   EXPECT_EQ(r.exitCode, 1);

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "common/convert.h"
 #include "settings/color_commands.h"
 #include "settings/ini_proc.h"
@@ -106,6 +108,22 @@ TEST_F(Preferences, BadPortStopsAfterRefreshAndStartup) {
   EXPECT_EQ(Get("Proxy"), "n/a");
   EXPECT_EQ(Get("AutoWallpaper"), "n/a");
 
+  // A number that is no port is refused where it is typed, with the range.
+  for (const char* outside : {"99999", "0", "-1", "65536"}) {
+    f.proxyPort.text = outside;
+    try {
+      StorePrefForm(f);
+      ADD_FAILURE() << outside << " stored";
+    } catch (const EConvertError& e) {
+      EXPECT_NE(std::string(e.what()).find("from 1 to 65535; " + std::string(outside) + " is not a port"),
+                std::string::npos)
+          << e.what();
+    }
+    EXPECT_EQ(Get("ProxyPort"), "n/a");
+  }
+  f.proxyPort.text = "65535";
+  StorePrefForm(f);
+  EXPECT_EQ(Get("ProxyPort"), "65535");
   f.proxyPort.text = "8080";
   StorePrefForm(f);
   EXPECT_EQ(Get("ProxyUse"), "y");
@@ -115,7 +133,8 @@ TEST_F(Preferences, BadPortStopsAfterRefreshAndStartup) {
 
 TEST(WallpaperChoices, SortedWithDoubledAmpersands) {
   const auto sorted = SortedWallpaperChoices();
-  ASSERT_EQ(sorted.size(), 11u);
+  ASSERT_EQ(sorted.size(), 10u);  // the animated storm watch is no wallpaper
+  EXPECT_EQ(std::count(sorted.begin(), sorted.end(), "U.S. StormWatch"), 0);
   EXPECT_EQ(sorted.front(), "Europe Satellite Image");
   EXPECT_EQ(sorted.back(), "US Radar w/Topography - Texas A&&M");
   EXPECT_TRUE(std::is_permutation(sorted.begin(), sorted.end(), WallpaperChoices().begin()));
