@@ -374,22 +374,26 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   program.logic.SetForecastStatus(&program.forecastStatus);
   program.forecastStatus.window = &w.frmForecast;
   WireForecastCommands(w, options);
-  w.frmLocation = std::make_unique<TfrmLocation>(w.program->chooserHost);
-  w.frmLocation->showBox = [form = w.Form1.get()](const std::string& kind, const std::string& text, QWidget* over) {
-    return form->ShowBox(kind, text, over);
-  };
-  step("TfrmLocation", 100);
+  // The chooser fills its tree from the whole location catalogue: made when
+  // the user first asks for it, not before the main window's first paint.
+  w.frmLocation.Set([&program] { return std::make_unique<TfrmLocation>(program.chooserHost); },
+                    [form = w.Form1.get()](TfrmLocation& chooser) {
+                      chooser.showBox = [form](const std::string& kind, const std::string& text, QWidget* over) {
+                        return form->ShowBox(kind, text, over);
+                      };
+                      InstallHelpKey(&chooser);
+                    });
   w.frmDaily = std::make_unique<TfrmDaily>();
+  step("TfrmDaily", 100);
   WireDaily(w);
   WireWarnings(w);
-  TfrmLocation* chooser = w.frmLocation.get();
-  w.Form1->hooks.chooseLocation = [chooser] { chooser->Choose(); };
+  FirstUse<TfrmLocation>* chooser = &w.frmLocation;
+  w.Form1->hooks.chooseLocation = [chooser] { (*chooser)->Choose(); };
   FirstUse<TfrmPref>* pref = &w.frmPref;
   FirstUse<TfrmAbout>* about = &w.frmAbout;
   WireInfoCommands(
       main, program.logic, [pref]() -> TfrmPref& { return **pref; }, [about]() -> TfrmAbout& { return **about; });
   WirePopulationCounters(main, program.images, [viewer]() -> TfrmImage& { return **viewer; });
-  InstallHelpKey(w.frmLocation.get());
 
   TfrmPleaseWait* wait = w.frmPleaseWait.get();
   TForm1* form = w.Form1.get();

@@ -77,7 +77,7 @@ struct Windows {
   FirstUse<TfrmPref> frmPref;
   FirstUse<TfrmImage> frmImage;
   FirstUse<TfrmForecast> frmForecast;
-  std::unique_ptr<TfrmLocation> frmLocation;
+  FirstUse<TfrmLocation> frmLocation;
   std::unique_ptr<TfrmDaily> frmDaily;
   std::shared_ptr<Program> program;
 

@@ -30,9 +30,11 @@ using skytest::GuiTest;
 
 TEST_F(GuiTest, StartCreatesTheWindowsInOrderAndTheFirstPaintHidesThePleaseWaitWindow) {
   Create();
-  // The about box, preferences, viewer and forecast window come on first use.
-  const std::vector<std::pair<std::string, int>> expected = {{"TfrmPleaseWait", 10}, {"TfrmLocation", 100}};
+  // The about box, preferences, viewer, forecast window and location chooser
+  // come on first use.
+  const std::vector<std::pair<std::string, int>> expected = {{"TfrmPleaseWait", 10}, {"TfrmDaily", 100}};
   EXPECT_EQ(steps, expected);
+  EXPECT_EQ(windows->frmLocation.Made(), nullptr);
   EXPECT_EQ(windows->frmAbout.Made(), nullptr);
   EXPECT_EQ(windows->frmPref.Made(), nullptr);
   EXPECT_EQ(windows->frmImage.Made(), nullptr);
