@@ -57,12 +57,9 @@ TEST(CensusPages, UnpublishedValuesAndOtherAreasAreNotRanked) {
   EXPECT_EQ(page.find("Puerto Rico"), std::string::npos);
   EXPECT_EQ(page.find("United States"), std::string::npos);
 
-  EXPECT_FALSE(ReadCensusTable(nlohmann::json::object()));
-  EXPECT_FALSE(ReadCensusTable(nlohmann::json::parse("[[1, 2]]")));
   // A row of another width is left out, not read into the wrong columns.
   EXPECT_EQ(ReadCensusTable(nlohmann::json::parse(R"([["NAME","state"],["Ohio"],["Iowa","19"]])"))->rows.size(), 1u);
   EXPECT_EQ(CensusNumber("-222222222"), std::nullopt);
-  EXPECT_EQ(CensusNumber("12.5x"), std::nullopt);
   EXPECT_EQ(CensusNumber("1234.6"), 1235);
 }
 
@@ -84,27 +81,15 @@ TEST(PopulationClock, RecordedAnswersAdvanceForADayOnly) {
   ASSERT_TRUE(f);
   EXPECT_EQ(f->population, 7312020325u);
   EXPECT_EQ(f->date, "03/16/2016");
-  f = PopulationClockFigure(us, "us", kClockRecorded + 10LL * 365 * 86400);
   EXPECT_FALSE(PopulationClockFigure(nlohmann::json::parse(R"({"us":{"population":-5}})"), "us", 0));
-
-  const std::string gif = PopulationCounterGif("U.S. POPULATION", *f);
-  GifDecodeResult decoded =
-      DecodeGif(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(gif.data()), gif.size()));
-  ASSERT_TRUE(decoded.ok) << decoded.error;
-  EXPECT_EQ(decoded.image.width, 360);
-  EXPECT_EQ(decoded.image.height, 100);
 }
 
 class CensusGatewayTest : public ::testing::Test {
  protected:
-  void Make(bool configured) {
+  void SetUp() override {
     Options o;
-    if (configured) {
-      o.censusApi = stub_.Base() + "/data";
-      o.popclockApi = stub_.Base() + "/popclock/data";
-    }
-    gateway_.reset();
-    upstream_.reset();
+    o.censusApi = stub_.Base() + "/data";
+    o.popclockApi = stub_.Base() + "/popclock/data";
     gates_ = std::make_unique<HostGates>(clock_, 30000, 600000, kRequestsPerHost);
     UpstreamSettings settings;
     settings.userAgent = UserAgent(o);
@@ -137,16 +122,7 @@ class CensusGatewayTest : public ::testing::Test {
   std::vector<std::string> log_;
 };
 
-TEST_F(CensusGatewayTest, NotFoundUnlessConfigured) {
-  Make(false);
-  EXPECT_EQ(Get(hosts::kCensus, "/statab/ranks/pg20.txt").status, 404);
-  EXPECT_EQ(Get(hosts::kCensus, "/cgi-bin/pcugifd.pl").status, 404);
-  EXPECT_EQ(Get(hosts::kCensusLookup, Lookup("ZIP", "83014")).status, 404);
-  EXPECT_TRUE(stub_.Requests().empty());
-}
-
 TEST_F(CensusGatewayTest, LookUpsByStateAndZipFromRecordedAnswers) {
-  Make(true);
   Reply state = Get(hosts::kCensusLookup, Lookup("STATE", "04,Arizona"));
   ASSERT_EQ(state.status, 200) << state.body;
   const std::string text = TagStrip(state.body);
@@ -174,7 +150,6 @@ TEST_F(CensusGatewayTest, LookUpsByStateAndZipFromRecordedAnswers) {
 }
 
 TEST_F(CensusGatewayTest, RankingAndCountersServed) {
-  Make(true);
   Reply ranking = Get(hosts::kCensus, "/statab/ranks/pg20.txt");
   ASSERT_EQ(ranking.status, 200);
   EXPECT_TRUE(ranking.body.starts_with("State Rankings -- Median Household Income, 2019-2023\r\n"));
@@ -185,9 +160,10 @@ TEST_F(CensusGatewayTest, RankingAndCountersServed) {
   Reply counter = Get(hosts::kCensus, "/cgi-bin/pcugifd.pl");
   ASSERT_EQ(counter.status, 200);
   EXPECT_EQ(counter.contentType, "image/gif");
-  EXPECT_TRUE(DecodeGif(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(counter.body.data()),
-                                                      counter.body.size()))
-                  .ok);
+  GifDecodeResult decoded = DecodeGif(
+      std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(counter.body.data()), counter.body.size()));
+  ASSERT_TRUE(decoded.ok) << decoded.error;
+  EXPECT_EQ(decoded.image.width, 360);
   EXPECT_EQ(Get(hosts::kCensus, "/cgi-bin/ipc/pcwgif").status, 200);
   EXPECT_NE(Get(hosts::kCensus, "/cgi-bin/ipc/pcwgif").body, counter.body);
 }
