@@ -8,8 +8,11 @@
 #include <memory>
 
 #include "app/main_logic.h"
+#include "common/canned_server.h"
 #include "fetch/sample_server.h"
+#include "images/gif_writer.h"
 #include "images/image_logic.h"
+#include "images/picture_freshness.h"
 #include "locations/recording_ports.h"
 #include "net/HttpClient.h"
 #include "settings/hive.h"
@@ -279,6 +282,63 @@ TEST_F(ImageFlowTest, AutomaticWallpaperPicksOnlyAnExactRowAndStopsOnAFailedDown
   EXPECT_EQ(p.images->Request().LocalImageFile, "");
   EXPECT_EQ(p.main->State().SuccessFlag, "");
   EXPECT_EQ(p.runner->runs.size(), 3u);
+}
+
+// A server that keeps serving a picture while its source fails says how long
+// it has kept it; past twice the picture's rate the caption says so.
+TEST_F(ImageFlowTest, PictureKeptPastTwiceItsRateIsMarkedStaleInTheCaption) {
+  const std::string gif = sky::gif::EncodeGif(2, 2, {0, 1, 1, 0}, std::vector<sky::gif::Rgb>{{0, 0, 0}, {9, 9, 9}});
+  std::string headers;
+  skytest::CannedServer server([&](const std::string&) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\n" + headers +
+           "Content-Length: " + std::to_string(gif.size()) + "\r\n\r\n" + gif;
+  });
+  Program p(server.port());
+  const char* radar = "mnuUSRadarTexasAMClick";
+  const std::string caption = sky::FindImageCommand(radar)->viewerCaption;
+
+  headers = "Age: 601\r\nWarning: 110 skyglass-gateway \"Response is Stale\"\r\nCache-Control: max-age=300\r\n";
+  ASSERT_EQ(p.Command(radar), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, "Stale, 10 min old - " + caption);
+  // Kept, but within twice the rate (the gateway's own max-age counts).
+  headers = "Age: 1700\r\nCache-Control: max-age=900\r\n";
+  ASSERT_EQ(p.Command(radar), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, caption);
+  // Without a max-age, the radar's 5 minutes.
+  headers = "Age: 1700\r\n";
+  ASSERT_EQ(p.Command(radar), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, "Stale, 28 min old - " + caption);
+  // A picture outside the catalogue (the population counters) is never called stale.
+  p.viewer.caption = "counter";
+  p.images->SetRequest("http://127.0.0.1/clock.gif", "clock.gif");
+  ASSERT_EQ(p.images->do_image(), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, "counter");
+}
+
+TEST(PictureFreshness, AgeAgainstTwiceTheRate) {
+  using sky::ImageGroup;
+  auto stale = [](const std::string& header, ImageGroup g) {
+    return sky::ReadPictureFreshness(header, sky::PictureRateSeconds(g)).stale;
+  };
+  EXPECT_FALSE(stale("Age: 600\r\n", ImageGroup::Radar));
+  EXPECT_TRUE(stale("Age: 601\r\n", ImageGroup::StormWatch));
+  EXPECT_FALSE(stale("Age: 1800\r\n", ImageGroup::Satellite));
+  EXPECT_TRUE(stale("Age: 1801\r\n", ImageGroup::Camera));
+  EXPECT_FALSE(stale("Age: 43200\r\n", ImageGroup::Seasonal));
+  EXPECT_TRUE(stale("Age: 43201\r\n", ImageGroup::PrecOutlook));
+  // The picture's own time counts where the server gives it.
+  EXPECT_TRUE(stale("Date: Tue, 08 Dec 2026 15:23:03 GMT\r\nLast-Modified: Tue, 08 Dec 2026 15:00:00 GMT\r\n",
+                    ImageGroup::Radar));
+  // Nothing said, nothing marked; a Warning alone gives no age.
+  EXPECT_FALSE(stale("", ImageGroup::Radar));
+  EXPECT_FALSE(stale("Warning: 110 x \"Response is Stale\"\r\n", ImageGroup::Radar));
+  // max-age among other directives; a broken or zero one leaves the group's rate.
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: public, MAX-AGE=900\r\n", 300).rateS, 900);
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: max-age=abc\r\n", 300).rateS, 300);
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: s-max-age=9\r\n", 300).rateS, 300);
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: max-age=0\r\n", 300).rateS, 300);
+  const sky::PictureFreshness day = sky::ReadPictureFreshness("Age: 97200\r\n", 21600);
+  EXPECT_EQ(sky::CaptionWithFreshness("Outlook", day), "Stale, 27 h 0 min old - Outlook");
 }
 
 TEST(DesktopSetter, CommandLinesForEachDesktop) {
