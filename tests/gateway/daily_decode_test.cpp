@@ -85,8 +85,9 @@ TEST(DailySources, WeatherCodesAndCompassPoints) {
   EXPECT_EQ(WmoCodeWords(4), std::nullopt);
   // Every code the table knows gets a sky picture.
   for (int code = 0; code < 100; ++code) {
-    if (const std::optional<std::string> words = WmoCodeWords(code))
+    if (const std::optional<std::string> words = WmoCodeWords(code)) {
       EXPECT_NE(SkyIconFor(*words), 0) << code << " " << *words;
+    }
   }
   // A day whose code is unknown shows no sky words rather than a made-up one.
   const json daily =
