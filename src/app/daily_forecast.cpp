@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "app/main_logic.h"
-#include "common/hosts.h"
 #include "conditions/answer_age.h"
+#include "forecast/forecast_catalogue.h"
 #include "net/HttpClient.h"
 #include "net/request_profile.h"
 
@@ -12,14 +12,16 @@ namespace sky {
 
 DailyResult FetchDailyForecastAt(MainLogic& logic, const std::string& conditionsPath) {
   DailyResult result;
-  const std::optional<std::string> path = DailyPath(conditionsPath);
-  if (!path) {
+  ForecastQuery query;
+  query.conditionsPath = conditionsPath;
+  const std::string url = FindForecastRow(kDailyForecastKind)->address(query);
+  if (url.empty()) {
     result.error = kDailyNoSource;
     return result;
   }
   std::string body;
   try {
-    body = logic.RequestPage(profiles::kForecast, hosts::kWeatherUndergroundUrl + *path);
+    body = logic.RequestPage(profiles::kForecast, url);
   } catch (const std::exception& e) {
     result.error = e.what();
     return result;
