@@ -154,6 +154,7 @@ struct Program {
   std::unique_ptr<DesktopNotifier> notifier;
   SettingsAnnouncedStore announced;
   WarningPorts warnings;
+  std::optional<ServedPictures> served;  // the gateway's list, once read
 };
 
 namespace {
@@ -163,8 +164,6 @@ void Wire(TForm1& form, Program& program) {
   MainHooks& h = form.hooks;
   h.readSetting = settings::StoreReader();
   logic.SetUnits(settings::ReadUnits(h.readSetting));
-  // After a fetch that showed a place: its warnings. The status line keeps
-  // what the fetch left there.
   // What the gateway serves, Local Radar for the current place included:
   // asked for once the first fetch has set up the proxy, and again whenever
   // the place changes (only when the proxy answered as the gateway).
@@ -177,7 +176,10 @@ void Wire(TForm1& form, Program& program) {
     if (!served) return;
     *servedFor = place;
     form.MarkServedPictures(*served);
+    program.served = std::move(served);  // the preferences' wallpaper choices too
   };
+  // After a fetch that showed a place: its warnings. The status line keeps
+  // what the fetch left there.
   h.getTheStats = [&logic, &program, &form, servedFor, markServed] {
     const FetchOutcome outcome = logic.Get_the_Stats();
     if (outcome == FetchOutcome::Shown) {
@@ -353,6 +355,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   // "&Okay" applies the units at once: labels, tray tip, the 7-Day Forecast.
   w.frmPref.Set([] { return std::make_unique<TfrmPref>(); },
                 [&program, daily = &w.frmDaily](TfrmPref& pref) {
+                  pref.servedPictures = [&program] { return program.served ? &*program.served : nullptr; };
                   pref.stored = [&program, daily] {
                     program.logic.SetUnits(settings::ReadUnits(settings::StoreReader()));
                     if (*daily) (*daily)->ShowUnits(program.logic.Units().value_or(UnitSystem::US));
