@@ -17,6 +17,7 @@
 #include "controls/gif_decoder.h"
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
+#include "images/picture_freshness.h"
 #include "net/HttpClient.h"
 #include "net/failure_text.h"
 #include "net/request_profile.h"
@@ -88,16 +89,18 @@ std::string ImageLogic::LocalPath(const std::string& file) const {
 void ImageLogic::SetRequest(const std::string& sourceAddress, const std::string& localFile) {
   request_.SourceAddress = sourceAddress;
   request_.LocalImageFile = localFile;
+  request_.Caption.clear();
+  request_.RateS = 0;
 }
 
 ImageOutcome ImageLogic::RunCommand(const ImageRow& row) { return RunRow(row, row.SourceAddress()); }
 
-std::optional<ServedPictures> ImageLogic::LoadServedPictures() {
+std::optional<ServedPictures> ImageLogic::LoadServedPictures(const std::string& conditionsPath) {
   // Only the gateway publishes the list; it listens on its own port.
   if (client_.Proxy.empty() || client_.ProxyPort != hosts::kGatewayPort) return std::nullopt;
   profiles::kServedPictures.Apply(client_);
   state_.SuccessFlag.clear();
-  client_.Get(ServedPicturesAddress());
+  client_.Get(ServedPicturesAddress(conditionsPath));
   const bool ok = state_.SuccessFlag == "Y";
   state_.SuccessFlag.clear();
   return ok ? ParseServedPictures(client_.Body) : std::nullopt;
@@ -113,6 +116,8 @@ ImageOutcome ImageLogic::RunLocalRadar(const std::string& conditionsPath) {
 
 ImageOutcome ImageLogic::RunRow(const ImageRow& row, const std::string& address) {
   request_.SourceAddress = address;
+  request_.Caption = row.viewerCaption;
+  request_.RateS = PictureRateSeconds(row.group);
   if (ports_.viewer) ports_.viewer->SetImageCaption(row.viewerCaption);
   request_.LocalImageFile = row.file;
   if (row.animate && ports_.viewer) ports_.viewer->SetAnimate(true);
@@ -176,6 +181,11 @@ ImageOutcome ImageLogic::do_image() {
     outcome = ImageOutcome::Failed;
   } else {
     request_.UpperFileName = Upper(request_.LocalImageFile);
+    // A picture the server kept while its source failed says so.
+    if (request_.RateS > 0 && ports_.viewer) {
+      const PictureFreshness freshness = ReadPictureFreshness(client_.Header, request_.RateS);
+      if (freshness.stale) ports_.viewer->SetImageCaption(CaptionWithFreshness(request_.Caption, freshness));
+    }
     if (IsGifName(request_.UpperFileName)) {
       if (ports_.viewer) ports_.viewer->ShowGifFile(path);
     } else {
