@@ -15,6 +15,7 @@
 #include "locations/Unit_location.h"
 #include "net/Exceptions.h"
 #include "net/HttpClient.h"
+#include "net/request_service.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
 
@@ -117,10 +118,11 @@ int RunForecast(const Args& args) {
   sky::ForecastRecord w;
   if (auto v = p.Get("county")) w.county = *v;
   if (auto v = p.Get("zip")) w.zip = v->substr(0, 5);
-  sky::THttpClient client;
+  sky::RequestService requests;
+  sky::THttpClient& client = requests.Client();
   cli::StderrMessages messages;
   try {
-    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
+    requests.UseProxySettings(sky::settings::StoreReader());
   } catch (const std::exception& e) {
     messages.ShowError(e.what());
     return cli::kExitFailed;

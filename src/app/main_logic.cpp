@@ -85,13 +85,17 @@ std::string StatusWords(const std::string& status) {
 }  // namespace
 
 MainLogic::MainLogic(THttpClient& client, MainPorts ports)
-    : client_(&client), ports_(ports), presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
+    : client_(&client),
+      requests_(client),
+      ports_(ports),
+      presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
   BindEvents();
 }
 
 MainLogic::MainLogic(MainPorts ports)
     : ownClient_(std::make_unique<THttpClient>()),
       client_(ownClient_.get()),
+      requests_(*client_),
       ports_(ports),
       presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
   BindEvents();
@@ -438,7 +442,7 @@ void MainLogic::FormShowSteps(const settings::Reader& read) {
     Repaint();
   });
   // A port that is no number shows the conversion error; the host stays.
-  Guarded([&] { settings::ApplyProxy(settings::ReadProxy(read), client_->Proxy, client_->ProxyPort); });
+  Guarded([&] { requests_.UseProxySettings(read); });
 }
 
 // ---------------------------------------------------------------- presets

@@ -19,6 +19,7 @@
 #include "common/units.h"
 #include "locations/Unit_location.h"
 #include "locations/presets.h"
+#include "net/request_service.h"
 #include "settings/settings_names.h"
 
 namespace sky {
@@ -74,6 +75,8 @@ class MainLogic {
   MainState& State() { return state_; }
   const MainState& State() const { return state_; }
   THttpClient& HttpClient1() { return *client_; }
+  // Every request of the program goes through this, on the client above.
+  RequestService& Requests() { return requests_; }
   Presets& PresetList() { return presets_; }
 
   // ---- the request step every page fetch of the main window goes through:
@@ -177,6 +180,7 @@ class MainLogic {
 
   std::unique_ptr<THttpClient> ownClient_;
   THttpClient* client_;
+  RequestService requests_;
   MainPorts ports_;
   MainState state_;
   Presets presets_;

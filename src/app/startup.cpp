@@ -41,7 +41,7 @@
 #include "settings/preferences.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
-#include "info/info_commands.h"
+#include "app/info_commands.h"
 #include "locations/frmLocation.h"
 #include "net/failure_text.h"
 #include "settings/Unit_pref.h"
@@ -141,7 +141,9 @@ struct Program {
       : moon(form),
         logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}),
         chooserHost(form, logic),
-        images(logic.HttpClient1(), logic.State(), ImagePorts{&form, &form, &form, nullptr}) {}
+        images(
+            logic.Requests(), [this] { return logic.State().SilentFlag == "y"; },
+            ImagePorts{&form, &form, &form, nullptr}) {}
   MoonView moon;
   ForecastStatusPort forecastStatus;
   MainLogic logic;
@@ -340,12 +342,14 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   TForm1& main = *w.Form1;
   Program& program = *w.program;
   w.frmAbout.Set([] { return std::make_unique<TfrmAbout>(); }, nullptr);
-  // "&Okay" applies the units at once: labels, tray tip, the 7-Day Forecast.
+  // "&Okay" applies the units at once: labels, tray tip, the 7-Day Forecast;
+  // and the next request goes through the proxy as now stored.
   w.frmPref.Set([] { return std::make_unique<TfrmPref>(); },
-                [&program, daily = &w.frmDaily](TfrmPref& pref) {
-                  pref.stored = [&program, daily] {
+                [&program, &main, daily = &w.frmDaily](TfrmPref& pref) {
+                  pref.stored = [&program, &main, daily] {
                     program.logic.SetUnits(settings::ReadUnits(settings::StoreReader()));
                     if (*daily) (*daily)->ShowUnits(program.logic.Units().value_or(UnitSystem::US));
+                    main.Guarded([&program] { program.logic.Requests().ReloadProxy(); });
                   };
                 });
   w.frmImage.Set([] { return std::make_unique<TfrmImage>(); },
