@@ -37,7 +37,7 @@ inline constexpr const char* kCaptionPrefix = "Skyglass - ";
 // Everything program-wide that the main window keeps as plain texts.
 struct MainState {
   std::string RequestText;     // the LocationName to fetch
-  std::string SuccessFlag;     // "Y" after the client reported success
+  std::string SuccessFlag;     // "Y" after RequestPage's request succeeded
   std::string SilentFlag;      // "y" during the start-up fetch and timed refreshes
   std::string RemoveMode;      // "y" after "Remove a specific location" was confirmed
   std::string CountRequested;  // "Y" once the count file was asked for in this run
@@ -80,18 +80,23 @@ class MainLogic {
   Presets& PresetList() { return presets_; }
 
   // ---- the request step every page fetch of the main window goes through:
-  // the profile onto the client, the success flag cleared, the Get, then
-  // "Connection process complete..." and a repaint. The body, as text.
+  // the request with the profile of its kind, then, when an answer came,
+  // "Connection process complete..." and a repaint.
+  FetchResult FetchPage(const RequestProfile& profile, const std::string& url);
+  // The same for callers that read the success flag: the body as text, the
+  // flag "Y" after a success; a request that ended on the way throws its text.
   std::string RequestPage(const RequestProfile& profile, const std::string& url);
 
   // ---- the conditions fetch of RequestText
   FetchOutcome Get_the_Stats();
   // The first step of every fetch: the count file once per run, then the
-  // client's time-out and report level, and the success flag cleared.
-  void FetchPreStep();
+  // client's time-out and report level. False when the user aborted the count
+  // request (the fetch stops there, without a word).
+  bool FetchPreStep();
   // Its first half, also run by the chooser when it closes: the count file,
-  // asked for once per run. A failure of it is ignored (see the .cpp).
-  void CountRequestOnce();
+  // asked for once per run. A failure of it is ignored (see the .cpp); false
+  // only for an abort the user asked for.
+  bool CountRequestOnce();
   // The fetch of the place the location chooser read into Location, at
   // `path` (ChooserAddress's, taken while the dialog could still show its
   // boxes and stay open): requests it, parses and shows the page (which also offers
@@ -162,6 +167,9 @@ class MainLogic {
 
  private:
   void BindEvents();
+  // A conditions request that ended on the way: the status line and the
+  // error box say why (nothing for an abort the user asked for).
+  FetchOutcome RequestEnded(const FetchResult& request);
   void SetStatus(const std::string& text);     // the main status line
   void RoutedStatus(const std::string& text);  // the forecast bar while a kind is set
   void Repaint();
