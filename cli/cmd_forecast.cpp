@@ -7,6 +7,7 @@
 #include "cli.h"
 #include "common/hosts.h"
 #include "common/text.h"
+#include "forecast/forecast_catalogue.h"
 #include "forecast/forecast_logic.h"
 #include "forecast/forecast_record.h"
 #include "forecast/forecast_text.h"
@@ -39,8 +40,8 @@ void SplitUrl(const std::string& url, std::optional<std::string>& path, std::opt
 // Activation, then "&Get it" for the kinds that wait for it.
 void RunRetrieval(sky::ForecastLogic& logic, sky::ForecastRecord& w, const cli::ParsedArgs& p) {
   logic.FormActivate();
-  const std::string& k = logic.Kind();
-  if (k == "n" || k == "f" || k == "s1" || k == "s2") {
+  const sky::ForecastRow* row = sky::FindForecastRow(logic.Kind());
+  if (row && row->asks != sky::ForecastAsks::kNothing) {
     if (auto v = p.Get("state-row")) w.stateText = *v;
     logic.btnGetitClick();
   }

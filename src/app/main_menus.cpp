@@ -16,6 +16,7 @@
 #include "app/Unit1.h"
 #include "controls/OnTray.h"
 #include "controls/ui_font.h"
+#include "forecast/forecast_catalogue.h"
 #include "images/image_catalogue.h"
 
 namespace sky::ui {
@@ -63,8 +64,10 @@ constexpr MenuRow Item(const char* caption, const char* name, const char* shortc
                        std::function<void()> MainHooks::*hook = nullptr) {
   return {MenuStep::Command, caption, name, shortcut, does, hook, nullptr};
 }
-constexpr MenuRow ForecastItem(const char* caption, const char* name, const char* kind) {
-  return {MenuStep::Command, caption, name, nullptr, Forecast, nullptr, kind};
+// A forecast product's item: caption and object name from its catalogue row.
+MenuRow ForecastItem(const char* kind) {
+  const ForecastRow* row = FindForecastRow(kind);
+  return {MenuStep::Command, row->menu, row->objectName, nullptr, Forecast, nullptr, row->kind};
 }
 constexpr MenuRow PictureItems(const char* menuName) {
   return {Pictures, nullptr, nullptr, nullptr, Bound, nullptr, menuName};
@@ -98,25 +101,25 @@ const MenuRow kMenuRows[] = {
       PictureItems(kImagesMenu),
     End(),
     Menu("&Forecasts", "mnuForecasts"),
-      ForecastItem("&Nowcast - Short term forecast", "mnuNowcast", "n"),
+      ForecastItem("n"),
       Item("Forecast - &HTML Version", "mnuForecastHTML", nullptr, Hook, &MainHooks::forecastHtml),
-      ForecastItem("Forecast - &TEXT version", "ForecastTEXTversion1", "f"),
+      ForecastItem("f"),
       PictureItems(kForecastsMenu),
       Item("&7-Day Forecast", "mnuDailyForecast", nullptr, GuardedHook, &MainHooks::dailyForecast),
     End(),
     Menu("I&nformation", "mnuInformation"),
-      ForecastItem("&Hydrological Data (NWS)", "mnuHydrologicalDataNWS1", "h"),
-      ForecastItem("&Public Information (NWS)", "PublicInformation1", "p"),
-      ForecastItem("&Special Weather Statements (NWS)", "mnuSpecialWeatherStatementsNWS1", "sw"),
-      ForecastItem("&Warnings and Advisories (NWS)", "mnuWarningsAdvisories", "w"),
+      ForecastItem("h"),
+      ForecastItem("p"),
+      ForecastItem("sw"),
+      ForecastItem("w"),
       Line(),
       Item("Current W&orld Population...", "mnuCurrWorldPop1", nullptr, Bound),
       Item("Current &US Population...", "mnuCurrentUSPopulation1", nullptr, Bound),
       Menu("&Census Information"),
-        ForecastItem("Detail by US &State...", "mnuDetailbyUSState1", "s1"),
-        ForecastItem("Detail by US &Zip...", "mnuDetailbyUSZip1", "s2"),
-        ForecastItem("US Median HH &Income by State...", "mnuUSMHHIncomebyState1", "si"),
-        ForecastItem("US State Sa&lary Rankings...", "mnuCensusStateSal", "ss"),
+        ForecastItem("s1"),
+        ForecastItem("s2"),
+        ForecastItem("si"),
+        ForecastItem("ss"),
       End(),
     End(),
     Menu("&Help", "mnuHelp"),

@@ -128,4 +128,15 @@ bool Utf8ToLatin1(std::string_view s, std::string& out) {
   return true;
 }
 
+std::vector<std::string_view> SplitView(std::string_view line, char sep) {
+  std::vector<std::string_view> out;
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t at = line.find(sep, start);
+    out.push_back(line.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
+    if (at == std::string_view::npos) return out;
+    start = at + 1;
+  }
+}
+
 }  // namespace sky

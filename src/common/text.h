@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sky {
 
@@ -43,6 +44,10 @@ bool SameTextAscii(std::string_view a, std::string_view b);
 // optional leading "$" or "0x" for hexadecimal, surrounding blanks not allowed).
 // Returns false for anything else, including overflow of a 32-bit int.
 bool TryStrToInt(std::string_view s, int& out);
+
+// The pieces of `line` between each `sep`, empty ones kept: "a,,b" gives
+// three pieces and "" gives one. The pieces point into `line`.
+std::vector<std::string_view> SplitView(std::string_view line, char sep);
 
 // Latin-1 bytes to UTF-8 and back. FromUtf8 fails (returns false) on malformed
 // UTF-8 or a character above U+00FF.

@@ -12,17 +12,6 @@ namespace sky {
 
 namespace {
 
-std::vector<std::string_view> Split(std::string_view line, char sep) {
-  std::vector<std::string_view> out;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t at = line.find(sep, start);
-    out.push_back(line.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-    if (at == std::string_view::npos) return out;
-    start = at + 1;
-  }
-}
-
 std::string Field(std::string text) {
   for (char& c : text)
     if (c == '\t' || c == '\n' || c == '\r') c = ' ';
@@ -76,7 +65,7 @@ std::string ValueName(const std::string& id) {
 
 AlertsRead ReadAlertsAnswer(std::string_view body) {
   AlertsRead out;
-  const std::vector<std::string_view> lines = Split(body, '\n');
+  const std::vector<std::string_view> lines = SplitView(body, '\n');
   auto clean = [](std::string_view l) {
     if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
     return l;
@@ -87,7 +76,7 @@ AlertsRead ReadAlertsAnswer(std::string_view body) {
   }
   std::vector<Alert> alerts;
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::vector<std::string_view> f = Split(clean(lines[i]), '\t');
+    const std::vector<std::string_view> f = SplitView(clean(lines[i]), '\t');
     if (f[0] == "place" && f.size() >= 2) out.place = Trim(f[1]);
     if (f[0] != "alert" || f.size() < 8) continue;
     Alert a;

@@ -10,17 +10,6 @@ namespace sky {
 
 namespace {
 
-std::vector<std::string_view> Split(std::string_view line, char sep) {
-  std::vector<std::string_view> out;
-  std::size_t start = 0;
-  while (true) {
-    const std::size_t at = line.find(sep, start);
-    out.push_back(line.substr(start, at == std::string_view::npos ? std::string_view::npos : at - start));
-    if (at == std::string_view::npos) return out;
-    start = at + 1;
-  }
-}
-
 // A whole number, or nothing for "n/a" and anything that is not one.
 std::optional<int> WholeNumber(std::string_view text) {
   const std::string t = Trim(text);
@@ -58,7 +47,7 @@ std::string PlaceKey(std::string_view path, bool foreignToo) {
 
 DailyRead ReadDailyAnswer(std::string_view body) {
   DailyRead out;
-  std::vector<std::string_view> lines = Split(body, '\n');
+  std::vector<std::string_view> lines = SplitView(body, '\n');
   auto clean = [](std::string_view l) {
     if (!l.empty() && l.back() == '\r') l.remove_suffix(1);
     return l;
@@ -69,7 +58,7 @@ DailyRead ReadDailyAnswer(std::string_view body) {
   }
   DailyForecast f;
   for (std::size_t i = 1; i < lines.size(); ++i) {
-    const std::vector<std::string_view> fields = Split(clean(lines[i]), '\t');
+    const std::vector<std::string_view> fields = SplitView(clean(lines[i]), '\t');
     const std::string_view kind = fields[0];
     if (fields.size() >= 2 && kind == "place") f.place = Trim(fields[1]);
     else if (fields.size() >= 2 && kind == "source") f.source = Trim(fields[1]);

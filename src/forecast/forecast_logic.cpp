@@ -6,6 +6,7 @@
 #include "common/convert.h"
 #include "common/hosts.h"
 #include "common/text.h"
+#include "forecast/forecast_catalogue.h"
 #include "forecast/forecast_text.h"
 #include "net/HttpClient.h"
 #include "net/request_profile.h"
@@ -15,43 +16,6 @@
 namespace sky {
 
 namespace {
-
-constexpr const char* kTableList =
-    "/T=P1/T=P5/T=P6/T=P7/T=P13/T=P49/T=P50/T=P53/T=P54/T=P57/T=P78/T=P80/T=P80A/T=P114A/T=H5/T=H25/T=H43A/"
-    "T=H61/T=H61A";
-
-struct KindRow {
-  const char* kind;
-  const char* start;  // status text when the retrieval starts
-};
-constexpr KindRow kStartTexts[] = {
-    {"ss", "Starting retrieval of US State Salary Rankings..."},
-    {"si", "Starting retrieval of US/State Median HH Incomes..."},
-    {"s1", "Starting retrieval of Census Detail by US State..."},
-    {"s2", "Starting retrieval of Census Detail by US Zip..."},
-    {"h", "Starting retrieval of Hydrological Data..."},
-    {"n", "Starting retrieval of Nowcast..."},
-    {"p", "Starting retrieval of Public Information..."},
-    {"w", "Starting retrieval of Warning Information..."},
-    {"sw", "Starting retrieval of Special Weather Statements..."},
-    {"f", "Starting retrieval of Forecast..."},
-};
-
-// A typed selection goes into the address as it is, except what would break
-// the request line: blanks, control bytes and bytes above 126 are escaped.
-std::string AddressSafe(const std::string& s) {
-  std::string out;
-  for (unsigned char c : s) {
-    if (c <= 32 || c >= 127 || c == '%') {
-      char buf[4];
-      std::snprintf(buf, sizeof buf, "%%%02X", c);
-      out += buf;
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
 
 bool IsDigits(const std::string& s) {
   for (char c : s)
@@ -94,9 +58,12 @@ std::string SentStateSelection(const std::string& text) {
   return text == "22,Louisiana" ? std::string("22,Lousiana") : text;
 }
 
-bool IsNwsKind(const std::string& k) { return k == "n" || k == "f" || k == "h" || k == "p" || k == "sw" || k == "w"; }
+bool IsNwsKind(const std::string& k) {
+  const ForecastRow* row = FindForecastRow(k);
+  return row != nullptr && row->stateProduct;
+}
 
-bool IsForecastKind(const std::string& k) { return IsNwsKind(k) || k == "s1" || k == "s2" || k == "ss" || k == "si"; }
+bool IsForecastKind(const std::string& k) { return FindForecastRow(k) != nullptr; }
 
 std::string HttpForecastFetch::Get(const std::string& url) {
   profiles::kForecast.Apply(client_);
@@ -142,16 +109,17 @@ void ForecastLogic::FormActivate() {
     W().SetVisible(c, false);
   W().SetVisible(ForecastControl::lblCounty, true);
   W().SetVisible(ForecastControl::editCounty, true);
-  const std::string& k = kind_;
-  if (k == "h" || k == "p" || k == "sw" || k == "w" || k == "ss" || k == "si") {
+  const ForecastRow* row = FindForecastRow(kind_);
+  const ForecastAsks asks = row ? row->asks : ForecastAsks::kNothing;
+  if (row && asks == ForecastAsks::kNothing) {
     W().SetTextHeight(h - 60);
     W().SetVisible(ForecastControl::lblCounty, false);
     W().SetVisible(ForecastControl::editCounty, false);
     W().SetVisible(ForecastControl::btnGetit, false);
     get_xcast();
-  } else if (k == "s1" || k == "s2") {
+  } else if (asks == ForecastAsks::kState || asks == ForecastAsks::kZip) {
     process_s1s2();
-  } else if (k == "n" || k == "f") {
+  } else if (asks == ForecastAsks::kCounty) {
     W().SetTextHeight(h - 150);
     W().SetVisible(ForecastControl::lblCounty, true);
     W().SetVisible(ForecastControl::editCounty, true);
@@ -164,7 +132,8 @@ void ForecastLogic::process_s1s2() {
   W().SetVisible(ForecastControl::btnGetit, true);
   W().SetVisible(ForecastControl::lblCounty, false);
   W().SetVisible(ForecastControl::editCounty, false);
-  if (kind_ == "s2") {
+  const ForecastRow* row = FindForecastRow(kind_);
+  if (row && row->asks == ForecastAsks::kZip) {
     for (ForecastControl c : {ForecastControl::lblZip, ForecastControl::txtZip}) {
       W().SetVisible(c, true);
       W().SetTop(c, h - 130);
@@ -189,75 +158,42 @@ void ForecastLogic::btnGetitClick() {
   get_xcast();
 }
 
+ForecastQuery ForecastLogic::Query() const {
+  ForecastQuery query;
+  query.state = State();
+  query.city = location_.City;
+  query.stateText = SentStateSelection(W().StateText());
+  query.zip = W().Zip();
+  return query;
+}
+
 std::string ForecastLogic::KindCaption() const {
-  const std::string& k = kind_;
-  const std::string state = State();
-  const std::string city = location_.City;
-  if (k == "h") return "Skyglass - Hydrological data for " + state;
-  if (k == "n") return "Skyglass - Text Nowcast for " + city + ", " + state;
-  if (k == "p") return "Skyglass - Public Information for " + state;
-  if (k == "sw") return "Skyglass - Special Weather Statements for " + state;
-  // A caption is no menu: one "&" shows as one.
-  if (k == "w") return "Skyglass - Warnings & Advisories for " + state;
-  if (k == "f") return "Skyglass - Text Forecast for " + city + ", " + state;
-  if (k == "si") return "Skyglass - US/State Census Median HH Income";
-  if (k == "ss") return "Skyglass - US Census State Rankings";
-  if (k == "s1") return "Skyglass - Census Detail by State";
-  if (k == "s2") return "Skyglass - Census Detail by Zip";
-  return "Skyglass - Forecast";
+  const ForecastRow* row = FindForecastRow(kind_);
+  return row ? row->caption(Query()) : std::string("Skyglass - Forecast");
 }
 
 void ForecastLogic::get_xcast() {
   lastUrl_.clear();
   PageBuffer.clear();
   W().SetText("");
-  const std::string& k = kind_;
-  if (!IsForecastKind(k)) return;
+  const ForecastRow* row = FindForecastRow(kind_);
+  if (row == nullptr) return;
   const std::string state = State();
   // A place outside the United States has no state products either.
-  if (IsNwsKind(k) && (state.empty() || IsForeignRegion(state))) {
+  if (row->stateProduct && (state.empty() || IsForeignRegion(state))) {
     Messages().ShowMessage(kNoLocationText);
     Status(kForecastThankYou);
     Repaint();
     return;
   }
-  for (const KindRow& r : kStartTexts)
-    if (k == r.kind) Status(r.start);
+  Status(row->start);
   Repaint();
 
-  const std::string text = std::string("http://") + hosts::kCensus + "/statab/ranks/";
-  const std::string lookup = std::string("http://") + hosts::kCensusLookup + "/cdrom/lookup/";
-  std::string url;
-  if (k == "h") {
-    url = historic::ProductPageUrl(state, "hydro.html");
-  } else if (k == "n") {
-    url = historic::ProductPageUrl(state, "shortterm.html");
-  } else if (k == "p") {
-    url = historic::ProductPageUrl(state, "public.html");
-  } else if (k == "sw") {
-    url = historic::ProductPageUrl(state, "special.html");
-  } else if (k == "w") {
-    url = historic::ProductPageUrl(state, "allwarnings.html");
-  } else if (k == "f") {
-    url = historic::ProductPageUrl(state, "zone.html");
-  } else if (k == "si") {
-    url = text + "pg20.txt";
-  } else if (k == "ss") {
-    url = text + "pg18.txt";
-  } else if (k == "s1") {
-    url = lookup +
-          "906005492=/906005506=/906005514=/906005522=/CMD=RET/DB=C90STF3C1/F0=FIPS.STATE/F1=STUB.GEO/FMT=HTML/"
-          "LEV=STATE/SEL=" +
-          AddressSafe(SentStateSelection(W().StateText())) + kTableList;
-  } else {  // "s2"
-    url = lookup +
-          "906003812=/906003889=/906003903=/906005246=/CMD=RET/DB=C90STF3B/F0=ZIP/FMT=HTML/LEV=ZIP/SEL=" + W().Zip() +
-          kTableList;
-  }
-  const std::string caption = KindCaption();
-  W().SetCaption(caption);
+  const ForecastQuery query = Query();
+  const std::string url = row->address(query);
+  W().SetCaption(row->caption(query));
   // Nothing chosen would be sent as "," and answered "No records match ,.".
-  if (k == "s1" && !IsStateSelection(W().StateText())) {
+  if (row->asks == ForecastAsks::kState && !IsStateSelection(W().StateText())) {
     Messages().ShowMessage(kNoStateChosenText);
     Status(kForecastThankYou);
     Repaint();
@@ -265,7 +201,7 @@ void ForecastLogic::get_xcast() {
   }
   // Five digits, or nothing is fetched: anything else is no zip and would
   // not even make a valid address.
-  if (k == "s2" && (W().Zip().size() < 5 || !IsDigits(W().Zip()))) {
+  if (row->asks == ForecastAsks::kZip && (W().Zip().size() < 5 || !IsDigits(W().Zip()))) {
     Messages().ShowMessage(kInvalidZipText);
     Status(kForecastThankYou);
     Repaint();
@@ -278,35 +214,43 @@ void ForecastLogic::get_xcast() {
   Status("Connection process complete...");
   Repaint();
 
-  if (k == "si" || k == "ss") {
-    SaveFontAndFix();
-    parse_text();
-    W().SetText(TextBuffer);
-    TextBuffer.clear();
-  } else if (k == "s1" || k == "s2") {
-    tag_strip();
-    SaveFontAndFix();
-    parse_text();
-    W().SetText(TextBuffer);
-    TextBuffer.clear();
-    W().AppendText(std::string(kCrLf) + kEndOfFile);
-    W().AppendText(std::string(kCrLf) + "Thanks for using Skyglass...");
-  } else if (k == "h") {
-    SaveFontAndFix();
-    parse_text();
-    W().SetText(TextBuffer);
-    TextBuffer.clear();
-    tag_strip();
-    parse_warning_html();
-  } else if (k == "p" || k == "sw" || k == "w") {
-    tag_strip();
-    parse_warning_html();
-  } else if (k == "n") {
-    tag_strip();
-    county_search('n', PageBuffer);
-  } else {  // "f"
-    tag_strip();
-    county_search('t', PageBuffer);
+  switch (row->treatment) {
+    case ForecastTreatment::kPlainText:
+      SaveFontAndFix();
+      parse_text();
+      W().SetText(TextBuffer);
+      TextBuffer.clear();
+      break;
+    case ForecastTreatment::kCensusDetail:
+      tag_strip();
+      SaveFontAndFix();
+      parse_text();
+      W().SetText(TextBuffer);
+      TextBuffer.clear();
+      W().AppendText(std::string(kCrLf) + kEndOfFile);
+      W().AppendText(std::string(kCrLf) + "Thanks for using Skyglass...");
+      break;
+    case ForecastTreatment::kHydro:
+      SaveFontAndFix();
+      parse_text();
+      W().SetText(TextBuffer);
+      TextBuffer.clear();
+      tag_strip();
+      parse_warning_html();
+      break;
+    case ForecastTreatment::kStatements:
+    case ForecastTreatment::kWarnings:
+      tag_strip();
+      parse_warning_html();
+      break;
+    case ForecastTreatment::kCountyNowcast:
+      tag_strip();
+      county_search('n', PageBuffer);
+      break;
+    case ForecastTreatment::kCountyForecast:
+      tag_strip();
+      county_search('t', PageBuffer);
+      break;
   }
   Status(kForecastThankYou);
   Repaint();
@@ -365,7 +309,8 @@ void ForecastLogic::county_search(char kindLetter, const std::string& page) {
 
 void ForecastLogic::parse_warning_html() {
   Status("Skyglass - parsing data...please wait...");
-  W().SetText(WarningText(PageBuffer, State(), kind_ == "w"));
+  const ForecastRow* row = FindForecastRow(kind_);
+  W().SetText(WarningText(PageBuffer, State(), row && row->treatment == ForecastTreatment::kWarnings));
   Status(kForecastThankYou);
 }
 
@@ -388,17 +333,17 @@ void ForecastLogic::FormShow() {
 
 void ForecastLogic::FormResize() {
   const int h = W().OuterHeight();
-  const std::string& k = kind_;
-  if (k == "h" || k == "p" || k == "sw" || k == "w" || k == "ss" || k == "si") {
+  const ForecastRow* row = FindForecastRow(kind_);
+  if (row && row->asks == ForecastAsks::kNothing) {
     W().SetTextHeight(h - 60);
     Repaint();
     return;
   }
   ForecastControl label = ForecastControl::lblCounty, entry = ForecastControl::editCounty;
-  if (k == "s1") {
+  if (row && row->asks == ForecastAsks::kState) {
     label = ForecastControl::lblState;
     entry = ForecastControl::cboState;
-  } else if (k == "s2") {
+  } else if (row && row->asks == ForecastAsks::kZip) {
     label = ForecastControl::lblZip;
     entry = ForecastControl::txtZip;
   }

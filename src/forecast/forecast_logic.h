@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "forecast/forecast_catalogue.h"
 #include "locations/Unit_location.h"
 #include "settings/color_commands.h"
 #include "settings/colors.h"
@@ -164,7 +165,9 @@ class ForecastLogic {
   void SaveFontAndFix();
   std::string Read(const std::string& name);
   void Write(const std::string& name, const std::string& text);
-  IForecastWindowPort& W() { return *ports_.window; }
+  IForecastWindowPort& W() const { return *ports_.window; }
+  // The place and the entry boxes, as the row's caption and address take them.
+  ForecastQuery Query() const;
   IMessagePort& Messages();
 
   ForecastPorts ports_;

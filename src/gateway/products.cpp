@@ -1,5 +1,7 @@
 #include "gateway/products.h"
 
+#include "forecast/forecast_catalogue.h"
+
 #include <algorithm>
 
 namespace sky::gateway {
@@ -50,16 +52,43 @@ std::vector<std::string> ZoneOffices(const nlohmann::json& zones) {
   return offices;
 }
 
-const ProductPage* FindProductPage(const std::string& page) {
-  static const ProductPage kPages[] = {
-      {"zone.html", "Zone Forecast", {"ZFP"}},
-      {"shortterm.html", "Short Term Forecast", {"NOW"}},
-      {"hydro.html", "Hydrological Statements and Outlooks", {"RVS", "ESF", "FLS"}},
-      {"public.html", "Public Information Statements", {"PNS"}},
-      {"special.html", "Special Weather Statements", {"SPS"}},
-      {"allwarnings.html", "Warnings and Advisories", {}},
+namespace {
+
+// The live source of each state product of the forecast catalogue, by the
+// row's kind: its page title and the weather service's product codes.
+struct ProductSource {
+  const char* kind;
+  const char* title;
+  std::vector<const char*> types;  // empty for the alerts
+};
+
+const std::vector<ProductSource>& Sources() {
+  static const std::vector<ProductSource> sources = {
+      {"f", "Zone Forecast", {"ZFP"}},
+      {"n", "Short Term Forecast", {"NOW"}},
+      {"h", "Hydrological Statements and Outlooks", {"RVS", "ESF", "FLS"}},
+      {"p", "Public Information Statements", {"PNS"}},
+      {"sw", "Special Weather Statements", {"SPS"}},
+      {"w", "Warnings and Advisories", {}},
   };
-  for (const ProductPage& p : kPages) {
+  return sources;
+}
+
+}  // namespace
+
+const ProductPage* FindProductPage(const std::string& page) {
+  // One page per state product row that has a live source.
+  static const std::vector<ProductPage> pages = [] {
+    std::vector<ProductPage> out;
+    for (const ForecastRow& row : ForecastCatalogue()) {
+      if (!row.stateProduct || row.productPage[0] == '\0') continue;
+      for (const ProductSource& source : Sources()) {
+        if (std::string(source.kind) == row.kind) out.push_back({row.productPage, source.title, source.types});
+      }
+    }
+    return out;
+  }();
+  for (const ProductPage& p : pages) {
     if (page == p.page) return &p;
   }
   return nullptr;

@@ -26,6 +26,14 @@ std::string ProductPageUrl(const std::string& state, const std::string& page) {
   return std::string("http://") + hosts::kIwin + kProductsPrefix + state + "/" + page;
 }
 
+std::string CensusTextUrl(const std::string& file) {
+  return std::string("http://") + hosts::kCensus + "/statab/ranks/" + file;
+}
+
+std::string CensusLookupUrl(const std::string& selectors) {
+  return std::string("http://") + hosts::kCensusLookup + "/cdrom/lookup/" + selectors;
+}
+
 std::optional<ConditionsAddress> ParseConditionsAddress(const std::string& path, const std::string& query) {
   const std::string html = kHtml;
   const std::string us = std::string("/") + kUsPrefix;

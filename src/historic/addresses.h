@@ -19,6 +19,11 @@ std::string ZipConditionsPath(const std::string& zip);
 // "http://iwin.nws.noaa.gov/iwin/<state>/<page>": a state text product page.
 std::string ProductPageUrl(const std::string& state, const std::string& page);
 
+// "http://www.census.gov/statab/ranks/<file>": a census ranking text.
+std::string CensusTextUrl(const std::string& file);
+// "http://venus.census.gov/cdrom/lookup/<selectors>": a census table look-up.
+std::string CensusLookupUrl(const std::string& selectors);
+
 // A conditions request as the servers see it (path with its "/", query apart).
 struct ConditionsAddress {
   enum class Kind { kUsCity, kStation, kZip };

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "common/text.h"
 #include "data/locations/location_data.h"
 
 namespace sky {
@@ -25,17 +26,8 @@ std::vector<std::string_view> Lines(std::string_view text) {
 }
 
 std::vector<std::string> Split(std::string_view line, char sep) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t end = line.find(sep, start);
-    if (end == std::string_view::npos) {
-      out.emplace_back(line.substr(start));
-      return out;
-    }
-    out.emplace_back(line.substr(start, end - start));
-    start = end + 1;
-  }
+  const std::vector<std::string_view> pieces = SplitView(line, sep);
+  return {pieces.begin(), pieces.end()};
 }
 
 // Rows of a TAB-separated table after its header line, with exactly

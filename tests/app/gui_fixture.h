@@ -19,19 +19,9 @@
 #include "app/main_logic.h"
 #include "app/startup.h"
 #include "settings/ini_proc.h"
+#include "common/offscreen_app.h"
 
 namespace skytest {
-
-inline QApplication& App() {
-  static int argc = 1;
-  static char name[] = "skyglass-test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
 
 // Runs the event loop until `done` or the time is up.
 inline bool WaitFor(const std::function<bool()>& done, int ms = 10000) {

@@ -47,6 +47,13 @@ TEST(Text, IntegerConversionIsStrict) {
   EXPECT_FALSE(TryStrToInt("99999999999", v));
 }
 
+TEST(Text, SplitKeepsEmptyPiecesAtBothEnds) {
+  using V = std::vector<std::string_view>;
+  EXPECT_EQ(SplitView("a,,b", ','), (V{"a", "", "b"}));
+  EXPECT_EQ(SplitView(",a,", ','), (V{"", "a", ""}));
+  EXPECT_EQ(SplitView("", ','), (V{""}));
+}
+
 TEST(Text, Latin1RoundTripsThroughUtf8) {
   std::string all;
   for (int c = 1; c < 256; ++c) all.push_back(static_cast<char>(c));

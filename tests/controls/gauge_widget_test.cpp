@@ -5,24 +5,16 @@
 #include <QImage>
 #include <cstdlib>
 
+#include "common/offscreen_app.h"
 #include "controls/ProgressGauge.h"
 #include "controls/Unit_pleasewait.h"
+
+using skytest::App;
 
 namespace {
 
 using sky::TGaugeKind;
 using sky::ui::TProgressGauge;
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "gauge-test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
 
 int CountColour(const QImage& img, QRgb c) {
   int n = 0;

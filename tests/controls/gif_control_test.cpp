@@ -1,4 +1,5 @@
 // The Qt side of the GIF control: loading, painting, AutoSize and the timer.
+#include "common/offscreen_app.h"
 #include "controls/GifControl.h"
 
 #include <QApplication>
@@ -16,15 +17,9 @@ using namespace sky;
 using namespace sky::ui;
 using namespace giftest;
 
-namespace {
+using skytest::App;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "test_gif_control";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = new QApplication(argc, argv);
-  return *app;
-}
+namespace {
 
 QRgb PaletteRgb(int i) {
   const GifColor c = TestPalette(8)[static_cast<std::size_t>(i)];

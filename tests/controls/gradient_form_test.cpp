@@ -8,23 +8,15 @@
 #include <QMenuBar>
 #include <cstdlib>
 
+#include "common/offscreen_app.h"
 #include "controls/GradForm.h"
+
+using skytest::App;
 
 namespace {
 
 using namespace sky;
 using sky::ui::TGradientForm;
-
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "gradient-test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
 
 QRgb At(const QImage& img, int x, int y) { return img.pixel(x, y) & 0xFFFFFF; }
 

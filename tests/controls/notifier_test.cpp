@@ -14,20 +14,12 @@
 #include <QVariantMap>
 #include <cstdlib>
 
+#include "common/offscreen_app.h"
 #include "controls/DesktopNotifier.h"
 
-namespace {
+using skytest::App;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "skyglass-test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
+namespace {
 
 const sky::Notice kNotice{"urn:oid:1", "Winter Storm Warning", "Travis; Williamson\nUntil Jan 24, 6:00 PM"};
 

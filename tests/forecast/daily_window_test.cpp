@@ -8,21 +8,13 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/offscreen_app.h"
 #include "forecast/DailyWindow.h"
 #include "gateway/daily_sources.h"
 
-namespace {
+using skytest::App;
 
-QApplication& App() {
-  static int argc = 1;
-  static char name[] = "skyglass-test";
-  static char* argv[] = {name, nullptr};
-  static QApplication* app = [] {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    return new QApplication(argc, argv);
-  }();
-  return *app;
-}
+namespace {
 
 sky::DailyResult Recorded() {
   std::ifstream in(std::string(SKYGLASS_TEST_DATA) + "/gateway/nws/gridpoint_forecast_buf.json", std::ios::binary);
