@@ -128,7 +128,7 @@ int RunForecast(const Args& args) {
     messages.ShowError(e.what());
     return cli::kExitFailed;
   }
-  sky::HttpForecastFetch fetch(client);
+  sky::HttpForecastFetch fetch(requests);
   std::string retrievalKind = kind;
   sky::ForecastLogic logic(RecordPorts(w, fetch), retrievalKind, loc);
   try {

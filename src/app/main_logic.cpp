@@ -2,7 +2,6 @@
 
 #include <exception>
 
-#include "common/exceptions.h"
 #include "common/hosts.h"
 #include "common/text.h"
 #include "conditions/answer_age.h"
@@ -243,14 +242,6 @@ FetchResult MainLogic::FetchPage(const RequestProfile& profile, const std::strin
     Repaint();
   }
   return page;
-}
-
-std::string MainLogic::RequestPage(const RequestProfile& profile, const std::string& url) {
-  state_.SuccessFlag.clear();
-  FetchResult page = FetchPage(profile, url);
-  if (!page.Answered()) throw Exception(page.error);
-  if (page.ok) state_.SuccessFlag = "Y";
-  return std::move(page.body);
 }
 
 FetchOutcome MainLogic::RequestEnded(const FetchResult& request) {

@@ -37,7 +37,6 @@ inline constexpr const char* kCaptionPrefix = "Skyglass - ";
 // Everything program-wide that the main window keeps as plain texts.
 struct MainState {
   std::string RequestText;     // the LocationName to fetch
-  std::string SuccessFlag;     // "Y" after RequestPage's request succeeded
   std::string SilentFlag;      // "y" during the start-up fetch and timed refreshes
   std::string RemoveMode;      // "y" after "Remove a specific location" was confirmed
   std::string CountRequested;  // "Y" once the count file was asked for in this run
@@ -83,9 +82,6 @@ class MainLogic {
   // the request with the profile of its kind, then, when an answer came,
   // "Connection process complete..." and a repaint.
   FetchResult FetchPage(const RequestProfile& profile, const std::string& url);
-  // The same for callers that read the success flag: the body as text, the
-  // flag "Y" after a success; a request that ended on the way throws its text.
-  std::string RequestPage(const RequestProfile& profile, const std::string& url);
 
   // ---- the conditions fetch of RequestText
   FetchOutcome Get_the_Stats();

@@ -215,7 +215,7 @@ void WireForecast(TfrmForecast& windowRef, TForm1& formRef, Program& program) {
   MainLogic& logic = program.logic;
   TForm1* form = &formRef;
   TfrmForecast* window = &windowRef;
-  program.forecastFetch = std::make_unique<HttpForecastFetch>(logic.HttpClient1());
+  program.forecastFetch = std::make_unique<HttpForecastFetch>(logic.Requests());
   ForecastPorts ports;
   ports.window = window;
   ports.status = window;
@@ -266,7 +266,7 @@ void WireForecastCommands(Windows& w, const ProgramOptions& options) {
       form->SetStatus(kBusyText);
       return;
     }
-    form->Guarded([&] { mnuForecastHTMLClick(logic.HttpClient1(), open); });
+    form->Guarded([&] { mnuForecastHTMLClick(logic.Requests(), open); });
   };
 }
 
