@@ -9,6 +9,7 @@
 #include "cli.h"
 #include "common/text.h"
 #include "conditions/fetch.h"
+#include "conditions/answer_age.h"
 #include "json.h"
 #include "net/HttpClient.h"
 #include "common/exceptions.h"
@@ -241,6 +242,9 @@ int Conditions(const cli::Args& args) {
     }
   }
   const bool ok = outcome == sky::FetchOutcome::Shown;
+  // As the main window's status line: old conditions, or an answer kept
+  // while its source fails, say how old they are.
+  const std::optional<std::string> age = ok ? sky::AgeNotice(sky::ReadAnswerAge(client.Header)) : std::nullopt;
 
   const std::string caption = window.Caption();
   const std::string place =
@@ -256,6 +260,9 @@ int Conditions(const cli::Args& args) {
       j.Key("header").String(window.Label(sky::ValueLabel::Conditions));
       for (const auto& s : kShown) j.Key(s.key).String(sky::Trim(window.Label(s.label)));
       j.Key("units").String(sky::UnitSystemName(units));
+      j.Key("age");
+      if (age) j.String(*age);
+      else j.Null();
     } else {
       j.Key("reason").String(hint.empty() ? reason : reason + "; " + hint);
     }
@@ -267,6 +274,7 @@ int Conditions(const cli::Args& args) {
     std::string out = (title.empty() ? place : title) + "\n";
     std::string header = window.Label(sky::ValueLabel::Conditions);
     if (!header.empty()) out += header + "\n";
+    if (age) out += "(" + *age + ")\n";
     out += "\n";
     for (const auto& s : kShown) {
       std::string caption = s.caption;

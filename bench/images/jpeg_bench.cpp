@@ -18,9 +18,6 @@
 
 namespace {
 
-int g_rounds = 7;
-std::vector<bench::Contender> g_wallpaper;
-
 void BM_JpegLoader(benchmark::State& state) {
   const auto& bytes = bench::LargeJpeg();
   for (auto _ : state) {
@@ -41,53 +38,32 @@ bool FormerWallpaper(const std::string& jpeg, const std::string& bmp) {
   return r.ok && sky::WriteBmpFile(r.picture, bmp);
 }
 
-void BM_WallpaperPathVsDjpegBmp(benchmark::State& state) {
-  if (!bench::HaveDjpeg()) {
-    state.SkipWithError("djpeg (libjpeg-turbo-progs) is missing");
-    return;
-  }
-  const std::string jpeg = bench::LargeJpegFile();
-  const std::string ours = jpeg + ".ours.bmp", former = jpeg + ".former.bmp", ref = jpeg + ".djpeg.bmp";
-  const std::string cmd = "djpeg -bmp -outfile '" + ref + "' '" + jpeg + "'";
-  g_wallpaper = {
-      {"skyglass (file to bitmap)", [&] { return sky::ConvertJpegFileToBmp(jpeg, ours).written; }, {}, {}},
-      {"skyglass before", [&] { return FormerWallpaper(jpeg, former); }, {}, {}},
-      {"djpeg -bmp", [&] { return bench::RunCommand(cmd); }, {}, {}},
-  };
-  std::size_t round = 0;
-  for (auto _ : state) {
-    if (!bench::RunRound(g_wallpaper, round++)) {
-      state.SkipWithError("a conversion failed");
-      break;
-    }
-  }
-  // The three files must be the same bitmap.
-  auto read = [](const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  };
-  if (read(ours) != read(former)) state.SkipWithError("the bitmaps differ");
-  for (const std::string& p : {ours, former, ref}) std::remove(p.c_str());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i)
-    if (std::strncmp(argv[i], "--rounds=", 9) == 0) g_rounds = std::max(1, std::atoi(argv[i] + 9));
-  benchmark::RegisterBenchmark("BM_WallpaperRounds", [](benchmark::State& s) { BM_WallpaperPathVsDjpegBmp(s); })
-      ->Unit(benchmark::kMillisecond)
-      ->Iterations(g_rounds)
-      ->UseRealTime();
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  if (!g_wallpaper.empty() && !g_wallpaper[0].wall.empty()) {
-    bench::Report("JPEG 4000 x 3000 to a bitmap file", g_wallpaper);
-    std::printf("ratio (skyglass / djpeg -bmp): %.2f wall, %.2f CPU\n",
-                bench::Median(g_wallpaper[0].wall) / bench::Median(g_wallpaper[2].wall),
-                bench::Median(g_wallpaper[0].cpu) / bench::Median(g_wallpaper[2].cpu));
-  }
-  std::remove(bench::LargeJpegFile().c_str());
-  return 0;
+  const std::string jpeg = bench::LargeJpegFile();
+  const std::string ours = jpeg + ".ours.bmp", former = jpeg + ".former.bmp", ref = jpeg + ".djpeg.bmp";
+  bench::Rounds r;
+  r.name = "BM_WallpaperRounds";
+  r.title = "JPEG 4000 x 3000 to a bitmap file";
+  r.ratio = "skyglass / djpeg -bmp";
+  r.contenders = [&]() -> std::vector<bench::Contender> {
+    const std::string cmd = "djpeg -bmp -outfile '" + ref + "' '" + jpeg + "'";
+    return {
+        {"skyglass (file to bitmap)", [&] { return sky::ConvertJpegFileToBmp(jpeg, ours).written; }, {}, {}},
+        {"skyglass before", [&] { return FormerWallpaper(jpeg, former); }, {}, {}},
+        {"djpeg -bmp", [cmd] { return bench::RunCommand(cmd); }, {}, {}},
+    };
+  };
+  // The bitmaps of the former and the present path must be the same.
+  r.check = [&] {
+    auto read = [](const std::string& p) {
+      std::ifstream in(p, std::ios::binary);
+      return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    };
+    const bool same = read(ours) == read(former);
+    for (const std::string& p : {ours, former, ref}) std::remove(p.c_str());
+    return same ? std::string() : std::string("the bitmaps differ");
+  };
+  return bench::RunRounds(argc, argv, r);
 }

@@ -11,10 +11,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include <benchmark/benchmark.h>
 #include <jpeglib.h>
 
 namespace bench {
@@ -130,5 +132,55 @@ inline void Report(const char* what, const std::vector<Contender>& all) {
 
 inline bool RunCommand(const std::string& cmd) { return std::system(cmd.c_str()) == 0; }
 inline bool HaveDjpeg() { return RunCommand("djpeg -version >/dev/null 2>&1"); }
+
+// One benchmark of contenders in turn against djpeg (the last of them).
+struct Rounds {
+  const char* name;   // the registered benchmark's name
+  const char* title;  // the report's heading
+  const char* ratio;  // what the ratio compares, "skyglass / djpeg"
+  std::function<std::vector<Contender>()> contenders;
+  std::function<std::string()> check;  // after the rounds: what went wrong, or ""
+};
+
+// Registers the rounds (--rounds=N, 7 by default) beside the benchmarks the
+// program declared, runs them all, then prints the medians and the first
+// contender's ratio to the last.
+inline int RunRounds(int argc, char** argv, const Rounds& r) {
+  int rounds = 7;
+  for (int i = 1; i < argc; ++i)
+    if (std::strncmp(argv[i], "--rounds=", 9) == 0) rounds = std::max(1, std::atoi(argv[i] + 9));
+  std::vector<Contender> all;
+  static std::string failure;  // outlives the run that reports it
+  benchmark::RegisterBenchmark(r.name,
+                               [&](benchmark::State& state) {
+                                 if (!HaveDjpeg()) {
+                                   state.SkipWithError("djpeg (libjpeg-turbo-progs) is missing");
+                                   return;
+                                 }
+                                 all = r.contenders();
+                                 std::size_t round = 0;
+                                 for (auto _ : state) {
+                                   if (!RunRound(all, round++)) {
+                                     state.SkipWithError("a contender failed");
+                                     return;
+                                   }
+                                 }
+                                 failure = r.check ? r.check() : std::string();
+                                 if (!failure.empty()) state.SkipWithError(failure.c_str());
+                               })
+      ->Unit(benchmark::kMillisecond)
+      ->Iterations(rounds)
+      ->UseRealTime();
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  if (!all.empty() && !all[0].wall.empty()) {
+    Report(r.title, all);
+    std::printf("ratio (%s): %.2f wall, %.2f CPU\n", r.ratio, Median(all[0].wall) / Median(all.back().wall),
+                Median(all[0].cpu) / Median(all.back().cpu));
+  }
+  std::remove(LargeJpegFile().c_str());
+  return 0;
+}
 
 }  // namespace bench

@@ -83,9 +83,11 @@ Gateway::Gateway(const Options& options, IUpstream& upstream, const IClock& cloc
   AddPictureSource(*this, router_);
   AddDailySource(*this, router_);
   AddReleasesSource(*this, router_);
+  AddCensusSource(*this, router_);
   // No fallback to the sample content: a path no live source answers (the
-  // census pages, the population clocks, the maker's other files) is not
-  // found, never answered with made-up figures as if they were live.
+  // census pages and population clocks without their options, the maker's
+  // other files) is not found, never answered with made-up figures as if
+  // they were live.
 }
 
 Gateway::~Gateway() = default;

@@ -8,7 +8,8 @@ namespace sky::gateway {
 
 const char* const kUsage =
     "usage: skyglass-gateway [--port N] [--nws-api URL] [--metar-api URL] [--open-meteo-api URL]\n"
-    "                        [--releases-url URL] [--contact TEXT]\n"
+    "                        [--releases-url URL] [--census-api URL] [--popclock-api URL]\n"
+    "                        [--contact TEXT]\n"
     "                        [--cache-entries N] [--timeout-ms N] [--pictures-base URL] [--log FILE]\n"
     "                        [--grid-api URL] [--coastlines FILE] [--picture-cache-mb N]\n"
     "                        [--check-live] [--list-pictures] [--help]\n"
@@ -17,10 +18,13 @@ const char* const kUsage =
     "weather services. --port 0 picks a free port; the first line on standard output is\n"
     "\"listening on 127.0.0.1:PORT\". Settings may also stand in\n"
     "$XDG_CONFIG_HOME/skyglass/gateway.conf as \"key = value\" lines (port, nws-api,\n"
-    "metar-api, open-meteo-api, releases-url, contact, cache-entries, timeout-ms,\n"
-    "log). --check-live fetches one place of each kind from the live services and\n"
-    "prints what it got. --list-pictures prints each picture of the catalogue with\n"
-    "its source or \"none: REASON\" and the count of live pictures.\n";
+    "metar-api, open-meteo-api, releases-url, census-api, popclock-api, contact,\n"
+    "cache-entries, timeout-ms, log). The census pages and the population counters\n"
+    "are answered only with --census-api (https://api.census.gov/data) and\n"
+    "--popclock-api (https://www.census.gov/popclock/data). --check-live fetches one\n"
+    "place of each kind from the live services and prints what it got.\n"
+    "--list-pictures prints each picture of the catalogue with its source or\n"
+    "\"none: REASON\" and the count of live pictures.\n";
 
 namespace {
 
@@ -66,6 +70,11 @@ bool Apply(const std::string& key, const std::string& value, Options& o, std::st
   } else if (key == "releases-url") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     o.releasesUrl = value;
+  } else if (key == "census-api" || key == "popclock-api") {
+    if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
+    std::string url = value;
+    while (!url.empty() && url.back() == '/') url.pop_back();
+    (key == "census-api" ? o.censusApi : o.popclockApi) = url;
   } else if (key == "pictures-base") {
     if (!IsHttpUrl(value)) return error = key + " must be an http or https URL", false;
     o.picturesBase = value;
@@ -157,8 +166,8 @@ std::string UserAgent(const Options& options) {
 
 std::vector<std::string> SourceOrigins(const Options& options) {
   std::vector<std::string> origins;
-  for (const std::string* url :
-       {&options.nwsApi, &options.metarApi, &options.openMeteoApi, &options.releasesUrl, &options.picturesBase}) {
+  for (const std::string* url : {&options.nwsApi, &options.metarApi, &options.openMeteoApi, &options.releasesUrl,
+                                 &options.censusApi, &options.popclockApi, &options.picturesBase}) {
     const std::size_t scheme = url->find("://");
     if (scheme == std::string::npos) continue;
     origins.push_back(url->substr(0, url->find('/', scheme + 3)));

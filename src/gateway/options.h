@@ -23,6 +23,12 @@ struct Options {
   // A release feed (GitHub's "list releases" shape) for the version check;
   // empty: the version file is not found.
   std::string releasesUrl;
+  // The Census Bureau's data API ("https://api.census.gov/data") for the
+  // census rankings and look-ups, and the population clock's data
+  // ("https://www.census.gov/popclock/data") for the counters; empty: those
+  // pages are not found.
+  std::string censusApi;
+  std::string popclockApi;
   std::string contact;  // goes into the User-Agent
   // When set, every picture source "https://host/path" is asked for at
   // base + "/host/path" instead (tests).

@@ -30,6 +30,10 @@ void AddReleasesSource(Gateway& gateway, historic::Router& router);
 // "v1.31.0" -> "1.31.0.0"; empty for a tag without a number.
 std::string VersionOfTag(const std::string& tag);
 
+// www.census.gov and venus.census.gov: the census rankings and look-ups
+// (--census-api) and the population counters (--popclock-api).
+void AddCensusSource(Gateway& gateway, historic::Router& router);
+
 // Helpers the sources share.
 // The tree's name of a US state by its two-letter code, empty if none.
 std::string StateName(const std::string& code);

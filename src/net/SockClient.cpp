@@ -26,13 +26,16 @@ namespace sky {
 namespace {
 
 using sock_detail::kChunk;
+using sock_detail::kReadSize;
+using sock_detail::kSlicesPerRead;
 
 std::function<void()>& HookSlot() {
   static std::function<void()> hook;
   return hook;
 }
 
-constexpr int kChunksPerPass = 64;
+// Reads one pass takes before the message pump gets its turn (about 1 MB).
+constexpr int kReadsPerPass = 4;
 // During a transfer the message pump runs no more often than this; a pass
 // that waited idle on poll runs it every time.
 constexpr auto kPumpInterval = std::chrono::milliseconds(4);
@@ -258,7 +261,7 @@ void TSockClient::Pass(WaitKind kind) {
               overflow_ = true;
               break;
             }
-            if (i == kChunksPerPass) {
+            if (i == kReadsPerPass) {
               moreToRead_ = true;
               break;
             }
@@ -295,6 +298,21 @@ void TSockClient::Pass(WaitKind kind) {
   }
 }
 
+std::size_t TSockClient::ReadLimit() const {
+  std::size_t slices = kSlicesPerRead;
+  if (captureFile_) {
+    // Reads went on while no more than MaxFileBytes had come.
+    const auto room = static_cast<std::uint64_t>(std::max<std::int64_t>(MaxFileBytes - receivedBytes_, 0));
+    slices = static_cast<std::size_t>(std::min<std::uint64_t>(slices, room / kChunk + 1));
+  } else {
+    // Reads went on while fewer than MaxBufferedBytes were held.
+    const std::size_t held = recv_.size() + (sink_ ? sink_->size() : 0);
+    const std::size_t room = held < MaxBufferedBytes ? MaxBufferedBytes - held : 0;
+    slices = std::max<std::size_t>(std::min(slices, (room + kChunk - 1) / kChunk), 1);
+  }
+  return slices * kChunk;
+}
+
 bool TSockClient::ReceiveStep() {
   ReportStatus(8, "ReadToStream");
   if (cancel_) {
@@ -303,40 +321,55 @@ bool TSockClient::ReceiveStep() {
   }
   if (busy_) return false;
   busy_ = true;
-  // A small buffer that stays in cache, appended to the capture: growing
-  // the text first would zero-fill every chunk before the read overwrites it.
-  char buf[kChunk];
-  const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-  if (n > 0) {
-    const auto size = static_cast<std::size_t>(n);
-    if (captureFile_) {
-      if (std::fwrite(buf, 1, size, captureFile_) != size) writeFailed_ = true;
-    } else {
-      (sink_ ? *sink_ : recv_).append(buf, size);
+  if (readPos_ == readEnd_) {
+    // A buffer kept for the client's life stays in cache, and the capture
+    // appends from it: growing the text first would zero-fill every slice
+    // before the read overwrites it.
+    if (!readBuf_) readBuf_ = std::make_unique_for_overwrite<char[]>(kReadSize);
+    const ssize_t n = ::recv(fd_, readBuf_.get(), ReadLimit(), 0);
+    if (n < 0) {
+      busy_ = false;
+      if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return false;
+      // A reset is no end of the reply: only an orderly close is.
+      receiveFailed_ = true;
+      CloseOnSocketError(errno);
+      return false;
     }
+    if (n == 0) {
+      busy_ = false;
+      CloseByPeer();
+      return false;
+    }
+    readPos_ = 0;
+    readEnd_ = static_cast<std::size_t>(n);
+    // A file takes the whole read in one write (the file is unbuffered).
+    if (captureFile_ && std::fwrite(readBuf_.get(), 1, readEnd_, captureFile_) != readEnd_) writeFailed_ = true;
   }
-  if (n < 0) {
+  // The read is reported slice by slice, each as a read of its own was.
+  for (;;) {
+    const std::size_t slice = std::min(kChunk, readEnd_ - readPos_);
+    if (!captureFile_) (sink_ ? *sink_ : recv_).append(readBuf_.get() + readPos_, slice);
+    readPos_ += slice;
+    Moved(static_cast<long long>(slice));
+    if (capturing_) {
+      receivedBytes_ += static_cast<std::int64_t>(slice);
+      Dispatch(OnPacketRecvd);
+    }
     busy_ = false;
-    if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) return false;
-    // A reset is no end of the reply: only an orderly close is.
-    receiveFailed_ = true;
-    CloseOnSocketError(errno);
-    return false;
+    Dispatch(OnDataAvailable);
+    // A handler that waited on this client has reported the rest itself.
+    if (readPos_ == readEnd_) return slice == kChunk;
+    if (cancel_ || !connected_) {
+      // As before a read of its own: the rest is left unreported, and in
+      // memory unconsumed, as it was left in the socket (a file has it
+      // already; a cancelled capture keeps no file).
+      if (!captureFile_) recv_.append(readBuf_.get() + readPos_, readEnd_ - readPos_);
+      readPos_ = readEnd_;
+      return false;
+    }
+    ReportStatus(8, "ReadToStream");
+    busy_ = true;
   }
-  if (n == 0) {
-    busy_ = false;
-    CloseByPeer();
-    return false;
-  }
-  Moved(n);
-  if (capturing_) {
-    receivedBytes_ += n;
-    Dispatch(OnPacketRecvd);
-  }
-  busy_ = false;
-  Dispatch(OnDataAvailable);
-  // A full chunk means more may be waiting: read again.
-  return n == static_cast<ssize_t>(kChunk);
 }
 
 void TSockClient::CloseOnSocketError(int err) {

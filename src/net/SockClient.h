@@ -167,7 +167,12 @@ class TSockClient {
   // One wait pass: poll (at most 2 ms), handle what is ready, check the
   // timers, call the message-pump hook.
   void Pass(WaitKind kind);
-  bool ReceiveStep();  // true when a full chunk came (read again)
+  // Reads (or goes on reporting the slices of a read) and reports them; true
+  // when the last slice was a full one (read again).
+  bool ReceiveStep();
+  // How much the next read may take: no more than reads of one slice each
+  // would have taken before the buffer or file bound stopped them.
+  std::size_t ReadLimit() const;
   void SendStep();
   void CloseByPeer();
   // Records a failed recv/send, tells OnSocketError, and closes the socket.
@@ -221,7 +226,12 @@ class TSockClient {
   std::string lastReply_;
   std::vector<std::string> info_;
 
-  std::string recv_;             // received bytes not yet consumed
+  std::string recv_;  // received bytes not yet consumed
+  // The last read; the slices from readPos_ to readEnd_ are not reported yet
+  // (a handler that waits on this client reports them before reading on).
+  std::unique_ptr<char[]> readBuf_;
+  std::size_t readPos_ = 0;
+  std::size_t readEnd_ = 0;
   std::string* sink_ = nullptr;  // where a running CaptureString receives to
   std::string send_;             // bytes queued for sending
   std::size_t sendPos_ = 0;

@@ -187,6 +187,7 @@ void TSockClient::ConnectKeepingCancel() {
   if (connected_ || connecting_) throw ESockError("Already connected");
   // Whatever a former connection left unread or unsent belongs to it.
   recv_.clear();
+  readPos_ = readEnd_ = 0;
   send_.clear();
   sendPos_ = 0;
   sendDone_ = true;

@@ -190,6 +190,9 @@ void TSockClient::CaptureFile(const std::string& fileName) {
   ReplacingFile file(fileName);
   if (!file) throw EFileError("Cannot create file " + fileName);
   std::FILE* f = file.get();
+  // Each read goes to the file in one write of its own, not through a
+  // small stdio buffer in pieces.
+  std::setvbuf(f, nullptr, _IONBF, 0);
   capturing_ = true;
   fileMode_ = true;
   truncated_ = false;

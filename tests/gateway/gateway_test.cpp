@@ -455,6 +455,7 @@ TEST_F(GatewayTest, MakersServerFromTheSampleContent) {
   EXPECT_EQ(get(hosts::kMaker, "/assets/SkyglassCount.txt").status, 404);
   EXPECT_EQ(get(hosts::kCensus, "/cgi-bin/ipc/pcwgif").status, 404);
   EXPECT_EQ(get(hosts::kCensusLookup, "/cdrom/lookup/CMD=LIST/DB=C90STF1A/LEV=STATE").status, 404);
+  EXPECT_EQ(get(hosts::kCensus, "/statab/ranks/pg20.txt").status, 404);
   EXPECT_TRUE(stub_.Requests().empty());
   Options o;
   o.releasesUrl = stub_.Base() + "/repos/octocat/Hello-World/releases";

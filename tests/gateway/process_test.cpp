@@ -13,10 +13,12 @@
 #include <vector>
 
 #include "common/ports.h"
+#include "common/run_cli.h"
 #include "conditions/answer_age.h"
 #include "conditions/htmlp.h"
 #include "gateway/stub_upstream.h"
 #include "net/HttpClient.h"
+#include "settings/ini_proc.h"
 
 extern char** environ;
 
@@ -160,6 +162,35 @@ TEST_F(GatewayProcessTest, ProgramClientReadsEveryKindOfPlace) {
   client.Get("http://iwin.nws.noaa.gov/iwin/TX/allwarnings.html");
   EXPECT_EQ(client.StatusCode(), 200);
   EXPECT_NE(client.Body.find("Freeze Warning"), std::string::npos);
+}
+
+// The terminal companion through the gateway as its proxy: a census ranking
+// read by the program's census retrieval, and the age of old conditions.
+TEST_F(GatewayProcessTest, CensusRankingAndOldConditionsInTheTerminal) {
+  skytest::StubUpstream stub;
+  GatewayProcess gateway({"--port", "0", "--nws-api", stub.Base(), "--metar-api", stub.Base() + "/api/data/metar",
+                          "--open-meteo-api", stub.Base() + "/v1/forecast", "--census-api", stub.Base() + "/data"},
+                         false);
+  ASSERT_GT(gateway.port(), 0) << gateway.out();
+  sky::WriteSetting("Settings", "ProxyUse", "y");
+  sky::WriteSetting("Settings", "Proxy", "127.0.0.1");
+  sky::WriteSetting("Settings", "ProxyPort", std::to_string(gateway.port()));
+
+  skytest::CliRun r = skytest::RunCli("forecast si", true);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_TRUE(
+      r.out.starts_with("Skyglass - US/State Census Median HH Income\n\n"
+                        "State Rankings -- Median Household Income, 2019-2023\n"))
+      << r.out;
+  EXPECT_NE(r.out.find("   1  Maryland                98,461\n   2  New Jersey"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Source: U.S. Census Bureau, American Community Survey 5-Year Estimates"), std::string::npos);
+
+  // The recorded CAVOK report is months old: said under the heading.
+  r = skytest::RunCli("conditions 'Berlin-Schoenefeld, Germany (O)'", true);
+  EXPECT_EQ(r.exitCode, 0) << r.out;
+  EXPECT_NE(r.out.find("\n(observed "), std::string::npos) << r.out;
+  r = skytest::RunCli("conditions 'Berlin-Schoenefeld, Germany (O)' --json");
+  EXPECT_NE(r.out.find("\"age\": \"observed "), std::string::npos) << r.out;
 }
 
 TEST_F(GatewayProcessTest, HelpAndBadSettings) {

@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -761,3 +762,81 @@ TEST_F(Live, AddressesTooLongForTheEngineAreErrorsNotCuts) {
 }
 
 }  // namespace
+
+// The progress a megabyte body reports: one OnPacketRecvd (and one
+// OnDataAvailable) per 16,383 bytes or the shorter rest of what one arrival
+// brought, each behind a "ReadToStream" status, and one more status when an
+// arrival ended on a full slice (the read that finds the socket empty). The
+// server sends its next piece only once the client has taken everything and
+// gone idle, so each piece is one arrival and the sequence is the same on
+// every run, whatever size the client reads with.
+TEST_F(Live, AMegabyteBodyReportsTheSameProgressSequenceInMemoryAndInFiles) {
+  constexpr int kTotal = 1 << 20;
+  constexpr int kSlice = 16383;
+  const std::vector<int> cycle = {kSlice, 2 * kSlice, 1, 20000, kSlice + 1, 5000, 32000, kSlice - 1};
+  std::vector<int> pieces;
+  for (int sum = 0, i = 0; sum < kTotal; ++i) {
+    pieces.push_back(std::min(cycle[i % cycle.size()], kTotal - sum));
+    sum += pieces.back();
+  }
+  ASSERT_NE(pieces.back() % kSlice, 0);  // no trailing empty read to predict
+  V expected;
+  for (int sum = 0; int piece : pieces) {
+    for (int left = piece; left > 0; left -= kSlice) {
+      sum += std::min(left, kSlice);
+      expected.insert(expected.end(), {"ReadToStream", "R " + std::to_string(sum) + " " + std::to_string(kTotal), "D"});
+    }
+    if (piece % kSlice == 0) expected.push_back("ReadToStream");
+  }
+  const auto file = std::filesystem::temp_directory_path() / ("skyglass-progress-" + std::to_string(::getpid()));
+  for (const bool toFile : {false, true}) {
+    SCOPED_TRACE(toFile ? "body file" : "body in memory");
+    std::atomic<bool> capturing{false};
+    std::atomic<long long> reported{0}, sent{0}, idleAt{-1};
+    TestServer s([&](Connection& c) {
+      c.ReadRequest();
+      c.Send("HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(kTotal) + "\r\n\r\n");
+      const std::string body(static_cast<std::size_t>(*std::max_element(cycle.begin(), cycle.end())), 'b');
+      for (int piece : pieces) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (idleAt.load() != sent.load() && std::chrono::steady_clock::now() < until)
+          if (c.Wait(1)) return;
+        idleAt = -1;
+        sent += piece;
+        if (!c.Send(std::string_view(body).substr(0, static_cast<std::size_t>(piece)))) return;
+      }
+      c.WaitPeerClose();
+    });
+    THttpClient c;
+    V ev;
+    c.ReportLevel = 8;
+    c.InputFileMode = toFile;
+    if (toFile) c.Body = file.string();
+    c.OnStatus = [&](TSockClient*, const std::string& st) {
+      if (st == "Capture String" || st == "CaptureFile") capturing = true;
+      if (capturing && st == "ReadToStream") ev.push_back(st);
+    };
+    c.OnPacketRecvd = [&](TSockClient* x) {
+      reported = x->ReceivedBytes();
+      ev.push_back("R " + std::to_string(x->ReceivedBytes()) + " " + std::to_string(x->TotalBytes()));
+    };
+    c.OnDataAvailable = [&](TSockClient*) {
+      if (capturing) ev.push_back("D");
+    };
+    // Called between waits only, never half-way through taking an arrival.
+    SetMessagePumpHook([&] {
+      const long long all = sent.load();
+      if (capturing && reported.load() == all) idleAt = all;
+    });
+    ASSERT_EQ(Outcome([&] { c.Get(s.Url("/mb")); }), "");
+    SetMessagePumpHook(nullptr);
+    // What follows the last byte (the close) is not progress.
+    const auto last = std::find(ev.begin(), ev.end(), "R " + std::to_string(kTotal) + " " + std::to_string(kTotal));
+    ASSERT_NE(last, ev.end());
+    ev.erase(last + 2, ev.end());
+    EXPECT_EQ(ev, expected);
+    EXPECT_EQ(toFile ? static_cast<long long>(std::filesystem::file_size(file)) : static_cast<long long>(c.Body.size()),
+              kTotal);
+  }
+  std::filesystem::remove(file);
+}
