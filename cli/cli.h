@@ -76,6 +76,10 @@ std::string JoinWords(const std::vector<std::string>& words);
 // back as it is.
 std::string CatalogueSpelling(const std::string& name);
 
+// The seven-day forecast of a place printed as "daily" prints it (the JSON
+// with `json`); errors go to the standard error under `command`'s name.
+int RunDailyForecast(const std::string& request, sky::UnitSystem units, bool json, const char* command);
+
 // ---- help (help.cpp): its table has one row per command.
 
 // `skyglass-cli --help`: user commands, then the plumbing, places, exit codes.

@@ -82,12 +82,9 @@ void PrintText(const sky::DailyForecast& f, bool stale, std::optional<long long>
   std::fwrite(utf8.data(), 1, utf8.size(), stdout);
 }
 
-int Daily(const cli::Args& args) {
-  const auto a = cli::ParseArgs(args, {"units"}, {"json"}, 1, SIZE_MAX);
-  const std::string request = cli::JoinWords(a.positional);
-  if (sky::Trim(request).empty()) throw cli::UsageError("the place name is empty");
-  const sky::UnitSystem units = cli::ChosenUnits(a);
+}  // namespace
 
+int cli::RunDailyForecast(const std::string& request, sky::UnitSystem units, bool json, const char* command) {
   cli::RecordingMessages messages;
   sky::MainLogic logic(sky::MainPorts{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &messages});
   sky::THttpClient& client = logic.HttpClient1();
@@ -106,13 +103,22 @@ int Daily(const cli::Args& args) {
     const cli::NetFailure f = cli::DescribeNetFailure(client, result.error, false);
     result.error = "the request did not complete: " + f.text + (f.hint.empty() ? "" : "; " + f.hint);
   }
-  if (a.Has("json")) PrintJson(result, units);
+  if (json) PrintJson(result, units);
   else if (result.forecast) PrintText(*result.forecast, result.stale, result.ageSeconds, units);
   if (!result.forecast) {
-    std::fprintf(stderr, "skyglass-cli daily: %s\n", sky::Latin1ToUtf8(result.error).c_str());
+    std::fprintf(stderr, "skyglass-cli %s: %s\n", command, sky::Latin1ToUtf8(result.error).c_str());
     return cli::kExitFailed;
   }
   return cli::kExitOk;
+}
+
+namespace {
+
+int Daily(const cli::Args& args) {
+  const auto a = cli::ParseArgs(args, {"units"}, {"json"}, 1, SIZE_MAX);
+  const std::string request = cli::JoinWords(a.positional);
+  if (sky::Trim(request).empty()) throw cli::UsageError("the place name is empty");
+  return cli::RunDailyForecast(request, cli::ChosenUnits(a), a.Has("json"), "daily");
 }
 
 const cli::Register kDaily{{"daily", "daily PLACE [--units U] [--json]", Daily}};

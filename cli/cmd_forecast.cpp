@@ -10,6 +10,7 @@
 #include "forecast/forecast_catalogue.h"
 #include "forecast/forecast_logic.h"
 #include "forecast/forecast_record.h"
+#include "forecast/daily.h"
 #include "forecast/forecast_text.h"
 #include "json.h"
 #include "conditions/fetch.h"
@@ -104,15 +105,24 @@ std::string Shown(const std::string& text) {
 }
 
 int RunForecast(const Args& args) {
-  auto p = cli::ParseArgs(args, {"place", "county", "state-row", "zip"}, {}, 1, 1);
+  auto p = cli::ParseArgs(args, {"place", "county", "state-row", "zip", "units"}, {}, 1, 1);
   const std::string kind = p.positional[0];
-  if (!sky::IsForecastKind(kind)) throw cli::UsageError("unknown kind '" + kind + "'");
+  const sky::ForecastRow* row = sky::FindForecastRow(kind);
+  if (row == nullptr) throw cli::UsageError("unknown kind '" + kind + "'");
   // The place: given, or the first of the presets (the places fetched by hand).
   std::string place = cli::CatalogueSpelling(p.Get("place").value_or(""));
   if (place.empty()) {
     place = sky::ReadSetting(sky::settings::kSectionLocations, std::string(sky::settings::kPresetValuePrefix) + "0");
     if (place == sky::kNA) place.clear();
   }
+  if (!sky::InTextWindow(*row)) {
+    if (place.empty()) {
+      std::fprintf(stderr, "skyglass-cli forecast: %s\n", sky::kDailyNoPlace);
+      return cli::kExitFailed;
+    }
+    return cli::RunDailyForecast(place, cli::ChosenUnits(p), false, "forecast");
+  }
+  if (p.Get("units")) throw cli::UsageError("--units is for the kind " + std::string(sky::kDailyForecastKind));
   sky::CurrentLocation loc;
   if (!place.empty()) sky::ReadRequest(place, loc);
 
@@ -146,7 +156,7 @@ int RunForecast(const Args& args) {
 }
 
 const cli::Register kForecast{
-    {"forecast", "forecast KIND [--place NAME] [--county TEXT] [--state-row ROW] [--zip Z]", RunForecast}};
+    {"forecast", "forecast KIND [--place NAME] [--county TEXT] [--state-row ROW] [--zip Z] [--units U]", RunForecast}};
 
 const cli::Register kForecastText{
     {"forecast-text", "forecast-text KIND FILE [--state S] [--city C] [--county TEXT] [--state-row ROW] [--zip Z]",

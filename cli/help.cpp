@@ -135,9 +135,10 @@ constexpr HelpRow kHelp[] = {
      "forecast), h (hydrological data), p (public information), sw (special\n"
      "weather statements), w (warnings and advisories) for the state of the place;\n"
      "s1 (census detail by state, --state-row), s2 (by zip, --zip), ss (state\n"
-     "salary rankings), si (median household income). The place is --place NAME\n"
-     "or else the first preset; --county cuts n and f to one county. Through the\n"
-     "proxy of the settings.\n"
+     "salary rankings), si (median household income); d7 (the 7-Day Forecast, as\n"
+     "`daily` prints it, in --units U or the settings' units). The place is\n"
+     "--place NAME or else the first preset; --county cuts n and f to one county.\n"
+     "Through the proxy of the settings.\n"
      "\n"
      "Example:\n"
      "  skyglass-cli forecast f --place \"Austin, TX\" --county travis\n",

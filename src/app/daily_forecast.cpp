@@ -1,8 +1,8 @@
 #include "app/daily_forecast.h"
 
 #include "app/main_logic.h"
-#include "common/hosts.h"
 #include "conditions/answer_age.h"
+#include "forecast/forecast_catalogue.h"
 #include "net/request_profile.h"
 #include "net/request_service.h"
 
@@ -10,12 +10,14 @@ namespace sky {
 
 DailyResult FetchDailyForecastAt(MainLogic& logic, const std::string& conditionsPath) {
   DailyResult result;
-  const std::optional<std::string> path = DailyPath(conditionsPath);
-  if (!path) {
+  ForecastQuery query;
+  query.conditionsPath = conditionsPath;
+  const std::string url = FindForecastRow(kDailyForecastKind)->address(query);
+  if (url.empty()) {
     result.error = kDailyNoSource;
     return result;
   }
-  const FetchResult page = logic.FetchPage(profiles::kForecast, hosts::kWeatherUndergroundUrl + *path);
+  const FetchResult page = logic.FetchPage(profiles::kForecast, url);
   if (!page.Answered()) {
     result.error = page.error;
     return result;

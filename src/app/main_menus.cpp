@@ -64,9 +64,13 @@ constexpr MenuRow Item(const char* caption, const char* name, const char* shortc
                        std::function<void()> MainHooks::*hook = nullptr) {
   return {MenuStep::Command, caption, name, shortcut, does, hook, nullptr};
 }
-// A forecast product's item: caption and object name from its catalogue row.
+// A forecast product's item: caption and object name from its catalogue row;
+// the 7-Day Forecast opens its own window, through the error box like the
+// other commands that fetch outside a window.
 MenuRow ForecastItem(const char* kind) {
   const ForecastRow* row = FindForecastRow(kind);
+  if (!InTextWindow(*row))
+    return {MenuStep::Command, row->menu, row->objectName, nullptr, GuardedHook, &MainHooks::dailyForecast, nullptr};
   return {MenuStep::Command, row->menu, row->objectName, nullptr, Forecast, nullptr, row->kind};
 }
 constexpr MenuRow PictureItems(const char* menuName) {
@@ -105,7 +109,7 @@ const MenuRow kMenuRows[] = {
       Item("Forecast - &HTML Version", "mnuForecastHTML", nullptr, Hook, &MainHooks::forecastHtml),
       ForecastItem("f"),
       PictureItems(kForecastsMenu),
-      Item("&7-Day Forecast", "mnuDailyForecast", nullptr, GuardedHook, &MainHooks::dailyForecast),
+      ForecastItem(kDailyForecastKind),
     End(),
     Menu("I&nformation", "mnuInformation"),
       ForecastItem("h"),

@@ -4,6 +4,7 @@
 
 #include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
+#include "forecast/forecast_catalogue.h"
 
 namespace sky::ui {
 
@@ -29,11 +30,13 @@ QLabel* MakeLabel(QWidget* parent, const QString& name, QRect r, const QColor& f
   return l;
 }
 
+const ForecastRow& SevenDayRow() { return *FindForecastRow(kDailyForecastKind); }
+
 }  // namespace
 
 TfrmDaily::TfrmDaily(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("frmDaily");
-  setWindowTitle("Skyglass - 7-Day Forecast");
+  setWindowTitle(QString::fromLatin1(SevenDayRow().caption({}).c_str()));
   setFixedSize(kColumnWidth * kDailyDays + 16, 250);
   setAutoFillBackground(true);
   QPalette pal = palette();
@@ -70,7 +73,7 @@ void TfrmDaily::ShowDaily() {
   show();
   raise();
   activateWindow();
-  lblDailyStatus->setText("Retrieving the forecast...");
+  lblDailyStatus->setText(QString::fromLatin1(SevenDayRow().start));
   repaint();
   const UnitSystem units = hooks.units ? hooks.units() : UnitSystem::US;
   if (!hooks.fetch) return;

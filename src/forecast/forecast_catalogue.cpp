@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 
+#include "common/hosts.h"
+#include "forecast/daily.h"
 #include "historic/addresses.h"
 
 namespace sky {
@@ -30,7 +32,7 @@ std::string AddressSafe(const std::string& s) {
 }
 
 // clang-format off
-constexpr std::array<ForecastRow, 10> kRows{{
+constexpr std::array<ForecastRow, 11> kRows{{
     {"n", "&Nowcast - Short term forecast", "mnuNowcast", "Starting retrieval of Nowcast...",
      true, "shortterm.html", ForecastAsks::kCounty, ForecastTreatment::kCountyNowcast,
      [](const ForecastQuery& q) { return "Skyglass - Text Nowcast for " + q.city + ", " + q.state; },
@@ -39,6 +41,13 @@ constexpr std::array<ForecastRow, 10> kRows{{
      true, "zone.html", ForecastAsks::kCounty, ForecastTreatment::kCountyForecast,
      [](const ForecastQuery& q) { return "Skyglass - Text Forecast for " + q.city + ", " + q.state; },
      [](const ForecastQuery& q) { return historic::ProductPageUrl(q.state, "zone.html"); }},
+    {kDailyForecastKind, "&7-Day Forecast", "mnuDailyForecast", "Retrieving the forecast...",
+     false, "", ForecastAsks::kNothing, ForecastTreatment::kDaily,
+     [](const ForecastQuery&) { return std::string("Skyglass - 7-Day Forecast"); },
+     [](const ForecastQuery& q) {
+       const std::optional<std::string> path = DailyPath(q.conditionsPath);
+       return path ? hosts::kWeatherUndergroundUrl + *path : std::string();
+     }},
     {"h", "&Hydrological Data (NWS)", "mnuHydrologicalDataNWS1", "Starting retrieval of Hydrological Data...",
      true, "hydro.html", ForecastAsks::kNothing, ForecastTreatment::kHydro,
      [](const ForecastQuery& q) { return "Skyglass - Hydrological data for " + q.state; },
@@ -94,5 +103,7 @@ const ForecastRow* FindForecastRow(const std::string& kind) {
     if (kind == row.kind) return &row;
   return nullptr;
 }
+
+bool InTextWindow(const ForecastRow& row) { return row.treatment != ForecastTreatment::kDaily; }
 
 }  // namespace sky

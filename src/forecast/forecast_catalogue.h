@@ -1,7 +1,8 @@
-// The forecast window's products as data: one row per menu command. The
-// menus, the window's entry fields, get_xcast (status, caption, address,
-// treatment), `skyglass-cli forecast` and the gateway's product table read
-// the rows; a new product is a new row (copy one of the same kind of source).
+// The forecast products as data: one row per menu command. The menus, the
+// forecast window's entry fields, get_xcast (status, caption, address,
+// treatment), the 7-Day Forecast window, `skyglass-cli forecast` and the
+// gateway's product table read the rows; a new product is a new row (copy
+// one of the same kind of source).
 #pragma once
 
 #include <span>
@@ -14,21 +15,26 @@ enum class ForecastAsks { kNothing, kCounty, kState, kZip };
 
 // How the received page becomes the window's text.
 enum class ForecastTreatment {
-  kPlainText,      // the census ranking texts: cut to plain text, Fixedsys
-  kCensusDetail,   // the census look-ups: tags stripped, plain text, an end line
-  kHydro,          // plain text, then the warnings treatment over it
-  kStatements,     // tags stripped, the warnings treatment
-  kWarnings,       // as kStatements; an empty page says there are no warnings
-  kCountyNowcast,  // tags stripped, the county's section of the nowcast
-  kCountyForecast  // tags stripped, the county's section of the zone forecast
+  kPlainText,       // the census ranking texts: cut to plain text, Fixedsys
+  kCensusDetail,    // the census look-ups: tags stripped, plain text, an end line
+  kHydro,           // plain text, then the warnings treatment over it
+  kStatements,      // tags stripped, the warnings treatment
+  kWarnings,        // as kStatements; an empty page says there are no warnings
+  kCountyNowcast,   // tags stripped, the county's section of the nowcast
+  kCountyForecast,  // tags stripped, the county's section of the zone forecast
+  kDaily            // no text: the 7-Day Forecast window reads the gateway's daily answer
 };
+
+// The 7-Day Forecast's kind.
+inline constexpr const char* kDailyForecastKind = "d7";
 
 // What the caption and the address are made of.
 struct ForecastQuery {
-  std::string state;      // the place's state code ("TX")
-  std::string city;       // the place's city
-  std::string stateText;  // the state box ("06,California")
-  std::string zip;        // the zip box
+  std::string state;           // the place's state code ("TX")
+  std::string city;            // the place's city
+  std::string stateText;       // the state box ("06,California")
+  std::string zip;             // the zip box
+  std::string conditionsPath;  // the place's conditions page after the server root
 };
 
 struct ForecastRow {
@@ -48,5 +54,7 @@ struct ForecastRow {
 std::span<const ForecastRow> ForecastCatalogue();
 // The row of a kind, or nullptr.
 const ForecastRow* FindForecastRow(const std::string& kind);
+// Whether the row's product shows in the forecast text window.
+bool InTextWindow(const ForecastRow& row);
 
 }  // namespace sky

@@ -59,12 +59,17 @@ std::string SentStateSelection(const std::string& text) {
   return text == "22,Louisiana" ? std::string("22,Lousiana") : text;
 }
 
+const ForecastRow* TextRow(const std::string& kind) {
+  const ForecastRow* row = FindForecastRow(kind);
+  return row != nullptr && InTextWindow(*row) ? row : nullptr;
+}
+
 bool IsNwsKind(const std::string& k) {
   const ForecastRow* row = FindForecastRow(k);
   return row != nullptr && row->stateProduct;
 }
 
-bool IsForecastKind(const std::string& k) { return FindForecastRow(k) != nullptr; }
+bool IsForecastKind(const std::string& k) { return TextRow(k) != nullptr; }
 
 std::string HttpForecastFetch::Get(const std::string& url) {
   FetchResult page = requests_.Fetch(profiles::kForecast, url);
@@ -111,7 +116,7 @@ void ForecastLogic::FormActivate() {
     W().SetVisible(c, false);
   W().SetVisible(ForecastControl::lblCounty, true);
   W().SetVisible(ForecastControl::editCounty, true);
-  const ForecastRow* row = FindForecastRow(kind_);
+  const ForecastRow* row = TextRow(kind_);
   const ForecastAsks asks = row ? row->asks : ForecastAsks::kNothing;
   if (row && asks == ForecastAsks::kNothing) {
     W().SetTextHeight(h - 60);
@@ -134,7 +139,7 @@ void ForecastLogic::process_s1s2() {
   W().SetVisible(ForecastControl::btnGetit, true);
   W().SetVisible(ForecastControl::lblCounty, false);
   W().SetVisible(ForecastControl::editCounty, false);
-  const ForecastRow* row = FindForecastRow(kind_);
+  const ForecastRow* row = TextRow(kind_);
   if (row && row->asks == ForecastAsks::kZip) {
     for (ForecastControl c : {ForecastControl::lblZip, ForecastControl::txtZip}) {
       W().SetVisible(c, true);
@@ -170,7 +175,7 @@ ForecastQuery ForecastLogic::Query() const {
 }
 
 std::string ForecastLogic::KindCaption() const {
-  const ForecastRow* row = FindForecastRow(kind_);
+  const ForecastRow* row = TextRow(kind_);
   return row ? row->caption(Query()) : std::string("Skyglass - Forecast");
 }
 
@@ -178,7 +183,7 @@ void ForecastLogic::get_xcast() {
   lastUrl_.clear();
   PageBuffer.clear();
   W().SetText("");
-  const ForecastRow* row = FindForecastRow(kind_);
+  const ForecastRow* row = TextRow(kind_);
   if (row == nullptr) return;
   const std::string state = State();
   // A place outside the United States has no state products either.
@@ -253,6 +258,8 @@ void ForecastLogic::get_xcast() {
       tag_strip();
       county_search('t', PageBuffer);
       break;
+    case ForecastTreatment::kDaily:  // not a text window's row
+      break;
   }
   Status(kForecastThankYou);
   Repaint();
@@ -311,7 +318,7 @@ void ForecastLogic::county_search(char kindLetter, const std::string& page) {
 
 void ForecastLogic::parse_warning_html() {
   Status("Skyglass - parsing data...please wait...");
-  const ForecastRow* row = FindForecastRow(kind_);
+  const ForecastRow* row = TextRow(kind_);
   W().SetText(WarningText(PageBuffer, State(), row && row->treatment == ForecastTreatment::kWarnings));
   Status(kForecastThankYou);
 }
@@ -335,7 +342,7 @@ void ForecastLogic::FormShow() {
 
 void ForecastLogic::FormResize() {
   const int h = W().OuterHeight();
-  const ForecastRow* row = FindForecastRow(kind_);
+  const ForecastRow* row = TextRow(kind_);
   if (row && row->asks == ForecastAsks::kNothing) {
     W().SetTextHeight(h - 60);
     Repaint();

@@ -44,8 +44,11 @@ bool IsStateSelection(const std::string& text);
 // spelling the look-up has always been sent ("22,Lousiana").
 std::string SentStateSelection(const std::string& text);
 
-// The kinds: the six of the state products and the four census look-ups.
+// The forecast window's kinds: the six of the state products and the four
+// census look-ups (the 7-Day Forecast has a window of its own).
 bool IsForecastKind(const std::string& kind);
+// The catalogue row of a kind the forecast window shows, or nullptr.
+const ForecastRow* TextRow(const std::string& kind);
 bool IsNwsKind(const std::string& kind);
 
 enum class ForecastControl { lblCounty, editCounty, lblState, cboState, lblZip, txtZip, btnGetit };

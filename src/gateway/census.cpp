@@ -169,15 +169,15 @@ std::string CensusRankingPage(const RankedMeasure& measure, const CensusTable& s
     for (std::size_t i = 0; i < unpublished.size(); ++i) b += (i ? ", " : " ") + unpublished[i];
     b += ".\r\n";
   }
-  if (nation) {
-    for (const auto& row : nation->rows) {
-      if (std::optional<std::int64_t> v = CensusNumber(Cell(row, measure.variable)))
-        b += "\r\n" + Padded("United States", 24) + Thousands(*v) + "\r\n";
-    }
+  // The nation is one row; anything else is no figure for it.
+  if (nation && nation->rows.size() == 1) {
+    if (std::optional<std::int64_t> v = CensusNumber(Cell(nation->rows.front(), measure.variable)))
+      b += "\r\n" + Padded("United States", 24) + Thousands(*v) + "\r\n";
   }
-  b += "\r\nSource: U.S. Census Bureau, " + std::string(kSurvey) + ", " + kAcsPeriod + ",\r\ntable " +
-       TableOf(measure.variable) + " (" + measure.variable + "), from the Census Bureau's data API (vintage " +
-       kAcsVintage + ").\r\n";
+  // Lines the forecast window shows whole.
+  b += "\r\nSource: U.S. Census Bureau, American Community Survey\r\n5-Year Estimates, " + std::string(kAcsPeriod) +
+       ", table " + TableOf(measure.variable) + " (" + measure.variable +
+       "),\r\nfrom the Census Bureau's data API (vintage " + kAcsVintage + ").\r\n";
   return b;
 }
 

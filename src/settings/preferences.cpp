@@ -32,10 +32,12 @@ void SetField(ProxyField& f, bool enabled) {
 }  // namespace
 
 const std::vector<std::string>& WallpaperChoices() {
+  // The picture rows that carry an AutoWallpaper value, in the catalogue's
+  // order: a new picture row with one is offered without a second list.
   static const std::vector<std::string> kChoices = [] {
-    std::vector<std::string> choices;
-    for (const std::string& c : DesignedWallpaperChoices())
-      if (IsWallpaperChoice(c)) choices.push_back(c);
+    std::vector<std::string> choices{settings::kNone};
+    for (const ImageRow& row : ImageCatalogue())
+      if (row.autoWallpaper[0] != '\0' && IsWallpaperChoice(row.autoWallpaper)) choices.emplace_back(row.autoWallpaper);
     return choices;
   }();
   return kChoices;

@@ -16,9 +16,10 @@ namespace pref_names = settings;
 
 inline constexpr const char* kNoneChoice = settings::kNone;
 
-// The wallpaper choices in the order they are added; the box shows them sorted.
-// The Texas texts carry two ampersands: they are stored and compared so.
-// Only the choices that can be a wallpaper (IsWallpaperChoice) are offered.
+// The wallpaper choices: "None", then the AutoWallpaper values of the picture
+// rows in the catalogue's order; the box shows them sorted. The Texas texts
+// carry two ampersands: they are stored and compared so. Only the choices
+// that can be a wallpaper (IsWallpaperChoice) are offered.
 const std::vector<std::string>& WallpaperChoices();
 // The list as it was drawn up, the animated storm watch included.
 const std::vector<std::string>& DesignedWallpaperChoices();

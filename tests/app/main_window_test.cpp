@@ -243,6 +243,21 @@ TEST_F(GuiTest, MenuTreeCaptionsAndAccessKeys) {
   EXPECT_EQ(Captions(form().pmnLeft), (std::vector<std::string>{"&Restore window..."}));
 }
 
+TEST_F(GuiTest, ForecastItemsFromTheCatalogueOpenTheirOwnWindows) {
+  Create();
+  int daily = 0;
+  std::vector<std::string> kinds;
+  form().hooks.dailyForecast = [&] { ++daily; };
+  form().hooks.showForecast = [&](const std::string& kind) { kinds.push_back(kind); };
+  for (const char* name : {"mnuDailyForecast", "mnuNowcast", "mnuCensusStateSal"}) {
+    QAction* a = form().findChild<QAction*>(name);
+    ASSERT_NE(a, nullptr) << name;
+    a->trigger();
+  }
+  EXPECT_EQ(daily, 1);
+  EXPECT_EQ(kinds, (std::vector<std::string>{"n", "ss"}));
+}
+
 TEST_F(GuiTest, EveryMenuItemHasAnAccessKeyOfItsOwn) {
   sky::WriteSetting("Locations", "loc0", "Austin, TX");
   sky::WriteSetting("Locations", "loc1", "Abilene, TX");

@@ -88,4 +88,26 @@ TEST_F(DailyCli, FailuresAndUsage) {
   EXPECT_EQ(lines_.size(), 1u);
 }
 
+// "forecast d7" is the catalogue's 7-Day Forecast row: the same text as
+// "daily", for --place or the first preset.
+TEST_F(DailyCli, ForecastKindD7PrintsTheSevenDays) {
+  skytest::CliRun none = skytest::RunCli("forecast d7", true);  // no place, no preset
+  EXPECT_EQ(none.exitCode, 1);
+  EXPECT_NE(none.out.find(sky::kDailyNoPlace), std::string::npos) << none.out;
+  const skytest::CliRun daily = skytest::RunCli("daily Rochester, NY --units metric");
+  ASSERT_EQ(daily.exitCode, 0);
+  skytest::CliRun r = skytest::RunCli("forecast d7 --place \"Rochester, NY\" --units metric");
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, daily.out);
+  sky::WriteSetting("Locations", "loc0", "Rochester, NY");
+  EXPECT_EQ(skytest::RunCli("forecast d7 --units metric").out, daily.out);
+
+  EXPECT_EQ(skytest::RunCli("forecast d7 --place \"Rochester, NY\" --units kelvin").exitCode, 2);
+  EXPECT_EQ(skytest::RunCli("forecast f --place \"Rochester, NY\" --units metric").exitCode, 2);
+  // The text window's plumbing has no 7-Day Forecast.
+  EXPECT_EQ(skytest::RunCli("forecast-text d7 /dev/null").exitCode, 2);
+  std::lock_guard<std::mutex> lock(m_);
+  EXPECT_EQ(lines_.size(), 3u);
+}
+
 }  // namespace

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "forecast/forecast_catalogue.h"
 #include "gateway/alerts.h"
 #include "gateway/json_limits.h"
 #include "gateway/observation.h"
@@ -106,6 +107,24 @@ TEST(GatewayDecode, ZoneOffices) {
             "forecastOffice":"nonsense"}}, {"properties":{"cwa":["x"]}}]})")),
             std::vector<std::string>{"ABQ"});
   EXPECT_TRUE(ZoneOffices(json::parse("[]")).empty());
+}
+
+// The pages the gateway serves under /iwin/ are the catalogue's state
+// products: a new row without a live source would answer 404.
+TEST(GatewayDecode, EveryStateProductOfTheForecastCatalogueHasAPage) {
+  std::size_t state = 0;
+  for (const ForecastRow& row : ForecastCatalogue()) {
+    if (!row.stateProduct) continue;
+    ++state;
+    const ProductPage* page = FindProductPage(row.productPage);
+    ASSERT_NE(page, nullptr) << row.kind;
+    EXPECT_STREQ(page->page, row.productPage);
+    // Only the warnings come from the alerts rather than from product codes.
+    EXPECT_EQ(page->types.empty(), row.treatment == ForecastTreatment::kWarnings) << row.kind;
+  }
+  EXPECT_EQ(state, 6u);
+  EXPECT_EQ(FindProductPage(""), nullptr);
+  EXPECT_EQ(FindProductPage("index.html"), nullptr);
 }
 
 TEST(GatewayDecode, OpenMeteoCurrent) {

@@ -15,6 +15,8 @@
 #include "gateway/cache.h"
 #include "forecast/alert_watch.h"
 #include "forecast/daily.h"
+#include "forecast/forecast_text.h"
+#include "gateway/census.h"
 #include "gateway/gateway.h"
 #include "gateway/sources.h"
 #include "gateway/products.h"
@@ -80,6 +82,24 @@ class GatewayTest : public ::testing::Test {
     r.query = query;
     r.now = kNoon;
     return gateway_->Handle(r);
+  }
+
+  // The census sources on the stub.
+  void CensusOptions() {
+    Options o;
+    o.censusApi = stub_.Base() + "/data";
+    o.popclockApi = stub_.Base() + "/popclock/data";
+    Make(o);
+  }
+  Reply GetAt(const std::string& host, const std::string& path) {
+    Request r;
+    r.method = "GET";
+    r.host = host;
+    r.path = path;
+    return gateway_->Handle(r);
+  }
+  static std::string Lookup(const std::string& level, const std::string& selection) {
+    return "/cdrom/lookup/906003812=/CMD=RET/DB=C90STF3B/FMT=HTML/LEV=" + level + "/SEL=" + selection + "/T=P1/T=H61A";
   }
 
   skytest::StubUpstream stub_;
@@ -465,6 +485,55 @@ TEST_F(GatewayTest, MakersServerFromTheSampleContent) {
   EXPECT_EQ(version.body, "Version#1.31.0.0\r\n");  // the pre-release passed over
   EXPECT_EQ(VersionOfTag("release-2.4"), "2.4.0.0");
   EXPECT_EQ(VersionOfTag("nightly"), "");
+}
+
+TEST_F(GatewayTest, CensusLookUpsByStateAndZipFromRecordedAnswers) {
+  CensusOptions();
+  Reply state = GetAt(hosts::kCensusLookup, Lookup("STATE", "04,Arizona"));
+  ASSERT_EQ(state.status, 200) << state.body;
+  const std::string text = TagStrip(state.body);
+  EXPECT_NE(text.find("B01001  Persons                                     6,641,928\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("B25077  Median value (dollars)                      N/A\n"), std::string::npos);
+  EXPECT_NE(text.find("vintage 2023"), std::string::npos);
+
+  Reply zip = GetAt(hosts::kCensusLookup, Lookup("ZIP", "83014"));
+  ASSERT_EQ(zip.status, 200);
+  EXPECT_NE(zip.body.find("<H2>Zip Code 83014</H2>"), std::string::npos);
+  EXPECT_NE(TagStrip(zip.body).find("Median value (dollars)                      685,000"), std::string::npos);
+  const std::size_t asked = stub_.Requests().size();
+  EXPECT_EQ(GetAt(hosts::kCensusLookup, Lookup("ZIP", "83014")).body, zip.body);  // kept a day
+  // Nothing that is not a zip goes into the address.
+  EXPECT_NE(GetAt(hosts::kCensusLookup, Lookup("ZIP", "8301&x")).body.find("No records match 8301&x."),
+            std::string::npos);
+  EXPECT_EQ(stub_.Requests().size(), asked);
+  // The API's answer for an area it has no figures for: no content.
+  const std::string none = "/data/2023/acs/acs5?get=" + DetailVariables() + "&for=zip%20code%20tabulation%20area:00000";
+  stub_.Override(none, 204, "");
+  EXPECT_NE(GetAt(hosts::kCensusLookup, Lookup("ZIP", "00000")).body.find("No records match 00000."),
+            std::string::npos);
+  // A failing API is a failure, never a page of made-up figures.
+  stub_.failing = true;
+  EXPECT_EQ(GetAt(hosts::kCensusLookup, Lookup("ZIP", "10001")).status, 502);
+}
+
+TEST_F(GatewayTest, CensusRankingAndCountersServed) {
+  CensusOptions();
+  Reply ranking = GetAt(hosts::kCensus, "/statab/ranks/pg20.txt");
+  ASSERT_EQ(ranking.status, 200);
+  EXPECT_TRUE(ranking.body.starts_with("State Rankings -- Median Household Income, 2019-2023\r\n"));
+  // The nation's figure is not in the recordings: the ranking stands without it.
+  EXPECT_EQ(ranking.body.find("United States"), std::string::npos);
+  EXPECT_EQ(GetAt(hosts::kCensus, "/statab/ranks/pg18.txt").status, 502);  // no recording of earnings
+
+  Reply counter = GetAt(hosts::kCensus, "/cgi-bin/pcugifd.pl");
+  ASSERT_EQ(counter.status, 200);
+  EXPECT_EQ(counter.contentType, "image/gif");
+  GifDecodeResult decoded = DecodeGif(
+      std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(counter.body.data()), counter.body.size()));
+  ASSERT_TRUE(decoded.ok) << decoded.error;
+  EXPECT_EQ(decoded.image.width, 360);
+  EXPECT_EQ(GetAt(hosts::kCensus, "/cgi-bin/ipc/pcwgif").status, 200);
+  EXPECT_NE(GetAt(hosts::kCensus, "/cgi-bin/ipc/pcwgif").body, counter.body);
 }
 
 // Hostile sources: bounds that hold before the work is done, not after.

@@ -183,7 +183,8 @@ TEST_F(GatewayProcessTest, CensusRankingAndOldConditionsInTheTerminal) {
                         "State Rankings -- Median Household Income, 2019-2023\n"))
       << r.out;
   EXPECT_NE(r.out.find("   1  Maryland                98,461\n   2  New Jersey"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("Source: U.S. Census Bureau, American Community Survey 5-Year Estimates"), std::string::npos);
+  EXPECT_NE(r.out.find("Source: U.S. Census Bureau, American Community Survey\n5-Year Estimates, 2019-2023"),
+            std::string::npos);
 
   // The recorded CAVOK report is months old: said under the heading.
   r = skytest::RunCli("conditions 'Berlin-Schoenefeld, Germany (O)'", true);
