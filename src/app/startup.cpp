@@ -154,6 +154,7 @@ struct Program {
   std::unique_ptr<DesktopNotifier> notifier;
   SettingsAnnouncedStore announced;
   WarningPorts warnings;
+  std::optional<ServedPictures> served;  // the gateway's list, once read
 };
 
 namespace {
@@ -191,9 +192,9 @@ void Wire(TForm1& form, Program& program) {
   // Once the first fetch has set up the proxy: grey what the gateway cannot serve.
   h.afterFirstFetch = [&program, &form] {
     const std::string shown = form.Status();
-    std::optional<ServedPictures> served = program.images.LoadServedPictures();
+    program.served = program.images.LoadServedPictures();
     form.SetStatus(shown);  // the list's own request is no news for the status line
-    if (served) form.MarkServedPictures(*served);
+    if (program.served) form.MarkServedPictures(*program.served);
   };
 }
 
@@ -346,6 +347,7 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   // and the next request goes through the proxy as now stored.
   w.frmPref.Set([] { return std::make_unique<TfrmPref>(); },
                 [&program, &main, daily = &w.frmDaily](TfrmPref& pref) {
+                  pref.servedPictures = [&program] { return program.served ? &*program.served : nullptr; };
                   pref.stored = [&program, &main, daily] {
                     program.logic.SetUnits(settings::ReadUnits(settings::StoreReader()));
                     if (*daily) (*daily)->ShowUnits(program.logic.Units().value_or(UnitSystem::US));

@@ -4,6 +4,11 @@
 
 namespace sky {
 
+static_assert(DaysFromCivil(1970, 1, 1) == 0);
+static_assert(DaysFromCivil(1969, 12, 31) == -1);
+static_assert(DaysFromCivil(2000, 3, 1) == 11017);  // after a leap day of a century year
+static_assert(DaysFromCivil(1600, 1, 1) == -135140);
+
 LocalDate SystemClock::Today() const {
   const std::time_t t = std::time(nullptr);
   std::tm tm{};

@@ -7,6 +7,18 @@
 
 namespace sky {
 
+// Days since 1970-01-01 of a civil date in the proleptic Gregorian calendar,
+// for any year; the time stamps of pages, alerts and headers are counted so
+// without the process's time zone (timegm is not portable).
+constexpr std::int64_t DaysFromCivil(int y, int m, int d) {
+  y -= m <= 2 ? 1 : 0;
+  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+  const std::int64_t yoe = y - era * 400;
+  const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
+  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+  return era * 146097 + doe - 719468;
+}
+
 struct LocalDate {
   int year = 0;
   int month = 0;  // 1..12

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "common/clock.h"
 #include "common/text.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
@@ -22,16 +23,6 @@ bool Digits(std::string_view s, std::size_t at, std::size_t count, int& out) {
   if (at + count > s.size()) return false;
   auto [p, ec] = std::from_chars(s.data() + at, s.data() + at + count, out);
   return ec == std::errc() && p == s.data() + at + count;
-}
-
-// Days since 1970-01-01 of a civil date (proleptic Gregorian).
-long long DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2 ? 1 : 0;
-  const long long era = (y >= 0 ? y : y - 399) / 400;
-  const long long yoe = y - era * 400;
-  const long long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const long long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
 }
 
 struct LocalParts {

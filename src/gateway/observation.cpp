@@ -8,6 +8,8 @@
 #include <regex>
 #include <vector>
 
+#include "common/clock.h"
+
 namespace sky::gateway {
 
 namespace {
@@ -55,15 +57,6 @@ std::optional<double> Quantity(const json& properties, const char* key, const ch
   if (w == "Pa" && u == "hPa") return *value * 100;
   if (w == "m" && u == "km") return *value * 1000;
   return std::nullopt;
-}
-
-std::int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const std::int64_t yoe = y - era * 400;
-  const std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
 }
 
 std::optional<double> HumidityFrom(std::optional<double> t, std::optional<double> dew) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "common/clock.h"
 #include "historic/clock_text.h"
 
 namespace sky::sample {
@@ -56,15 +57,6 @@ Civil CivilFromDays(std::int64_t z) {
   int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
   int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
   return {static_cast<int>(yoe + era * 400 + (m <= 2)), m, d};
-}
-
-std::int64_t DaysFromCivil(int y, int m, int d) {
-  y -= m <= 2;
-  std::int64_t era = FloorDiv(y, 400);
-  std::int64_t yoe = y - era * 400;
-  std::int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
 }
 
 int Weekday(std::int64_t days) { return static_cast<int>(((days % 7) + 11) % 7); }  // 0 = Sunday

@@ -183,7 +183,7 @@ void TfrmPref::FormShow() {
   }
   Collect();
   try {
-    FillPrefForm(form_);
+    FillPrefForm(form_, servedPictures ? servedPictures() : nullptr);
   } catch (const std::exception& e) {
     ShowError(e.what());
   }

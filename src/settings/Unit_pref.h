@@ -34,6 +34,10 @@ class TfrmPref : public TGradientForm {
   std::function<void(const std::string&)> errorRecorder;
   // Runs after "&Okay" stored the settings (units and notices take effect at once).
   std::function<void()> stored;
+  // The gateway's list of served pictures once the program has read it
+  // (nullptr before, or when the proxy is no gateway): unserved wallpapers
+  // are not offered.
+  std::function<const ServedPictures*()> servedPictures;
 
   // The controls, named as the program names them.
   QWidget* client = nullptr;

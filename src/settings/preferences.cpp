@@ -60,8 +60,17 @@ const std::vector<std::string>& DesignedWallpaperChoices() {
   return kChoices;
 }
 
-std::vector<std::string> SortedWallpaperChoices() {
+std::vector<std::string> SortedWallpaperChoices(const ServedPictures* served) {
   std::vector<std::string> sorted = WallpaperChoices();
+  if (served != nullptr) {
+    const auto unserved = [served](const std::string& choice) {
+      if (choice == settings::kNone) return false;
+      for (const ImageRow& row : ImageCatalogue())
+        if (choice == row.autoWallpaper && served->Serves(row.command)) return false;
+      return true;
+    };
+    std::erase_if(sorted, unserved);
+  }
   std::stable_sort(sorted.begin(), sorted.end(), LessNoCase);
   return sorted;
 }
@@ -84,7 +93,7 @@ void SetProxyTick(PrefForm& form, bool ticked) {
   CheckBox1Click(form);
 }
 
-void FillPrefForm(PrefForm& form) {
+void FillPrefForm(PrefForm& form, const ServedPictures* served) {
   const std::string autoUpdate = Read(settings::kAutoUpdate);
   form.autoUpdateYes = autoUpdate == "y" || autoUpdate == kNA;
 
@@ -93,7 +102,7 @@ void FillPrefForm(PrefForm& form) {
   // The box keeps the text it had when nothing is stored.
   if (const std::string startup = Read(settings::kStartupLoc); startup != kNA) form.startupText = startup;
 
-  form.wallpaperList = SortedWallpaperChoices();
+  form.wallpaperList = SortedWallpaperChoices(served);
   const std::string wallpaper = Read(settings::kAutoWallpaper);
   form.wallpaperText = wallpaper == kNA ? std::string(settings::kNone) : wallpaper;
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/units.h"
+#include "images/served_pictures.h"
 #include "settings/settings_names.h"
 
 namespace sky {
@@ -24,7 +25,9 @@ const std::vector<std::string>& WallpaperChoices();
 // The list as it was drawn up, the animated storm watch included.
 const std::vector<std::string>& DesignedWallpaperChoices();
 // The choices as the box lists them: alphabetically, without regard to case.
-std::vector<std::string> SortedWallpaperChoices();
+// With the gateway's list of served pictures, a choice none of whose rows it
+// serves is left out: it could only ever fail to download.
+std::vector<std::string> SortedWallpaperChoices(const ServedPictures* served = nullptr);
 
 // The state of one proxy field: enabled, and silver (else the window colour).
 struct ProxyField {
@@ -61,7 +64,7 @@ void SetProxyTick(PrefForm& form, bool ticked);
 
 // FormShow: fills `form` (kept from the previous showing, as the dialog is)
 // from the store and the presets. Throws what the store throws.
-void FillPrefForm(PrefForm& form);
+void FillPrefForm(PrefForm& form, const ServedPictures* served = nullptr);
 
 // btnOkayClick without the closing: stores "AutoUpdate" and "StartupLoc",
 // then, with the proxy ticked, checks the port; a port that is no integer

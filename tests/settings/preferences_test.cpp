@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/convert.h"
+#include "images/image_catalogue.h"
 #include "settings/color_commands.h"
 #include "settings/ini_proc.h"
 #include "settings/preferences.h"
@@ -138,6 +139,16 @@ TEST(WallpaperChoices, SortedWithDoubledAmpersands) {
   EXPECT_EQ(sorted.front(), "Europe Satellite Image");
   EXPECT_EQ(sorted.back(), "US Radar w/Topography - Texas A&&M");
   EXPECT_TRUE(std::is_permutation(sorted.begin(), sorted.end(), WallpaperChoices().begin()));
+
+  // Through the gateway: a choice is offered while one of its rows is served.
+  ServedPictures served;
+  EXPECT_EQ(SortedWallpaperChoices(&served), sorted);
+  for (const ImageRow& row : ImageCatalogue())
+    if (std::string(row.autoWallpaper) == "Europe Satellite Image") served.unserved[row.command] = "no source";
+  const auto offered = SortedWallpaperChoices(&served);
+  EXPECT_EQ(offered.size(), sorted.size() - 1);
+  EXPECT_EQ(std::count(offered.begin(), offered.end(), "Europe Satellite Image"), 0);
+  EXPECT_EQ(std::count(offered.begin(), offered.end(), "None"), 1);
 }
 
 class ScriptedDialog : public IColorDialogPort {
