@@ -97,8 +97,9 @@ class TForm1 : public QMainWindow,
   Q_OBJECT
  public:
   explicit TForm1(RefreshIntervals intervals = {}, QWidget* parent = nullptr);
-  // The picture rows the weather gateway has no source for: greyed, the
-  // reason as their status tip and tooltip.
+  // The picture rows the weather gateway has no source for, and Local Radar
+  // when it has none for the place: greyed, the reason as their status tip
+  // and tooltip.
   void MarkServedPictures(const ServedPictures& served);
   ~TForm1() override;
 

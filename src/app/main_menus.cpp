@@ -267,17 +267,20 @@ void TForm1::AddImageCommands(QMenu* menu, const char* menuName) {
 }
 
 void TForm1::MarkServedPictures(const ServedPictures& served) {
-  for (const ImageRow& row : ImageCatalogue()) {
+  auto mark = [&](const ImageRow& row) {
     std::string name = row.command;
     if (name.size() > 5 && name.ends_with("Click")) name.resize(name.size() - 5);
     QAction* a = findChild<QAction*>(QString::fromLatin1(name.c_str()));
-    if (a == nullptr) continue;
+    if (a == nullptr) return;
     const std::string reason = served.Reason(row.command);
     a->setEnabled(reason.empty());
-    const QString tip = reason.empty() ? QString() : QString::fromLatin1(("No source: " + reason).c_str());
+    const QString tip = reason.empty() ? QString() : QString::fromUtf8(("No source: " + reason).c_str());
     a->setStatusTip(tip);
     a->setToolTip(tip);  // empty: the caption again
-  }
+  };
+  for (const ImageRow& row : ImageCatalogue()) mark(row);
+  // Local Radar: for the place the list was asked for.
+  mark(LocalRadarRow());
   for (QMenu* m : findChildren<QMenu*>()) m->setToolTipsVisible(true);
 }
 

@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <system_error>
 #include <map>
+#include <memory>
+#include <optional>
 
 #include "app/Unit1.h"
 #include "app/daily_forecast.h"
@@ -164,15 +166,30 @@ void Wire(TForm1& form, Program& program) {
   MainHooks& h = form.hooks;
   h.readSetting = settings::StoreReader();
   logic.SetUnits(settings::ReadUnits(h.readSetting));
+  // What the gateway serves, Local Radar for the current place included:
+  // asked for once the first fetch has set up the proxy, and again whenever
+  // the place changes (only when the proxy answered as the gateway).
+  auto servedFor = std::make_shared<std::optional<std::string>>();
+  auto markServed = [&program, &form, servedFor] {
+    const std::string place = program.logic.State().ConditionsPath;
+    const std::string shown = form.Status();
+    std::optional<ServedPictures> served = program.images.LoadServedPictures(place);
+    form.SetStatus(shown);  // the list's own request is no news for the status line
+    if (!served) return;
+    *servedFor = place;
+    form.MarkServedPictures(*served);
+    program.served = std::move(served);  // the preferences' wallpaper choices too
+  };
   // After a fetch that showed a place: its warnings. The status line keeps
   // what the fetch left there.
-  h.getTheStats = [&logic, &program, &form] {
+  h.getTheStats = [&logic, &program, &form, servedFor, markServed] {
     const FetchOutcome outcome = logic.Get_the_Stats();
     if (outcome == FetchOutcome::Shown) {
       const std::string status = form.Status();
       CheckWarningsOfShownPlace(logic, program.warnings);
       form.SetStatus(status);
     }
+    if (servedFor->has_value() && **servedFor != logic.State().ConditionsPath) markServed();
     return outcome != FetchOutcome::Error;
   };
   h.setRequestText = [&logic](const std::string& r) { logic.State().RequestText = r; };
@@ -189,13 +206,7 @@ void Wire(TForm1& form, Program& program) {
   h.removeSpecificLocation = [&logic] { logic.mnuRemoveaspecificlocation1Click(); };
   h.sortPresets = [&logic] { logic.mnuSortlocations1Click(); };
   h.formShow = [&logic, read = h.readSetting] { logic.FormShowSteps(read); };
-  // Once the first fetch has set up the proxy: grey what the gateway cannot serve.
-  h.afterFirstFetch = [&program, &form] {
-    const std::string shown = form.Status();
-    program.served = program.images.LoadServedPictures();
-    form.SetStatus(shown);  // the list's own request is no news for the status line
-    if (program.served) form.MarkServedPictures(*program.served);
-  };
+  h.afterFirstFetch = markServed;
 }
 
 // The viewer shows the pictures of the picture logic and reaches back into it.

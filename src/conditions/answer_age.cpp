@@ -64,6 +64,19 @@ AnswerAge ReadAnswerAge(const std::string& header) {
     if (end != a->c_str() && *end == '\0' && v >= 0) age.ageS = v;
   }
   if (std::optional<std::string> w = HeaderValue(header, "Warning")) age.stale = w->rfind("110", 0) == 0;
+  if (std::optional<std::string> c = HeaderValue(header, "Cache-Control")) {
+    // Directives are separated by commas: "public, max-age=300".
+    std::string lower;
+    for (char ch : *c) lower.push_back(Lower(ch));
+    const std::size_t at = lower.find("max-age=");
+    if (at != std::string::npos && (at == 0 || lower[at - 1] == ' ' || lower[at - 1] == ',')) {
+      const char* digits = lower.c_str() + at + 8;
+      char* end = nullptr;
+      const long long v = std::strtoll(digits, &end, 10);
+      if (end != digits && *digits >= '0' && *digits <= '9' && (*end == '\0' || *end == ',' || *end == ' '))
+        age.maxAgeS = v;
+    }
+  }
   return age;
 }
 

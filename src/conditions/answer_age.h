@@ -14,6 +14,7 @@ struct AnswerAge {
   std::optional<std::int64_t> observedAgoS;  // Date minus Last-Modified
   std::optional<std::int64_t> ageS;          // the Age header: seconds kept
   bool stale = false;                        // "Warning: 110" (response is stale)
+  std::optional<std::int64_t> maxAgeS;       // "Cache-Control: max-age=N": how long it stays fresh
 };
 
 // The reply header text as the HTTP client keeps it (lines "Name: value").

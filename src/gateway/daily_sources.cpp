@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "common/units.h"
 #include "gateway/alerts.h"
+#include "gateway/open_meteo.h"
 #include "gateway/products.h"
 
 namespace sky::gateway {
@@ -100,40 +101,6 @@ std::optional<DailyForecast> DecodeNwsDailyForecast(const json& forecast, const 
   return f;
 }
 
-std::string WmoWeatherWords(int code) {
-  switch (code) {
-    case 0: return "Clear";
-    case 1: return "Mostly Clear";
-    case 2: return "Partly Cloudy";
-    case 3: return "Overcast";
-    case 45:
-    case 48: return "Fog";
-    case 51: return "Light Drizzle";
-    case 53: return "Drizzle";
-    case 55: return "Heavy Drizzle";
-    case 56:
-    case 57: return "Freezing Drizzle";
-    case 61: return "Light Rain";
-    case 63: return "Rain";
-    case 65: return "Heavy Rain";
-    case 66:
-    case 67: return "Freezing Rain";
-    case 71: return "Light Snow";
-    case 73: return "Snow";
-    case 75: return "Heavy Snow";
-    case 77: return "Snow Grains";
-    case 80: return "Light Rain Showers";
-    case 81: return "Rain Showers";
-    case 82: return "Heavy Rain Showers";
-    case 85: return "Light Snow Showers";
-    case 86: return "Snow Showers";
-    case 95: return "Thunderstorm";
-    case 96:
-    case 99: return "Thunderstorm with Hail";
-    default: return kNA;
-  }
-}
-
 std::string CompassPoint(double degrees) {
   static const char* const kPoints[] = {"N", "NNE", "NE", "ENE", "E", "ESE", "SE", "SSE",
                                         "S", "SSW", "SW", "WSW", "W", "WNW", "NW", "NNW"};
@@ -186,8 +153,7 @@ std::optional<DailyForecast> DecodeOpenMeteoDaily(const json& answer, const std:
     d.high = Whole(NumAt(Member(daily, "temperature_2m_max"), i));
     d.low = Whole(NumAt(Member(daily, "temperature_2m_min"), i));
     const std::optional<double> code = NumAt(Member(daily, "weather_code"), i);
-    d.sky = code ? WmoWeatherWords(static_cast<int>(*code)) : std::string();
-    if (d.sky == kNA) d.sky.clear();
+    d.sky = code ? WmoCodeWords(static_cast<int>(*code)).value_or(std::string()) : std::string();
     d.precipitation = Whole(NumAt(Member(daily, "precipitation_probability_max"), i));
     const std::optional<double> speed = NumAt(Member(daily, "wind_speed_10m_max"), i);
     const std::optional<double> direction = NumAt(Member(daily, "wind_direction_10m_dominant"), i);

@@ -33,9 +33,6 @@ std::optional<DailyForecast> DecodeNwsDailyForecast(const nlohmann::json& foreca
 std::optional<DailyForecast> DecodeOpenMeteoDaily(const nlohmann::json& daily, const std::string& place,
                                                   std::int64_t now);
 
-// The words of the picture table for a WMO weather code ("Partly Cloudy",
-// "Light Rain", "Thunderstorm"); "n/a" for a code it does not know.
-std::string WmoWeatherWords(int code);
 // 16 points of the compass for a direction in degrees: 111 -> "ESE".
 std::string CompassPoint(double degrees);
 

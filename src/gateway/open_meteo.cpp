@@ -48,16 +48,18 @@ std::string OpenMeteoCurrentUrl(const std::string& api, GeoPoint point) {
 }
 
 std::optional<std::string> WmoCodeWords(int code) {
+  // Each text carries a word the program's sky pictures know ("clear",
+  // "cloud", "drizzle", "thunderstorm", ...), so every code gets its picture.
   switch (code) {
     case 0: return "Clear";
-    case 1:
+    case 1: return "Mostly Clear";
     case 2: return "Partly Cloudy";
     case 3: return "Overcast";
     case 45:
     case 48: return "Fog";
     case 51: return "Light Drizzle";
-    case 53:
-    case 55: return "Drizzle";
+    case 53: return "Drizzle";
+    case 55: return "Heavy Drizzle";
     case 56:
     case 57: return "Freezing Drizzle";
     case 61: return "Light Rain";
@@ -76,7 +78,7 @@ std::optional<std::string> WmoCodeWords(int code) {
     case 86: return "Snow Showers";
     case 95: return "Thunderstorm";
     case 96:
-    case 99: return "Thunderstorm Hail";
+    case 99: return "Thunderstorm with Hail";
     default: return std::nullopt;
   }
 }

@@ -11,8 +11,10 @@
 #include <cstring>
 #include <map>
 #include <span>
+#include <stdexcept>
 
 #include "controls/gif_decoder.h"
+#include "images/gif_writer.h"
 #include "images/jpeg_loader.h"
 
 namespace sky::gateway {
@@ -31,12 +33,6 @@ bool WithinLimits(int width, int height, const PictureLimits& limits, std::strin
     return false;
   }
   return true;
-}
-
-int WriteToString(GifFileType* gif, const GifByteType* data, int length) {
-  static_cast<std::string*>(gif->UserData)
-      ->append(reinterpret_cast<const char*>(data), static_cast<std::size_t>(length));
-  return length;
 }
 
 // The first frame of a decoded GIF on its screen, the background where the
@@ -141,24 +137,13 @@ int GifFrames(const std::string& bytes, const PictureLimits& limits, std::string
 
 std::string EncodeIndexedGif(int width, int height, const std::vector<std::uint8_t>& palette,
                              const std::vector<std::uint8_t>& indices) {
-  int colors = static_cast<int>(palette.size() / 3);
-  int depth = 1;
-  while ((1 << depth) < colors) ++depth;
-  std::vector<GifColorType> table(static_cast<std::size_t>(1) << depth, GifColorType{0, 0, 0});
-  for (int i = 0; i < colors; ++i) table[i] = {palette[i * 3], palette[i * 3 + 1], palette[i * 3 + 2]};
-  std::string out;
-  int err = 0;
-  GifFileType* gif = EGifOpen(&out, WriteToString, &err);
-  if (gif == nullptr) return {};
-  ColorMapObject* map = GifMakeMapObject(1 << depth, table.data());
-  bool ok = EGifPutScreenDesc(gif, width, height, depth, 0, map) == GIF_OK &&
-            EGifPutImageDesc(gif, 0, 0, width, height, false, nullptr) == GIF_OK;
-  for (int y = 0; ok && y < height; ++y) {
-    ok = EGifPutLine(gif, const_cast<GifPixelType*>(&indices[static_cast<std::size_t>(y) * width]), width) == GIF_OK;
+  std::vector<sky::gif::Rgb> colors(palette.size() / 3);
+  for (std::size_t i = 0; i < colors.size(); ++i) colors[i] = {palette[i * 3], palette[i * 3 + 1], palette[i * 3 + 2]};
+  try {
+    return sky::gif::EncodeGif(width, height, indices, colors);
+  } catch (const std::invalid_argument&) {
+    return {};
   }
-  GifFreeMapObject(map);
-  if (EGifCloseFile(gif, &err) != GIF_OK) ok = false;
-  return ok ? out : std::string();
 }
 
 std::string EncodeGif(const RgbImage& image) {

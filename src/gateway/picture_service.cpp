@@ -14,6 +14,24 @@ historic::Reply Text(int status, const std::string& title, const std::string& te
   return r;
 }
 
+// A picture from the cache says how long it was kept (Age) and, when it
+// stands in for a source that failed, that it is stale (Warning 110).
+historic::Reply Kept(historic::Reply reply, std::int64_t kept_ms, bool stale) {
+  reply.headers.emplace_back("Age", std::to_string(kept_ms / 1000));
+  if (stale) reply.headers.emplace_back("Warning", "110 skyglass-gateway \"Response is Stale\"");
+  return reply;
+}
+
+// A fresh picture says how long it stays current: its source's rate.
+historic::Reply Fresh(PictureFormat format, std::string bytes, int minutes) {
+  historic::Reply reply;
+  reply.status = 200;
+  reply.contentType = ContentType(format);
+  reply.body = std::move(bytes);
+  reply.headers.emplace_back("Cache-Control", "max-age=" + std::to_string(minutes * 60));
+  return reply;
+}
+
 }  // namespace
 
 PictureService::PictureService(const Options& options, IUpstream& upstream, const IClock& clock,
@@ -129,18 +147,15 @@ historic::Reply PictureService::Picture(const std::string& host, const std::stri
   const std::string key = row->command;
   std::optional<Entry> hit = Find(key);
   const std::int64_t now = clock_.MonotonicMs();
-  if (hit && now - hit->storedMs < source->minutes * 60'000LL) return hit->reply;
+  if (hit && now - hit->storedMs < source->minutes * 60'000LL) return Kept(hit->reply, now - hit->storedMs, false);
   if (std::optional<std::string> bytes = Produce(*source, *row, deadline)) {
-    historic::Reply reply;
-    reply.status = 200;
-    reply.contentType = ContentType(FormatOfFile(row->file));
-    reply.body = std::move(*bytes);
+    historic::Reply reply = Fresh(FormatOfFile(row->file), std::move(*bytes), source->minutes);
     Put(key, reply);
     return reply;
   }
   if (hit && now - hit->storedMs < options_.staleLimitSeconds * 1000) {
     if (log_) log_("serving " + key + " from the cache, " + std::to_string((now - hit->storedMs) / 1000) + " s old");
-    return hit->reply;
+    return Kept(hit->reply, now - hit->storedMs, true);
   }
   return Text(502, "Bad Gateway", "The live source for " + PlainCaption(row->caption) + " did not answer.");
 }
@@ -151,16 +166,14 @@ historic::Reply PictureService::LocalRadar(GeoPoint place, const std::string& ti
   const std::string key = "local " + choice.url;
   std::optional<Entry> hit = Find(key);
   const std::int64_t now = clock_.MonotonicMs();
-  if (hit && now - hit->storedMs < choice.minutes * 60'000LL) return hit->reply;
+  if (hit && now - hit->storedMs < choice.minutes * 60'000LL) return Kept(hit->reply, now - hit->storedMs, false);
   if (std::optional<std::string> bytes = Fetched(choice.url, PictureFormat::kGif, deadline)) {
-    historic::Reply reply;
-    reply.status = 200;
-    reply.contentType = ContentType(PictureFormat::kGif);
-    reply.body = std::move(*bytes);
+    historic::Reply reply = Fresh(PictureFormat::kGif, std::move(*bytes), choice.minutes);
     Put(key, reply);
     return reply;
   }
-  if (hit && now - hit->storedMs < options_.staleLimitSeconds * 1000) return hit->reply;
+  if (hit && now - hit->storedMs < options_.staleLimitSeconds * 1000)
+    return Kept(hit->reply, now - hit->storedMs, true);
   return Text(502, "Bad Gateway", "The " + choice.what + " did not answer.");
 }
 

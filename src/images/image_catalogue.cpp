@@ -199,9 +199,9 @@ const ImageRow& LocalRadarRow() {
   return kRow;
 }
 
-std::string LocalRadarAddress(const std::string& conditionsPath) {
+std::string PlaceQuery(const std::string& conditionsPath) {
   static const char* const kHex = "0123456789ABCDEF";
-  std::string query;
+  std::string query = "?place=";
   for (char ch : conditionsPath) {
     const unsigned char c = static_cast<unsigned char>(ch);
     if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '.' || c == '_' ||
@@ -213,7 +213,11 @@ std::string LocalRadarAddress(const std::string& conditionsPath) {
       query += kHex[c & 15];
     }
   }
-  return LocalRadarRow().SourceAddress() + "?place=" + query;
+  return query;
+}
+
+std::string LocalRadarAddress(const std::string& conditionsPath) {
+  return LocalRadarRow().SourceAddress() + PlaceQuery(conditionsPath);
 }
 
 const ImageRow* FindImageCommand(const std::string& command) {

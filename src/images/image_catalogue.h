@@ -53,6 +53,8 @@ inline constexpr const char* kPurdueFallbackMessage =
 inline constexpr const char* kLocalRadarPath = "/radar/local_loop.gif";
 const ImageRow& LocalRadarRow();
 std::string LocalRadarAddress(const std::string& conditionsPath);
+// The place's part of such an address: "?place=US%2FTX%2FAustin.html".
+std::string PlaceQuery(const std::string& conditionsPath);
 
 // The row whose command is `command`, or nullptr.
 const ImageRow* FindImageCommand(const std::string& command);

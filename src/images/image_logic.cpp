@@ -16,6 +16,7 @@
 #include "controls/gif_decoder.h"
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
+#include "images/picture_freshness.h"
 #include "net/failure_text.h"
 #include "net/request_profile.h"
 #include "net/request_service.h"
@@ -86,14 +87,16 @@ std::string ImageLogic::LocalPath(const std::string& file) const {
 void ImageLogic::SetRequest(const std::string& sourceAddress, const std::string& localFile) {
   request_.SourceAddress = sourceAddress;
   request_.LocalImageFile = localFile;
+  request_.Caption.clear();
+  request_.RateS = 0;
 }
 
 ImageOutcome ImageLogic::RunCommand(const ImageRow& row) { return RunRow(row, row.SourceAddress()); }
 
-std::optional<ServedPictures> ImageLogic::LoadServedPictures() {
+std::optional<ServedPictures> ImageLogic::LoadServedPictures(const std::string& conditionsPath) {
   // Only the gateway publishes the list; it listens on its own port.
   if (requests_.Proxy().empty() || requests_.ProxyPort() != hosts::kGatewayPort) return std::nullopt;
-  const FetchResult list = requests_.Fetch(profiles::kServedPictures, ServedPicturesAddress());
+  const FetchResult list = requests_.Fetch(profiles::kServedPictures, ServedPicturesAddress(conditionsPath));
   return list.ok ? ParseServedPictures(list.body) : std::nullopt;
 }
 
@@ -107,6 +110,8 @@ ImageOutcome ImageLogic::RunLocalRadar(const std::string& conditionsPath) {
 
 ImageOutcome ImageLogic::RunRow(const ImageRow& row, const std::string& address) {
   request_.SourceAddress = address;
+  request_.Caption = row.viewerCaption;
+  request_.RateS = PictureRateSeconds(row.group);
   if (ports_.viewer) ports_.viewer->SetImageCaption(row.viewerCaption);
   request_.LocalImageFile = row.file;
   if (row.animate && ports_.viewer) ports_.viewer->SetAnimate(true);
@@ -163,6 +168,11 @@ ImageOutcome ImageLogic::do_image() {
     outcome = ImageOutcome::Failed;
   } else {
     request_.UpperFileName = Upper(request_.LocalImageFile);
+    // A picture the server kept while its source failed says so.
+    if (request_.RateS > 0 && ports_.viewer) {
+      const PictureFreshness freshness = ReadPictureFreshness(got.header, request_.RateS);
+      if (freshness.stale) ports_.viewer->SetImageCaption(CaptionWithFreshness(request_.Caption, freshness));
+    }
     if (IsGifName(request_.UpperFileName)) {
       if (ports_.viewer) ports_.viewer->ShowGifFile(path);
     } else {

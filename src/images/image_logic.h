@@ -5,6 +5,7 @@
 // runs in tests and in the terminal companion without a display.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -51,6 +52,10 @@ struct ImageRequest {
   std::string SourceAddress;
   std::string LocalImageFile;  // a bare name in the working folder
   std::string UpperFileName;
+  // The viewer's caption and how often the picture changes (0: a picture
+  // outside the catalogue, never called stale).
+  std::string Caption;
+  std::int64_t RateS = 0;
 };
 
 enum class ImageOutcome {
@@ -115,9 +120,10 @@ class ImageLogic {
   void AutoWallpaper(const std::string& settingValue);
 
   // The weather gateway's list of the pictures it serves (through the
-  // proxy, when it is the gateway's port); nothing when the proxy is not the
-  // gateway or did not answer.
-  std::optional<ServedPictures> LoadServedPictures();
+  // proxy, when it is the gateway's port), with Local Radar for the place of
+  // this conditions address when one is given; nothing when the proxy is not
+  // the gateway or did not answer.
+  std::optional<ServedPictures> LoadServedPictures(const std::string& conditionsPath = "");
 
   // The viewer's close: the downloaded file goes; the names are forgotten
   // unless silent.

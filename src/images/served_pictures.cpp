@@ -146,7 +146,10 @@ class Reader {
 
 }  // namespace
 
-std::string ServedPicturesAddress() { return std::string("http://") + LocalRadarRow().host + kServedPicturesPath; }
+std::string ServedPicturesAddress(const std::string& conditionsPath) {
+  const std::string address = std::string("http://") + LocalRadarRow().host + kServedPicturesPath;
+  return conditionsPath.empty() ? address : address + PlaceQuery(conditionsPath);
+}
 
 std::string ServedPictures::Reason(const std::string& command) const {
   auto it = unserved.find(command);

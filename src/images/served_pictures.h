@@ -11,8 +11,9 @@ namespace sky {
 
 inline constexpr const char* kServedPicturesPath = "/gateway/pictures.json";
 // "http://weather.purdue.edu/gateway/pictures.json": only the gateway
-// answers it; the sample server and the old hosts do not.
-std::string ServedPicturesAddress();
+// answers it; the sample server and the old hosts do not. With the current
+// place's conditions address, the list holds Local Radar's row for it too.
+std::string ServedPicturesAddress(const std::string& conditionsPath = "");
 
 struct ServedPictures {
   int live = 0;

@@ -272,24 +272,8 @@ std::string EncodeGifPicture(const std::vector<RgbImage>& frames, int delay) {
                                             static_cast<std::uint8_t>((i / 6 % 7) * 255 / 6),
                                             static_cast<std::uint8_t>((i % 6) * 51)};
   const int w = frames.front().width, h = frames.front().height;
-  auto u16 = [](std::string& s, int v) {
-    s += static_cast<char>(v & 0xFF);
-    s += static_cast<char>((v >> 8) & 0xFF);
-  };
-  std::string out = "GIF89a";
-  u16(out, w);
-  u16(out, h);
-  out += static_cast<char>(0xF7);  // global table of 256
-  out += '\0';
-  out += '\0';
-  for (const auto& c : palette) {
-    out += static_cast<char>(c.r);
-    out += static_cast<char>(c.g);
-    out += static_cast<char>(c.b);
-  }
-  if (frames.size() > 1) {
-    out += std::string("\x21\xFF\x0BNETSCAPE2.0\x03\x01\x00\x00\x00", 19);
-  }
+  std::vector<std::vector<std::uint8_t>> indexed;
+  indexed.reserve(frames.size());
   for (const RgbImage& f : frames) {
     std::vector<std::uint8_t> idx(static_cast<std::size_t>(w) * h);
     for (std::size_t i = 0; i < idx.size(); ++i) {
@@ -302,28 +286,9 @@ std::string EncodeGifPicture(const std::vector<RgbImage>& frames, int delay) {
       };
       idx[i] = static_cast<std::uint8_t>(q(p[0], 6) * 42 + q(p[1], 7) * 6 + q(p[2], 6));
     }
-    if (frames.size() > 1) {
-      out += std::string("\x21\xF9\x04\x00", 4);
-      u16(out, delay);
-      out += std::string("\x00\x00", 2);
-    }
-    out += '\x2C';
-    u16(out, 0);
-    u16(out, 0);
-    u16(out, w);
-    u16(out, h);
-    out += '\0';
-    out += '\x08';
-    const std::string lzw = sky::gif::LzwCompress(idx);
-    for (std::size_t at = 0; at < lzw.size(); at += 255) {
-      const std::size_t n = std::min<std::size_t>(255, lzw.size() - at);
-      out += static_cast<char>(n);
-      out.append(lzw, at, n);
-    }
-    out += '\0';
+    indexed.push_back(std::move(idx));
   }
-  out += '\x3B';
-  return out;
+  return sky::gif::EncodeGifFrames(w, h, indexed, palette, delay);
 }
 
 std::string EncodeJpegPicture(const RgbImage& image, int quality) {

@@ -310,9 +310,22 @@ TEST_F(GuiTest, PicturesWithoutASourceAreGreyedWithTheReason) {
   ASSERT_NE(purdue, nullptr);
   EXPECT_TRUE(purdue->isEnabled());
   EXPECT_TRUE(purdue->statusTip().isEmpty());
-  // A later list that serves it again lifts the grey.
+  // Local Radar follows the list asked for the current place: greyed with
+  // the gateway's reason for a place no loop covers, back for the next place.
+  QAction* local = form().findChild<QAction*>("mnuLocalRadar");
+  ASSERT_NE(local, nullptr);
+  EXPECT_TRUE(local->isEnabled());
+  served.unserved["mnuLocalRadarClick"] = "Tokyo, Japan: no weather-service radar or satellite loop covers this place";
+  form().MarkServedPictures(served);
+  EXPECT_FALSE(local->isEnabled());
+  EXPECT_EQ(local->statusTip().toStdString(),
+            "No source: Tokyo, Japan: no weather-service radar or satellite loop covers this place");
+  EXPECT_EQ(local->toolTip(), local->statusTip());
+  // A later list that serves them again lifts the grey.
   form().MarkServedPictures(sky::ServedPictures{});
   EXPECT_TRUE(rock->isEnabled());
+  EXPECT_TRUE(local->isEnabled());
+  EXPECT_TRUE(local->statusTip().isEmpty());
 }
 
 TEST_F(GuiTest, EveryMenuCommandLeadsSomewhere) {

@@ -6,7 +6,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "conditions/htmlp.h"
 #include "gateway/daily_sources.h"
+#include "gateway/open_meteo.h"
 
 namespace sky::gateway {
 namespace {
@@ -76,12 +78,26 @@ TEST(DailySources, OpenMeteoDailyValuesWithCodesAsWordsAndItsCredit) {
 }
 
 TEST(DailySources, WeatherCodesAndCompassPoints) {
-  EXPECT_EQ(WmoWeatherWords(0), "Clear");
-  EXPECT_EQ(WmoWeatherWords(2), "Partly Cloudy");
-  EXPECT_EQ(WmoWeatherWords(45), "Fog");
-  EXPECT_EQ(WmoWeatherWords(75), "Heavy Snow");
-  EXPECT_EQ(WmoWeatherWords(99), "Thunderstorm with Hail");
-  EXPECT_EQ(WmoWeatherWords(4), "n/a");
+  // The conditions page and the daily forecast read the same table.
+  EXPECT_EQ(WmoCodeWords(1), "Mostly Clear");
+  EXPECT_EQ(WmoCodeWords(55), "Heavy Drizzle");
+  EXPECT_EQ(WmoCodeWords(99), "Thunderstorm with Hail");
+  EXPECT_EQ(WmoCodeWords(4), std::nullopt);
+  // Every code the table knows gets a sky picture.
+  for (int code = 0; code < 100; ++code) {
+    if (const std::optional<std::string> words = WmoCodeWords(code)) {
+      EXPECT_NE(SkyIconFor(*words), 0) << code << " " << *words;
+    }
+  }
+  // A day whose code is unknown shows no sky words rather than a made-up one.
+  const json daily =
+      json::parse(R"({"daily_units":{"temperature_2m_max":"\u00b0C"},"daily":{"time":["2030-01-01","2030-01-02"],)"
+                  R"("temperature_2m_max":[5,6],"temperature_2m_min":[1,2],"weather_code":[42,61]}})");
+  std::optional<DailyForecast> f = DecodeOpenMeteoDaily(daily, "X", 0);
+  ASSERT_TRUE(f);
+  ASSERT_EQ(f->days.size(), 2u);
+  EXPECT_EQ(f->days[0].sky, "");
+  EXPECT_EQ(f->days[1].sky, "Light Rain");
   EXPECT_EQ(CompassPoint(0), "N");
   EXPECT_EQ(CompassPoint(359), "N");
   EXPECT_EQ(CompassPoint(111), "ESE");

@@ -22,6 +22,7 @@
 #include "gateway/products.h"
 #include "gateway/stub_upstream.h"
 #include "images/image_catalogue.h"
+#include "images/served_pictures.h"
 
 namespace sky::gateway {
 namespace {
@@ -457,6 +458,30 @@ TEST_F(GatewayTest, LocalRadarForThePlaceOfAConditionsAddress) {
   EXPECT_EQ(get("cgi-bin%2Ffindweather%2FgetForecast%3Fquery%3D33130").body, loop);
   EXPECT_EQ(get("US%2FFL%2FNowhere.html").status, 404);
   EXPECT_EQ(get("").status, 404);
+  EXPECT_FALSE(Header(city, "Date").empty());
+
+  // The list of served pictures, asked with the current place, tells the
+  // program beforehand whether Local Radar has a loop for it.
+  const std::size_t asked = stub_.Requests().size();
+  auto listed = [&](const std::string& place) {
+    Request r;
+    r.method = "GET";
+    r.host = "weather.purdue.edu";
+    r.path = kServedPicturesPath;
+    r.query = place.empty() ? "" : "place=" + place;
+    const Reply reply = gateway_->Handle(r);
+    EXPECT_EQ(reply.status, 200);
+    return ParseServedPictures(reply.body).value_or(ServedPictures{});
+  };
+  EXPECT_TRUE(listed("US%2FFL%2FMiami.html").Serves("mnuLocalRadarClick"));
+  EXPECT_TRUE(listed("global%2Fstations%2F71624.html").Serves("mnuLocalRadarClick"));  // Toronto: Buffalo's radar
+  const ServedPictures tokyo = listed("global%2Fstations%2F47662.html");
+  EXPECT_EQ(tokyo.Reason("mnuLocalRadarClick"),
+            "Tokyo, Japan: no weather-service radar or satellite loop covers this place");
+  EXPECT_EQ(tokyo.live, listed("").live);  // the catalogue's count stays the catalogue's
+  EXPECT_FALSE(listed("US%2FFL%2FNowhere.html").Serves("mnuLocalRadarClick"));
+  EXPECT_TRUE(listed("").Serves("mnuLocalRadarClick"));  // no place asked: not judged
+  EXPECT_EQ(stub_.Requests().size(), asked);             // the list itself asks no source
 }
 
 TEST_F(GatewayTest, MakersServerFromTheSampleContent) {

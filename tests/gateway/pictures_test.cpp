@@ -62,7 +62,7 @@ TEST(PictureTable, EveryRowHasASourceAndFormatOrAReason) {
       EXPECT_NE(FindOutlookRegion(s.drawnRegion), nullptr);
     }
   }
-  EXPECT_GE(live, 45);
+  EXPECT_GE(live, 46);
   EXPECT_NE(PictureListText().find(std::to_string(live) + " of 56 pictures live"), std::string::npos);
   const std::string json = PictureListJson();
   EXPECT_NE(json.find("\"live\": " + std::to_string(live)), std::string::npos);
@@ -278,17 +278,34 @@ TEST_F(PictureServiceTest, DrawnMapsFromOneGridAnswerPerRegion) {
 TEST_F(PictureServiceTest, CachedByTheSourcesRateWithinABudget) {
   const std::string radar = SourceForCommand("mnuUSRadarPurdueClick")->url;
   Serve(radar, "gif/libtk8.6--logoLarge.gif");
-  ASSERT_EQ(Get("weather.purdue.edu", "/radar/rad_comp.gif").status, 200);
+  // Each picture says how long it stays current and how long it was kept, so
+  // that the program can tell one kept too long.
+  const auto header = [](const historic::Reply& r, const std::string& name) {
+    std::string v = "-";
+    for (const auto& [n, value] : r.headers)
+      if (n == name) v = value;
+    return v;
+  };
+  historic::Reply fresh = Get("weather.purdue.edu", "/radar/rad_comp.gif");
+  ASSERT_EQ(fresh.status, 200);
+  EXPECT_EQ(header(fresh, "Cache-Control"), "max-age=300");
+  EXPECT_EQ(header(fresh, "Age"), "-");
   // The older picture the program falls back on is the same row.
   EXPECT_EQ(Get("weather.purdue.edu", "/radar/previous/rad_comp-2.gif").status, 200);
   const auto asked = [&] { return stub_.Requests().size(); };
   const std::size_t first = asked();
   clock_.Advance(4 * 60'000);  // inside the radar's five minutes
-  Get("weather.purdue.edu", "/radar/rad_comp.gif");
+  historic::Reply kept = Get("weather.purdue.edu", "/radar/rad_comp.gif");
   EXPECT_EQ(asked(), first);
+  EXPECT_EQ(header(kept, "Age"), "240");
+  EXPECT_EQ(header(kept, "Warning"), "-");
   clock_.Advance(2 * 60'000);
   stub_.failing = true;  // due again, and the source fails: the last picture stands in
-  EXPECT_EQ(Get("weather.purdue.edu", "/radar/rad_comp.gif").status, 200);
+  historic::Reply stale = Get("weather.purdue.edu", "/radar/rad_comp.gif");
+  EXPECT_EQ(stale.status, 200);
+  EXPECT_EQ(header(stale, "Age"), "360");
+  EXPECT_EQ(header(stale, "Warning").rfind("110 ", 0), 0u);
+  EXPECT_EQ(header(stale, "Cache-Control"), "max-age=300");
   EXPECT_GT(asked(), first);
   stub_.failing = false;
   clock_.Advance(60'000);  // past the host's back-off

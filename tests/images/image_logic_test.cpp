@@ -8,8 +8,11 @@
 #include <memory>
 
 #include "app/main_logic.h"
+#include "common/canned_server.h"
 #include "fetch/sample_server.h"
+#include "images/gif_writer.h"
 #include "images/image_logic.h"
+#include "images/picture_freshness.h"
 #include "locations/recording_ports.h"
 #include "net/HttpClient.h"
 #include "settings/hive.h"
@@ -276,6 +279,54 @@ TEST_F(ImageFlowTest, AutomaticWallpaperPicksOnlyAnExactRowAndStopsOnAFailedDown
   EXPECT_TRUE(fs::exists(Cache("MDR.GIF")));  // stays until the viewer closes
   EXPECT_EQ(p.images->Request().LocalImageFile, "");
   EXPECT_EQ(p.runner->runs.size(), 3u);
+}
+
+// A server that keeps serving a picture while its source fails says how long
+// it has kept it; past twice the picture's rate the caption says so.
+TEST_F(ImageFlowTest, PictureKeptPastTwiceItsRateIsMarkedStaleInTheCaption) {
+  const std::string gif = sky::gif::EncodeGif(2, 2, {0, 1, 1, 0}, std::vector<sky::gif::Rgb>{{0, 0, 0}, {9, 9, 9}});
+  std::string headers;
+  skytest::CannedServer server([&](const std::string&) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\n" + headers +
+           "Content-Length: " + std::to_string(gif.size()) + "\r\n\r\n" + gif;
+  });
+  Program p(server.port());
+  const char* radar = "mnuUSRadarTexasAMClick";
+  const std::string caption = sky::FindImageCommand(radar)->viewerCaption;
+
+  headers = "Age: 601\r\nWarning: 110 skyglass-gateway \"Response is Stale\"\r\nCache-Control: max-age=300\r\n";
+  ASSERT_EQ(p.Command(radar), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, "Stale, 10 min old - " + caption);
+  // Kept, but within twice the rate (the gateway's own max-age counts).
+  headers = "Age: 1700\r\nCache-Control: max-age=900\r\n";
+  ASSERT_EQ(p.Command(radar), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, caption);
+  // Without a max-age, the radar's 5 minutes.
+  headers = "Age: 1700\r\n";
+  ASSERT_EQ(p.Command(radar), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, "Stale, 28 min old - " + caption);
+  // A picture outside the catalogue (the population counters) is never called stale.
+  p.viewer.caption = "counter";
+  p.images->SetRequest("http://127.0.0.1/clock.gif", "clock.gif");
+  ASSERT_EQ(p.images->do_image(), ImageOutcome::Shown);
+  EXPECT_EQ(p.viewer.caption, "counter");
+}
+
+TEST(PictureFreshness, AgeAgainstTwiceTheRate) {
+  const std::int64_t hours6 = sky::PictureRateSeconds(sky::ImageGroup::Seasonal);
+  EXPECT_FALSE(sky::ReadPictureFreshness("Age: 43200\r\n", hours6).stale);
+  EXPECT_TRUE(sky::ReadPictureFreshness("Age: 43201\r\n", hours6).stale);
+  // The picture's own time counts where the server gives it; a Warning
+  // alone gives no age.
+  EXPECT_TRUE(sky::ReadPictureFreshness(
+                  "Date: Tue, 08 Dec 2026 15:23:03 GMT\r\nLast-Modified: Tue, 08 Dec 2026 15:00:00 GMT\r\n", 300)
+                  .stale);
+  EXPECT_FALSE(sky::ReadPictureFreshness("Warning: 110 x \"Response is Stale\"\r\n", 300).stale);
+  // max-age among other directives; a broken or zero one leaves the group's rate.
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: public, MAX-AGE=900\r\n", 300).rateS, 900);
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: max-age=abc\r\n", 300).rateS, 300);
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: s-max-age=9\r\n", 300).rateS, 300);
+  EXPECT_EQ(sky::ReadPictureFreshness("Cache-Control: max-age=0\r\n", 300).rateS, 300);
 }
 
 TEST(DesktopSetter, CommandLinesForEachDesktop) {

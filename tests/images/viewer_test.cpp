@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "app/gui_fixture.h"
+#include "common/canned_server.h"
 #include "controls/app_icon.h"
 #include "controls/GifControl.h"
 #include "controls/OnTray.h"
@@ -22,6 +23,7 @@
 #include "fetch/sample_server.h"
 #include "images/Unit_frmImage.h"
 #include "images/bmp_writer.h"
+#include "images/gif_writer.h"
 #include "images/image_catalogue.h"
 #include "net/HttpClient.h"
 
@@ -92,6 +94,27 @@ TEST_F(ViewerTest, GifThenJpegInTheirControlsAndCloseDeletesTheFile) {
   viewer().mnuClose1->trigger();
   EXPECT_FALSE(viewer().isVisible());
   EXPECT_FALSE(fs::exists(Cache("cam.jpg")));
+  EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(ViewerTest, CaptionSaysWhenThePictureIsStale) {
+  // A server that has kept the radar 11 minutes while its source failed.
+  const std::string gif =
+      sky::gif::EncodeGif(4, 3, std::vector<std::uint8_t>(12, 1), std::vector<sky::gif::Rgb>{{0, 0, 0}, {0, 200, 0}});
+  skytest::CannedServer stale([&](const std::string&) {
+    return "HTTP/1.0 200 OK\r\nContent-Type: image/gif\r\nAge: 660\r\nCache-Control: max-age=300\r\n"
+           "Warning: 110 skyglass-gateway \"Response is Stale\"\r\nContent-Length: " +
+           std::to_string(gif.size()) + "\r\n\r\n" + gif;
+  });
+  logic().HttpClient1().ProxyPort = stale.port();
+  Click("mnuUSRadarTexasAMClick");
+  ASSERT_TRUE(viewer().isVisible());
+  EXPECT_EQ(viewer().Caption().toStdString(), "Stale, 11 min old - Skyglass - US Radar Image - Texas A&M University");
+  EXPECT_EQ(viewer().windowTitle(), viewer().Caption());
+  // The same row fresh again: the mark goes.
+  logic().HttpClient1().ProxyPort = server_->port();
+  Click("mnuUSRadarTexasAMClick");
+  EXPECT_EQ(viewer().Caption().toStdString(), "Skyglass - US Radar Image - Texas A&M University");
   EXPECT_TRUE(boxes.empty());
 }
 
