@@ -90,7 +90,7 @@ int cli::RunDailyForecast(const std::string& request, sky::UnitSystem units, boo
   sky::THttpClient& client = logic.HttpClient1();
   sky::DailyResult result;
   try {
-    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
+    logic.Requests().UseProxySettings(sky::settings::StoreReader());
     sky::CurrentLocation loc;
     sky::ReadRequest(request, loc);
     std::optional<std::string> path = sky::NamesAPlace(loc) ? sky::ConditionsPath(loc, messages) : std::nullopt;

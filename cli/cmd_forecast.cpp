@@ -17,6 +17,7 @@
 #include "locations/Unit_location.h"
 #include "net/Exceptions.h"
 #include "net/HttpClient.h"
+#include "net/request_service.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
 
@@ -128,15 +129,16 @@ int RunForecast(const Args& args) {
   sky::ForecastRecord w;
   if (auto v = p.Get("county")) w.county = *v;
   if (auto v = p.Get("zip")) w.zip = v->substr(0, 5);
-  sky::THttpClient client;
+  sky::RequestService requests;
+  sky::THttpClient& client = requests.Client();
   cli::StderrMessages messages;
   try {
-    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
+    requests.UseProxySettings(sky::settings::StoreReader());
   } catch (const std::exception& e) {
     messages.ShowError(e.what());
     return cli::kExitFailed;
   }
-  sky::HttpForecastFetch fetch(client);
+  sky::HttpForecastFetch fetch(requests);
   std::string retrievalKind = kind;
   sky::ForecastLogic logic(RecordPorts(w, fetch), retrievalKind, loc);
   try {

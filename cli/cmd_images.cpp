@@ -6,7 +6,6 @@
 #include <iostream>
 #include <memory>
 
-#include "app/main_logic.h"
 #include "cli.h"
 #include "common/quoting.h"
 #include "common/safe_file.h"
@@ -16,7 +15,7 @@
 #include "images/desktop_setter.h"
 #include "images/image_catalogue.h"
 #include "images/image_logic.h"
-#include "net/HttpClient.h"
+#include "net/request_service.h"
 #include "settings/settings_names.h"
 
 namespace {
@@ -69,10 +68,9 @@ int RunImages(const Args& args) {
   cli::ParseArgs(args, {}, {}, 0, 0);
   // Through the weather gateway: the pictures it has no source for are marked.
   cli::StderrMessages messages;
-  sky::THttpClient client;
-  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
-  sky::MainLogic main(client, sky::MainPorts{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &messages});
-  sky::ImageLogic images(client, main.State(), sky::ImagePorts{nullptr, nullptr, &messages, nullptr}, {});
+  sky::RequestService requests;
+  requests.UseProxySettings(sky::settings::StoreReader());
+  sky::ImageLogic images(requests, {}, sky::ImagePorts{nullptr, nullptr, &messages, nullptr}, {});
   const std::optional<sky::ServedPictures> served = images.LoadServedPictures();
   for (const sky::ImageRow& row : sky::ImageCatalogue()) {
     std::cout << sky::Latin1ToUtf8(std::string(row.menu == std::string(sky::kImagesMenu) ? "Images" : "Forecasts") +
@@ -104,10 +102,9 @@ int RunImage(const Args& args) {
   std::string out = p.Get("o").value_or(p.Get("output").value_or(""));
   cli::StderrMessages messages;
   StatusToStderr status;
-  sky::THttpClient client;
-  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
-  sky::MainLogic main(client, sky::MainPorts{nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, &messages});
-  sky::ImageLogic images(client, main.State(), sky::ImagePorts{&status, nullptr, &messages, nullptr}, {});
+  sky::RequestService requests;
+  requests.UseProxySettings(sky::settings::StoreReader());
+  sky::ImageLogic images(requests, {}, sky::ImagePorts{&status, nullptr, &messages, nullptr}, {});
   if (local_radar) {
     // The place given, else the one the program starts with.
     std::string place =

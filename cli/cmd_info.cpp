@@ -8,7 +8,7 @@
 #include "info/info_links.h"
 #include "json.h"
 #include "locations/presets.h"
-#include "net/HttpClient.h"
+#include "net/request_service.h"
 #include "settings/colors.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
@@ -18,11 +18,6 @@ namespace {
 constexpr const char* kNA = "n/a";
 
 std::string Setting(const char* name) { return sky::ReadSetting(sky::kSectionSettings, name); }
-
-// As the main window takes it at start: host and port only with "ProxyUse" = "y".
-void UseStoredProxy(sky::THttpClient& c) {
-  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), c.Proxy, c.ProxyPort);
-}
 
 const char* OutcomeName(sky::VersionOutcome o) {
   switch (o) {
@@ -36,12 +31,14 @@ const char* OutcomeName(sky::VersionOutcome o) {
 int RunVersionCheck(const cli::Args& args) {
   const auto p = cli::ParseArgs(args, {}, {"json"}, 0, 0);
   const bool json = p.Has("json");
-  sky::THttpClient client;
+  sky::RequestService requests;
   std::string error;
   sky::VersionCheck check;
   try {
-    UseStoredProxy(client);
-    check = sky::RunVersionCheck(client);
+    // As the main window takes it: host and port only with "ProxyUse" = "y".
+    requests.UseProxySettings(sky::settings::StoreReader());
+    check = sky::RunVersionCheck(requests);
+    error = check.error;
   } catch (const std::exception& e) {
     error = e.what();
   }

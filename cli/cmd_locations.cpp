@@ -206,7 +206,7 @@ int Conditions(const cli::Args& args) {
   logic.SetUnits(units);
   sky::THttpClient& client = logic.HttpClient1();
   try {
-    sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), client.Proxy, client.ProxyPort);
+    logic.Requests().UseProxySettings(sky::settings::StoreReader());
   } catch (const sky::EConvertError& e) {
     messages.ShowError(e.what());
     return cli::kExitFailed;

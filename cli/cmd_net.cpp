@@ -13,6 +13,7 @@
 #include "json.h"
 #include "net/HttpClient.h"
 #include "net/request_profile.h"
+#include "net/request_service.h"
 
 #include "settings/settings_names.h"
 
@@ -117,12 +118,6 @@ int RunGet(const Args& args) {
   return cli::kExitOk;
 }
 
-// The proxy the program would use: "Proxy"/"ProxyPort" of the settings when
-// "ProxyUse" is "y".
-void ApplyProxySettings(sky::THttpClient& c) {
-  sky::settings::ApplyProxy(sky::settings::ReadProxy(sky::settings::StoreReader()), c.Proxy, c.ProxyPort);
-}
-
 // Why `url` cannot be fetched, or nothing: only http:// with a host name or
 // address, an optional port of 1 to 65535, and no blank or control character
 // (each would break the request line).
@@ -195,7 +190,8 @@ int RunFetch(const Args& args) {
     std::fprintf(stderr, "redirected to %s\n", sky::Latin1ToUtf8(c.URL()).c_str());
   };
   try {
-    ApplyProxySettings(c);
+    // The proxy the program would use.
+    sky::ApplyStoredProxy(c, sky::settings::StoreReader());
     if (!c.Proxy.empty())
       std::fprintf(stderr, "skyglass-cli fetch: via proxy %s:%d\n", sky::Latin1ToUtf8(c.Proxy).c_str(), c.ProxyPort);
     c.Get(url);

@@ -1,12 +1,10 @@
 #include "app/daily_forecast.h"
 
-#include <exception>
-
 #include "app/main_logic.h"
 #include "conditions/answer_age.h"
 #include "forecast/forecast_catalogue.h"
-#include "net/HttpClient.h"
 #include "net/request_profile.h"
+#include "net/request_service.h"
 
 namespace sky {
 
@@ -19,29 +17,24 @@ DailyResult FetchDailyForecastAt(MainLogic& logic, const std::string& conditions
     result.error = kDailyNoSource;
     return result;
   }
-  std::string body;
-  try {
-    body = logic.RequestPage(profiles::kForecast, url);
-  } catch (const std::exception& e) {
-    result.error = e.what();
+  const FetchResult page = logic.FetchPage(profiles::kForecast, url);
+  if (!page.Answered()) {
+    result.error = page.error;
     return result;
   }
-  const THttpClient& client = logic.HttpClient1();
-  if (logic.State().SuccessFlag != "Y") {
-    result.error = client.StatusCode() == 404
+  if (!page.ok) {
+    result.error = page.status == 404
                        ? kDailyNoSource
-                       : "The forecast could not be retrieved (status " + std::to_string(client.StatusCode()) + ").";
-    logic.State().SuccessFlag.clear();
+                       : "The forecast could not be retrieved (status " + std::to_string(page.status) + ").";
     return result;
   }
-  logic.State().SuccessFlag.clear();
-  DailyRead read = ReadDailyAnswer(body);
+  DailyRead read = ReadDailyAnswer(page.body);
   if (!read.forecast) {
     result.error = "The forecast could not be read: " + read.error + ".";
     return result;
   }
   result.forecast = std::move(read.forecast);
-  const AnswerAge age = ReadAnswerAge(client.Header);
+  const AnswerAge age = ReadAnswerAge(page.header);
   result.stale = age.stale;
   if (age.ageS) result.ageSeconds = *age.ageS;
   return result;

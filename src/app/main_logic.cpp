@@ -29,6 +29,11 @@ bool GatewayRefused(const THttpClient& c) {
          c.LastFailure() == THttpClient::TFailure::ConnectFailed;
 }
 
+bool GatewayRefused(const FetchResult& r) {
+  return r.proxy == hosts::kGatewayHost && r.proxyPort == hosts::kGatewayPort &&
+         r.failure == TSockClient::TFailure::ConnectFailed;
+}
+
 constexpr ValueLabel kValueLabels[] = {ValueLabel::Sky,     ValueLabel::Temp,      ValueLabel::Humid,
                                        ValueLabel::Press,   ValueLabel::Wind,      ValueLabel::Visible,
                                        ValueLabel::Sunrise, ValueLabel::Sunset,    ValueLabel::MoonRise,
@@ -85,13 +90,17 @@ std::string StatusWords(const std::string& status) {
 }  // namespace
 
 MainLogic::MainLogic(THttpClient& client, MainPorts ports)
-    : client_(&client), ports_(ports), presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
+    : client_(&client),
+      requests_(client),
+      ports_(ports),
+      presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
   BindEvents();
 }
 
 MainLogic::MainLogic(MainPorts ports)
     : ownClient_(std::make_unique<THttpClient>()),
       client_(ownClient_.get()),
+      requests_(*client_),
       ports_(ports),
       presets_(ports.messages, ports.presetMenu, [this] { Repaint(); }) {
   BindEvents();
@@ -209,44 +218,46 @@ void MainLogic::SetUnits(UnitSystem units) {
 
 // ---------------------------------------------------------------- fetch
 
-void MainLogic::FetchPreStep() {
-  CountRequestOnce();
-  state_.SuccessFlag.clear();
+bool MainLogic::FetchPreStep() {
+  if (!CountRequestOnce()) return false;
   profiles::kAfterPreStep.Apply(*client_);
+  return true;
 }
 
-void MainLogic::CountRequestOnce() {
-  THttpClient& c = *client_;
-  if (state_.CountRequested != "Y") {
-    state_.CountRequested = "Y";
-    profiles::kCountFile.Apply(c);
-    try {
-      c.Get(std::string(hosts::kMakerUrl) + "/assets/SkyglassCount.txt");
-    } catch (const std::exception&) {
-      // The count is the maker's business, not the user's: an unreachable
-      // maker's server must not cost the user the conditions. Only an abort
-      // the user asked for ends the fetch.
-      if (abortRequested_) throw;
-    }
-    c.Body.clear();
+bool MainLogic::CountRequestOnce() {
+  if (state_.CountRequested == "Y") return true;
+  state_.CountRequested = "Y";
+  const FetchResult count =
+      requests_.Fetch(profiles::kCountFile, std::string(hosts::kMakerUrl) + "/assets/SkyglassCount.txt");
+  // The count is the maker's business, not the user's: an unreachable
+  // maker's server must not cost the user the conditions. Only an abort
+  // the user asked for ends the fetch.
+  return count.Answered() || !abortRequested_;
+}
+
+FetchResult MainLogic::FetchPage(const RequestProfile& profile, const std::string& url) {
+  FetchResult page = requests_.Fetch(profile, url);
+  if (page.Answered()) {
+    SetStatus(kConnectionComplete);
+    Repaint();
   }
+  return page;
 }
 
-std::string MainLogic::RequestPage(const RequestProfile& profile, const std::string& url) {
-  profile.Apply(*client_);
-  // The flag must speak of this request only.
-  state_.SuccessFlag.clear();
-  client_->Get(url);
-  std::string body = client_->Body;
-  SetStatus(kConnectionComplete);
-  Repaint();
-  return body;
+FetchOutcome MainLogic::RequestEnded(const FetchResult& request) {
+  // The abort's own text stays; any other failure names itself. An abort
+  // the user asked for is no error: the status line says it was aborted.
+  const bool gatewayDown = GatewayRefused(request);
+  if (!abortRequested_) SetStatus(gatewayDown ? kGatewayDownStatus : request.error);
+  if (!abortRequested_ && !request.abortedByUser)
+    Messages().ShowError(gatewayDown ? kGatewayDownMessage : RequestFailureText(request));
+  return FetchOutcome::Error;
 }
 
 FetchOutcome MainLogic::Get_the_Stats() {
   abortRequested_ = false;
   try {
-    FetchPreStep();
+    if (!FetchPreStep()) return FetchOutcome::Error;
     if (state_.RemoveMode == "y") {
       RebuildPresets();
       state_.RemoveMode.clear();
@@ -259,21 +270,21 @@ FetchOutcome MainLogic::Get_the_Stats() {
     if (!path) return FetchOutcome::Stopped;
     state_.ConditionsPath = *path;
 
-    const std::string page = RequestPage(profiles::kConditions, hosts::kWeatherUndergroundUrl + *path);
+    const FetchResult page = FetchPage(profiles::kConditions, hosts::kWeatherUndergroundUrl + *path);
+    if (!page.Answered()) return RequestEnded(page);
 
     FetchOutcome outcome = FetchOutcome::Failed;
     std::optional<std::string> ageNotice;
-    if (state_.SuccessFlag == "Y") {
+    if (page.ok) {
       state_.ShownPath = *path;
-      ParseAndShow(page);
-      ageNotice = ShowAnswerAge(client_->Header);
+      ParseAndShow(page.body);
+      ageNotice = ShowAnswerAge(page.header);
       ComputeHeatIndex();
       ComputeWindChill();
       outcome = FetchOutcome::Shown;
     } else {
       SetStatus(kRetrieveError);
     }
-    state_.SuccessFlag.clear();
     state_.RequestText.clear();
 
     SetStatus("Processing moon phase image...");
@@ -299,7 +310,12 @@ void MainLogic::ChooserFetch(const std::string& path) {
   try {
     Repaint();
     SetStatus("Attempting connection...");
-    const std::string body = RequestPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + path);
+    const FetchResult page = FetchPage(profiles::kChosenPlace, hosts::kWeatherUndergroundUrl + path);
+    if (!page.Answered()) {
+      if (!page.abortedByUser)
+        Messages().ShowError(GatewayRefused(page) ? kGatewayDownMessage : RequestFailureText(page));
+      return;
+    }
     // The place asked for here is the chooser's own, not a preset's: a
     // request text left behind (by a removal click or a stopped fetch)
     // would name another place in the caption and in the timed refresh.
@@ -308,16 +324,15 @@ void MainLogic::ChooserFetch(const std::string& path) {
     if ((loc.Region.empty() || loc.City.empty()) && loc.Zip.empty()) {
       Messages().ShowMessage(MissingDataMessage(loc));
     } else {
-      const bool failed = state_.SuccessFlag != "Y";
+      const bool failed = !page.ok;
       std::optional<std::string> ageNotice;
       if (failed) {
-        Messages().ShowMessage(ChooserRetrieveMessage(ChosenPlaceText(loc), client_->StatusCode()));
+        Messages().ShowMessage(ChooserRetrieveMessage(ChosenPlaceText(loc), page.status));
       } else {
         state_.ShownPath = path;
-        ParseAndShow(body);
-        ageNotice = ShowAnswerAge(client_->Header);
+        ParseAndShow(page.body);
+        ageNotice = ShowAnswerAge(page.header);
       }
-      state_.SuccessFlag.clear();
       Repaint();
       ComputeHeatIndex();
       ComputeWindChill();
@@ -397,7 +412,7 @@ void MainLogic::ComputeWindChill() {
 
 void MainLogic::mnuAbortconnectionClick() {
   abortRequested_ = true;
-  client_->Abort();
+  requests_.Abort();
   SetStatus("Connection Aborted...");
   Repaint();
   if (abortPause) abortPause(kAbortPauseMs);
@@ -438,7 +453,7 @@ void MainLogic::FormShowSteps(const settings::Reader& read) {
     Repaint();
   });
   // A port that is no number shows the conversion error; the host stays.
-  Guarded([&] { settings::ApplyProxy(settings::ReadProxy(read), client_->Proxy, client_->ProxyPort); });
+  Guarded([&] { requests_.UseProxySettings(read); });
 }
 
 // ---------------------------------------------------------------- presets
@@ -489,10 +504,7 @@ void MainLogic::HttpClient1PacketRecvd() {
   else RoutedStatus(std::to_string(c.ReceivedBytes()) + " bytes retrieved...");
 }
 
-void MainLogic::HttpClient1Success(CmdType cmd) {
-  RoutedStatus(SuccessText(cmd));
-  state_.SuccessFlag = "Y";
-}
+void MainLogic::HttpClient1Success(CmdType cmd) { RoutedStatus(SuccessText(cmd)); }
 
 void MainLogic::HttpClient1Failure(CmdType cmd) { SetStatus(FailureText(cmd)); }
 

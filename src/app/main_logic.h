@@ -19,6 +19,7 @@
 #include "common/units.h"
 #include "locations/Unit_location.h"
 #include "locations/presets.h"
+#include "net/request_service.h"
 #include "settings/settings_names.h"
 
 namespace sky {
@@ -36,7 +37,6 @@ inline constexpr const char* kCaptionPrefix = "Skyglass - ";
 // Everything program-wide that the main window keeps as plain texts.
 struct MainState {
   std::string RequestText;     // the LocationName to fetch
-  std::string SuccessFlag;     // "Y" after the client reported success
   std::string SilentFlag;      // "y" during the start-up fetch and timed refreshes
   std::string RemoveMode;      // "y" after "Remove a specific location" was confirmed
   std::string CountRequested;  // "Y" once the count file was asked for in this run
@@ -74,21 +74,25 @@ class MainLogic {
   MainState& State() { return state_; }
   const MainState& State() const { return state_; }
   THttpClient& HttpClient1() { return *client_; }
+  // Every request of the program goes through this, on the client above.
+  RequestService& Requests() { return requests_; }
   Presets& PresetList() { return presets_; }
 
   // ---- the request step every page fetch of the main window goes through:
-  // the profile onto the client, the success flag cleared, the Get, then
-  // "Connection process complete..." and a repaint. The body, as text.
-  std::string RequestPage(const RequestProfile& profile, const std::string& url);
+  // the request with the profile of its kind, then, when an answer came,
+  // "Connection process complete..." and a repaint.
+  FetchResult FetchPage(const RequestProfile& profile, const std::string& url);
 
   // ---- the conditions fetch of RequestText
   FetchOutcome Get_the_Stats();
   // The first step of every fetch: the count file once per run, then the
-  // client's time-out and report level, and the success flag cleared.
-  void FetchPreStep();
+  // client's time-out and report level. False when the user aborted the count
+  // request (the fetch stops there, without a word).
+  bool FetchPreStep();
   // Its first half, also run by the chooser when it closes: the count file,
-  // asked for once per run. A failure of it is ignored (see the .cpp).
-  void CountRequestOnce();
+  // asked for once per run. A failure of it is ignored (see the .cpp); false
+  // only for an abort the user asked for.
+  bool CountRequestOnce();
   // The fetch of the place the location chooser read into Location, at
   // `path` (ChooserAddress's, taken while the dialog could still show its
   // boxes and stay open): requests it, parses and shows the page (which also offers
@@ -159,6 +163,9 @@ class MainLogic {
 
  private:
   void BindEvents();
+  // A conditions request that ended on the way: the status line and the
+  // error box say why (nothing for an abort the user asked for).
+  FetchOutcome RequestEnded(const FetchResult& request);
   void SetStatus(const std::string& text);     // the main status line
   void RoutedStatus(const std::string& text);  // the forecast bar while a kind is set
   void Repaint();
@@ -177,6 +184,7 @@ class MainLogic {
 
   std::unique_ptr<THttpClient> ownClient_;
   THttpClient* client_;
+  RequestService requests_;
   MainPorts ports_;
   MainState state_;
   Presets presets_;

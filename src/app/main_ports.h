@@ -38,15 +38,12 @@ enum class ColorRow {
 };
 
 // The main window itself: labels, caption, repaint.
-class IMainWindowPort {
+class IMainWindowPort : public IRepaintPort {
  public:
-  virtual ~IMainWindowPort() = default;
   virtual void SetLabel(ValueLabel label, const std::string& text) = 0;
   virtual std::string Label(ValueLabel label) const = 0;
   virtual std::string Caption() const = 0;
   virtual void SetCaption(const std::string& caption) = 0;
-  // Repaint now (the status texts become visible during long operations).
-  virtual void Repaint() = 0;
   // A stored colour text for a row: one that converts is set on every label
   // of the row; one that does not changes nothing, silently. Windows without
   // the labels ignore it.

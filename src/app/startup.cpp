@@ -43,7 +43,7 @@
 #include "settings/preferences.h"
 #include "info/HelpWindow.h"
 #include "info/frmAbout_Unit.h"
-#include "info/info_commands.h"
+#include "app/info_commands.h"
 #include "locations/frmLocation.h"
 #include "net/failure_text.h"
 #include "settings/Unit_pref.h"
@@ -143,7 +143,9 @@ struct Program {
       : moon(form),
         logic(MainPorts{&form, &form, nullptr, &form, &form, &moon, &form}),
         chooserHost(form, logic),
-        images(logic.HttpClient1(), logic.State(), ImagePorts{&form, &form, &form, nullptr}) {}
+        images(
+            logic.Requests(), [this] { return logic.State().SilentFlag == "y"; },
+            ImagePorts{&form, &form, &form, nullptr}) {}
   MoonView moon;
   ForecastStatusPort forecastStatus;
   MainLogic logic;
@@ -225,7 +227,7 @@ void WireForecast(TfrmForecast& windowRef, TForm1& formRef, Program& program) {
   MainLogic& logic = program.logic;
   TForm1* form = &formRef;
   TfrmForecast* window = &windowRef;
-  program.forecastFetch = std::make_unique<HttpForecastFetch>(logic.HttpClient1());
+  program.forecastFetch = std::make_unique<HttpForecastFetch>(logic.Requests());
   ForecastPorts ports;
   ports.window = window;
   ports.status = window;
@@ -276,7 +278,7 @@ void WireForecastCommands(Windows& w, const ProgramOptions& options) {
       form->SetStatus(kBusyText);
       return;
     }
-    form->Guarded([&] { mnuForecastHTMLClick(logic.HttpClient1(), open); });
+    form->Guarded([&] { mnuForecastHTMLClick(logic.Requests(), open); });
   };
 }
 
@@ -352,13 +354,15 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   TForm1& main = *w.Form1;
   Program& program = *w.program;
   w.frmAbout.Set([] { return std::make_unique<TfrmAbout>(); }, nullptr);
-  // "&Okay" applies the units at once: labels, tray tip, the 7-Day Forecast.
+  // "&Okay" applies the units at once: labels, tray tip, the 7-Day Forecast;
+  // and the next request goes through the proxy as now stored.
   w.frmPref.Set([] { return std::make_unique<TfrmPref>(); },
-                [&program, daily = &w.frmDaily](TfrmPref& pref) {
+                [&program, &main, daily = &w.frmDaily](TfrmPref& pref) {
                   pref.servedPictures = [&program] { return program.served ? &*program.served : nullptr; };
-                  pref.stored = [&program, daily] {
+                  pref.stored = [&program, &main, daily] {
                     program.logic.SetUnits(settings::ReadUnits(settings::StoreReader()));
                     if (*daily) (*daily)->ShowUnits(program.logic.Units().value_or(UnitSystem::US));
+                    main.Guarded([&program] { program.logic.Requests().ReloadProxy(); });
                   };
                 });
   w.frmImage.Set([] { return std::make_unique<TfrmImage>(); },

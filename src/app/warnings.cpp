@@ -1,13 +1,12 @@
 #include "app/warnings.h"
 
 #include <ctime>
-#include <exception>
 
 #include "app/main_logic.h"
 #include "common/hosts.h"
 #include "forecast/daily.h"
-#include "net/HttpClient.h"
 #include "net/request_profile.h"
+#include "net/request_service.h"
 
 namespace sky {
 
@@ -18,16 +17,10 @@ AlertCheck CheckWarningsOfShownPlace(MainLogic& logic, const WarningPorts& ports
     if (ports.warningMark) ports.warningMark(false);
     return none;
   }
-  std::string body;
-  try {
-    body = logic.RequestPage(profiles::kForecast, hosts::kWeatherUndergroundUrl + *path);
-  } catch (const std::exception&) {
-    return none;
-  }
-  const bool ok = logic.State().SuccessFlag == "Y";
-  logic.State().SuccessFlag.clear();
-  if (!ok) return none;
-  const AlertsRead read = ReadAlertsAnswer(body);
+  // A check that fails says nothing: the warnings are a bonus of the fetch.
+  const FetchResult page = logic.FetchPage(profiles::kForecast, hosts::kWeatherUndergroundUrl + *path);
+  if (!page.ok) return none;
+  const AlertsRead read = ReadAlertsAnswer(page.body);
   if (!read.alerts || !ports.store || !ports.notices) return none;
   const long long now = ports.now ? ports.now() : static_cast<long long>(std::time(nullptr));
   const bool notify = !ports.noticesOn || ports.noticesOn();

@@ -43,4 +43,12 @@ class IStatusPort {
   virtual void SetStatus(const std::string& text) = 0;
 };
 
+// A window that can show what changed before a long operation goes on.
+class IRepaintPort {
+ public:
+  virtual ~IRepaintPort() = default;
+  // Repaint now (the status texts become visible during long operations).
+  virtual void Repaint() = 0;
+};
+
 }  // namespace sky

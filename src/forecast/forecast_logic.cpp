@@ -8,8 +8,9 @@
 #include "common/text.h"
 #include "forecast/forecast_catalogue.h"
 #include "forecast/forecast_text.h"
-#include "net/HttpClient.h"
+#include "common/exceptions.h"
 #include "net/request_profile.h"
+#include "net/request_service.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
 
@@ -71,15 +72,16 @@ bool IsNwsKind(const std::string& k) {
 bool IsForecastKind(const std::string& k) { return TextRow(k) != nullptr; }
 
 std::string HttpForecastFetch::Get(const std::string& url) {
-  profiles::kForecast.Apply(client_);
-  client_.Get(url);
-  return client_.Body;
+  FetchResult page = requests_.Fetch(profiles::kForecast, url);
+  // The retrieval reads whatever page came, an error page too; only a
+  // request that ended on the way stops it.
+  if (!page.Answered()) throw Exception(page.error);
+  return std::move(page.body);
 }
 
-void mnuForecastHTMLClick(THttpClient& client, const std::function<void(const std::string& url)>& openInBrowser) {
-  profiles::kForecastLink.Apply(client);
-  client.Get(hosts::kWeatherUndergroundUrl);
-  client.Body.clear();
+void mnuForecastHTMLClick(RequestService& requests, const std::function<void(const std::string& url)>& openInBrowser) {
+  const FetchResult home = requests.Fetch(profiles::kForecastLink, hosts::kWeatherUndergroundUrl);
+  if (!home.Answered()) throw Exception(home.error);
   if (openInBrowser) openInBrowser(hosts::kWeatherUndergroundUrl);
 }
 

@@ -17,7 +17,7 @@
 
 namespace sky {
 
-class THttpClient;
+class RequestService;
 
 inline constexpr const char* kForecastThankYou = " Thank you for using Skyglass...";
 inline constexpr const char* kFixedsys = "Fixedsys";
@@ -86,28 +86,28 @@ class IForecastWindowPort {
   virtual void RestoreMain() = 0;
 };
 
-// Fetches one address and gives the body back; throws what the client
-// throws (name look-up, connection, time-out, abort).
+// Fetches one address and gives the body back; a request that ended on the
+// way (name look-up, connection, time-out, abort) throws its text.
 class IForecastFetch {
  public:
   virtual ~IForecastFetch() = default;
   virtual std::string Get(const std::string& url) = 0;
 };
 
-// The main window's HTTP client as the retrieval uses it: a 60-second
+// The main window's requests as the retrieval uses them: a 60-second
 // time-out, the body in memory.
 class HttpForecastFetch : public IForecastFetch {
  public:
-  explicit HttpForecastFetch(THttpClient& client) : client_(client) {}
+  explicit HttpForecastFetch(RequestService& requests) : requests_(requests) {}
   std::string Get(const std::string& url) override;
 
  private:
-  THttpClient& client_;
+  RequestService& requests_;
 };
 
 // "Forecast - &HTML Version": the home page of the conditions server is
 // fetched, then handed to the desktop to open in the user's browser.
-void mnuForecastHTMLClick(THttpClient& client, const std::function<void(const std::string& url)>& openInBrowser);
+void mnuForecastHTMLClick(RequestService& requests, const std::function<void(const std::string& url)>& openInBrowser);
 
 struct ForecastPorts {
   IForecastWindowPort* window = nullptr;

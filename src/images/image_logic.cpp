@@ -8,7 +8,6 @@
 #include <system_error>
 #include <vector>
 
-#include "app/main_logic.h"
 #include "common/exceptions.h"
 #include "common/hosts.h"
 #include "common/safe_file.h"
@@ -18,9 +17,9 @@
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
 #include "images/picture_freshness.h"
-#include "net/HttpClient.h"
 #include "net/failure_text.h"
 #include "net/request_profile.h"
+#include "net/request_service.h"
 #include "settings/ini_proc.h"
 #include "settings/settings_names.h"
 
@@ -29,8 +28,6 @@ namespace sky {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr std::int64_t kMaxPictureBytes = std::int64_t{32} * 1024 * 1024;
 
 std::string Upper(const std::string& s) {
   std::string u = s;
@@ -64,8 +61,9 @@ WallpaperDesktop SessionDesktop() {
   return d;
 }
 
-ImageLogic::ImageLogic(THttpClient& client, MainState& state, ImagePorts ports, WallpaperDesktop desktop)
-    : client_(client), state_(state), ports_(ports), desktop_(std::move(desktop)) {}
+ImageLogic::ImageLogic(RequestService& requests, std::function<bool()> silent, ImagePorts ports,
+                       WallpaperDesktop desktop)
+    : requests_(requests), silent_(std::move(silent)), ports_(ports), desktop_(std::move(desktop)) {}
 
 void ImageLogic::Status(const std::string& text) {
   if (ports_.status) ports_.status->SetStatus(text);
@@ -77,7 +75,7 @@ void ImageLogic::Repaint() {
 
 IMessagePort& ImageLogic::Messages() { return ports_.messages ? *ports_.messages : NullMessagePort(); }
 
-bool ImageLogic::Silent() const { return state_.SilentFlag == "y"; }
+bool ImageLogic::Silent() const { return silent_ && silent_(); }
 
 std::string ImageLogic::LocalPath(const std::string& file) const {
   // Only a bare name: a request can never reach outside the working folder.
@@ -97,13 +95,9 @@ ImageOutcome ImageLogic::RunCommand(const ImageRow& row) { return RunRow(row, ro
 
 std::optional<ServedPictures> ImageLogic::LoadServedPictures(const std::string& conditionsPath) {
   // Only the gateway publishes the list; it listens on its own port.
-  if (client_.Proxy.empty() || client_.ProxyPort != hosts::kGatewayPort) return std::nullopt;
-  profiles::kServedPictures.Apply(client_);
-  state_.SuccessFlag.clear();
-  client_.Get(ServedPicturesAddress(conditionsPath));
-  const bool ok = state_.SuccessFlag == "Y";
-  state_.SuccessFlag.clear();
-  return ok ? ParseServedPictures(client_.Body) : std::nullopt;
+  if (requests_.Proxy().empty() || requests_.ProxyPort() != hosts::kGatewayPort) return std::nullopt;
+  const FetchResult list = requests_.Fetch(profiles::kServedPictures, ServedPicturesAddress(conditionsPath));
+  return list.ok ? ParseServedPictures(list.body) : std::nullopt;
 }
 
 ImageOutcome ImageLogic::RunLocalRadar(const std::string& conditionsPath) {
@@ -132,37 +126,30 @@ std::string MissingPictureText(const std::string& address, int status) {
   return text + ". It may not be published at the moment: try again later, or choose another picture.";
 }
 
-void ImageLogic::Download() {
+FetchResult ImageLogic::Download() {
   const std::string path = LocalPath(request_.LocalImageFile);
-  if (path.empty())
-    throw Exception(folderRefusal_.empty() ? "No working folder for the picture " + request_.LocalImageFile
-                                           : folderRefusal_);
-  THttpClient& c = client_;
-  profiles::kPicture.Apply(c);
-  // No catalogue picture comes near this; a server sending more is refused
-  // before it fills the disk.
-  c.MaxFileBytes = kMaxPictureBytes;
-  c.Body = path;
-  // A success of an earlier request must not pass for this one's.
-  state_.SuccessFlag.clear();
-  c.Get(request_.SourceAddress);
+  if (path.empty()) {
+    FetchResult refused;
+    refused.error =
+        folderRefusal_.empty() ? "No working folder for the picture " + request_.LocalImageFile : folderRefusal_;
+    return refused;
+  }
+  return requests_.Fetch(profiles::kPicture, request_.SourceAddress, path);
 }
 
 ImageOutcome ImageLogic::do_image() {
-  try {
-    Download();
-    if (request_.LocalImageFile == kPurdueRadarFile && client_.TotalBytes() < kPurdueMinimumBytes) {
-      Messages().ShowMessage(kPurdueFallbackMessage);
-      request_.SourceAddress = SameServer(request_.SourceAddress, kPurdueFallbackPath);
-      request_.LocalImageFile = kPurdueFallbackFile;
-      Download();
-    }
-  } catch (const std::exception& e) {
+  FetchResult got = Download();
+  if (got.Answered() && request_.LocalImageFile == kPurdueRadarFile && got.totalBytes < kPurdueMinimumBytes) {
+    Messages().ShowMessage(kPurdueFallbackMessage);
+    request_.SourceAddress = SameServer(request_.SourceAddress, kPurdueFallbackPath);
+    request_.LocalImageFile = kPurdueFallbackFile;
+    got = Download();
+  }
+  if (!got.Answered()) {
     // A picture cut off half-way is no picture: nothing of it stays behind.
     RemoveQuietly(LocalPath(request_.LocalImageFile));
-    if (!Silent()) state_.SuccessFlag.clear();
     // An abort the user asked for is no error to report.
-    if (!client_.AbortedByUser()) Messages().ShowError(RequestFailureText(client_, e.what()));
+    if (!got.abortedByUser) Messages().ShowError(RequestFailureText(got));
     return ImageOutcome::Error;
   }
   Status("Connection process complete...");
@@ -170,12 +157,12 @@ ImageOutcome ImageLogic::do_image() {
 
   ImageOutcome outcome = ImageOutcome::Shown;
   const std::string path = LocalPath(request_.LocalImageFile);
-  if (state_.SuccessFlag != "Y") {
+  if (!got.ok) {
     Messages().Beep();
     Status(kImageErrorText);
     // A picture asked for by hand that does not come is worth more than a
     // status text; the timed wallpaper stays quiet.
-    if (!Silent()) Messages().ShowMessage(MissingPictureText(request_.SourceAddress, client_.StatusCode()));
+    if (!Silent()) Messages().ShowMessage(MissingPictureText(request_.SourceAddress, got.status));
     // What arrived is the server's error page, not a picture.
     RemoveQuietly(path);
     outcome = ImageOutcome::Failed;
@@ -183,7 +170,7 @@ ImageOutcome ImageLogic::do_image() {
     request_.UpperFileName = Upper(request_.LocalImageFile);
     // A picture the server kept while its source failed says so.
     if (request_.RateS > 0 && ports_.viewer) {
-      const PictureFreshness freshness = ReadPictureFreshness(client_.Header, request_.RateS);
+      const PictureFreshness freshness = ReadPictureFreshness(got.header, request_.RateS);
       if (freshness.stale) ports_.viewer->SetImageCaption(CaptionWithFreshness(request_.Caption, freshness));
     }
     if (IsGifName(request_.UpperFileName)) {
@@ -201,7 +188,6 @@ ImageOutcome ImageLogic::do_image() {
     }
     if (outcome == ImageOutcome::Shown && !Silent() && ports_.viewer) ports_.viewer->ShowViewer();
   }
-  if (!Silent()) state_.SuccessFlag.clear();
   return outcome;
 }
 
@@ -272,7 +258,6 @@ void ImageLogic::AutoWallpaper(const std::string& value) {
     // An old or missing picture never becomes the wallpaper.
     Status(kWallpaperNotRetrievedText);
   }
-  state_.SuccessFlag.clear();
   request_.LocalImageFile.clear();
   request_.UpperFileName.clear();
 }

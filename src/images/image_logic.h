@@ -6,11 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "app/main_ports.h"
+#include "common/ports.h"
 #include "images/desktop_setter.h"
 #include "images/image_catalogue.h"
 #include "images/picture.h"
@@ -18,8 +19,8 @@
 
 namespace sky {
 
-class THttpClient;
-struct MainState;
+class RequestService;
+struct FetchResult;
 
 // What the image viewer does for the download and the wallpaper.
 class IImageViewerPort {
@@ -64,8 +65,8 @@ enum class ImageOutcome {
 };
 
 struct ImagePorts {
-  IStatusPort* status = nullptr;  // the main window's status line
-  IMainWindowPort* window = nullptr;
+  IStatusPort* status = nullptr;   // the main window's status line
+  IRepaintPort* window = nullptr;  // the main window
   IMessagePort* messages = nullptr;
   IImageViewerPort* viewer = nullptr;
 };
@@ -90,9 +91,10 @@ WallpaperDesktop SessionDesktop();
 
 class ImageLogic {
  public:
-  // `client` and `state` are the main window's (its success handler sets
-  // state.SuccessFlag; state.SilentFlag keeps the viewer hidden).
-  ImageLogic(THttpClient& client, MainState& state, ImagePorts ports, WallpaperDesktop desktop = SessionDesktop());
+  // `requests` is the main window's; while `silent` answers true (a timed
+  // refresh) the viewer stays hidden and no box is shown for a missing picture.
+  ImageLogic(RequestService& requests, std::function<bool()> silent, ImagePorts ports,
+             WallpaperDesktop desktop = SessionDesktop());
 
   ImageRequest& Request() { return request_; }
   const ImageRequest& Request() const { return request_; }
@@ -136,11 +138,11 @@ class ImageLogic {
   void Repaint();
   IMessagePort& Messages();
   bool Silent() const;
-  void Download();
+  FetchResult Download();
   ImageOutcome RunRow(const ImageRow& row, const std::string& address);
 
-  THttpClient& client_;
-  MainState& state_;
+  RequestService& requests_;
+  std::function<bool()> silent_;
   ImagePorts ports_;
   WallpaperDesktop desktop_;
   ImageRequest request_;

@@ -5,8 +5,9 @@
 
 #include "common/hosts.h"
 #include "common/text.h"
-#include "net/HttpClient.h"
+#include "net/failure_text.h"
 #include "net/request_profile.h"
+#include "net/request_service.h"
 
 namespace sky {
 
@@ -26,10 +27,18 @@ VersionCheck CompareVersion(const std::string& body, const std::string& current)
   return r;
 }
 
-VersionCheck RunVersionCheck(THttpClient& client, const std::string& current) {
-  profiles::kVersionCheck.Apply(client);
-  client.Get(std::string(hosts::kMakerUrl) + kVersionPath);
-  return CompareVersion(client.Body, current);
+VersionCheck RunVersionCheck(RequestService& requests, const std::string& current) {
+  const FetchResult file = requests.Fetch(profiles::kVersionCheck, std::string(hosts::kMakerUrl) + kVersionPath);
+  if (!file.Answered()) {
+    VersionCheck r;
+    r.failed = true;
+    r.error = file.error;
+    if (!file.abortedByUser) r.errorBox = RequestFailureText(file);
+    r.message = kVersionErrorText;
+    return r;
+  }
+  // A server's error page carries no version: the check says so.
+  return CompareVersion(file.body, current);
 }
 
 std::optional<MemoryStatus> ParseMeminfo(const std::string& text) {

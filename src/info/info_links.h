@@ -12,7 +12,7 @@
 
 namespace sky {
 
-class THttpClient;
+class RequestService;
 
 // The version this program is (the about box's version label); the build's
 // version, so the package, --version and the about box agree.
@@ -27,15 +27,20 @@ struct VersionCheck {
   VersionOutcome outcome = VersionOutcome::NoMarker;
   std::string latest;   // the 8 characters after the marker
   std::string message;  // the box's text
+  // The request ended on the way: its text, and the error box's text (empty
+  // when the user aborted it).
+  bool failed = false;
+  std::string error;
+  std::string errorBox;
 };
 
 // Reads a version file's text: the 8 characters after "Version#" are the
 // latest version, compared with `current` as plain text by character code.
 VersionCheck CompareVersion(const std::string& body, const std::string& current = kCurrentVersion);
 
-// The check through `client` (time-out 60 s, report level 2, the program's
-// referrer), from the maker's server. Throws what Get throws.
-VersionCheck RunVersionCheck(THttpClient& client, const std::string& current = kCurrentVersion);
+// The check through `requests` (time-out 60 s, report level 2, the program's
+// referrer), from the maker's server.
+VersionCheck RunVersionCheck(RequestService& requests, const std::string& current = kCurrentVersion);
 
 // Physical memory in bytes, as the kernel's meminfo gives it.
 struct MemoryStatus {

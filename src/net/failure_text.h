@@ -8,13 +8,17 @@
 namespace sky {
 
 class TSockClient;
+struct FetchResult;
 
 // "proxy 127.0.0.1:8080" or "www.example.com:80": where the client connects.
 std::string ConnectEndpoint(const TSockClient& c);
+std::string ConnectEndpoint(const FetchResult& r);
 
 // `what` (the exception's text, kept first as scripts and the help know it),
 // and for a failed look-up or connection a second paragraph naming the host or
 // proxy and the socket error.
 std::string RequestFailureText(const TSockClient& c, const std::string& what);
+// The same for a request that ended on the way, from its result.
+std::string RequestFailureText(const FetchResult& r);
 
 }  // namespace sky

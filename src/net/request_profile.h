@@ -7,6 +7,7 @@
 // field unset where the kind leaves the client's value as it was.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 namespace sky {
@@ -27,6 +28,12 @@ inline constexpr int kReportSteps = 4;      // ... and "Sending Buffer", "Reques
 inline constexpr int kReportTrace = 8;      // ... and every socket operation
 inline constexpr int kReportAll = 16;       // ... and the error manager's check
 
+// The largest body file a request writes unless its kind says less.
+inline constexpr std::int64_t kDefaultMaxFileBytes = std::int64_t{256} * 1024 * 1024;
+// No picture of the catalogue comes near this; a server sending more is
+// refused before it fills the disk.
+inline constexpr std::int64_t kMaxPictureBytes = std::int64_t{32} * 1024 * 1024;
+
 // The Referer the program sends with its requests.
 inline constexpr const char* kReferer = "Skyglass by Corvantis";
 inline constexpr const char* kForecastLinkReferer = "Skyglass by Corvantis - html forecast link";
@@ -38,6 +45,8 @@ struct RequestProfile {
   // is always false when this is set. Unset: both left as they are.
   std::optional<bool> bodyToFile;
   const char* referer = nullptr;  // null: left as it is
+  // The largest body a request of this kind writes into a file.
+  std::int64_t maxFileBytes = kDefaultMaxFileBytes;
 
   void Apply(THttpClient& client) const;
 };
@@ -58,7 +67,7 @@ inline constexpr RequestProfile kForecast{kPageTimeOutMs, std::nullopt, false, n
 // The home page fetched before the browser opens the HTML forecast.
 inline constexpr RequestProfile kForecastLink{kPageTimeOutMs, std::nullopt, false, kForecastLinkReferer};
 // A picture: the body goes into the file named by Body.
-inline constexpr RequestProfile kPicture{kLongTimeOutMs, kReportAll, true, kReferer};
+inline constexpr RequestProfile kPicture{kLongTimeOutMs, kReportAll, true, kReferer, kMaxPictureBytes};
 // The weather gateway's list of the pictures it serves: a local answer or
 // none, never worth a long wait.
 inline constexpr RequestProfile kServedPictures{kCountFileTimeOutMs, kReportNothing, false, kReferer};

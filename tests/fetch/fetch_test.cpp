@@ -86,7 +86,6 @@ TEST_F(FetchTest, UsCityIsShownAddedAndCaptioned) {
 
   const sky::MainState& st = w.logic->State();
   EXPECT_EQ(st.RequestText, "");
-  EXPECT_EQ(st.SuccessFlag, "");
   EXPECT_EQ(st.CountRequested, "Y");
   EXPECT_EQ(st.Location.Region, "TX");
   EXPECT_EQ(st.Location.City, "Austin");

@@ -1,4 +1,4 @@
-#include "info/info_commands.h"
+#include "app/info_commands.h"
 
 #include <QAction>
 #include <QLabel>
@@ -22,12 +22,16 @@ void CheckforUpdate1Click(TForm1& form, MainLogic& logic) {
     form.SetStatus(kBusyText);
     return;
   }
-  const VersionCheck check = RunVersionCheck(logic.HttpClient1());
+  const VersionCheck check = RunVersionCheck(logic.Requests());
+  if (check.failed) {
+    // As any command ended by a failed request: the error box, unless the
+    // user aborted it.
+    if (!check.errorBox.empty()) form.ShowError(check.errorBox);
+    return;
+  }
   form.ShowMessage(check.message);
   form.SetStatus(kThankYou);
   form.Repaint();
-  // The success flag is shared with the picture downloads: none is pending now.
-  logic.State().SuccessFlag.clear();
 }
 
 void ShowPopulationCounter(const PopulationCounter& counter, ImageLogic& images, TfrmImage& viewer) {
