@@ -53,13 +53,6 @@ int main(int argc, char** argv) {
     const std::string cmd = "djpeg -outfile /dev/null '" + jpeg + "'";
     return {
         {"skyglass (file to pixmap)", [&] { return Ours(jpeg); }, {}, {}},
-        {"skyglass, first picture",
-         [&] {
-           sky::DropSparePixels();  // no pixels of a picture shown before
-           return Ours(jpeg);
-         },
-         {},
-         {}},
         {"skyglass before", [&] { return Former(jpeg); }, {}, {}},
         {"djpeg -outfile /dev/null", [cmd] { return bench::RunCommand(cmd); }, {}, {}},
     };

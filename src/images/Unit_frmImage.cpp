@@ -1,7 +1,5 @@
 #include "images/Unit_frmImage.h"
 
-#include "images/jpeg_loader.h"
-
 #include <QCloseEvent>
 #include <QImage>
 #include <QMenu>
@@ -208,13 +206,7 @@ QPixmap PixmapOfPicture(RgbPicture&& picture) {
   auto* pixels = new PixelBytes(std::move(picture.rgb));
   QImage image(
       pixels->data(), picture.width, picture.height, static_cast<qsizetype>(picture.width) * 4, QImage::Format_RGB32,
-      [](void* p) {
-        // The next picture shown may take these pages over.
-        auto* done = static_cast<PixelBytes*>(p);
-        KeepSparePixels(std::move(*done));
-        delete done;
-      },
-      pixels);
+      [](void* p) { delete static_cast<PixelBytes*>(p); }, pixels);
   return QPixmap::fromImage(std::move(image));
 }
 
@@ -282,7 +274,6 @@ void TfrmImage::closeEvent(QCloseEvent* e) {
 void TfrmImage::FormClose() {
   closing_ = true;
   hide();
-  DropSparePixels();
   TBorderIcons icons = BorderIcons();
   icons.biMaximize = true;
   SetBorderIcons(icons);

@@ -10,8 +10,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <mutex>
-#include <utility>
 #include <vector>
 
 // jpeglib.h needs size_t and FILE declared before it.
@@ -100,29 +98,6 @@ class RowTarget {
   virtual void Filled(JDIMENSION y) = 0;
 };
 
-// Smaller buffers come back from the allocator's own free memory anyway.
-constexpr std::size_t kSpareMinBytes = std::size_t{8} << 20;
-
-struct Spare {
-  std::mutex m;
-  PixelBytes pixels;
-};
-
-Spare& TheSpare() {
-  static Spare spare;
-  return spare;
-}
-
-// The kept buffer when it holds `size` bytes without being more than twice
-// as large (a small picture does not hold a large buffer for its life).
-PixelBytes TakeSparePixels(std::size_t size) {
-  Spare& spare = TheSpare();
-  std::lock_guard<std::mutex> lock(spare.m);
-  const std::size_t have = spare.pixels.capacity();
-  if (size < kSpareMinBytes || have < size || have / 2 > size) return {};
-  return std::exchange(spare.pixels, PixelBytes());
-}
-
 // The whole picture in memory, in the order asked for.
 class PictureTarget final : public RowTarget {
  public:
@@ -133,15 +108,8 @@ class PictureTarget final : public RowTarget {
   void Begin(JDIMENSION width, JDIMENSION height) override {
     picture_.order = order_;
     rowBytes_ = std::size_t{width} * static_cast<std::size_t>(PixelBytes());
-    const std::size_t size = rowBytes_ * height;
-    sky::PixelBytes spare = TakeSparePixels(size);
-    if (spare.capacity() > 0) {
-      picture_.rgb = std::move(spare);
-    } else {
-      picture_.rgb.reserve(size);
-      AdviseLargeBuffer(picture_.rgb.data(), size);
-    }
-    picture_.rgb.resize(size);
+    picture_.rgb.resize(rowBytes_ * height);
+    AdviseLargeBuffer(picture_.rgb.data(), picture_.rgb.size());
   }
   JDIMENSION Rows(JDIMENSION y, JDIMENSION want, JSAMPROW* rows) override {
     for (JDIMENSION i = 0; i < want; ++i) rows[i] = &picture_.rgb[(y + i) * rowBytes_];
@@ -386,23 +354,6 @@ JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecod
   result.warning = std::move(d.warning);
   result.ok = true;
   return result;
-}
-
-void KeepSparePixels(PixelBytes&& pixels) {
-  if (pixels.capacity() < kSpareMinBytes) return;
-  PixelBytes old;
-  Spare& spare = TheSpare();
-  std::lock_guard<std::mutex> lock(spare.m);
-  old.swap(spare.pixels);
-  spare.pixels = std::move(pixels);
-  // `old` is freed after the lock is let go.
-}
-
-void DropSparePixels() {
-  PixelBytes old;
-  Spare& spare = TheSpare();
-  std::lock_guard<std::mutex> lock(spare.m);
-  old.swap(spare.pixels);
 }
 
 JpegDecodeResult LoadJpegFile(const std::string& path, const JpegDecodeOptions& options) {

@@ -41,15 +41,6 @@ JpegDecodeResult DecodeJpeg(std::span<const std::uint8_t> bytes, const JpegDecod
 // Reads the file first; a file that cannot be read is an error too.
 JpegDecodeResult LoadJpegFile(const std::string& path, const JpegDecodeOptions& options = {});
 
-// A viewer showing picture after picture hands back the pixels of the one it
-// let go, and the next decode that fits takes them over: its pages are in
-// use already, where a fresh buffer of that size is faulted in and zeroed
-// page by page first (about a fifth of a large picture's time). One buffer
-// of a large picture is kept at most; DropSparePixels gives it back to the
-// system (when the viewer closes).
-void KeepSparePixels(PixelBytes&& pixels);
-void DropSparePixels();
-
 struct JpegToBmpResult {
   bool ok = false;       // the picture decoded (as LoadJpegFile's `ok`)
   std::string error;     // as LoadJpegFile's

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -11,8 +10,6 @@
 #include <vector>
 
 #include <unistd.h>
-
-#include <jpeglib.h>
 
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
@@ -239,67 +236,6 @@ TEST(JpegLoader, BitmapOfABadPictureOrToAnUnwritablePlaceLeavesNoFile) {
   EXPECT_FALSE(sky::ConvertJpegFileToBmp("/nonexistent/x.jpg", bmp).ok);
   EXPECT_FALSE(fs::exists(bmp));
   std::remove(bad.c_str());
-}
-
-// A picture of w x h with a pattern of its own (`seed`), as a JPEG file's bytes.
-Bytes EncodedPattern(int w, int h, int seed) {
-  Bytes rgb(static_cast<std::size_t>(w) * h * 3);
-  for (std::size_t i = 0; i < rgb.size(); ++i) rgb[i] = static_cast<std::uint8_t>((i / 3 % w) * seed + i % 3 * 80);
-  jpeg_compress_struct c{};
-  jpeg_error_mgr e{};
-  c.err = jpeg_std_error(&e);
-  jpeg_create_compress(&c);
-  unsigned char* buf = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&c, &buf, &size);
-  c.image_width = static_cast<JDIMENSION>(w);
-  c.image_height = static_cast<JDIMENSION>(h);
-  c.input_components = 3;
-  c.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&c);
-  jpeg_start_compress(&c, TRUE);
-  while (c.next_scanline < c.image_height) {
-    JSAMPROW row = &rgb[static_cast<std::size_t>(c.next_scanline) * w * 3];
-    jpeg_write_scanlines(&c, &row, 1);
-  }
-  jpeg_finish_compress(&c);
-  Bytes out(buf, buf + size);
-  jpeg_destroy_compress(&c);
-  std::free(buf);
-  return out;
-}
-
-// The pixels a viewer let go serve the next large picture, which must come
-// out exactly as from fresh memory: whole, cut short, or of another size.
-TEST(JpegLoader, PixelsKeptFromTheLastPictureLeaveNoTraceInTheNext) {
-  sky::JpegDecodeOptions viewer;
-  viewer.order = sky::PixelOrder::Bgrx;
-  const Bytes first = EncodedPattern(1600, 1400, 7);
-  const Bytes second = EncodedPattern(1600, 1400, 3);
-  const Bytes secondCut(second.begin(), second.begin() + static_cast<std::ptrdiff_t>(second.size() / 2));
-  const Bytes narrower = EncodedPattern(1500, 1400, 5);
-  for (const Bytes* next : {&second, &secondCut, &narrower}) {
-    sky::DropSparePixels();
-    const sky::JpegDecodeResult fresh = sky::DecodeJpeg(*next, viewer);
-    ASSERT_TRUE(fresh.ok) << fresh.error;
-    sky::JpegDecodeResult shown = sky::DecodeJpeg(first, viewer);
-    ASSERT_TRUE(shown.ok) << shown.error;
-    const std::uint8_t* kept = shown.picture.rgb.data();
-    sky::KeepSparePixels(std::move(shown.picture.rgb));
-    const sky::JpegDecodeResult reused = sky::DecodeJpeg(*next, viewer);
-    ASSERT_TRUE(reused.ok);
-    EXPECT_EQ(reused.picture.rgb.data(), kept);
-    EXPECT_EQ(reused.picture.width, fresh.picture.width);
-    EXPECT_EQ(reused.warning, fresh.warning);
-    EXPECT_TRUE(reused.picture.rgb == fresh.picture.rgb);
-  }
-  // A small picture leaves the kept pixels alone rather than hold them.
-  sky::JpegDecodeResult shown = sky::DecodeJpeg(first, viewer);
-  const std::uint8_t* kept = shown.picture.rgb.data();
-  sky::KeepSparePixels(std::move(shown.picture.rgb));
-  EXPECT_NE(sky::DecodeJpeg(EncodedPattern(400, 300, 2), viewer).picture.rgb.data(), kept);
-  EXPECT_EQ(sky::DecodeJpeg(first, viewer).picture.rgb.data(), kept);
-  sky::DropSparePixels();
 }
 
 }  // namespace
