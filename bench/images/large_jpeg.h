@@ -17,7 +17,8 @@
 #include <vector>
 
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
+
+#include "images/jpeg_writer.h"
 
 namespace bench {
 
@@ -34,29 +35,8 @@ inline const std::vector<std::uint8_t>& LargeJpeg() {
         p[1] = static_cast<std::uint8_t>((x ^ y) & 0xFF);
         p[2] = static_cast<std::uint8_t>(y * 255 / kHeight);
       }
-    jpeg_compress_struct c{};
-    jpeg_error_mgr e{};
-    c.err = jpeg_std_error(&e);
-    jpeg_create_compress(&c);
-    unsigned char* buf = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&c, &buf, &size);
-    c.image_width = kWidth;
-    c.image_height = kHeight;
-    c.input_components = 3;
-    c.in_color_space = JCS_RGB;
-    jpeg_set_defaults(&c);
-    jpeg_set_quality(&c, 85, TRUE);
-    jpeg_start_compress(&c, TRUE);
-    while (c.next_scanline < c.image_height) {
-      JSAMPROW row = &rgb[static_cast<std::size_t>(c.next_scanline) * kWidth * 3];
-      jpeg_write_scanlines(&c, &row, 1);
-    }
-    jpeg_finish_compress(&c);
-    std::vector<std::uint8_t> out(buf, buf + size);
-    jpeg_destroy_compress(&c);
-    std::free(buf);
-    return out;
+    const std::string jpeg = sky::EncodeJpegRgb(kWidth, kHeight, rgb.data(), 85);
+    return std::vector<std::uint8_t>(jpeg.begin(), jpeg.end());
   }();
   return bytes;
 }

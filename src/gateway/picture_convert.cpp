@@ -1,11 +1,9 @@
 #include "gateway/picture_convert.h"
 
 #include <gif_lib.h>
-#include <jpeglib.h>
 #include <png.h>
 
 #include <algorithm>
-#include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +14,7 @@
 #include "controls/gif_decoder.h"
 #include "images/gif_writer.h"
 #include "images/jpeg_loader.h"
+#include "images/jpeg_writer.h"
 
 namespace sky::gateway {
 
@@ -181,48 +180,8 @@ std::string EncodeGif(const RgbImage& image) {
   return EncodeIndexedGif(image.width, image.height, palette, indices);
 }
 
-namespace {
-
-struct JpegError {
-  jpeg_error_mgr pub;
-  std::jmp_buf jump;
-};
-
-void OnJpegError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1); }
-
-}  // namespace
-
 std::string EncodeJpeg(const RgbImage& image, int quality) {
-  jpeg_compress_struct cinfo;
-  JpegError err;
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  cinfo.err = jpeg_std_error(&err.pub);
-  err.pub.error_exit = OnJpegError;
-  // Nothing with a destructor lives between here and the jump.
-  if (setjmp(err.jump)) {
-    jpeg_destroy_compress(&cinfo);
-    std::free(buffer);
-    return {};
-  }
-  jpeg_create_compress(&cinfo);
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(image.width);
-  cinfo.image_height = static_cast<JDIMENSION>(image.height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(&image.rgb[static_cast<std::size_t>(cinfo.next_scanline) * image.width * 3]);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::string out(reinterpret_cast<const char*>(buffer), size);
-  std::free(buffer);
-  return out;
+  return EncodeJpegRgb(image.width, image.height, image.rgb.data(), quality);
 }
 
 Converted ConvertPicture(const std::string& source, PictureFormat target, const PictureLimits& limits) {

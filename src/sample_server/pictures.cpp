@@ -6,10 +6,9 @@
 #include <map>
 #include <mutex>
 
-#include <jpeglib.h>
-
 #include "images/gif_writer.h"
 #include "images/image_catalogue.h"
+#include "images/jpeg_writer.h"
 
 namespace sky::sample {
 
@@ -292,29 +291,7 @@ std::string EncodeGifPicture(const std::vector<RgbImage>& frames, int delay) {
 }
 
 std::string EncodeJpegPicture(const RgbImage& image, int quality) {
-  jpeg_compress_struct cinfo{};
-  jpeg_error_mgr jerr{};
-  cinfo.err = jpeg_std_error(&jerr);
-  jpeg_create_compress(&cinfo);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&cinfo, &buffer, &size);
-  cinfo.image_width = static_cast<JDIMENSION>(image.width);
-  cinfo.image_height = static_cast<JDIMENSION>(image.height);
-  cinfo.input_components = 3;
-  cinfo.in_color_space = JCS_RGB;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPLE*>(&image.rgb[static_cast<std::size_t>(cinfo.next_scanline) * image.width * 3]);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  std::string out(reinterpret_cast<char*>(buffer), size);
-  jpeg_destroy_compress(&cinfo);
-  std::free(buffer);
-  return out;
+  return EncodeJpegRgb(image.width, image.height, image.rgb.data(), quality);
 }
 
 namespace {

@@ -13,6 +13,7 @@
 
 #include "images/bmp_writer.h"
 #include "images/jpeg_loader.h"
+#include "images/jpeg_writer.h"
 
 namespace {
 
@@ -239,3 +240,17 @@ TEST(JpegLoader, BitmapOfABadPictureOrToAnUnwritablePlaceLeavesNoFile) {
 }
 
 }  // namespace
+
+TEST(JpegWriter, WritesWhatTheLoaderReadsAndRefusesAnEmptyPicture) {
+  std::vector<std::uint8_t> rgb(static_cast<std::size_t>(16 * 8 * 3));
+  for (std::size_t i = 0; i < rgb.size(); i += 3) rgb[i] = 200;  // red, flat: survives the compression
+  const std::string jpeg = sky::EncodeJpegRgb(16, 8, rgb.data(), 90);
+  const auto decoded = sky::DecodeJpeg({reinterpret_cast<const std::uint8_t*>(jpeg.data()), jpeg.size()});
+  ASSERT_TRUE(decoded.ok) << decoded.error;
+  EXPECT_EQ(decoded.picture.width, 16);
+  EXPECT_EQ(decoded.picture.height, 8);
+  EXPECT_NEAR(decoded.picture.rgb[0], 200, 3);
+  EXPECT_NEAR(decoded.picture.rgb[1], 0, 3);
+  // libjpeg's own handler would end the process here.
+  EXPECT_EQ(sky::EncodeJpegRgb(0, 8, rgb.data(), 90), "");
+}
