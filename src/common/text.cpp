@@ -139,4 +139,9 @@ std::vector<std::string_view> SplitView(std::string_view line, char sep) {
   }
 }
 
+std::vector<std::string> SplitText(std::string_view line, char sep) {
+  const std::vector<std::string_view> pieces = SplitView(line, sep);
+  return {pieces.begin(), pieces.end()};
+}
+
 }  // namespace sky

@@ -48,6 +48,8 @@ bool TryStrToInt(std::string_view s, int& out);
 // The pieces of `line` between each `sep`, empty ones kept: "a,,b" gives
 // three pieces and "" gives one. The pieces point into `line`.
 std::vector<std::string_view> SplitView(std::string_view line, char sep);
+// The same pieces as strings of their own, for rows kept after the text.
+std::vector<std::string> SplitText(std::string_view line, char sep);
 
 // Latin-1 bytes to UTF-8 and back. FromUtf8 fails (returns false) on malformed
 // UTF-8 or a character above U+00FF.

@@ -3,21 +3,11 @@
 #include <cstdlib>
 #include <utility>
 
+#include "common/text.h"
+
 namespace sky::gateway {
 
 namespace {
-
-std::vector<std::string> SplitTabs(std::string_view line) {
-  std::vector<std::string> cells;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t tab = line.find('\t', start);
-    cells.emplace_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-    if (tab == std::string_view::npos) break;
-    start = tab + 1;
-  }
-  return cells;
-}
 
 template <typename F>
 void EachRow(std::string_view text, F&& f) {
@@ -31,7 +21,7 @@ void EachRow(std::string_view text, F&& f) {
       header = false;
       continue;
     }
-    f(SplitTabs(line));
+    f(SplitText(line, '\t'));
   }
 }
 

@@ -7,6 +7,8 @@
 #include <set>
 #include <sstream>
 
+#include "common/text.h"
+
 namespace sky::gateway {
 
 namespace {
@@ -16,18 +18,6 @@ std::string Lower(std::string s) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return s;
-}
-
-std::vector<std::string> SplitTabs(std::string_view line) {
-  std::vector<std::string> out;
-  std::size_t start = 0;
-  while (true) {
-    std::size_t tab = line.find('\t', start);
-    out.emplace_back(line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start));
-    if (tab == std::string_view::npos) break;
-    start = tab + 1;
-  }
-  return out;
 }
 
 const std::set<std::string>& DrawnRegions() {
@@ -58,7 +48,7 @@ bool ParsePictureSources(std::string_view tsv, std::vector<PictureSource>& out, 
       error = "line " + std::to_string(number) + ": " + why;
       return false;
     };
-    std::vector<std::string> f = SplitTabs(line);
+    std::vector<std::string> f = SplitText(line, '\t');
     if (f.size() != 6) return fail("six tab-separated columns expected");
     PictureSource s;
     s.command = f[0];

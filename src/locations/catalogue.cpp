@@ -25,11 +25,6 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return out;
 }
 
-std::vector<std::string> Split(std::string_view line, char sep) {
-  const std::vector<std::string_view> pieces = SplitView(line, sep);
-  return {pieces.begin(), pieces.end()};
-}
-
 // Rows of a TAB-separated table after its header line, with exactly
 // `columns` fields each.
 std::vector<std::vector<std::string>> Table(std::string_view text, std::size_t columns) {
@@ -37,7 +32,7 @@ std::vector<std::vector<std::string>> Table(std::string_view text, std::size_t c
   auto lines = Lines(text);
   for (std::size_t i = 1; i < lines.size(); ++i) {
     if (lines[i].empty()) continue;
-    auto fields = Split(lines[i], '\t');
+    auto fields = SplitText(lines[i], '\t');
     if (fields.size() == columns) rows.push_back(std::move(fields));
   }
   return rows;
@@ -101,7 +96,7 @@ LocationCatalogue::LocationCatalogue(std::string_view tree, std::string_view sta
   for (auto& row : Table(groups, 3)) {
     StationGroup g;
     g.group = row[0];
-    if (row[1] != "*") g.countryKeys = Split(row[1], '|');
+    if (row[1] != "*") g.countryKeys = SplitText(row[1], '|');
     g.notFoundMessage = row[2];
     groups_.push_back(std::move(g));
   }
