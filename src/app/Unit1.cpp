@@ -18,7 +18,6 @@
 #include "common/text.h"
 #include "controls/OnTray.h"
 #include "controls/app_icon.h"
-#include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
 #include "settings/colors.h"
 
@@ -117,7 +116,6 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   setObjectName("Form1");
   setWindowTitle(app::kTitle);
   setFont(SansFont(11));
-  IconList = MakeTrayPictures();
   setWindowIcon(AppIcon());
   BuildClientArea();
   BuildMenus();
