@@ -176,6 +176,13 @@ TEST(SingleInstance, AFolderPathLongerThanASocketAddressStillWorks) {
   EXPECT_TRUE(SecondStartDelivered("u1-x11-_10", deep, raised));
 }
 
+TEST(SingleInstance, AGuardThatCannotWorkDoesNotKeepTheProgramFromStarting) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  SingleInstance s("u1-x11-_11", dir.filePath("missing"));
+  EXPECT_TRUE(s.Claim({}));
+}
+
 TEST(SingleInstance, KeyNamesUserAndDisplay) {
   const QByteArray display = qgetenv("DISPLAY"), wayland = qgetenv("WAYLAND_DISPLAY");
   qputenv("DISPLAY", ":3.0");
