@@ -1,7 +1,8 @@
 # The installation layout and the files the program reads at run time.
 #
 # Programs: every target named in SKYGLASS_INSTALL_PROGRAMS that exists goes
-# to bin/; a new program joins by adding its name to that list.
+# to bin/; a new program joins by adding its name to that list. Modules
+# (SKYGLASS_INSTALL_MODULES) go to SKYGLASS_MODULE_DIR.
 #
 # Data: skyglass_data(DESTINATION <folder> FILES <files>...) puts files under
 # share/skyglass/<folder>, both installed and copied into the build tree's
@@ -15,6 +16,16 @@ include(GNUInstallDirs)
 set(SKYGLASS_APP_ID com.corvantis.Skyglass)
 
 set(SKYGLASS_INSTALL_PROGRAMS skyglass skyglass-cli skyglass-sample-server skyglass-gateway)
+# Modules the programs load when first needed (as the print module): to the
+# package's private library folder (multiarch where the system has it, which
+# also keeps them out of ldconfig's folders), found from the programs' folder
+# at ../SKYGLASS_MODULE_DIR.
+set(SKYGLASS_INSTALL_MODULES skyglass-print)
+if(CMAKE_LIBRARY_ARCHITECTURE)
+  set(SKYGLASS_MODULE_DIR lib/${CMAKE_LIBRARY_ARCHITECTURE}/skyglass)
+else()
+  set(SKYGLASS_MODULE_DIR lib/skyglass)
+endif()
 set(SKYGLASS_DATA_DIR_NAME skyglass)
 set(SKYGLASS_BUILD_DATA_DIR ${CMAKE_BINARY_DIR}/${CMAKE_INSTALL_DATADIR}/${SKYGLASS_DATA_DIR_NAME})
 # The programs look for it at ../share/skyglass from their own folder.
@@ -68,6 +79,12 @@ function(skyglass_install_programs)
   foreach(t ${SKYGLASS_INSTALL_PROGRAMS})
     if(TARGET ${t})
       install(TARGETS ${t} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+      add_dependencies(skyglass_installed ${t})
+    endif()
+  endforeach()
+  foreach(t ${SKYGLASS_INSTALL_MODULES})
+    if(TARGET ${t})
+      install(TARGETS ${t} LIBRARY DESTINATION ${SKYGLASS_MODULE_DIR})
       add_dependencies(skyglass_installed ${t})
     endif()
   endforeach()

@@ -3,14 +3,15 @@
 // finds the lock taken, asks the running program to come to the front and
 // ends. Files live in $XDG_RUNTIME_DIR (else the temporary folder), named by
 // user and display, so other displays and other users run their own copy.
+//
+// Plain POSIX underneath (an flock()ed file, an AF_UNIX socket): the kernel
+// drops the lock of a program that died, so a crash never blocks the next
+// start, and the program needs no network library for it.
 #pragma once
 
 #include <QString>
 #include <functional>
 #include <memory>
-
-class QLocalServer;
-class QLockFile;
 
 namespace sky::ui {
 
@@ -28,18 +29,22 @@ class SingleInstance {
   SingleInstance& operator=(const SingleInstance&) = delete;
 
   // True when this is the first instance: the lock is held and `raise` runs
-  // whenever a later start asks. False when another holds it; that one has
-  // then been asked to come to the front (if it answers within a second).
+  // (from the event loop) whenever a later start asks. Also true when no
+  // lock can be had at all (a folder we may not write, a file of another
+  // user): a guard that cannot work must not keep the program from starting.
+  // False when another holds it; that one has then been asked to come to the
+  // front (its answer is awaited a second at most).
   bool Claim(std::function<void()> raise);
-  // Whether the running instance took the request (after a failed Claim).
+  // Whether the running instance answered that it took the request (after a
+  // failed Claim).
   bool Delivered() const { return delivered_; }
   QString SocketPath() const { return base_ + ".sock"; }
 
  private:
+  class Server;
   QString base_;
-  std::unique_ptr<QLockFile> lock_;
-  QLocalServer* server_ = nullptr;
-  std::function<void()> raise_;
+  int lockFd_ = -1;
+  std::unique_ptr<Server> server_;
   bool delivered_ = false;
 };
 

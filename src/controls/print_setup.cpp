@@ -1,5 +1,7 @@
 #include "controls/print_setup.h"
 
+#include "controls/print_module.h"
+
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -47,3 +49,16 @@ bool RunPrintDialog(QPrinter& printer, QWidget* parent) {
 void SetPrintDialogAnswerer(std::function<bool(QPrintDialog& dialog)> answerer) { Answerer() = std::move(answerer); }
 
 }  // namespace sky::ui
+
+namespace {
+
+QPagedPaintDevice* RunSharedPrintDialog(QWidget* parent) {
+  QPrinter& printer = sky::ui::SharedPrinter();
+  return sky::ui::RunPrintDialog(printer, parent) ? &printer : nullptr;
+}
+
+const sky::ui::PrintModuleApi kApi{sky::ui::kPrintModuleVersion, &RunSharedPrintDialog};
+
+}  // namespace
+
+extern "C" Q_DECL_EXPORT const sky::ui::PrintModuleApi* skyglass_print_module() { return &kApi; }

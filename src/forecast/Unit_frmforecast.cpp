@@ -8,9 +8,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPlainTextEdit>
-#include <QPrinter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -21,7 +21,7 @@
 #include "common/scoped_flag.h"
 #include "forecast/forecast_text.h"
 #include "controls/ColorDialog.h"
-#include "controls/print_setup.h"
+#include "controls/print_module.h"
 #include "controls/ui_font.h"
 
 namespace sky::ui {
@@ -224,9 +224,15 @@ void TfrmForecast::mnuHelpClick() {
 }
 
 void TfrmForecast::mnuPrintClick() {
-  QPrinter& printer = SharedPrinter();
-  if (!RunPrintDialog(printer, this)) return;
-  if (!PrintTo(printer) && hooks.showError) hooks.showError("Printing failed: the printer could not be opened.");
+  QPagedPaintDevice* printer = nullptr;
+  try {
+    printer = PrintModule().runPrintDialog(this);
+  } catch (const std::exception& e) {
+    if (hooks.showError) hooks.showError(e.what());
+    return;
+  }
+  if (!printer) return;
+  if (!PrintTo(*printer) && hooks.showError) hooks.showError("Printing failed: the printer could not be opened.");
 }
 
 QStringList TfrmForecast::Lines() const {
@@ -236,7 +242,7 @@ QStringList TfrmForecast::Lines() const {
   return lines;
 }
 
-bool TfrmForecast::PrintTo(QPrinter& printer) {
+bool TfrmForecast::PrintTo(QPagedPaintDevice& printer) {
   QPainter painter;
   if (!painter.begin(&printer)) return false;
   QFont f = txtForecast->font();

@@ -17,7 +17,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
-class QPrinter;
+class QPagedPaintDevice;
 class QPushButton;
 class QStatusBar;
 
@@ -86,7 +86,7 @@ class TfrmForecast : public TGradientForm, public IForecastWindowPort, public IS
   // Writes the text area to `printer`: each line on its own printed line,
   // new pages as they fill, then the trailer. False when a line could not be
   // written (the trailer is still attempted).
-  bool PrintTo(QPrinter& printer);
+  bool PrintTo(QPagedPaintDevice& printer);
   // The text area's lines as printed.
   QStringList Lines() const;
 

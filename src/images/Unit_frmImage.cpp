@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPixmap>
 #include <QGuiApplication>
@@ -11,14 +12,13 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStyle>
-#include <QPrinter>
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <exception>
 
 #include "common/exceptions.h"
 #include "controls/GifControl.h"
-#include "controls/print_setup.h"
+#include "controls/print_module.h"
 
 namespace sky::ui {
 
@@ -288,12 +288,11 @@ void TfrmImage::FormClose() {
 }
 
 void TfrmImage::mnuPrint1Click() {
-  QPrinter& printer = SharedPrinter();
-  if (!RunPrintDialog(printer, this)) return;
-  PrintTo(printer);
+  QPagedPaintDevice* printer = PrintModule().runPrintDialog(this);
+  if (printer) PrintTo(*printer);
 }
 
-void TfrmImage::PrintTo(QPrinter& printer) {
+void TfrmImage::PrintTo(QPagedPaintDevice& printer) {
   const QPixmap shot = ClientArea()->grab();
   QPainter painter;
   if (!painter.begin(&printer)) throw Exception("Printing failed: the printer could not be opened.");

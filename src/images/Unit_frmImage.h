@@ -13,7 +13,7 @@
 
 class QAction;
 class QMenuBar;
-class QPrinter;
+class QPagedPaintDevice;
 class QScrollArea;
 class QStatusBar;
 
@@ -63,7 +63,7 @@ class TfrmImage : public TGradientForm, public IImageViewerPort {
   // FormClose (also "&Close").
   void FormClose();
   // The client area as one picture on one page, scaled in proportion.
-  void PrintTo(QPrinter& printer);
+  void PrintTo(QPagedPaintDevice& printer);
 
   // Components, named as the program names them.
   TGifControl* GIFImage1 = nullptr;
