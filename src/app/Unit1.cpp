@@ -18,6 +18,7 @@
 #include "common/text.h"
 #include "controls/OnTray.h"
 #include "controls/app_icon.h"
+#include "controls/bar_style.h"
 #include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
 #include "settings/colors.h"
@@ -209,7 +210,7 @@ void TForm1::BuildClientArea() {
   sp.setColor(QPalette::WindowText, Qt::black);
   StatusBar1->setPalette(sp);
   StatusBar1->setContentsMargins(0, 0, 0, 0);
-  StatusBar1->setStyleSheet("QStatusBar::item { border: none; }");
+  DropPanelFrames(StatusBar1);
   auto panel = [&](int width, const char* text) {
     auto* l = new QLabel(QString::fromLatin1(text), StatusBar1);
     l->setTextFormat(Qt::PlainText);

@@ -15,6 +15,7 @@
 
 #include "app/Unit1.h"
 #include "controls/OnTray.h"
+#include "controls/bar_style.h"
 #include "controls/ui_font.h"
 #include "forecast/forecast_catalogue.h"
 #include "images/image_catalogue.h"
@@ -288,7 +289,7 @@ void TForm1::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("MainMenu1");
   // Narrow items, so that all six menus fit the 322-pixel window.
-  bar->setStyleSheet("QMenuBar::item { padding: 2px 3px; }");
+  NarrowMenuItems(bar);
   bar->setFont(SansFont(11));
 
   std::vector<QMenu*> open;  // the menu each row adds to is open.back()
