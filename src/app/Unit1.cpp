@@ -19,7 +19,6 @@
 #include "controls/OnTray.h"
 #include "controls/app_icon.h"
 #include "controls/bar_style.h"
-#include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
 #include "settings/colors.h"
 
@@ -118,7 +117,6 @@ TForm1::TForm1(RefreshIntervals intervals, QWidget* parent)
   setObjectName("Form1");
   setWindowTitle(app::kTitle);
   setFont(SansFont(11));
-  IconList = MakeTrayPictures();
   setWindowIcon(AppIcon());
   BuildClientArea();
   BuildMenus();

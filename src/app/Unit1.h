@@ -21,6 +21,7 @@
 #include "app/main_ports.h"
 #include "app/refresh_cycle.h"
 #include "common/ports.h"
+#include "controls/tray_pictures.h"
 #include "images/served_pictures.h"
 
 class QAction;
@@ -193,7 +194,7 @@ class TForm1 : public QMainWindow,
   QAction* pitshowLeft = nullptr;
   QAction* pithide = nullptr;
   QAction* pitExit = nullptr;
-  QList<QPixmap> IconList;
+  TrayPictures IconList;
   TOnTray* tray = nullptr;
   QTimer* timer_startup = nullptr;
   QTimer* Timer1 = nullptr;

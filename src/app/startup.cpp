@@ -284,10 +284,8 @@ void WireForecastCommands(Windows& w, const ProgramOptions& options) {
 
 // "&7-Day Forecast": the forecast of the place shown, through the main
 // window's gate like every request of its client.
-void WireDaily(Windows& w) {
-  TForm1* form = w.Form1.get();
-  TfrmDaily* daily = w.frmDaily.get();
-  MainLogic& logic = w.program->logic;
+void WireDaily(TfrmDaily& window, TForm1* form, MainLogic& logic) {
+  TfrmDaily* daily = &window;
   daily->hooks.units = [&logic] { return logic.Units().value_or(UnitSystem::US); };
   daily->hooks.fetch = [form, &logic] {
     DailyResult result;
@@ -298,7 +296,6 @@ void WireDaily(Windows& w) {
     }
     return FetchDailyForecast(logic);
   };
-  form->hooks.dailyForecast = [daily] { daily->ShowDaily(); };
 }
 
 // Warnings: notifications through the desktop's service (or the tray), each
@@ -331,7 +328,7 @@ Windows::~Windows() {
     forecast->SetLogic(nullptr);
     forecast->hooks = ForecastHooks{};
   }
-  if (frmDaily) frmDaily->hooks = DailyHooks{};
+  if (TfrmDaily* daily = frmDaily.Made()) daily->hooks = DailyHooks{};
   if (TfrmPref* pref = frmPref.Made()) pref->stored = nullptr;
   // The core goes before the windows it writes to.
   program.reset();
@@ -343,13 +340,13 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
   auto owned = std::make_unique<Windows>();
   Windows& w = *owned;
   auto step = [&](const char* name, int gauge) {
-    if (gauge >= 0) w.frmPleaseWait->SetProgress(gauge);
-    if (options.onStep) options.onStep(name, gauge >= 0 ? gauge : w.frmPleaseWait->Gauge1->Progress());
+    if (!w.frmPleaseWait && options.pleaseWait) w.frmPleaseWait = std::make_unique<TfrmPleaseWait>();
+    if (w.frmPleaseWait) w.frmPleaseWait->SetProgress(gauge);
+    if (options.onStep) options.onStep(name, gauge);
   };
   w.Form1 = std::make_unique<TForm1>(options.intervals);
   w.program = std::make_shared<Program>(*w.Form1);
   Wire(*w.Form1, *w.program);
-  w.frmPleaseWait = std::make_unique<TfrmPleaseWait>();
   step("TfrmPleaseWait", 10);
   TForm1& main = *w.Form1;
   Program& program = *w.program;
@@ -361,7 +358,8 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
                   pref.servedPictures = [&program] { return program.served ? &*program.served : nullptr; };
                   pref.stored = [&program, &main, daily] {
                     program.logic.SetUnits(settings::ReadUnits(settings::StoreReader()));
-                    if (*daily) (*daily)->ShowUnits(program.logic.Units().value_or(UnitSystem::US));
+                    if (TfrmDaily* shown = daily->Made())
+                      shown->ShowUnits(program.logic.Units().value_or(UnitSystem::US));
                     main.Guarded([&program] { program.logic.Requests().ReloadProxy(); });
                   };
                 });
@@ -400,9 +398,10 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
                       };
                       InstallHelpKey(&chooser);
                     });
-  w.frmDaily = std::make_unique<TfrmDaily>();
-  step("TfrmDaily", 100);
-  WireDaily(w);
+  w.frmDaily.Set([] { return std::make_unique<TfrmDaily>(); },
+                 [&program, &main](TfrmDaily& daily) { WireDaily(daily, &main, program.logic); });
+  FirstUse<TfrmDaily>* daily = &w.frmDaily;
+  main.hooks.dailyForecast = [daily] { (*daily)->ShowDaily(); };
   WireWarnings(w);
   FirstUse<TfrmLocation>* chooser = &w.frmLocation;
   w.Form1->hooks.chooseLocation = [chooser] { (*chooser)->Choose(); };
@@ -412,10 +411,12 @@ std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options) {
       main, program.logic, [pref]() -> TfrmPref& { return **pref; }, [about]() -> TfrmAbout& { return **about; });
   WirePopulationCounters(main, program.images, [viewer]() -> TfrmImage& { return **viewer; });
 
-  TfrmPleaseWait* wait = w.frmPleaseWait.get();
+  step("ready", 100);
+
+  const std::unique_ptr<TfrmPleaseWait>* wait = &w.frmPleaseWait;
   TForm1* form = w.Form1.get();
   w.Form1->hooks.firstPaint = [wait, form, told = false]() mutable {
-    if (wait->isVisible()) wait->hide();
+    if (*wait && (*wait)->isVisible()) (*wait)->hide();
     // Settings lines skipped while the window was set up: told once, after
     // the first paint rather than inside it.
     if (!told) QTimer::singleShot(0, form, [form] { TellStoreNotice(*form); });
@@ -485,7 +486,10 @@ int RunProgram(int argc, char** argv) {
   }
   if (Installed()) SeedGatewayProxy();
 
-  std::unique_ptr<Windows> windows = CreateWindows({});
+  // The main window is shown next, the first thing on screen.
+  ProgramOptions options;
+  options.pleaseWait = false;
+  std::unique_ptr<Windows> windows = CreateWindows(options);
   Windows& w = *windows;
   mainWindow = w.Form1.get();
   ArmScreenshot(w.Form1.get());

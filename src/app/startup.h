@@ -1,6 +1,6 @@
-// Program start: the main window and the windows it needs at once, with the
-// please-wait gauge advancing after each, the others made on first use, and
-// the wiring of the main window to the core.
+// Program start: the main window, the please-wait gauge advancing through
+// the steps, the other windows made on first use, and the wiring of the main
+// window to the core.
 #pragma once
 
 #include <functional>
@@ -26,9 +26,13 @@ class TfrmDaily;
 
 struct ProgramOptions {
   RefreshIntervals intervals;
-  // Called after each start-up step with the window just created and the
-  // gauge's value (tests record the order).
+  // Called after each start-up step with the window just created ("ready"
+  // for the last step) and the gauge's value (tests record the order).
   std::function<void(const std::string& window, int gauge)> onStep;
+  // The please-wait window, with the gauge, covers the start for callers that
+  // show the main window some time after making it. The program shows its
+  // main window straight after; the window would only stand in its way.
+  bool pleaseWait = true;
   // Opens an address in the user's browser (default: the desktop's).
   std::function<void(const std::string& url)> openUrl;
 };
@@ -72,13 +76,13 @@ struct Windows {
   // others may still call into it. The ones made on first use follow the
   // main window's start.
   std::unique_ptr<TForm1> Form1;
-  std::unique_ptr<TfrmPleaseWait> frmPleaseWait;
+  std::unique_ptr<TfrmPleaseWait> frmPleaseWait;  // null without ProgramOptions::pleaseWait
   FirstUse<TfrmAbout> frmAbout;
   FirstUse<TfrmPref> frmPref;
   FirstUse<TfrmImage> frmImage;
   FirstUse<TfrmForecast> frmForecast;
   FirstUse<TfrmLocation> frmLocation;
-  std::unique_ptr<TfrmDaily> frmDaily;
+  FirstUse<TfrmDaily> frmDaily;
   std::shared_ptr<Program> program;
 
   Windows() = default;
@@ -87,8 +91,9 @@ struct Windows {
   ~Windows();
 };
 
-// Creates the start-up windows in order (the main window first, hidden until
-// Show) and arranges the others to be made when first used. The caller owns
+// Creates the main window (hidden until Show), the please-wait window when
+// the options call for it, and arranges the others to be made when first
+// used. The caller owns
 // the result; the main window is not yet shown.
 std::unique_ptr<Windows> CreateWindows(const ProgramOptions& options);
 

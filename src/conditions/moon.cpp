@@ -1,5 +1,6 @@
 #include "conditions/moon.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "data/moon/moon_data.h"
@@ -69,12 +70,49 @@ bool IsCalendarDate(const LocalDate& d) {
 
 const MoonTables& MoonTables::Shipped() {
   static const MoonTables tables = [] {
-    std::string why;
-    auto t = Parse(moon_data::TablesText(), &why);
     // The tests hold the built-in tables to their shape; should they ever be
-    // broken, every date gets the year warning instead of a wrong picture.
+    // broken, the dates they cover get the year warning instead of a wrong
+    // picture.
+    auto t = Index(moon_data::TablesText());
     return t ? std::move(*t) : MoonTables{};
   }();
+  return tables;
+}
+
+namespace {
+
+// The next line of `text` from `pos` (without its line end); false at the end.
+bool NextLine(std::string_view text, std::size_t& pos, std::string_view& line) {
+  if (pos >= text.size()) return false;
+  std::size_t end = text.find('\n', pos);
+  if (end == std::string_view::npos) end = text.size();
+  line = text.substr(pos, end - pos);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  pos = end + 1;
+  return true;
+}
+
+bool IsYearLine(std::string_view line) {
+  return line.size() == 4 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]) && IsDigit(line[3]);
+}
+
+}  // namespace
+
+std::optional<MoonTables> MoonTables::Index(std::string_view text) {
+  MoonTables tables;
+  std::size_t pos = 0;
+  std::string_view line;
+  while (NextLine(text, pos, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    if (!IsYearLine(line)) return std::nullopt;
+    const int year = (line[0] - '0') * 1000 + (line[1] - '0') * 100 + (line[2] - '0') * 10 + (line[3] - '0');
+    const std::size_t first = pos;
+    for (std::size_t row = 0; row < kRows; ++row)
+      if (!NextLine(text, pos, line)) return std::nullopt;
+    Table& t = tables.years_[year];
+    if (!t.rows.empty()) return std::nullopt;  // the year twice
+    t.rows = text.substr(first, std::min(pos, text.size()) - first);
+  }
   return tables;
 }
 
@@ -86,20 +124,14 @@ std::optional<MoonTables> MoonTables::Parse(std::string_view text, std::string* 
   MoonTables tables;
   std::size_t pos = 0, lineNo = 0;
   auto nextLine = [&](std::string_view& line) {
-    if (pos >= text.size()) return false;
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    pos = end + 1;
+    if (!NextLine(text, pos, line)) return false;
     ++lineNo;
     return true;
   };
   std::string_view line;
   while (nextLine(line)) {
     if (line.empty() || line[0] == '#') continue;
-    if (line.size() != 4 || !IsDigit(line[0]) || !IsDigit(line[1]) || !IsDigit(line[2]) || !IsDigit(line[3]))
-      return fail("line " + std::to_string(lineNo) + ": a year was expected");
+    if (!IsYearLine(line)) return fail("line " + std::to_string(lineNo) + ": a year was expected");
     const int year = std::stoi(std::string(line));
     if (tables.years_.count(year)) return fail("the year " + std::to_string(year) + " appears twice");
     std::string t;
@@ -111,14 +143,30 @@ std::optional<MoonTables> MoonTables::Parse(std::string_view text, std::string* 
     }
     std::string why;
     if (!CheckYear(year, t, why)) return fail(std::to_string(year) + ": " + why);
-    tables.years_.emplace(year, std::move(t));
+    tables.years_.emplace(year, Table{{}, true, true, std::move(t)});
   }
   return tables;
 }
 
 const std::string* MoonTables::Year(int year) const {
   auto it = years_.find(year);
-  return it == years_.end() ? nullptr : &it->second;
+  if (it == years_.end()) return nullptr;
+  Table& t = it->second;
+  if (!t.read) {
+    t.read = true;
+    std::size_t pos = 0;
+    std::string_view line;
+    bool rowsFit = true;
+    t.text.reserve(kYearLength);
+    while (NextLine(t.rows, pos, line)) {
+      rowsFit = rowsFit && line.size() == kRowLength;
+      t.text.append(line);
+    }
+    std::string why;
+    t.good = rowsFit && CheckYear(year, t.text, why);
+    if (!t.good) t.text.clear();
+  }
+  return t.good ? &t.text : nullptr;
 }
 
 std::string MoonTables::Cell(int year, int month, int day) const {
@@ -169,7 +217,8 @@ std::string MoonYearWarning(const MoonTables& tables, const LocalDate& date) {
     char buf[48];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d", date.year % 10000, date.month % 100, date.day % 100);
     text += " The clock gave the date " + std::string(buf) + ", which is no date of the calendar.";
-  } else if (tables.FirstYear() == 0) {
+  } else if (tables.FirstYear() == 0 || (date.year >= tables.FirstYear() && date.year <= tables.LastYear())) {
+    // No tables at all, or this year's failed its checks.
     text += " The moon tables could not be read.";
   } else {
     text += " The moon tables cover the years " + std::to_string(tables.FirstYear()) + " to " +

@@ -43,9 +43,16 @@ class MoonTables {
   // lines are comments). Every row is checked; nullopt and a reason in *error
   // when anything is out of shape.
   static std::optional<MoonTables> Parse(std::string_view text, std::string* error = nullptr);
+  // The same text indexed: the years and where their rows are, joined and
+  // checked when a year is first read (a start reads one or two of the
+  // hundred years); a year that fails the checks reads as no table. nullopt
+  // when the text is out of shape as a whole. The tables point into `text`,
+  // which must outlive them.
+  static std::optional<MoonTables> Index(std::string_view text);
 
-  bool Has(int year) const { return years_.count(year) != 0; }
-  // The year's 1664-character text; nullptr without a table.
+  bool Has(int year) const { return Year(year) != nullptr; }
+  // The year's 1664-character text; nullptr without a table (or, in the
+  // built-in tables, for a year whose rows fail the checks of Parse).
   const std::string* Year(int year) const;
   int FirstYear() const { return years_.empty() ? 0 : years_.begin()->first; }
   int LastYear() const { return years_.empty() ? 0 : years_.rbegin()->first; }
@@ -55,7 +62,15 @@ class MoonTables {
   std::string Cell(int year, int month, int day) const;
 
  private:
-  std::map<int, std::string> years_;
+  struct Table {
+    std::string_view rows;  // the year's 32 lines in the indexed text
+    bool read = false;      // rows joined into text and checked
+    bool good = false;
+    std::string text;
+  };
+  // Filled on first read even in a const object: the program reads its
+  // tables from the user-interface thread only.
+  mutable std::map<int, Table> years_;
 };
 
 struct MoonPhase {

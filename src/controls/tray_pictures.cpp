@@ -173,10 +173,18 @@ QPixmap Picture(int index) {
 
 }  // namespace
 
-QList<QPixmap> MakeTrayPictures() {
-  QList<QPixmap> list;
-  for (int i = 0; i < kTrayPictureCount; ++i) list.push_back(Picture(i));
-  return list;
+const QPixmap& TrayPictures::operator[](int index) const {
+  static const QPixmap none;
+  if (index < 0 || index >= kTrayPictureCount) return none;
+  QPixmap& p = drawn_[static_cast<std::size_t>(index)];
+  if (p.isNull()) p = Picture(index);
+  return p;
+}
+
+int TrayPictures::Drawn() const {
+  int n = 0;
+  for (const QPixmap& p : drawn_) n += p.isNull() ? 0 : 1;
+  return n;
 }
 
 QPixmap WithWarningMark(const QPixmap& picture) {

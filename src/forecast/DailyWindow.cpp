@@ -2,7 +2,6 @@
 
 #include <QPalette>
 
-#include "controls/tray_pictures.h"
 #include "controls/ui_font.h"
 #include "forecast/forecast_catalogue.h"
 
@@ -42,7 +41,6 @@ TfrmDaily::TfrmDaily(QWidget* parent) : QWidget(parent, Qt::Window) {
   QPalette pal = palette();
   pal.setColor(QPalette::Window, Qt::black);
   setPalette(pal);
-  pictures_ = MakeTrayPictures();
 
   lblDailyHeader = MakeLabel(this, "lblDailyHeader", {0, 0, width(), 20}, kYellow, 13, true, false, Qt::AlignCenter);
   lblDailyHeader->setAutoFillBackground(true);

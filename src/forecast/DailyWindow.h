@@ -12,6 +12,7 @@
 #include <string>
 
 #include "common/units.h"
+#include "controls/tray_pictures.h"
 #include "forecast/daily.h"
 
 namespace sky::ui {
@@ -50,7 +51,7 @@ class TfrmDaily : public QWidget {
   QLabel* lblDailyStatus = nullptr;
 
  private:
-  QList<QPixmap> pictures_;
+  TrayPictures pictures_;
   std::optional<DailyForecast> shown_;
 };
 

@@ -16,6 +16,7 @@
 #include "controls/GifControl.h"
 #include "controls/OnTray.h"
 #include "controls/app_icon.h"
+#include "forecast/DailyWindow.h"
 #include "controls/Unit_pleasewait.h"
 #include "forecast/Unit_frmforecast.h"
 #include "images/Unit_frmImage.h"
@@ -32,8 +33,9 @@ TEST_F(GuiTest, StartCreatesTheWindowsInOrderAndTheFirstPaintHidesThePleaseWaitW
   Create();
   // The about box, preferences, viewer, forecast window and location chooser
   // come on first use.
-  const std::vector<std::pair<std::string, int>> expected = {{"TfrmPleaseWait", 10}, {"TfrmDaily", 100}};
+  const std::vector<std::pair<std::string, int>> expected = {{"TfrmPleaseWait", 10}, {"ready", 100}};
   EXPECT_EQ(steps, expected);
+  EXPECT_EQ(windows->frmDaily.Made(), nullptr);
   EXPECT_EQ(windows->frmLocation.Made(), nullptr);
   EXPECT_EQ(windows->frmAbout.Made(), nullptr);
   EXPECT_EQ(windows->frmPref.Made(), nullptr);
@@ -82,6 +84,52 @@ TEST_F(GuiTest, WindowsMadeOnFirstUseComeWiredAsTheyDidAtStart) {
   // Made once: the same window the next time.
   about->trigger();
   EXPECT_EQ(windows->frmAbout.Made(), windows->frmAbout.get());
+}
+
+// The program shows its main window straight after making it: no please-wait
+// window in its way, and nothing made or drawn that the first paint does not
+// show.
+TEST_F(GuiTest, TheProgramShowsItsMainWindowFirst) {
+  sky::ui::ProgramOptions o;
+  o.intervals = {60000, 60000, 60000};
+  o.pleaseWait = false;
+  o.onStep = [this](const std::string& w, int g) { steps.emplace_back(w, g); };
+  windows = sky::ui::CreateWindows(o);
+  const std::vector<std::pair<std::string, int>> expected = {{"TfrmPleaseWait", 10}, {"ready", 100}};
+  EXPECT_EQ(steps, expected);
+  EXPECT_EQ(windows->frmPleaseWait, nullptr);
+  ShowMain();
+  form().repaint();
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible()) {
+      EXPECT_EQ(w, &form()) << w->objectName().toStdString();
+    }
+  }
+  EXPECT_FALSE(sky::ui::ShownMoonPicture(*windows).empty());
+  EXPECT_EQ(form().IconList.Drawn(), 0);
+  form().SetIconIndex(4);
+  EXPECT_EQ(form().IconList.Drawn(), 1);
+  EXPECT_EQ(windows->frmDaily.Made(), nullptr);
+}
+
+TEST_F(GuiTest, SevenDayWindowIsMadeAndWiredOnFirstUse) {
+  Create();
+  ShowMain();
+  // New units before the window exists do not make it.
+  windows->frmPref->stored();
+  EXPECT_EQ(windows->frmDaily.Made(), nullptr);
+  QAction* command = form().findChild<QAction*>("mnuDailyForecast");
+  ASSERT_NE(command, nullptr);
+  command->trigger();
+  sky::ui::TfrmDaily* daily = windows->frmDaily.Made();
+  ASSERT_NE(daily, nullptr);
+  EXPECT_TRUE(daily->isVisible());
+  // It asked the core, which shows no place yet.
+  EXPECT_EQ(daily->lblDailyStatus->text().toStdString(), sky::kDailyNoPlace);
+  daily->hide();
+  command->trigger();
+  EXPECT_EQ(windows->frmDaily.Made(), daily);
+  EXPECT_TRUE(daily->isVisible());
 }
 
 TEST_F(GuiTest, ConditionsAreaLayout) {
