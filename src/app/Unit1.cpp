@@ -5,11 +5,9 @@
 #include <QCloseEvent>
 #include <QLayout>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
-#include <QStyleOption>
 #include <QVariant>
 #include <cstdio>
 #include <exception>
@@ -20,6 +18,7 @@
 #include "common/text.h"
 #include "controls/OnTray.h"
 #include "controls/app_icon.h"
+#include "controls/bar_style.h"
 #include "controls/ui_font.h"
 #include "settings/colors.h"
 
@@ -107,22 +106,6 @@ const ValueRow kValues[12] = {
     {"lblHeatIndex2", {224, 132, 81, 17}, 13, true, "n/a"},
 };
 // clang-format on
-
-// The status line's panels sit flush, without the frame the style draws
-// around each item of a status bar. (A style sheet would say the same at the
-// price of the style sheet engine, half a megabyte, before the first paint.)
-class FlatStatusBar final : public QStatusBar {
- public:
-  using QStatusBar::QStatusBar;
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    QStyleOption opt;
-    opt.initFrom(this);
-    style()->drawPrimitive(QStyle::PE_PanelStatusBar, &opt, &p, this);
-  }
-};
 
 }  // namespace
 
@@ -215,7 +198,7 @@ void TForm1::BuildClientArea() {
   connect(Button1, &QPushButton::clicked, this, [this] { tray->SetAppVisible(false); });
 
   // The status bar lies inside the client area, along its bottom edge.
-  StatusBar1 = new FlatStatusBar(client);
+  StatusBar1 = new QStatusBar(client);
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
   StatusBar1->setGeometry(0, 304 - 19, 322, 19);
@@ -225,6 +208,7 @@ void TForm1::BuildClientArea() {
   sp.setColor(QPalette::WindowText, Qt::black);
   StatusBar1->setPalette(sp);
   StatusBar1->setContentsMargins(0, 0, 0, 0);
+  DropPanelFrames(StatusBar1);
   auto panel = [&](int width, const char* text) {
     auto* l = new QLabel(QString::fromLatin1(text), StatusBar1);
     l->setTextFormat(Qt::PlainText);

@@ -1,13 +1,9 @@
 // The main window's menus: one table row per item, built into the menu bar
 // and the tray's popups.
 #include <QAction>
-#include <QApplication>
 #include <QKeySequence>
 #include <QMenu>
 #include <QMenuBar>
-#include <QProxyStyle>
-#include <QStyleFactory>
-#include <QStyleOptionMenuItem>
 #include <QVariant>
 #include <algorithm>
 #include <cctype>
@@ -19,6 +15,7 @@
 
 #include "app/Unit1.h"
 #include "controls/OnTray.h"
+#include "controls/bar_style.h"
 #include "controls/ui_font.h"
 #include "forecast/forecast_catalogue.h"
 #include "images/image_catalogue.h"
@@ -288,45 +285,11 @@ void TForm1::MarkServedPictures(const ServedPictures& served) {
   for (QMenu* m : findChildren<QMenu*>()) m->setToolTipsVisible(true);
 }
 
-namespace {
-
-// Narrow menu bar items: the text with 3 pixels of padding at either side and
-// 2 above and below, so that all six menus fit the 322-pixel window. (A style
-// sheet would say the same at the price of the style sheet engine, half a
-// megabyte, before the first paint.)
-class NarrowMenuBarItems final : public QProxyStyle {
- public:
-  NarrowMenuBarItems() : QProxyStyle(QStyleFactory::create(QApplication::style()->name())) {}
-  QSize sizeFromContents(ContentsType type, const QStyleOption* option, const QSize& size,
-                         const QWidget* widget) const override {
-    if (type == CT_MenuBarItem) return size + QSize(2 * kPadX, 2 * kPadY);
-    return QProxyStyle::sizeFromContents(type, option, size, widget);
-  }
-  void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
-                   const QWidget* widget) const override {
-    if (element == CE_MenuBarItem) {
-      if (const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option)) {
-        QStyleOptionMenuItem inside(*item);
-        inside.rect = item->rect.adjusted(kPadX, kPadY, -kPadX, -kPadY);
-        QProxyStyle::drawControl(element, &inside, painter, widget);
-        return;
-      }
-    }
-    QProxyStyle::drawControl(element, option, painter, widget);
-  }
-
- private:
-  static constexpr int kPadX = 3, kPadY = 2;
-};
-
-}  // namespace
-
 void TForm1::BuildMenus() {
   QMenuBar* bar = menuBar();
   bar->setObjectName("MainMenu1");
-  auto* narrow = new NarrowMenuBarItems;
-  narrow->setParent(bar);
-  bar->setStyle(narrow);
+  // Narrow items, so that all six menus fit the 322-pixel window.
+  NarrowMenuItems(bar);
   bar->setFont(SansFont(11));
 
   std::vector<QMenu*> open;  // the menu each row adds to is open.back()
