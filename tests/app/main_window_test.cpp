@@ -132,6 +132,21 @@ TEST_F(GuiTest, SevenDayWindowIsMadeAndWiredOnFirstUse) {
   EXPECT_TRUE(daily->isVisible());
 }
 
+// Narrow menu bar items keep all six menus on one row of the window.
+TEST_F(GuiTest, AllSixMenusFitOneRow) {
+  Create();
+  ShowMain();
+  QMenuBar* bar = form().menuBar();
+  const QList<QAction*> menus = bar->actions();
+  ASSERT_EQ(menus.size(), 6);
+  for (QAction* a : menus) {
+    const QRect r = bar->actionGeometry(a);
+    EXPECT_EQ(r.top(), bar->actionGeometry(menus.front()).top()) << a->text().toStdString();
+    EXPECT_LE(r.right(), form().width()) << a->text().toStdString();
+    EXPECT_EQ(r.size(), bar->fontMetrics().size(Qt::TextShowMnemonic, a->text()) + QSize(6, 4));
+  }
+}
+
 TEST_F(GuiTest, ConditionsAreaLayout) {
   Create();
   TForm1& f = form();

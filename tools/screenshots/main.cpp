@@ -21,7 +21,9 @@ int main(int argc, char** argv) {
   const QString dir = QString::fromLocal8Bit(argv[1]);
   QApplication app(argc, argv);
   sky::app::InitApplicationInfo();
-  auto windows = sky::ui::CreateWindows({});
+  sky::ui::ProgramOptions options;
+  options.pleaseWait = false;  // as the program starts
+  auto windows = sky::ui::CreateWindows(options);
   sky::ui::Windows& w = *windows;
   int status = 0;
   auto save = [&](QWidget* widget, const char* name) {
