@@ -8,6 +8,7 @@
 
 #include "common/version.h"
 #include "controls/app_icon.h"
+#include "controls/bar_style.h"
 
 namespace sky::app {
 void InitApplicationInfo() {
@@ -20,6 +21,7 @@ void InitApplicationInfo() {
     // Lets the desktop match the windows to the installed desktop file.
     QGuiApplication::setDesktopFileName(kAppId);
     QApplication::setWindowIcon(ui::AppIcon());
+    if (qobject_cast<QApplication*>(QCoreApplication::instance())) ui::UseProgramStyle();
   }
 }
 

@@ -1,11 +1,13 @@
 #include "controls/bar_style.h"
 
 #include <QApplication>
+#include <QIconEngine>
 #include <QMenuBar>
 #include <QPointer>
 #include <QProxyStyle>
 #include <QStatusBar>
 #include <QStyleOption>
+#include <functional>
 
 namespace sky::ui {
 namespace {
@@ -39,11 +41,73 @@ class BarStyle : public QProxyStyle {
   }
 };
 
+// An icon made when first drawn or measured.
+class DeferredIcon : public QIconEngine {
+ public:
+  explicit DeferredIcon(std::function<QIcon()> make) : make_(std::move(make)) {}
+
+  void paint(QPainter* p, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+    // The rect is already fitted to actualSize(), so this draws what the real
+    // icon's own engine would.
+    Icon().paint(p, rect, Qt::AlignCenter, mode, state);
+  }
+  QSize actualSize(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().actualSize(size, mode, state);
+  }
+  QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+    return Icon().pixmap(size, mode, state);
+  }
+  QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State state, qreal scale) override {
+    return Icon().pixmap(size / scale, scale, mode, state);
+  }
+  QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override {
+    return Icon().availableSizes(mode, state);
+  }
+  QIconEngine* clone() const override { return new DeferredIcon(*this); }
+
+ private:
+  const QIcon& Icon() {
+    if (make_) {
+      icon_ = make_();
+      make_ = nullptr;
+    }
+    return icon_;
+  }
+
+  std::function<QIcon()> make_;
+  QIcon icon_;
+};
+
+class ProgramStyle : public QProxyStyle {
+ public:
+  explicit ProgramStyle(const QString& base) : QProxyStyle(base) {}
+
+  QIcon standardIcon(StandardPixmap sp, const QStyleOption* opt, const QWidget* w) const override {
+    if (sp != SP_ToolBarHorizontalExtensionButton) return QProxyStyle::standardIcon(sp, opt, w);
+    // Only the direction of the option (or of the application) picks the
+    // picture; the widget may be gone by the time it is drawn.
+    const bool rtl = opt ? opt->direction == Qt::RightToLeft : QGuiApplication::isRightToLeft();
+    return QIcon(new DeferredIcon([base = QPointer<QStyle>(baseStyle()), rtl] {
+      if (!base) return QIcon();
+      QStyleOption o;
+      o.direction = rtl ? Qt::RightToLeft : Qt::LeftToRight;
+      return base->standardIcon(SP_ToolBarHorizontalExtensionButton, &o);
+    }));
+  }
+};
+
+// The style the application draws with, under the program's proxy if any.
+QString BaseStyleName() {
+  const QStyle* s = QApplication::style();
+  if (const auto* proxy = qobject_cast<const QProxyStyle*>(s)) s = proxy->baseStyle();
+  return s->name();
+}
+
 // One for all bars, living as long as the application.
 QStyle* Shared() {
   static QPointer<BarStyle> style;
   if (!style) {
-    style = new BarStyle(QApplication::style()->name());
+    style = new BarStyle(BaseStyleName());
     style->setParent(qApp);
   }
   return style;
@@ -54,5 +118,7 @@ QStyle* Shared() {
 void DropPanelFrames(QStatusBar* bar) { bar->setStyle(Shared()); }
 
 void NarrowMenuItems(QMenuBar* bar) { bar->setStyle(Shared()); }
+
+void UseProgramStyle() { QApplication::setStyle(new ProgramStyle(BaseStyleName())); }
 
 }  // namespace sky::ui

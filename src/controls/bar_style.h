@@ -17,4 +17,11 @@ void DropPanelFrames(QStatusBar* bar);
 // "QMenuBar::item { padding: 2px 3px; }".
 void NarrowMenuItems(QMenuBar* bar);
 
+// The application's style, unchanged but for one thing: a menu bar asks it
+// for its overflow button's icon when the bar is made, and the style reads
+// that icon from PNG files through every image plugin. The button shows only
+// when the menus do not fit, so the icon is read when first drawn. Call
+// before the first widget is made.
+void UseProgramStyle();
+
 }  // namespace sky::ui

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "common/text.h"
 #include "settings/hive.h"
 
 extern char** environ;
@@ -64,11 +65,12 @@ bool ToolInPath(const std::string& name) {
   if (name.empty()) return false;
   if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0;
   const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "/usr/local/bin:/usr/bin:/bin");
-  std::string dir;
-  while (std::getline(dirs, dir, ':')) {
-    if (dir.empty()) dir = ".";
-    const std::string full = dir + "/" + name;
+  // Split by hand rather than through a string stream: this runs at start,
+  // where a stream would be the only user of the library's locale machinery.
+  std::vector<std::string_view> dirs = SplitView(path ? path : "/usr/local/bin:/usr/bin:/bin", ':');
+  if (dirs.back().empty()) dirs.pop_back();  // "a:" and "" name no empty folder at the end
+  for (std::string_view dir : dirs) {
+    const std::string full = (dir.empty() ? std::string(".") : std::string(dir)) + "/" + name;
     struct stat st {};
     if (stat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(full.c_str(), X_OK) == 0) return true;
   }
@@ -225,9 +227,7 @@ class FehSetter : public IDesktopSetter {
 };
 
 bool HasName(const std::string& list, const char* wanted) {
-  std::istringstream parts(list);
-  std::string part;
-  while (std::getline(parts, part, ':')) {
+  for (std::string_view part : SplitView(list, ':')) {
     std::string upper;
     for (char c : part) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     if (upper == wanted) return true;

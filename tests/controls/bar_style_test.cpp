@@ -2,11 +2,13 @@
 // the style sheets they replace drew: item sizes, highlight and frames.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QStyleOption>
 
 #include "common/offscreen_app.h"
 #include "controls/bar_style.h"
@@ -53,4 +55,22 @@ TEST(BarStyle, DrawsWhatTheStyleSheetsDrew) {
   EXPECT_EQ(MenuWindow(false, -1), MenuWindow(true, -1));
   EXPECT_EQ(MenuWindow(false, 2), MenuWindow(true, 2));  // the highlighted item
   EXPECT_EQ(StatusPanels(false), StatusPanels(true));
+}
+
+// The program's style draws as the style under it: same palette, and the menu
+// bar's overflow icon, though read late, shows the same pictures.
+TEST(BarStyle, ProgramStyleChangesNothingVisible) {
+  skytest::App();
+  const QPalette palette = QApplication::palette();
+  const auto icon = [](QStyle* s, Qt::LayoutDirection dir) {
+    QStyleOption o;
+    o.direction = dir;
+    return s->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton, &o);
+  };
+  const QIcon before = icon(QApplication::style(), Qt::RightToLeft);
+  sky::ui::UseProgramStyle();
+  EXPECT_EQ(QApplication::palette(), palette);
+  const QIcon after = icon(QApplication::style(), Qt::RightToLeft);
+  for (int size : {8, 16, 32}) EXPECT_EQ(after.pixmap(size).toImage(), before.pixmap(size).toImage()) << size;
+  EXPECT_EQ(MenuWindow(true, 2), MenuWindow(false, 2));  // the bars still draw alike under it
 }

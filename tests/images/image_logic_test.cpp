@@ -402,4 +402,20 @@ TEST(DesktopSetter, ProcessRunnerRunsWithoutAShell) {
   EXPECT_FALSE(sky::ToolInPath("no-such-tool-for-skyglass"));
 }
 
+// PATH as the shell reads it: an empty entry inside the list is the current
+// folder; a trailing colon adds none.
+TEST(DesktopSetter, ToolInPathReadsEveryPathEntry) {
+  const std::string saved = std::getenv("PATH");
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  std::filesystem::current_path("/bin");
+  setenv("PATH", "/nonexistent::/also-not", 1);
+  EXPECT_TRUE(sky::ToolInPath("sh"));
+  setenv("PATH", "/nonexistent:", 1);
+  EXPECT_FALSE(sky::ToolInPath("sh"));
+  setenv("PATH", "/nonexistent:/bin", 1);
+  EXPECT_TRUE(sky::ToolInPath("sh"));
+  std::filesystem::current_path(cwd);
+  setenv("PATH", saved.c_str(), 1);
+}
+
 }  // namespace
