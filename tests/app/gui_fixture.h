@@ -49,9 +49,10 @@ class GuiTest : public ::testing::Test {
   void TearDown() override { windows.reset(); }
 
   // Creates the windows (main window not shown yet).
-  void Create(sky::RefreshIntervals intervals = {60000, 60000, 60000}) {
+  void Create(sky::RefreshIntervals intervals = {60000, 60000, 60000}, bool pleaseWait = true) {
     sky::ui::ProgramOptions o;
     o.intervals = intervals;
+    o.pleaseWait = pleaseWait;
     o.onStep = [this](const std::string& w, int g) { steps.emplace_back(w, g); };
     windows = sky::ui::CreateWindows(o);
     form().boxRecorder = [this](const std::string& kind, const std::string& text) -> std::optional<bool> {

@@ -90,26 +90,18 @@ TEST_F(GuiTest, WindowsMadeOnFirstUseComeWiredAsTheyDidAtStart) {
 // window in its way, and nothing made or drawn that the first paint does not
 // show.
 TEST_F(GuiTest, TheProgramShowsItsMainWindowFirst) {
-  sky::ui::ProgramOptions o;
-  o.intervals = {60000, 60000, 60000};
-  o.pleaseWait = false;
-  o.onStep = [this](const std::string& w, int g) { steps.emplace_back(w, g); };
-  windows = sky::ui::CreateWindows(o);
+  Create({60000, 60000, 60000}, false);
   const std::vector<std::pair<std::string, int>> expected = {{"TfrmPleaseWait", 10}, {"ready", 100}};
   EXPECT_EQ(steps, expected);
   EXPECT_EQ(windows->frmPleaseWait, nullptr);
   ShowMain();
   form().repaint();
-  for (QWidget* w : QApplication::topLevelWidgets()) {
-    if (w->isVisible()) {
-      EXPECT_EQ(w, &form()) << w->objectName().toStdString();
-    }
-  }
+  for (QWidget* w : QApplication::topLevelWidgets())
+    EXPECT_TRUE(w == &form() || !w->isVisible()) << w->objectName().toStdString();
   EXPECT_FALSE(sky::ui::ShownMoonPicture(*windows).empty());
   EXPECT_EQ(form().IconList.Drawn(), 0);
   form().SetIconIndex(4);
   EXPECT_EQ(form().IconList.Drawn(), 1);
-  EXPECT_EQ(windows->frmDaily.Made(), nullptr);
 }
 
 TEST_F(GuiTest, SevenDayWindowIsMadeAndWiredOnFirstUse) {
