@@ -73,7 +73,8 @@ const MoonTables& MoonTables::Shipped() {
     // The tests hold the built-in tables to their shape; should they ever be
     // broken, the dates they cover get the year warning instead of a wrong
     // picture.
-    auto t = Index(moon_data::TablesText());
+    auto t = IndexByStride(moon_data::TablesText(), false);
+    if (!t) t = Index(moon_data::TablesText());
     return t ? std::move(*t) : MoonTables{};
   }();
   return tables;
@@ -98,7 +99,41 @@ bool IsYearLine(std::string_view line) {
 
 }  // namespace
 
+// The shipped text is regular: after its comments, years in a row, each its
+// year line and 32 rows of 52 characters. Indexed by that stride, the rows
+// (170 KB that would all become resident at start) are not read now; each
+// year's own line and rows are checked when the year is first read. Without
+// `checkLast` only the first year line is read: the built-in text is held to
+// that shape by the tests.
+std::optional<MoonTables> MoonTables::IndexByStride(std::string_view text, bool checkLast) {
+  constexpr std::size_t kYearLine = 5;
+  constexpr std::size_t kStride = kYearLine + kRows * (kRowLength + 1);
+  auto yearOf = [](std::string_view l) {
+    return (l[0] - '0') * 1000 + (l[1] - '0') * 100 + (l[2] - '0') * 10 + (l[3] - '0');
+  };
+  std::size_t pos = 0, start = 0;
+  std::string_view line;
+  while (NextLine(text, pos, line) && (line.empty() || line[0] == '#')) start = pos;
+  const std::size_t body = text.size() - start;
+  if (!IsYearLine(line) || pos != start + kYearLine || body % kStride != 0) return std::nullopt;
+  const std::size_t count = body / kStride;
+  const int first = yearOf(line);
+  if (checkLast) {
+    const std::string_view last = text.substr(start + (count - 1) * kStride, kYearLine);
+    if (!IsYearLine(last.substr(0, 4)) || last[4] != '\n' || yearOf(last) != first + static_cast<int>(count) - 1)
+      return std::nullopt;
+  }
+  MoonTables tables;
+  for (std::size_t i = 0; i < count; ++i) {
+    Table& t = tables.years_[first + static_cast<int>(i)];
+    t.head = text.substr(start + i * kStride, 4);
+    t.rows = text.substr(start + i * kStride + kYearLine, kStride - kYearLine);
+  }
+  return tables;
+}
+
 std::optional<MoonTables> MoonTables::Index(std::string_view text) {
+  if (auto byStride = IndexByStride(text, true)) return byStride;
   MoonTables tables;
   std::size_t pos = 0;
   std::string_view line;
@@ -143,7 +178,7 @@ std::optional<MoonTables> MoonTables::Parse(std::string_view text, std::string* 
     }
     std::string why;
     if (!CheckYear(year, t, why)) return fail(std::to_string(year) + ": " + why);
-    tables.years_.emplace(year, Table{{}, true, true, std::move(t)});
+    tables.years_.emplace(year, Table{{}, true, true, std::move(t), {}});
   }
   return tables;
 }
@@ -156,7 +191,7 @@ const std::string* MoonTables::Year(int year) const {
     t.read = true;
     std::size_t pos = 0;
     std::string_view line;
-    bool rowsFit = true;
+    bool rowsFit = t.head.empty() || t.head == std::to_string(year);
     t.text.reserve(kYearLength);
     while (NextLine(t.rows, pos, line)) {
       rowsFit = rowsFit && line.size() == kRowLength;

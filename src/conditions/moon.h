@@ -62,11 +62,14 @@ class MoonTables {
   std::string Cell(int year, int month, int day) const;
 
  private:
+  static std::optional<MoonTables> IndexByStride(std::string_view text, bool checkLast);
+
   struct Table {
     std::string_view rows;  // the year's 32 lines in the indexed text
     bool read = false;      // rows joined into text and checked
     bool good = false;
     std::string text;
+    std::string_view head;  // its year line, when indexed by stride: unchecked until read
   };
   // Filled on first read even in a const object: the program reads its
   // tables from the user-interface thread only.

@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -84,7 +85,11 @@ ReadResult ReadWhole(const std::string& path, std::string& out, std::string& err
     close(fd);
     return ReadResult::Unreadable;
   }
-  char buf[65536];
+  // A settings file is a few KB. A larger buffer on the stack would leave all
+  // of its pages resident for the program's life: the compiler probes every
+  // page of a large frame.
+  out.reserve(static_cast<std::size_t>(std::max<off_t>(st.st_size, 0)));
+  char buf[4096];
   for (;;) {
     const ssize_t n = read(fd, buf, sizeof buf);
     if (n > 0) {

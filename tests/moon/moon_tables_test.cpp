@@ -127,6 +127,11 @@ TEST(MoonTables, EmbeddedTextParsesLikeTheShippedTables) {
   const auto parsed = MoonTables::Parse(sky::moon_data::TablesText(), &why);
   ASSERT_TRUE(parsed) << why;
   EXPECT_EQ(*parsed->Year(2050), *MoonTables::Shipped().Year(2050));
+  // The built-in tables are indexed by stride from their first year alone.
+  const MoonTables& shipped = MoonTables::Shipped();
+  EXPECT_EQ(shipped.FirstYear(), parsed->FirstYear());
+  ASSERT_EQ(shipped.LastYear(), parsed->LastYear());
+  EXPECT_EQ(*shipped.Year(shipped.LastYear()), *parsed->Year(parsed->LastYear()));
 }
 
 TEST(MoonTables, IndexedTablesCheckEachYearWhenFirstRead) {
@@ -142,6 +147,14 @@ TEST(MoonTables, IndexedTablesCheckEachYearWhenFirstRead) {
   EXPECT_EQ(*t->Year(2004), *parsed->Year(2004));
   EXPECT_NE(sky::MoonYearWarning(*t, {2001, 3, 1}).find("could not be read"), std::string::npos);
   EXPECT_NE(sky::MoonYearWarning(*t, {2005, 3, 1}).find("1999 to 2004"), std::string::npos);
+  // Years in a row are indexed by their stride without reading them: a year
+  // line out of place keeps its own year out once read.
+  const auto r = MoonTables::Index("# c\n" + YearText(1999) + YearText(2005) + YearText(2001));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->LastYear(), 2001);
+  EXPECT_TRUE(r->Has(1999));
+  EXPECT_FALSE(r->Has(2000));
+  EXPECT_EQ(*r->Year(2001), *MoonTables::Parse(YearText(2001))->Year(2001));
   // Out of shape as a whole: no tables.
   EXPECT_FALSE(MoonTables::Index(YearText(1999) + YearText(1999)));
   EXPECT_FALSE(MoonTables::Index("98\n"));
