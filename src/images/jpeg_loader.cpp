@@ -12,8 +12,7 @@
 #include <cstring>
 #include <vector>
 
-// jpeglib.h needs size_t and FILE declared before it.
-#include <jpeglib.h>
+#include "images/jpeg_lib.h"
 
 #include "common/large_buffer.h"
 #include "images/bmp_writer.h"
@@ -229,10 +228,16 @@ DecodeOutcome DecodeInto(std::span<const std::uint8_t> bytes, const JpegDecodeOp
     result.error = "Empty JPEG file";
     return result;
   }
+  std::string why;
+  const jpeg_lib::Functions* jl = jpeg_lib::Get(&why);
+  if (!jl) {
+    result.error = "JPEG pictures cannot be read: " + why;
+    return result;
+  }
   jpeg_decompress_struct cinfo{};
   ErrorManager err{};
   jpeg_progress_mgr progress{};
-  cinfo.err = jpeg_std_error(&err.pub);
+  cinfo.err = jl->std_error(&err.pub);
   err.pub.error_exit = OnError;
   err.pub.emit_message = OnMessage;
   err.maxScans = options.maxScans;
@@ -240,24 +245,24 @@ DecodeOutcome DecodeInto(std::span<const std::uint8_t> bytes, const JpegDecodeOp
   // nothing needing a destructor is bypassed by longjmp.
   std::vector<JSAMPLE> row;
   if (setjmp(err.jump)) {
-    jpeg_destroy_decompress(&cinfo);
+    jl->destroy_decompress(&cinfo);
     result = DecodeOutcome{};
     result.error = std::string("Invalid JPEG picture: ") + err.message;
     return result;
   }
-  jpeg_create_decompress(&cinfo);
+  jl->create_decompress(&cinfo, JPEG_LIB_VERSION, sizeof cinfo);
   // A hostile file must not make libjpeg take unbounded working memory.
   cinfo.mem->max_memory_to_use = 1024L * 1024L * 1024L;
   progress.progress_monitor = OnProgress;
   cinfo.progress = &progress;
-  jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
-  jpeg_read_header(&cinfo, TRUE);
+  jl->mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+  jl->read_header(&cinfo, TRUE);
 
   const std::uint64_t pixels = std::uint64_t{cinfo.image_width} * cinfo.image_height;
   if (pixels > options.maxPixels) {
     std::snprintf(err.message, sizeof err.message, "%ux%u pixels is larger than the %llu pixels allowed",
                   cinfo.image_width, cinfo.image_height, static_cast<unsigned long long>(options.maxPixels));
-    jpeg_destroy_decompress(&cinfo);
+    jl->destroy_decompress(&cinfo);
     result.error = std::string("JPEG picture too large: ") + err.message;
     return result;
   }
@@ -269,7 +274,7 @@ DecodeOutcome DecodeInto(std::span<const std::uint8_t> bytes, const JpegDecodeOp
   } else {
     cinfo.out_color_space = target.Space();
   }
-  jpeg_start_decompress(&cinfo);
+  jl->start_decompress(&cinfo);
   const JDIMENSION w = cinfo.output_width;
   const JDIMENSION h = cinfo.output_height;
   target.Begin(w, h);
@@ -279,19 +284,19 @@ DecodeOutcome DecodeInto(std::span<const std::uint8_t> bytes, const JpegDecodeOp
     JSAMPROW rows[4];
     if (cmyk) {
       JSAMPROW in[1] = {row.data()};
-      if (jpeg_read_scanlines(&cinfo, in, 1) != 1) break;
+      if (jl->read_scanlines(&cinfo, in, 1) != 1) break;
       target.Rows(y, 1, rows);
       CmykRowToTarget(row.data(), rows[0], w, inverted, target.BlueFirst(), target.PixelBytes());
     } else {
       // Straight into the target, as many rows as libjpeg hands out at once.
       const JDIMENSION n = target.Rows(y, std::min<JDIMENSION>(4, h - y), rows);
-      if (jpeg_read_scanlines(&cinfo, rows, n) == 0) break;
+      if (jl->read_scanlines(&cinfo, rows, n) == 0) break;
     }
     target.Filled(cinfo.output_scanline);
   }
   result.delivered = cinfo.output_scanline;
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
+  jl->finish_decompress(&cinfo);
+  jl->destroy_decompress(&cinfo);
   result.width = w;
   result.height = h;
   if (err.warning[0]) result.warning = err.warning;

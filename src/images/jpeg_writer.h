@@ -8,8 +8,9 @@
 namespace sky {
 
 // `rgb` holds width * height * 3 bytes, rows top down. "" when libjpeg
-// refuses the picture (a size it cannot take, out of memory): the caller
-// answers a failure, where libjpeg's own handler would end the process.
+// refuses the picture (a size it cannot take, out of memory) or cannot be
+// loaded: the caller answers a failure, where libjpeg's own handler would end
+// the process.
 std::string EncodeJpegRgb(int width, int height, const std::uint8_t* rgb, int quality);
 
 }  // namespace sky

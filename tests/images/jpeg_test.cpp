@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include "images/bmp_writer.h"
+#include "images/jpeg_lib.h"
 #include "images/jpeg_loader.h"
 #include "images/jpeg_writer.h"
 
@@ -253,4 +254,15 @@ TEST(JpegWriter, WritesWhatTheLoaderReadsAndRefusesAnEmptyPicture) {
   EXPECT_NEAR(decoded.picture.rgb[1], 0, 3);
   // libjpeg's own handler would end the process here.
   EXPECT_EQ(sky::EncodeJpegRgb(0, 8, rgb.data(), 90), "");
+}
+
+// libjpeg is loaded on the first picture; a library that is missing or is not
+// libjpeg is named in the error, never half used.
+TEST(JpegLibrary, LoadsOnceAndNamesWhatItCouldNotLoad) {
+  std::string why;
+  EXPECT_NE(sky::jpeg_lib::Get(&why), nullptr) << why;
+  EXPECT_FALSE(sky::jpeg_lib::Load("libjpeg-absent.so.0", &why));
+  EXPECT_EQ(why.rfind("libjpeg-absent.so.0 could not be loaded: ", 0), 0u) << why;
+  EXPECT_FALSE(sky::jpeg_lib::Load("libc.so.6", &why));
+  EXPECT_EQ(why, "libc.so.6 has no jpeg_std_error");
 }
