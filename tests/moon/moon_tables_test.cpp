@@ -149,7 +149,8 @@ TEST(MoonTables, IndexedTablesCheckEachYearWhenFirstRead) {
   EXPECT_NE(sky::MoonYearWarning(*t, {2005, 3, 1}).find("1999 to 2004"), std::string::npos);
   // Years in a row are indexed by their stride without reading them: a year
   // line out of place keeps its own year out once read.
-  const auto r = MoonTables::Index("# c\n" + YearText(1999) + YearText(2005) + YearText(2001));
+  const std::string inRow = "# c\n" + YearText(1999) + YearText(2005) + YearText(2001);
+  const auto r = MoonTables::Index(inRow);
   ASSERT_TRUE(r);
   EXPECT_EQ(r->LastYear(), 2001);
   EXPECT_TRUE(r->Has(1999));
