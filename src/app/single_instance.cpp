@@ -232,8 +232,12 @@ class SingleInstance::Server {
     }
   }
 
+  std::vector<Peer>::iterator At(quint64 id) {
+    return std::find_if(peers_.begin(), peers_.end(), [id](const Peer& p) { return p.id == id; });
+  }
+
   Peer* Find(quint64 id) {
-    auto it = std::find_if(peers_.begin(), peers_.end(), [id](const Peer& p) { return p.id == id; });
+    auto it = At(id);
     return it == peers_.end() ? nullptr : &*it;
   }
 
@@ -257,7 +261,7 @@ class SingleInstance::Server {
 
   // Called from the peer's own notifier too, so that one goes later.
   void Drop(quint64 id) {
-    auto it = std::find_if(peers_.begin(), peers_.end(), [id](const Peer& p) { return p.id == id; });
+    auto it = At(id);
     if (it == peers_.end()) return;
     it->notifier->setEnabled(false);
     it->notifier->deleteLater();

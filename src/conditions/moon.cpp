@@ -97,6 +97,11 @@ bool IsYearLine(std::string_view line) {
   return line.size() == 4 && IsDigit(line[0]) && IsDigit(line[1]) && IsDigit(line[2]) && IsDigit(line[3]);
 }
 
+// The year of a line IsYearLine accepts.
+int YearOf(std::string_view line) {
+  return (line[0] - '0') * 1000 + (line[1] - '0') * 100 + (line[2] - '0') * 10 + (line[3] - '0');
+}
+
 }  // namespace
 
 // The shipped text is regular: after its comments, years in a row, each its
@@ -108,19 +113,16 @@ bool IsYearLine(std::string_view line) {
 std::optional<MoonTables> MoonTables::IndexByStride(std::string_view text, bool checkLast) {
   constexpr std::size_t kYearLine = 5;
   constexpr std::size_t kStride = kYearLine + kRows * (kRowLength + 1);
-  auto yearOf = [](std::string_view l) {
-    return (l[0] - '0') * 1000 + (l[1] - '0') * 100 + (l[2] - '0') * 10 + (l[3] - '0');
-  };
   std::size_t pos = 0, start = 0;
   std::string_view line;
   while (NextLine(text, pos, line) && (line.empty() || line[0] == '#')) start = pos;
   const std::size_t body = text.size() - start;
   if (!IsYearLine(line) || pos != start + kYearLine || body % kStride != 0) return std::nullopt;
   const std::size_t count = body / kStride;
-  const int first = yearOf(line);
+  const int first = YearOf(line);
   if (checkLast) {
     const std::string_view last = text.substr(start + (count - 1) * kStride, kYearLine);
-    if (!IsYearLine(last.substr(0, 4)) || last[4] != '\n' || yearOf(last) != first + static_cast<int>(count) - 1)
+    if (!IsYearLine(last.substr(0, 4)) || last[4] != '\n' || YearOf(last) != first + static_cast<int>(count) - 1)
       return std::nullopt;
   }
   MoonTables tables;
@@ -140,7 +142,7 @@ std::optional<MoonTables> MoonTables::Index(std::string_view text) {
   while (NextLine(text, pos, line)) {
     if (line.empty() || line[0] == '#') continue;
     if (!IsYearLine(line)) return std::nullopt;
-    const int year = (line[0] - '0') * 1000 + (line[1] - '0') * 100 + (line[2] - '0') * 10 + (line[3] - '0');
+    const int year = YearOf(line);
     const std::size_t first = pos;
     for (std::size_t row = 0; row < kRows; ++row)
       if (!NextLine(text, pos, line)) return std::nullopt;
@@ -167,7 +169,7 @@ std::optional<MoonTables> MoonTables::Parse(std::string_view text, std::string* 
   while (nextLine(line)) {
     if (line.empty() || line[0] == '#') continue;
     if (!IsYearLine(line)) return fail("line " + std::to_string(lineNo) + ": a year was expected");
-    const int year = std::stoi(std::string(line));
+    const int year = YearOf(line);
     if (tables.years_.count(year)) return fail("the year " + std::to_string(year) + " appears twice");
     std::string t;
     t.reserve(kYearLength);

@@ -228,9 +228,7 @@ class FehSetter : public IDesktopSetter {
 
 bool HasName(const std::string& list, const char* wanted) {
   for (std::string_view part : SplitView(list, ':')) {
-    std::string upper;
-    for (char c : part) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (upper == wanted) return true;
+    if (UpperAscii(part) == wanted) return true;
   }
   return false;
 }
